@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs every benchmark program and prints the ratios the project tracks.
+set -euo pipefail
+build=${1:-build}
+status=0
+for program in "$build"/bench/*; do
+  [ -x "$program" ] || continue
+  echo "== $(basename "$program")"
+  "$program" --benchmark_counters_tabular=true || status=1
+done
+exit $status

@@ -1,0 +1,18 @@
+#include "cli/CliContext.h"
+
+#include <ostream>
+
+#include "core/RegistryStore.h"
+
+namespace zf::cli {
+
+IRegistry* CliContext::Registry() {
+  if (!m_registry) {
+    std::string error;
+    m_registry = OpenRegistryStore(config.registryFile, &error);
+    if (!m_registry) err << "zentrofastctl: " << error << "\n";
+  }
+  return m_registry.get();
+}
+
+}  // namespace zf::cli

@@ -1,0 +1,54 @@
+#include "core/Config.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace zf {
+namespace {
+
+std::optional<std::string> Env(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') return std::nullopt;
+  return std::string(value);
+}
+
+}  // namespace
+
+std::filesystem::path ExecutableFolder() {
+  std::error_code error;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::current_path() : exe.parent_path();
+}
+
+std::filesystem::path DefaultRegistryFile() {
+  std::filesystem::path dataHome;
+  if (auto xdg = Env("XDG_DATA_HOME")) {
+    dataHome = *xdg;
+  } else if (auto home = Env("HOME")) {
+    dataHome = std::filesystem::path(*home) / ".local" / "share";
+  } else {
+    dataHome = std::filesystem::current_path();
+  }
+  return dataHome / "zentrofast" / "registry.sqlite3";
+}
+
+Config LoadConfig() {
+  Config config;
+  config.programFolder = Env("ZENTROFAST_HOME").value_or(ExecutableFolder().string());
+  config.registryFile = Env("ZENTROFAST_REGISTRY").value_or(DefaultRegistryFile().string());
+  if (auto version = Env("ZENTROFAST_OS_VERSION")) {
+    if (auto parsed = ParseOSVersion(*version)) {
+      config.osVersion = *parsed;
+    } else {
+      config.warning = "ZENTROFAST_OS_VERSION=\"" + *version + "\" is not PLATFORM.MAJOR.MINOR; using " +
+                       std::to_string(kDefaultOSVersion.platformId) + "." +
+                       std::to_string(kDefaultOSVersion.majorVersion) + "." +
+                       std::to_string(kDefaultOSVersion.minorVersion);
+    }
+  }
+  return config;
+}
+
+std::filesystem::path BackupsFolder(const Config& config) { return config.programFolder / "Backups"; }
+
+}  // namespace zf

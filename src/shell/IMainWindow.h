@@ -1,0 +1,26 @@
+#pragma once
+// The services of the main window that the child screens use.
+#include <QString>
+
+#include "shell/ChildScreen.h"
+
+class QWidget;
+
+namespace zf {
+
+class IMainWindow {
+ public:
+  virtual ~IMainWindow() = default;
+
+  // Applies a named skin element ("controlForm", "Button", ...) to one widget.
+  virtual void ApplySkinElement(QWidget* widget, const QString& element) = 0;
+  virtual void applyAllControls(QWidget* form) = 0;
+  virtual void MovieToFront() = 0;
+  virtual void SetVariable(const QString& name, const QString& value) = 0;
+  // Sets the tray tip text, then Show(true) on the tray control.
+  virtual void UpdateTrayTip(const QString& tip) = 0;
+  // The screen, loaded (hidden) first when it is not loaded yet.
+  virtual ChildScreen* Screen(ScreenId id) = 0;
+};
+
+}  // namespace zf
