@@ -43,6 +43,7 @@ QPushButton* NewButton(QWidget* parent, const QString& name, const QString& capt
 QCheckBox* NewCheckbox(QWidget* parent, const QString& name) {
   auto* box = new QCheckBox(parent);
   box->setObjectName(name);
+  box->setBackgroundRole(QPalette::Window);  // a button would fill with the button colour
   box->setAutoFillBackground(true);
   box->hide();
   return box;
@@ -173,7 +174,7 @@ int msgFrm::PrepareFrame(Kind kind, const QString& mCaption, const QString& mPro
   const Frame& f = F1[index];
   f.title->setText(mCaption);
   f.message->setText(mPrompt);
-  PaintFrame(f);
+  f.frame->setPalette(BalloonPalette());
   f.frame->setGeometry(kFrameLeft, kFrameTop, width() - kFrameWidthMargin, f.frame->height());
   const int messageWidth = FrameWidthTwips() - kMessageWidthMargin;
   const int widthPixels = Round(TwipsToPixels(messageWidth, TwipsPerPixelX()));
@@ -183,11 +184,11 @@ int msgFrm::PrepareFrame(Kind kind, const QString& mCaption, const QString& mPro
   return messageHeight;
 }
 
-void msgFrm::PaintFrame(const Frame& frame) {
-  QPalette palette = frame.frame->palette();
+QPalette msgFrm::BalloonPalette() const {
+  QPalette palette = this->palette();
   palette.setColor(QPalette::Window, BalloonColour());
   palette.setColor(QPalette::WindowText, Qt::black);  // the balloon is light whatever the desktop's theme
-  frame.frame->setPalette(palette);
+  return palette;
 }
 
 void msgFrm::SetFrameHeight(int pixels) {
@@ -211,6 +212,7 @@ void msgFrm::ShowCheckbox(QCheckBox* box, const QString& CheckboxTxt, int top, i
   box->setVisible(!CheckboxTxt.isEmpty());
   if (CheckboxTxt.isEmpty()) return;
   box->setText(CheckboxTxt);
+  box->setPalette(BalloonPalette());
   PlaceTwips(box, kMessageLeft, top, width, box->sizeHint().height() * TwipsPerPixelY());
 }
 

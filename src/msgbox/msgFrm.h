@@ -66,7 +66,7 @@ class msgFrm : public BalloonWindow {
   // height in twips.
   int PrepareFrame(Kind kind, const QString& mCaption, const QString& mPrompt, std::uint32_t mColor,
                    std::int16_t Intensity, int messageTop);
-  void PaintFrame(const Frame& frame);
+  QPalette BalloonPalette() const;
   void SetFrameHeight(int pixels);
   void SetWindowHeight(int pixels);
   void PlaceTwips(QWidget* widget, double left, double top, double width, double height) const;
