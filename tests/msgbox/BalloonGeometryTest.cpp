@@ -75,17 +75,6 @@ class BalloonGeometryTest : public QObject {
                                                                      .arg(target.x()).arg(target.y())));
   }
 
-  void tailJoinsBodyAndPointsAway() {
-    for (int style = 1; style <= 4; ++style) {
-      const TailTriangles tail = TailFor(style, kWindow);
-      QCOMPARE(tail.outer.size(), 3);
-      // The inner triangle reaches into the body, so the body's edge does not cut the tail off.
-      QVERIFY(BodyRegion(kWindow).intersects(QRegion(tail.inner)));
-      QVERIFY(!BodyRegion(kWindow).contains(TipOf(style, kWindow)));
-    }
-    QVERIFY(TailFor(kNoTail, kWindow).outer.isEmpty());
-  }
-
   void roundRectRegionKeepsGdiEdges() {
     const QRegion region = RoundRectRegion(10, 20, 110, 80, 20, 20);
     QCOMPARE(region.boundingRect(), QRect(QPoint(10, 20), QPoint(109, 79)));
