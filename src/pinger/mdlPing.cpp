@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 
 namespace zf {
 namespace {
@@ -39,10 +40,13 @@ std::optional<std::int64_t> WholeNumber(std::string_view text) {
 }
 
 std::string EchoNotPermittedMessage() {
-  return "Echo requests cannot be sent: this system lets the program open neither an ICMP datagram socket "
-         "nor a raw socket. To allow it, widen the ping group range so it includes your group, for example "
-         "\"sysctl -w net.ipv4.ping_group_range='0 2147483647'\", or give the program the raw socket "
-         "capability with \"setcap cap_net_raw+ep\" on its executable.";
+  std::error_code error;
+  const std::string executable = std::filesystem::read_symlink("/proc/self/exe", error).string();
+  return "Echo requests cannot be sent: this system lets the program open neither an ICMP datagram socket nor a "
+         "raw socket. To allow them, as root either widen the ping group range so that it includes your group "
+         "(sysctl -w net.ipv4.ping_group_range=\"0 2147483647\") or give the program the cap_net_raw capability "
+         "(setcap cap_net_raw+ep '" +
+         (error ? std::string("PROGRAM") : executable) + "').";
 }
 
 std::optional<IPv4Address> TextToIPv4(std::string_view dottedText) {
