@@ -55,7 +55,7 @@ TEST_F(PingCommandTest, UnknownNameAndBadAddressSayWhatFailed) {
 }
 
 TEST_F(PingCommandTest, NoPermissionToSendExplainsHowToAllowIt) {
-  test::ScopedNetSetting noDatagrams("ipv4/ping_group_range", "1 0");
+  test::ScopedFreshNetworkNamespace noDatagrams;
   test::ScopedNoRawSockets noRaw;
   ASSERT_TRUE(noDatagrams.ok() && noRaw.ok());
   const CtlRun run = Ctl({"ping", "127.0.0.1"});

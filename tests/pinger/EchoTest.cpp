@@ -210,13 +210,13 @@ class EchoNamespaceTest : public ::testing::Test {
 };
 
 TEST_F(EchoNamespaceTest, RawSocketStandsInWhenDatagramSocketsAreRefused) {
-  test::ScopedNetSetting noDatagrams("ipv4/ping_group_range", "1 0");
+  test::ScopedFreshNetworkNamespace noDatagrams;
   ASSERT_TRUE(noDatagrams.ok());
   EXPECT_TRUE(ping.PingHost("127.0.0.1", 2000));
 }
 
 TEST_F(EchoNamespaceTest, NeitherSocketKindPermittedIsReportedAsSuch) {
-  test::ScopedNetSetting noDatagrams("ipv4/ping_group_range", "1 0");
+  test::ScopedFreshNetworkNamespace noDatagrams;
   test::ScopedNoRawSockets noRaw;
   ASSERT_TRUE(noDatagrams.ok() && noRaw.ok());
   EXPECT_FALSE(ping.PingHost("127.0.0.1", 2000));

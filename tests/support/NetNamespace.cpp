@@ -1,5 +1,6 @@
 #include "support/NetNamespace.h"
 
+#include <fcntl.h>
 #include <linux/capability.h>
 #include <net/if.h>
 #include <sched.h>
@@ -87,6 +88,17 @@ ScopedNetSetting::ScopedNetSetting(std::string name, const std::string& value) :
 
 ScopedNetSetting::~ScopedNetSetting() {
   if (m_ok) WriteFile(m_name, m_previous);
+}
+
+ScopedFreshNetworkNamespace::ScopedFreshNetworkNamespace() {
+  m_previous = ::open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
+  m_ok = m_previous >= 0 && ::unshare(CLONE_NEWNET) == 0 && BringLoopbackUp().empty();
+}
+
+ScopedFreshNetworkNamespace::~ScopedFreshNetworkNamespace() {
+  if (m_previous < 0) return;
+  ::setns(m_previous, CLONE_NEWNET);
+  ::close(m_previous);
 }
 
 ScopedNoRawSockets::ScopedNoRawSockets() {

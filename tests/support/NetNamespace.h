@@ -29,6 +29,21 @@ class ScopedNetSetting {
   bool m_ok = false;
 };
 
+// Moves the process into yet another new network namespace for a scope, loopback up and every
+// setting at the system's defaults (so ICMP datagram sockets are refused); back afterwards.
+class ScopedFreshNetworkNamespace {
+ public:
+  ScopedFreshNetworkNamespace();
+  ~ScopedFreshNetworkNamespace();
+  ScopedFreshNetworkNamespace(const ScopedFreshNetworkNamespace&) = delete;
+  ScopedFreshNetworkNamespace& operator=(const ScopedFreshNetworkNamespace&) = delete;
+  bool ok() const { return m_ok; }
+
+ private:
+  int m_previous = -1;
+  bool m_ok = false;
+};
+
 // Takes CAP_NET_RAW out of the effective capabilities for a scope (the permitted set keeps it).
 class ScopedNoRawSockets {
  public:
