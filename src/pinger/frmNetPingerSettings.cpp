@@ -38,8 +38,13 @@ void frmNetPingerSettings::ConnectEvents() {
   connect(ui->txtPingHost, &QLineEdit::textEdited, this, [this](const QString& text) {
     Handle([this, text] { m_scheduler.txtPingHost_Change(text.toStdString()); });
   });
-  connect(ui->optAuto, &QRadioButton::clicked, this, [this] { Handle([this] { m_scheduler.optAuto_Click(); }); });
-  connect(ui->optManual, &QRadioButton::clicked, this, [this] { Handle([this] { m_scheduler.optManual_Click(); }); });
+  // A click on the mode already chosen changes nothing (it would replace a typed host).
+  connect(ui->optAuto, &QRadioButton::clicked, this, [this] {
+    if (!m_scheduler.Controls().optAuto) Handle([this] { m_scheduler.optAuto_Click(); });
+  });
+  connect(ui->optManual, &QRadioButton::clicked, this, [this] {
+    if (!m_scheduler.Controls().optManual()) Handle([this] { m_scheduler.optManual_Click(); });
+  });
   connect(ui->cmdPingNow, &QPushButton::clicked, this, [this] { Handle([this] { m_scheduler.cmdPingNow_Click(); }); });
   connect(ui->cmdSave, &QPushButton::clicked, this, [this] { Handle([this] { m_scheduler.cmdSave_Click(); }); });
   connect(&tmrPinger, &QTimer::timeout, this, [this] { Handle([this] { m_scheduler.tmrPinger_Timer(); }); });

@@ -95,6 +95,8 @@ class frmNetPingerSettingsTest : public QObject {
     host->clear();
     QTest::keyClicks(host, QStringLiteral("127.0.0.1"));
     QCOMPARE(form->Scheduler().Controls().txtPingHost, std::string("127.0.0.1"));
+    QTest::mouseClick(Control<QRadioButton>("optManual"), Qt::LeftButton);
+    QCOMPARE(host->text(), QStringLiteral("127.0.0.1"));
     auto* list = Control<QComboBox>("cmbPingInterval");
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Down);
