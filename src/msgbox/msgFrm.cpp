@@ -244,13 +244,9 @@ void msgFrm::SetDefaultButton(std::int32_t mFlags) { m_defaultButton = DefaultBu
 void msgFrm::FocusDefaultButton() {
   if (m_kind == Kind::Input) return iTxt->setFocus(Qt::ActiveWindowFocusReason);
   if (m_kind != Kind::Message || m_defaultButton < 1) return;
+  // A default beyond the buttons shown takes no focus; the dialog then gives it to the first one.
   QPushButton* button = cmd1[m_defaultButton - 1];
-  // A default beyond the buttons shown falls back to the first one shown.
-  if (button->isHidden()) {
-    const auto shown = std::find_if(cmd1.begin(), cmd1.end(), [](QPushButton* b) { return !b->isHidden(); });
-    if (shown == cmd1.end()) return;
-    button = *shown;
-  }
+  if (button->isHidden()) return;
   button->setDefault(true);
   button->setFocus(Qt::ActiveWindowFocusReason);
 }

@@ -104,6 +104,20 @@ class MsgFrmTest : public QObject {
     }
   }
 
+  void defaultBeyondTheButtonsShownFallsBackToTheFirst() {
+    msgFrm box(m_windowSystem);
+    QString focused;
+    WhenModal([&](msgFrm& b) {
+      b.activateWindow();
+      if (QTest::qWaitForWindowActive(&b) && QApplication::focusWidget() != nullptr) {
+        focused = QApplication::focusWidget()->objectName();
+      }
+      Child<QPushButton>(b, "cmd1_0")->click();
+    });
+    QCOMPARE(box.msg_Box("Only one button", 0 | 512), std::int16_t(kOk));
+    QCOMPARE(focused, QStringLiteral("cmd1_0"));
+  }
+
   void customButtonsSitAtTheirPlacesAndReturnTheirPosition() {
     for (const int pressed : {0, 1}) {
       msgFrm box(m_windowSystem);
@@ -259,6 +273,15 @@ class MsgFrmTest : public QObject {
     box.MsgAuto_box("At the cursor", 64, "Here", 0, false, 0, 0, 0);
     QCOMPARE(box.pos(), QPoint(700 + 42 - box.width(), 600 - box.height()));
     QCOMPARE(box.mask(), ExpectedShape(box.size(), 1));
+    box.close();
+  }
+
+  void reusedWithoutTailShowsNoOldTail() {
+    msgFrm box(m_windowSystem);
+    box.MsgAuto_box("With tail", 0, "Notice", 0, false, 0, 500, 500, 0);
+    QCOMPARE(box.mask(), ExpectedShape(box.size(), 3));
+    box.MsgAuto_box("With tail", 0, "Notice", 0, true, 0, 500, 500, 0);
+    QCOMPARE(box.mask(), BodyRegion(box.size()) | ShadowRegion(box.size()));
     box.close();
   }
 
