@@ -6,10 +6,10 @@
 
 #include "platform/clock.h"
 #include "platform/icmp.h"
-#include "platform/memory.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/window.h"
+#include "support/FakeSystemInfo.h"
 
 namespace zf::test {
 
@@ -98,6 +98,5 @@ class FakeClock : public IClock {
 };
 
 class FakeIcmp : public IIcmp {};
-class FakeSystemInfo : public ISystemInfo {};
 
 }  // namespace zf::test
