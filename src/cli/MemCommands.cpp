@@ -8,6 +8,7 @@
 #include "memory/FreeRAM.h"
 #include "memory/Rounding.h"
 #include "memory/clsCPUUsageNT.h"
+#include "platform/headless.h"
 #include "platform/linux/LinuxSystemInfo.h"
 
 namespace zf::cli {
@@ -15,20 +16,6 @@ namespace {
 
 constexpr std::int64_t kDefaultCpuIntervalMs = 1000;
 constexpr std::int64_t kMaxCpuIntervalMs = 3'600'000;
-
-// The command-line tool has no event loop to let run and no desktop session to end.
-class NoDesktop final : public IWindowSystem, public IShell {
- public:
-  void DoEvents(int) override {}
-  ScreenPoint ScreenSize() override { return {}; }
-  ScreenPoint CursorPosition() override { return {}; }
-  bool StartDetached(const std::string&, const std::vector<std::string>&) override { return false; }
-  bool RunControlPanelCommand(const std::string&) override { return false; }
-  bool OpenDocument(const std::string&) override { return false; }
-  bool EndSession(SessionEnd) override { return false; }
-  bool SetAutoStart(const std::string&, const std::string&) override { return false; }
-  std::string AutoStartProgram(const std::string&) override { return {}; }
-};
 
 void PrintBytes(std::ostream& out, const char* label, std::int64_t bytes) {
   out << std::left << std::setw(16) << label << bytes << " bytes (" << BytesToMB(bytes) << " MB)\n";
@@ -49,7 +36,7 @@ int RunMemCommand(CliContext& context, const Args& args) {
     context.err << "zentrofastctl: cannot read the memory figures from /proc/meminfo\n";
     return kExitFailed;
   }
-  NoDesktop desktop;
+  HeadlessDesktop desktop;
   FreeRAM ram(info, desktop, desktop);
   context.out << std::left << std::setw(16) << "Memory load:" << ram.GetMemoryLoad() << " %\n";
   PrintBytes(context.out, "Total physical:", ram.GetTotalPhysical());
@@ -89,7 +76,7 @@ int RunFreeMemoryCommand(CliContext& context, const Args& args) {
                              : std::nullopt;
   if (!megabytes) return Usage(context, "usage: free-memory MB (a whole number of megabytes)");
   LinuxSystemInfo info;
-  NoDesktop desktop;
+  HeadlessDesktop desktop;
   FreeRAM ram(info, desktop, desktop);
   const std::int64_t asked = *megabytes * kBytesPerMB;
   const auto allocated = ram.FreeUpMemory(asked);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 #include "memory/Rounding.h"
 
@@ -10,7 +11,14 @@ namespace {
 
 constexpr int kEventRoundsAroundFreeing = 5;
 
-void FillWithSpaces(char16_t* block, std::int64_t count) { std::fill_n(block, count, u' '); }
+// Four characters per store: blocks run to gigabytes, and a plain character loop is a quarter
+// of the speed of memset.
+void FillWithSpaces(char16_t* block, std::int64_t count) {
+  constexpr std::uint64_t kFourSpaces = 0x0020'0020'0020'0020;
+  const std::int64_t whole = count - count % 4;
+  for (std::int64_t i = 0; i < whole; i += 4) std::memcpy(block + i, &kFourSpaces, sizeof kFourSpaces);
+  std::fill(block + whole, block + count, u' ');
+}
 
 }  // namespace
 
