@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
 #include "memory/RamAlarm.h"
 #include "memory/RamSettings.h"
 #include "support/Fakes.h"
@@ -262,6 +266,17 @@ TEST_F(RamAlarmTest, WithoutTheStatusScreenTheCheckCountsAsAFailedSample) {
   LoadWith(2, 1);
   alarm.CheckMemory(screen);
   EXPECT_EQ(info.blocks.size(), 1u);
+}
+
+TEST(LowMemorySoundTest, TheProgramFolderHoldsAPcmWav) {
+  const char* bin = std::getenv("ZENTROFAST_BIN");
+  ASSERT_NE(bin, nullptr);
+  std::ifstream file(std::filesystem::path(bin) / kLowMemorySound, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  ASSERT_GT(bytes.size(), 44u);
+  EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+  EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+  EXPECT_EQ(bytes[20], 1);  // PCM
 }
 
 }  // namespace
