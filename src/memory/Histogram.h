@@ -10,6 +10,9 @@ namespace zf {
 
 class Histogram : public QWidget {
   Q_OBJECT
+  // Putting a number here adds it to the graph; it reads back as the graph keeps it: the
+  // whole number nearest to it (ties to even).
+  Q_PROPERTY(double currentValue READ currentValue WRITE setCurrentValue)
   // The colour of the bars.
   Q_PROPERTY(QColor newcolor READ newcolor WRITE setNewcolor)
   // How many samples fit across the graph.
@@ -23,9 +26,8 @@ class Histogram : public QWidget {
 
   explicit Histogram(QWidget* parent = nullptr);
 
-  // Adds a sample; the graph keeps it as a whole number, which currentValue reads back.
   void setCurrentValue(double sample);
-  std::int32_t currentValue() const { return m_current; }
+  double currentValue() const { return m_current; }
 
   QColor newcolor() const { return m_newcolor; }
   void setNewcolor(const QColor& color);

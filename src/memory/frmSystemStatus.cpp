@@ -85,13 +85,14 @@ void frmSystemStatus::OptimizeNow() {
 
 void frmSystemStatus::SampleCpu() {
   m_ui->histCPU->setCurrentValue(QueryObject->Query());
-  m_ui->frameCPUUsage->setTitle(QString::fromStdString(CpuCaption(m_ui->histCPU->currentValue())));
+  const auto shown = static_cast<std::int32_t>(m_ui->histCPU->currentValue());
+  m_ui->frameCPUUsage->setTitle(QString::fromStdString(CpuCaption(shown)));
 }
 
 void frmSystemStatus::SampleMemory() {
   const MemorySample sample = SampleFreeMemory(Fmem(), m_totalMB);
   if (sample.freeShare) m_ui->histMemory->setCurrentValue(*sample.freeShare);
-  const std::int32_t shown = m_ui->histMemory->currentValue();
+  const auto shown = static_cast<std::int32_t>(m_ui->histMemory->currentValue());
   m_ui->fameMemoryUsage->setTitle(QString::fromStdString(MemoryCaption(shown)));
   if (m_services.mainWindow != nullptr)
     m_services.mainWindow->UpdateTrayTip(QString::fromStdString(MemoryTrayTip(TipInPercent(), shown, sample.freeMB)));

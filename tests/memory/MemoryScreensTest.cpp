@@ -99,7 +99,7 @@ class MemoryScreensTest : public QObject {
     host.t.systemInfo.SetPhysicalMB(512, 128);
     frmSystemStatus& status = host.Status();
     Tick(status, "tmrMemory");
-    QCOMPARE(Child<Histogram>(status, "histMemory")->currentValue(), 25);
+    QCOMPARE(Child<Histogram>(status, "histMemory")->property("currentValue").toDouble(), 25.0);
     QCOMPARE(Child<QGroupBox>(status, "fameMemoryUsage")->title(), QStringLiteral("Memory Usage (25%)."));
     QCOMPARE(host.main.trayTips.last(), QStringLiteral("Memory Usage (128MB)."));
     Child<QRadioButton>(host.Booster(), "optPer")->click();
@@ -123,7 +123,7 @@ class MemoryScreensTest : public QObject {
     host.t.systemInfo.cpuTimes = {CpuTimes{2, 0, 0}, CpuTimes{2, 15000, 20000}, std::nullopt};
     frmSystemStatus& status = host.Status();
     Tick(status, "tmrCPU");
-    QCOMPARE(Child<Histogram>(status, "histCPU")->currentValue(), 63);
+    QCOMPARE(Child<Histogram>(status, "histCPU")->currentValue(), 63.0);
     QCOMPARE(Child<QGroupBox>(status, "frameCPUUsage")->title(), QStringLiteral("Processor usage (63%)."));
     Tick(status, "tmrCPU");
     QCOMPARE(Child<QGroupBox>(status, "frameCPUUsage")->title(), QStringLiteral("Processor usage (-1%)."));
@@ -152,6 +152,20 @@ class MemoryScreensTest : public QObject {
     QCOMPARE(histCPU->zoom(), 70);
     QCOMPARE(histCPU->maxlines(), 30);
     QCOMPARE(histCPU->newcolor(), QColor(0, 255, 0));
+  }
+
+  void histogramKeepsWholeSamplesAndClampsZoom() {
+    Histogram graph;
+    QVERIFY(graph.setProperty("currentValue", 33.5));
+    QCOMPARE(graph.currentValue(), 34.0);
+    graph.setCurrentValue(-1);
+    QCOMPARE(graph.currentValue(), -1.0);
+    graph.setZoom(10);
+    QCOMPARE(graph.zoom(), 30);
+    graph.setZoom(150);
+    QCOMPARE(graph.zoom(), 100);
+    graph.setMaxlines(0);
+    QCOMPARE(graph.maxlines(), 1);
   }
 
   void optimizeNowFreesTheSlidersAmount() {
@@ -310,13 +324,19 @@ class MemoryScreensTest : public QObject {
     QFETCH(int, which);
     QFETCH(int, height);
     Host host;
-    host.t.systemInfo.cpuTimes = {CpuTimes{2, 0, 0}, CpuTimes{2, 15000, 20000}};
+    // More samples than the graphs hold, busy and idle by turns.
+    std::int64_t idle = 0;
+    for (int sample = 0; sample <= 40; ++sample) {
+      idle += 2 * (sample * 7 % 10) * 1000;
+      host.t.systemInfo.cpuTimes.push_back(CpuTimes{2, idle, sample * 10000});
+    }
     ChildScreen* screen = host.main.Screen(static_cast<ScreenId>(which));
     QVERIFY(screen != nullptr);
     screen->resize(440, height);
     screen->show();
-    for (const char* timer : {"tmrCPU", "tmrMemory"})
-      if (screen->findChild<QTimer*>(QString::fromLatin1(timer)) != nullptr) Tick(*screen, timer);
+    for (int sample = 0; sample < 40; ++sample)
+      for (const char* timer : {"tmrCPU", "tmrMemory"})
+        if (screen->findChild<QTimer*>(QString::fromLatin1(timer)) != nullptr) Tick(*screen, timer);
     // ZF_SCREENSHOTS=folder keeps a picture of each screen for a look by eye.
     const QString folder = qEnvironmentVariable("ZF_SCREENSHOTS");
     if (!folder.isEmpty()) screen->grab().save(folder + "/" + QTest::currentDataTag() + ".png");
