@@ -93,7 +93,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
       // Process time (user and kernel): the machine may be busy with other work.
       const std::string name = run.benchmark_name();
       m_results[name.substr(0, name.find('/'))] = {run.GetAdjustedCPUTime(),
-                                         rate == run.counters.end() ? 0.0 : double(rate->second)};
+                                                   rate == run.counters.end() ? 0.0 : double(rate->second)};
     }
     ConsoleReporter::ReportRuns(runs);
   }

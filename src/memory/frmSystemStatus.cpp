@@ -30,7 +30,8 @@ frmSystemStatus::frmSystemStatus(AppServices& services, QWidget* parent)
   tmrMemory.setInterval(kInitialSampleInterval);
   connect(&tmrCPU, &QTimer::timeout, this, &frmSystemStatus::SampleCpu);
   connect(&tmrMemory, &QTimer::timeout, this, &frmSystemStatus::SampleMemory);
-  connect(m_ui->sldCPUSpeed, &QSlider::valueChanged, this, [this](int value) { tmrCPU.setInterval(SampleInterval(value)); });
+  connect(m_ui->sldCPUSpeed, &QSlider::valueChanged, this,
+          [this](int value) { tmrCPU.setInterval(SampleInterval(value)); });
   connect(m_ui->sldMemorySpeed, &QSlider::valueChanged, this,
           [this](int value) { tmrMemory.setInterval(SampleInterval(value)); });
   connect(m_ui->sldCPUZoom, &QSlider::valueChanged, m_ui->histCPU, &Histogram::setZoom);

@@ -24,8 +24,8 @@ struct AddressSpace {
 
 // One reading of the processors' times, in 100-nanosecond units.
 struct CpuTimes {
-  int processors = 0;           // 0 when the count is unknown
-  std::int64_t idleTime = 0;    // idle time summed over every processor
+  int processors = 0;         // 0 when the count is unknown
+  std::int64_t idleTime = 0;  // idle time summed over every processor
   // A clock that advances by the processors' total time divided by their number, so that
   // idle delta / elapsed / processors is the idle share of the interval.
   std::int64_t systemTime = 0;

@@ -28,8 +28,8 @@ TEST(MemCommandsTest, MemPrintsTheFiguresInBytesAndMB) {
   LinuxSystemInfo info;
   MemoryStatus status;
   ASSERT_TRUE(info.ReadMemoryStatus(&status));
-  const std::string total = std::to_string(status.totalPhysical) + " bytes (" +
-                            std::to_string(BytesToMB(status.totalPhysical)) + " MB)";
+  const std::string total =
+      std::to_string(status.totalPhysical) + " bytes (" + std::to_string(BytesToMB(status.totalPhysical)) + " MB)";
   EXPECT_NE(run.out.find("Total physical: " + total), std::string::npos) << run.out;
   for (const char* line : {"Memory load:", "Free physical:", "Total virtual:", "Free virtual:"})
     EXPECT_NE(run.out.find(line), std::string::npos) << line;
@@ -48,8 +48,7 @@ TEST(MemCommandsTest, FreeMemoryReportsWhatItAllocated) {
   const CliRun run = Cli({"free-memory", "1"});
   ASSERT_EQ(run.status, kExitOk) << run.err;
   EXPECT_EQ(run.out, "Allocated and wrote 1048576 characters (2097152 bytes, 2 MB), then gave them back.\n");
-  EXPECT_EQ(Cli({"free-memory", "0"}).out,
-            "Allocated and wrote 0 characters (0 bytes, 0 MB), then gave them back.\n");
+  EXPECT_EQ(Cli({"free-memory", "0"}).out, "Allocated and wrote 0 characters (0 bytes, 0 MB), then gave them back.\n");
 }
 
 TEST(MemCommandsTest, BadArgumentsAreUsageErrors) {

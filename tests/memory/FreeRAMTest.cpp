@@ -102,8 +102,7 @@ TEST_F(FreeRAMTest, ExitWindowsAsksTheSessionManagerForTheThreeModesOnly) {
   EXPECT_EQ(ram.ExitWindows("logoff"), 1);
   EXPECT_EQ(ram.ExitWindows("restart"), 0);
   EXPECT_EQ(ram.ExitWindows(""), 0);
-  EXPECT_EQ(shell.sessionEnds,
-            (std::vector<SessionEnd>{SessionEnd::Reboot, SessionEnd::PowerOff, SessionEnd::LogOff}));
+  EXPECT_EQ(shell.sessionEnds, (std::vector<SessionEnd>{SessionEnd::Reboot, SessionEnd::PowerOff, SessionEnd::LogOff}));
 }
 
 TEST_F(FreeRAMTest, AddressesGoToTheDesktopOpener) {

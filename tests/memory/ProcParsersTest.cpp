@@ -31,7 +31,7 @@ TEST(ProcParsersTest, MeminfoOfALargeMachineGivesPositive64BitBytes) {
   EXPECT_EQ(status->totalPhysical, 24683772 * kKB);
   EXPECT_EQ(status->availPhysical, 24247572 * kKB);
   EXPECT_GT(status->availPhysical, std::int64_t{2147483647});
-  EXPECT_EQ(status->memoryLoad, 2);  // 436200 of 24683772 kB in use: 1.77 %
+  EXPECT_EQ(status->memoryLoad, 2);                         // 436200 of 24683772 kB in use: 1.77 %
   EXPECT_EQ(status->totalPageFile, status->totalPhysical);  // no swap
 }
 

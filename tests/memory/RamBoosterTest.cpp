@@ -53,14 +53,14 @@ TEST_F(RamSettingsTest, WritesTheNineValuesInOrderAndReadsThemBack) {
     if (change.kind == test::RegistryChange::Kind::SetValue)
       written.emplace_back(change.name, std::string(change.data.begin(), change.data.end() - 1));
   EXPECT_EQ(written, (std::vector<std::pair<std::string, std::string>>{{"chkSoundon", "1"},
-                                                                        {"chkAutomatic", "0"},
-                                                                        {"txtAlarm", "4096"},
-                                                                        {"txtFreeAlarm", "1000"},
-                                                                        {"txtTimeCheck", "65535"},
-                                                                        {"optPer", "True"},
-                                                                        {"optMB", "False"},
-                                                                        {"txtRunOnly", "0"},
-                                                                        {"txtRetryOptimization", "100"}}));
+                                                                       {"chkAutomatic", "0"},
+                                                                       {"txtAlarm", "4096"},
+                                                                       {"txtFreeAlarm", "1000"},
+                                                                       {"txtTimeCheck", "65535"},
+                                                                       {"optPer", "True"},
+                                                                       {"optMB", "False"},
+                                                                       {"txtRunOnly", "0"},
+                                                                       {"txtRetryOptimization", "100"}}));
   const RamSettings back = Read();
   EXPECT_TRUE(back.chkSoundon);
   EXPECT_EQ(back.txtAlarm, "4096");

@@ -10,9 +10,9 @@ namespace {
 constexpr std::int64_t kKB = 1024;
 
 TEST(StatusFiguresTest, MemoryFiguresRoundKBThenMBToEven) {
-  EXPECT_EQ(BytesToMB(1536 * kKB), 2);  // 1.5 MB
-  EXPECT_EQ(BytesToMB(2560 * kKB), 2);  // 2.5 MB
-  EXPECT_EQ(BytesToMB(2559 * kKB + 512), 2);  // 2559.5 KB → 2560 KB → 2.5 MB → 2
+  EXPECT_EQ(BytesToMB(1536 * kKB), 2);                                 // 1.5 MB
+  EXPECT_EQ(BytesToMB(2560 * kKB), 2);                                 // 2.5 MB
+  EXPECT_EQ(BytesToMB(2559 * kKB + 512), 2);                           // 2559.5 KB → 2560 KB → 2.5 MB → 2
   EXPECT_EQ(BytesToMB(std::int64_t{6} << 40), std::int64_t{6} << 20);  // 6 TiB
 }
 

@@ -37,33 +37,29 @@ std::int64_t TicksTo100ns(std::int64_t ticks, std::int64_t ticksPerSecond) {
 }  // namespace
 
 std::optional<MemoryStatus> ParseMeminfo(std::string_view text) {
-  std::optional<std::int64_t> total, available;
-  std::int64_t free = 0, buffers = 0, cached = 0, swapTotal = 0, swapFree = 0;
-  const std::array<std::pair<std::string_view, std::int64_t*>, 5> plain{
-      {{"MemFree:", &free}, {"Buffers:", &buffers}, {"Cached:", &cached}, {"SwapTotal:", &swapTotal},
-       {"SwapFree:", &swapFree}}};
+  enum Field { kTotal, kAvailable, kFree, kBuffers, kCached, kSwapTotal, kSwapFree, kFieldCount };
+  constexpr std::array<std::string_view, kFieldCount> kNames{"MemTotal", "MemAvailable", "MemFree", "Buffers",
+                                                             "Cached",   "SwapTotal",    "SwapFree"};
+  std::array<std::optional<std::int64_t>, kFieldCount> bytes{};
   while (!text.empty()) {
     std::string_view line = NextLine(text);
     const auto colon = line.find(':');
     if (colon == std::string_view::npos) continue;
-    const std::string_view name = line.substr(0, colon + 1);
+    const std::string_view name = line.substr(0, colon);
     line.remove_prefix(colon + 1);
     const auto kilobytes = NextNumber(line);
-    if (!kilobytes) continue;
-    const std::int64_t bytes = *kilobytes * 1024;
-    if (name == "MemTotal:") total = bytes;
-    if (name == "MemAvailable:") available = bytes;
-    for (const auto& [field, target] : plain)
-      if (name == field) *target = bytes;
+    for (std::size_t field = 0; kilobytes && field < kFieldCount; ++field)
+      if (name == kNames[field]) bytes[field] = *kilobytes * 1024;
   }
-  if (!total || *total <= 0) return std::nullopt;
+  const std::int64_t total = bytes[kTotal].value_or(0);
+  if (total <= 0) return std::nullopt;
+  const std::int64_t estimate = bytes[kFree].value_or(0) + bytes[kBuffers].value_or(0) + bytes[kCached].value_or(0);
   MemoryStatus status;
-  status.totalPhysical = *total;
-  status.availPhysical = std::min(*total, available.value_or(free + buffers + cached));
-  status.memoryLoad = static_cast<std::int32_t>(
-      (100 * (status.totalPhysical - status.availPhysical) + status.totalPhysical / 2) / status.totalPhysical);
-  status.totalPageFile = status.totalPhysical + swapTotal;
-  status.availPageFile = status.availPhysical + swapFree;
+  status.totalPhysical = total;
+  status.availPhysical = std::min(total, bytes[kAvailable].value_or(estimate));
+  status.memoryLoad = static_cast<std::int32_t>((100 * (total - status.availPhysical) + total / 2) / total);
+  status.totalPageFile = total + bytes[kSwapTotal].value_or(0);
+  status.availPageFile = status.availPhysical + bytes[kSwapFree].value_or(0);
   return status;
 }
 
