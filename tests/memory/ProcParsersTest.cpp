@@ -52,6 +52,19 @@ TEST(ProcParsersTest, MeminfoWithoutTotalIsRefused) {
   EXPECT_FALSE(ParseMeminfo("MemTotal: 0 kB\n"));
 }
 
+TEST(ProcParsersTest, FiguresBeyondAnyMachineAreRefusedNotWrapped) {
+  // Found by fuzzing: kilobytes times 1024 overflowed into negative byte counts.
+  EXPECT_FALSE(ParseMeminfo("MemTotal: 18446744073709551615 kB\n"));
+  EXPECT_FALSE(ParseMeminfo("MemTotal: 9007199254740993 kB\n"));
+  const auto status = ParseMeminfo("MemTotal: 1000 kB\nMemAvailable: 99999999999999999999 kB\n");
+  ASSERT_TRUE(status);
+  EXPECT_GE(status->availPhysical, 0);
+  EXPECT_GE(status->memoryLoad, 0);
+  EXPECT_LE(status->memoryLoad, 100);
+  EXPECT_FALSE(ParseProcStat("cpu  1 2 3 9223372036854775807\n", kTicksPerSecond));
+  EXPECT_FALSE(ParseProcStat("cpu  1 2 3 72057594037927936 5\ncpu0 1 2 3 4\n", 1));
+}
+
 TEST(ProcParsersTest, StatOfTwoProcessorsSumsIdleAndIowait) {
   const auto times = ParseProcStat(Recorded("proc-24g/stat"), kTicksPerSecond);
   ASSERT_TRUE(times);
