@@ -1,0 +1,199 @@
+// Finding, checking and creating the store file. A file that is not a sound store is refused
+// without being written: foreign files are judged by their header before SQLite sees them, and
+// a damaged store is closed without folding its write-ahead log back into it.
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#include "core/RegistrySeed.h"
+#include "core/RegistryStore.h"
+#include "platform/linux/NetworkInterfaces.h"
+
+namespace zf {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kApplicationId = 0x5A465247;  // "ZFRG" in the SQLite header
+constexpr int kFormatVersion = 1;
+// Long enough for the desktop program and the command-line tool to take turns at writing.
+constexpr int kBusyTimeoutMs = 10000;
+constexpr std::size_t kHeaderSize = 100;
+constexpr std::string_view kSqliteMagic{"SQLite format 3\0", 16};
+
+std::string Quoted(const fs::path& path) { return "\"" + path.string() + "\""; }
+
+std::string SystemError() { return std::strerror(errno); }
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : m_fd(fd) {}
+  ~FileDescriptor() {
+    if (m_fd >= 0) close(m_fd);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return m_fd; }
+
+ private:
+  int m_fd;
+};
+
+// Reads the header only, so a foreign file is never handed to SQLite (which might roll back a
+// journal of another program into it).
+bool CheckHeader(const fs::path& path, std::string* error) {
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info {};
+  if (file.get() < 0 || fstat(file.get(), &info) != 0) {
+    *error = "cannot read the registry store " + Quoted(path) + ": " + SystemError();
+    return false;
+  }
+  std::array<unsigned char, kHeaderSize> header{};
+  const bool regular = S_ISREG(info.st_mode);
+  const ssize_t length = regular ? pread(file.get(), header.data(), header.size(), 0) : -1;
+  if (length != static_cast<ssize_t>(header.size()) || std::memcmp(header.data(), kSqliteMagic.data(), 16) != 0) {
+    *error = Quoted(path) + " is not a Zentrofast registry store (not a SQLite database); it was left untouched";
+    return false;
+  }
+  const std::uint32_t applicationId = (std::uint32_t{header[68]} << 24) | (std::uint32_t{header[69]} << 16) |
+                                      (std::uint32_t{header[70]} << 8) | header[71];
+  if (applicationId != kApplicationId) {
+    *error = Quoted(path) + " is a SQLite database of another program, not a Zentrofast registry store; "
+             "it was left untouched";
+    return false;
+  }
+  return true;
+}
+
+// Root may write any file, so the mode bits decide as well: a store nobody may write is
+// read-only even for root, and one this user may not write is read-only for this user.
+bool IsReadOnlyFile(const fs::path& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return true;
+  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
+}
+
+bool Configure(SqliteDb& db) {
+  sqlite3_busy_timeout(db.Handle(), kBusyTimeoutMs);
+  return db.Execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON") == SQLITE_OK;
+}
+
+bool UseWriteAheadLog(SqliteDb& db) { return db.QueryText("PRAGMA journal_mode = WAL") == "wal"; }
+
+std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* error) {
+  if (!CheckHeader(path, error)) return nullptr;
+  const bool readOnly = IsReadOnlyFile(path);
+  auto db = std::make_unique<SqliteDb>();
+  const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+  if (db->Open(path.string(), flags) != SQLITE_OK) {
+    *error = "cannot open the registry store " + Quoted(path) + ": " + db->Error();
+    return nullptr;
+  }
+  Configure(*db);
+  const std::string check = db->QueryText("PRAGMA quick_check");
+  if (check != "ok") {
+    *error = "the registry store " + Quoted(path) + " is corrupt (" + (check.empty() ? db->Error() : check) +
+             "); it was left untouched";
+    db->CloseWithoutCheckpoint();
+    return nullptr;
+  }
+  if (db->QueryText("PRAGMA user_version") != std::to_string(kFormatVersion)) {
+    *error = "the registry store " + Quoted(path) + " was made by another version of Zentrofast; it was left untouched";
+    db->CloseWithoutCheckpoint();
+    return nullptr;
+  }
+  if (!readOnly && !UseWriteAheadLog(*db)) {
+    *error = "cannot open the registry store " + Quoted(path) + ": " + db->Error();
+    return nullptr;
+  }
+  auto store = std::make_unique<RegistryStore>(std::move(db), readOnly);
+  std::string reason;
+  if (!store->Attach(&reason)) {
+    *error = "the registry store " + Quoted(path) + " is corrupt (" + reason + "); it was left untouched";
+    return nullptr;
+  }
+  return store;
+}
+
+// Builds a complete, seeded store in temp. It is written with a rollback journal and switched
+// to the write-ahead log only at the end, so the file alone holds everything once it is closed.
+bool BuildStore(const fs::path& temp, std::string* error) {
+  FileDescriptor file(open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+  if (file.get() < 0 || fchmod(file.get(), 0600) != 0) {
+    *error = "cannot create " + Quoted(temp) + ": " + SystemError();
+    return false;
+  }
+  auto db = std::make_unique<SqliteDb>();
+  std::string reason;
+  const std::string identity = "PRAGMA application_id = " + std::to_string(kApplicationId) +
+                               "; PRAGMA user_version = " + std::to_string(kFormatVersion);
+  bool ok = db->Open(temp.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) == SQLITE_OK &&
+            Configure(*db) && db->Execute(identity.c_str()) == SQLITE_OK;
+  if (!ok) reason = db->Error();
+  if (ok) ok = RegistryStore::CreateTables(*db, &reason);
+  if (ok) {
+    SqliteDb& connection = *db;
+    RegistryStore store(std::move(db), false);
+    ok = store.Attach(&reason);
+    if (ok && SeedNetworkAdapters(store, NetworkInterfaceNames()) != ERROR_SUCCESS) {
+      ok = false;
+      reason = "cannot write the network adapter keys";
+    }
+    if (ok && !UseWriteAheadLog(connection)) {
+      ok = false;
+      reason = connection.Error();
+    }
+  }
+  if (!ok) *error = "cannot create the registry store " + Quoted(temp) + ": " + reason;
+  return ok;
+}
+
+void RemoveStoreFiles(const fs::path& path) {
+  std::error_code ignored;
+  for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(fs::path(path.string() + suffix), ignored);
+}
+
+void SyncFolder(const fs::path& folder) {
+  FileDescriptor directory(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (directory.get() >= 0) fsync(directory.get());
+}
+
+// Creates the store under a temporary name and links it into place only when complete, so a
+// crash never leaves a half-made store, and of two processes creating it at once one wins.
+bool CreateStore(const fs::path& path, std::string* error) {
+  const fs::path folder = path.parent_path();
+  std::error_code failure;
+  if (!folder.empty()) fs::create_directories(folder, failure);
+  if (failure) {
+    *error = "cannot create the folder " + Quoted(folder) + " for the registry store: " + failure.message();
+    return false;
+  }
+  const fs::path temp = path.string() + ".new-" + std::to_string(getpid());
+  RemoveStoreFiles(temp);  // left by a crashed process that had our process id
+  bool ok = BuildStore(temp, error);
+  if (ok && link(temp.c_str(), path.c_str()) != 0 && errno != EEXIST) {
+    *error = "cannot create the registry store " + Quoted(path) + ": " + SystemError();
+    ok = false;
+  }
+  RemoveStoreFiles(temp);
+  if (ok) SyncFolder(folder);
+  return ok;
+}
+
+}  // namespace
+
+std::unique_ptr<IRegistry> OpenRegistryStore(const std::filesystem::path& path, std::string* error) {
+  std::string unused;
+  if (error == nullptr) error = &unused;
+  std::error_code ignoredFailure;  // not_found is reported as a failure too; any other shows on opening
+  const bool missing = fs::symlink_status(path, ignoredFailure).type() == fs::file_type::not_found;
+  if (missing && !CreateStore(path, error)) return nullptr;
+  return OpenExisting(path, error);
+}
+
+}  // namespace zf
