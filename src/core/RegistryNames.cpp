@@ -120,14 +120,18 @@ std::string FoldName(std::string_view name) {
   return folded;
 }
 
+bool TrimKeyPath(std::string_view* path) {
+  while (path->starts_with('\\')) path->remove_prefix(1);
+  while (path->ends_with('\\')) path->remove_suffix(1);
+  return path->find("\\\\") == std::string_view::npos;
+}
+
 bool SplitKeyPath(std::string_view path, std::vector<std::string_view>* names) {
   names->clear();
-  while (path.starts_with('\\')) path.remove_prefix(1);
-  while (path.ends_with('\\')) path.remove_suffix(1);
+  if (!TrimKeyPath(&path)) return false;
   while (!path.empty()) {
     const std::size_t slash = path.find('\\');
     const std::string_view name = path.substr(0, slash);
-    if (name.empty()) return false;
     names->push_back(name);
     if (slash == std::string_view::npos) break;
     path.remove_prefix(slash + 1);

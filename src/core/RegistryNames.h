@@ -19,6 +19,8 @@ HKEY HiveByName(std::string_view name);
 // registry's case-insensitive alphabetical order.
 std::string FoldName(std::string_view name);
 
+// Drops leading and trailing backslashes; false when a name inside the path is empty.
+bool TrimKeyPath(std::string_view* path);
 // Splits a relative key path into its names. Leading and trailing backslashes are ignored;
 // false when a name inside the path is empty ("A\\B").
 bool SplitKeyPath(std::string_view path, std::vector<std::string_view>* names);

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+
 #include "core/RegistryNames.h"
 
 namespace zf {
@@ -40,6 +42,7 @@ constexpr const char* kEnumKey = "SELECT name FROM registry_keys WHERE parent = 
 constexpr const char* kEnumValue =
     "SELECT name FROM registry_values WHERE key = ?1 ORDER BY folded LIMIT 1 OFFSET ?2";
 constexpr const char* kBegin = "BEGIN IMMEDIATE";
+constexpr const char* kBeginRead = "BEGIN";
 constexpr const char* kCommit = "COMMIT";
 constexpr const char* kRollback = "ROLLBACK";
 constexpr const char* kSavepoint = "SAVEPOINT registry_write";
@@ -47,6 +50,8 @@ constexpr const char* kRelease = "RELEASE registry_write";
 constexpr const char* kRollbackToSavepoint = "ROLLBACK TO registry_write";
 
 constexpr HKEY kFirstHive = HKEY_CLASSES_ROOT;
+// Reads never see a snapshot older than this.
+constexpr auto kSharedReadLimit = std::chrono::milliseconds(5);
 
 LONG ReadStatus(int code) {
   switch (code & 0xFF) {
@@ -80,6 +85,7 @@ LONG WriteStatus(int code) {
 RegistryStore::RegistryStore(std::unique_ptr<SqliteDb> db, bool readOnly) : m_db(std::move(db)), m_readOnly(readOnly) {}
 
 RegistryStore::~RegistryStore() {
+  EndSharedRead();
   if (m_batchDepth > 0) Run(kRollback);
 }
 
@@ -114,10 +120,11 @@ const RegistryStore::KeyRef* RegistryStore::Find(HKEY key) const {
 }
 
 LONG RegistryStore::ChildPath(const KeyRef& base, std::string_view subKey, std::string* path) {
-  std::vector<std::string_view> names;
-  if (!SplitKeyPath(subKey, &names)) return ERROR_INVALID_PARAMETER;
+  if (!TrimKeyPath(&subKey)) return ERROR_INVALID_PARAMETER;
   *path = base.path;
-  for (std::string_view name : names) *path += "\\" + FoldName(name);
+  if (subKey.empty()) return ERROR_SUCCESS;
+  *path += '\\';
+  *path += FoldName(subKey);
   return ERROR_SUCCESS;
 }
 
@@ -142,8 +149,25 @@ int RegistryStore::Run(const char* sql) {
   return code == SQLITE_DONE ? SQLITE_OK : code;
 }
 
+void RegistryStore::StartSharedRead() {
+  if (m_sharedRead || m_batchDepth > 0) return;
+  m_sharedRead = Run(kBeginRead) == SQLITE_OK;
+  m_sharedReadStart = std::chrono::steady_clock::now();
+}
+
+void RegistryStore::EndSharedRead() {
+  if (!m_sharedRead) return;
+  m_sharedRead = false;
+  if (Run(kCommit) != SQLITE_OK) Run(kRollback);
+}
+
+void RegistryStore::ExpireSharedRead() {
+  if (m_sharedRead && std::chrono::steady_clock::now() - m_sharedReadStart > kSharedReadLimit) EndSharedRead();
+}
+
 template <class Body>
 LONG RegistryStore::AtomicWrite(Body&& body) {
+  EndSharedRead();
   const bool inBatch = m_batchDepth > 0;
   const int begun = Run(inBatch ? kSavepoint : kBegin);
   if (begun != SQLITE_OK) return WriteStatus(begun);
@@ -183,6 +207,7 @@ LONG RegistryStore::CreatePath(const KeyRef& base, std::string_view subKey, std:
 }
 
 LONG RegistryStore::CreateKey(HKEY parent, std::string_view subKey, std::uint32_t, HKEY* result) {
+  ExpireSharedRead();
   const KeyRef* base = Find(parent);
   if (base == nullptr) return ERROR_INVALID_HANDLE;
   if (m_readOnly) return ERROR_ACCESS_DENIED;
@@ -190,14 +215,19 @@ LONG RegistryStore::CreateKey(HKEY parent, std::string_view subKey, std::uint32_
   LONG status = ChildPath(*base, subKey, &path);
   if (status != ERROR_SUCCESS) return status;
   std::int64_t id = 0;
+  StartSharedRead();
   status = FindKeyId(path, &id);
   if (status == ERROR_FILE_NOT_FOUND) status = AtomicWrite([&] { return CreatePath(*base, subKey, &id); });
-  if (status != ERROR_SUCCESS) return status;
+  if (status != ERROR_SUCCESS) {
+    if (m_handles.empty()) EndSharedRead();
+    return status;
+  }
   *result = NewHandle(id, std::move(path), true);
   return ERROR_SUCCESS;
 }
 
 LONG RegistryStore::OpenKey(HKEY parent, std::string_view subKey, std::uint32_t access, HKEY* result) {
+  ExpireSharedRead();
   const KeyRef* base = Find(parent);
   if (base == nullptr) return ERROR_INVALID_HANDLE;
   const bool writable = AccessWantsWrite(access);
@@ -206,19 +236,26 @@ LONG RegistryStore::OpenKey(HKEY parent, std::string_view subKey, std::uint32_t 
   LONG status = ChildPath(*base, subKey, &path);
   if (status != ERROR_SUCCESS) return status;
   std::int64_t id = 0;
+  StartSharedRead();
   status = FindKeyId(path, &id);
-  if (status != ERROR_SUCCESS) return status;
+  if (status != ERROR_SUCCESS) {
+    if (m_handles.empty()) EndSharedRead();
+    return status;
+  }
   *result = NewHandle(id, std::move(path), writable);
   return ERROR_SUCCESS;
 }
 
 LONG RegistryStore::CloseKey(HKEY key) {
   if (IsPredefinedHive(key)) return ERROR_SUCCESS;
-  return m_handles.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+  if (m_handles.erase(key) == 0) return ERROR_INVALID_HANDLE;
+  if (m_handles.empty()) EndSharedRead();
+  return ERROR_SUCCESS;
 }
 
 LONG RegistryStore::QueryValue(HKEY key, std::string_view name, std::uint32_t* type,
                                std::vector<std::uint8_t>* data) {
+  ExpireSharedRead();
   const KeyRef* ref = Find(key);
   if (ref == nullptr) return ERROR_INVALID_HANDLE;
   const std::string folded = FoldName(name);
@@ -278,6 +315,7 @@ LONG RegistryStore::DeleteKey(HKEY parent, std::string_view subKey) {
 }
 
 LONG RegistryStore::EnumName(const char* sql, HKEY key, std::uint32_t index, std::string* name) {
+  ExpireSharedRead();
   const KeyRef* ref = Find(key);
   if (ref == nullptr) return ERROR_INVALID_HANDLE;
   SqlStatement next(m_db->Prepared(sql));
@@ -298,6 +336,7 @@ LONG RegistryStore::EnumValue(HKEY key, std::uint32_t index, std::string* name) 
 
 LONG RegistryStore::BeginBatch() {
   if (m_readOnly) return ERROR_ACCESS_DENIED;
+  EndSharedRead();
   if (m_batchDepth == 0) {
     const int code = Run(kBegin);
     if (code != SQLITE_OK) return WriteStatus(code);

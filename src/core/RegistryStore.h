@@ -6,6 +6,7 @@
 // so that opening a key by path is one indexed lookup. Every write runs in an IMMEDIATE
 // transaction of its own, or inside the open batch, so several processes can share the file.
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -72,12 +73,22 @@ class RegistryStore final : public IRegistry {
   LONG AtomicWrite(Body&& body);
   int Run(const char* sql);
 
+  // Reads from opening a key to closing the last open one share one read transaction: one
+  // snapshot and one lock round trip instead of one per statement. It ends before any write
+  // and never outlives a few milliseconds, so a handle left open cannot hide other processes'
+  // changes.
+  void StartSharedRead();
+  void EndSharedRead();
+  void ExpireSharedRead();
+
   std::unique_ptr<SqliteDb> m_db;
   bool m_readOnly;
   std::array<KeyRef, 7> m_hives;  // by HKEY - HKEY_CLASSES_ROOT
   std::unordered_map<HKEY, KeyRef> m_handles;
   HKEY m_nextHandle = 0x1000;
   int m_batchDepth = 0;
+  bool m_sharedRead = false;
+  std::chrono::steady_clock::time_point m_sharedReadStart;
 };
 
 }  // namespace zf
