@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <thread>
 
 #include "core/RegistryNames.h"
 
@@ -50,6 +51,8 @@ constexpr const char* kRelease = "RELEASE registry_write";
 constexpr const char* kRollbackToSavepoint = "ROLLBACK TO registry_write";
 
 constexpr HKEY kFirstHive = HKEY_CLASSES_ROOT;
+// Long enough for the desktop program and the command-line tool to take turns at writing.
+constexpr auto kBusyTimeout = std::chrono::seconds(10);
 // Reads never see a snapshot older than this.
 constexpr auto kSharedReadLimit = std::chrono::milliseconds(5);
 
@@ -82,7 +85,10 @@ LONG WriteStatus(int code) {
 
 }  // namespace
 
-RegistryStore::RegistryStore(std::unique_ptr<SqliteDb> db, bool readOnly) : m_db(std::move(db)), m_readOnly(readOnly) {}
+RegistryStore::RegistryStore(std::unique_ptr<SqliteDb> db, bool readOnly, const std::filesystem::path& file)
+    : m_db(std::move(db)), m_readOnly(readOnly), m_turns(readOnly ? std::filesystem::path() : file) {
+  sqlite3_busy_handler(m_db->Handle(), &RegistryStore::OnBusy, this);
+}
 
 RegistryStore::~RegistryStore() {
   EndSharedRead();
@@ -165,11 +171,35 @@ void RegistryStore::ExpireSharedRead() {
   if (m_sharedRead && std::chrono::steady_clock::now() - m_sharedReadStart > kSharedReadLimit) EndSharedRead();
 }
 
+int RegistryStore::OnBusy(void* self, int attempt) {
+  auto& store = *static_cast<RegistryStore*>(self);
+  const auto now = std::chrono::steady_clock::now();
+  if (attempt == 0) {
+    store.m_busySince = now;
+    if (store.m_beginningWrite) store.m_turns.MarkWaiting();
+  }
+  const auto waited = now - store.m_busySince;
+  if (waited >= kBusyTimeout) return 0;
+  // Poll briefly at first: a writer that lets us go first waits only a few milliseconds.
+  std::this_thread::sleep_for(waited < std::chrono::milliseconds(100) ? std::chrono::microseconds(200)
+                                                                       : std::chrono::microseconds(2000));
+  return 1;
+}
+
+int RegistryStore::BeginWrite() {
+  m_turns.LetWaitersGoFirst();
+  m_beginningWrite = true;
+  const int code = Run(kBegin);
+  m_beginningWrite = false;
+  m_turns.ClearWaiting();
+  return code;
+}
+
 template <class Body>
 LONG RegistryStore::AtomicWrite(Body&& body) {
   EndSharedRead();
   const bool inBatch = m_batchDepth > 0;
-  const int begun = Run(inBatch ? kSavepoint : kBegin);
+  const int begun = inBatch ? Run(kSavepoint) : BeginWrite();
   if (begun != SQLITE_OK) return WriteStatus(begun);
   LONG status = body();
   if (status == ERROR_SUCCESS) {
@@ -338,7 +368,7 @@ LONG RegistryStore::BeginBatch() {
   if (m_readOnly) return ERROR_ACCESS_DENIED;
   EndSharedRead();
   if (m_batchDepth == 0) {
-    const int code = Run(kBegin);
+    const int code = BeginWrite();
     if (code != SQLITE_OK) return WriteStatus(code);
   }
   ++m_batchDepth;

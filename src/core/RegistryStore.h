@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/SqliteDb.h"
+#include "core/WriterTurns.h"
 #include "platform/registry.h"
 
 namespace zf {
@@ -26,8 +27,9 @@ std::unique_ptr<IRegistry> OpenRegistryStore(const std::filesystem::path& path, 
 class RegistryStore final : public IRegistry {
  public:
   // Takes an open connection to a file that already holds the store's tables. readOnly: every
-  // open for writing is refused with access denied.
-  RegistryStore(std::unique_ptr<SqliteDb> db, bool readOnly);
+  // open for writing is refused with access denied. file: where other processes may write the
+  // same store (empty when none can).
+  RegistryStore(std::unique_ptr<SqliteDb> db, bool readOnly, const std::filesystem::path& file = {});
   ~RegistryStore() override;
 
   // Loads the hive rows; false (with the reason in *error) when the tables are not the store's.
@@ -72,6 +74,9 @@ class RegistryStore final : public IRegistry {
   template <class Body>
   LONG AtomicWrite(Body&& body);
   int Run(const char* sql);
+  // BEGIN IMMEDIATE, waiting for other writers as long as the busy time-out allows.
+  int BeginWrite();
+  static int OnBusy(void* self, int attempt);
 
   // Reads from opening a key to closing the last open one share one read transaction: one
   // snapshot and one lock round trip instead of one per statement. It ends before any write
@@ -87,6 +92,9 @@ class RegistryStore final : public IRegistry {
   std::unordered_map<HKEY, KeyRef> m_handles;
   HKEY m_nextHandle = 0x1000;
   int m_batchDepth = 0;
+  WriterTurns m_turns;
+  bool m_beginningWrite = false;
+  std::chrono::steady_clock::time_point m_busySince;
   bool m_sharedRead = false;
   std::chrono::steady_clock::time_point m_sharedReadStart;
 };

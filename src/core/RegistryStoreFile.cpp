@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "core/RegistrySeed.h"
@@ -21,7 +22,7 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t kApplicationId = 0x5A465247;  // "ZFRG" in the SQLite header
 constexpr int kFormatVersion = 1;
-// Long enough for the desktop program and the command-line tool to take turns at writing.
+// For the checks before the store takes over the connection with its own busy handler.
 constexpr int kBusyTimeoutMs = 10000;
 constexpr std::size_t kHeaderSize = 100;
 constexpr std::string_view kSqliteMagic{"SQLite format 3\0", 16};
@@ -78,6 +79,32 @@ bool IsReadOnlyFile(const fs::path& path) {
   return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
 }
 
+// A read-only store in a folder this user may not write leaves SQLite no room for its
+// shared-memory file; as long as no log is pending beside it, the file is read as immutable.
+bool NeedsImmutableOpen(const fs::path& path) {
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  if (access(folder.c_str(), W_OK) == 0) return false;
+  std::error_code missing;
+  const auto logSize = fs::file_size(path.string() + "-wal", missing);
+  return (missing || logSize == 0) && !fs::exists(path.string() + "-shm", missing);
+}
+
+std::string ImmutableUri(const fs::path& path) {
+  std::string uri = "file:";
+  for (char c : path.string()) {
+    if (c == '%' || c == '?' || c == '#') {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+      uri += escaped;
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?immutable=1";
+}
+
+bool IsDamage(int code) { return (code & 0xFF) == SQLITE_CORRUPT || (code & 0xFF) == SQLITE_NOTADB; }
+
 bool Configure(SqliteDb& db) {
   sqlite3_busy_timeout(db.Handle(), kBusyTimeoutMs);
   return db.Execute("PRAGMA synchronous = FULL; PRAGMA foreign_keys = ON") == SQLITE_OK;
@@ -88,17 +115,23 @@ bool UseWriteAheadLog(SqliteDb& db) { return db.QueryText("PRAGMA journal_mode =
 std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* error) {
   if (!CheckHeader(path, error)) return nullptr;
   const bool readOnly = IsReadOnlyFile(path);
+  const bool immutable = readOnly && NeedsImmutableOpen(path);
   auto db = std::make_unique<SqliteDb>();
-  const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-  if (db->Open(path.string(), flags) != SQLITE_OK) {
+  const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX |
+                    (immutable ? SQLITE_OPEN_URI : 0);
+  if (db->Open(immutable ? ImmutableUri(path) : path.string(), flags) != SQLITE_OK) {
     *error = "cannot open the registry store " + Quoted(path) + ": " + db->Error();
     return nullptr;
   }
   Configure(*db);
   const std::string check = db->QueryText("PRAGMA quick_check");
   if (check != "ok") {
-    *error = "the registry store " + Quoted(path) + " is corrupt (" + (check.empty() ? db->Error() : check) +
-             "); it was left untouched";
+    if (!check.empty() || IsDamage(db->ErrorCode())) {
+      *error = "the registry store " + Quoted(path) + " is corrupt (" + (check.empty() ? db->Error() : check) +
+               "); it was left untouched";
+    } else {
+      *error = "cannot read the registry store " + Quoted(path) + ": " + db->Error();
+    }
     db->CloseWithoutCheckpoint();
     return nullptr;
   }
@@ -111,7 +144,7 @@ std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* e
     *error = "cannot open the registry store " + Quoted(path) + ": " + db->Error();
     return nullptr;
   }
-  auto store = std::make_unique<RegistryStore>(std::move(db), readOnly);
+  auto store = std::make_unique<RegistryStore>(std::move(db), readOnly, path);
   std::string reason;
   if (!store->Attach(&reason)) {
     *error = "the registry store " + Quoted(path) + " is corrupt (" + reason + "); it was left untouched";
@@ -187,7 +220,10 @@ bool CreateStore(const fs::path& path, std::string* error) {
 
 }  // namespace
 
-std::unique_ptr<IRegistry> OpenRegistryStore(const std::filesystem::path& path, std::string* error) {
+std::unique_ptr<IRegistry> OpenRegistryStore(const std::filesystem::path& file, std::string* error) {
+  // Absolute, so that SQLite never takes a name beginning with "file:" for a URI.
+  std::error_code noCurrentFolder;
+  const fs::path path = fs::absolute(file, noCurrentFolder);
   std::string unused;
   if (error == nullptr) error = &unused;
   std::error_code ignoredFailure;  // not_found is reported as a failure too; any other shows on opening

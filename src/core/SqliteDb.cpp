@@ -86,6 +86,8 @@ std::string SqliteDb::QueryText(const char* sql) {
 
 std::string SqliteDb::Error() const { return m_db == nullptr ? "out of memory" : sqlite3_errmsg(m_db); }
 
+int SqliteDb::ErrorCode() const { return m_db == nullptr ? SQLITE_NOMEM : sqlite3_errcode(m_db); }
+
 int SqliteDb::Changes() const { return sqlite3_changes(m_db); }
 
 }  // namespace zf

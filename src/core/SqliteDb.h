@@ -56,6 +56,8 @@ class SqliteDb {
   std::string QueryText(const char* sql);
 
   std::string Error() const;
+  // The result code of the last failed call.
+  int ErrorCode() const;
   int Changes() const;
 
  private:
