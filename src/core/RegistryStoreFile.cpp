@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -112,42 +113,77 @@ bool Configure(SqliteDb& db) {
 
 bool UseWriteAheadLog(SqliteDb& db) { return db.QueryText("PRAGMA journal_mode = WAL") == "wal"; }
 
+// The first finding of an integrity check, without its heading.
+std::string FirstFinding(const std::string& report) {
+  std::size_t begin = 0;
+  while (begin < report.size()) {
+    const std::size_t end = std::min(report.find('\n', begin), report.size());
+    const std::string line = report.substr(begin, end - begin);
+    if (!line.empty() && !line.starts_with("***")) return line;
+    begin = end + 1;
+  }
+  return report;
+}
+
+// Why the opened store cannot be used; empty when it can.
+std::string Problem(SqliteDb& db, const fs::path& path) {
+  const std::string check = db.QueryText("PRAGMA quick_check");
+  if (check.empty() && !IsDamage(db.ErrorCode()))
+    return "cannot read the registry store " + Quoted(path) + ": " + db.Error();
+  if (check != "ok")
+    return "the registry store " + Quoted(path) + " is corrupt (" + FirstFinding(check.empty() ? db.Error() : check) +
+           "); it was left untouched";
+  if (db.QueryText("PRAGMA user_version") != std::to_string(kFormatVersion))
+    return "the registry store " + Quoted(path) + " was made by another version of Zentrofast; it was left untouched";
+  return {};
+}
+
+// The log and shared-memory files SQLite makes beside a store. When the store is refused, those
+// it made just now go again, unless a log was written into them.
+class SideFiles {
+ public:
+  explicit SideFiles(const fs::path& store)
+      : m_log(store.string() + "-wal"), m_shared(store.string() + "-shm"), m_hadLog(fs::exists(m_log, m_ignored)),
+        m_hadShared(fs::exists(m_shared, m_ignored)) {}
+  void RemoveNewEmptyOnes() {
+    if (m_hadLog || m_hadShared || fs::file_size(m_log, m_ignored) > 0) return;
+    fs::remove(m_log, m_ignored);
+    fs::remove(m_shared, m_ignored);
+  }
+
+ private:
+  std::error_code m_ignored;
+  fs::path m_log, m_shared;
+  bool m_hadLog, m_hadShared;
+};
+
 std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* error) {
   if (!CheckHeader(path, error)) return nullptr;
   const bool readOnly = IsReadOnlyFile(path);
   const bool immutable = readOnly && NeedsImmutableOpen(path);
+  SideFiles sideFiles(path);
   auto db = std::make_unique<SqliteDb>();
   const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX |
                     (immutable ? SQLITE_OPEN_URI : 0);
+  std::string problem;
   if (db->Open(immutable ? ImmutableUri(path) : path.string(), flags) != SQLITE_OK) {
-    *error = "cannot open the registry store " + Quoted(path) + ": " + db->Error();
-    return nullptr;
+    problem = "cannot open the registry store " + Quoted(path) + ": " + db->Error();
+  } else {
+    Configure(*db);
+    problem = Problem(*db, path);
   }
-  Configure(*db);
-  const std::string check = db->QueryText("PRAGMA quick_check");
-  if (check != "ok") {
-    if (!check.empty() || IsDamage(db->ErrorCode())) {
-      *error = "the registry store " + Quoted(path) + " is corrupt (" + (check.empty() ? db->Error() : check) +
-               "); it was left untouched";
-    } else {
-      *error = "cannot read the registry store " + Quoted(path) + ": " + db->Error();
-    }
+  if (problem.empty() && !readOnly && !UseWriteAheadLog(*db))
+    problem = "cannot open the registry store " + Quoted(path) + ": " + db->Error();
+  if (!problem.empty()) {
     db->CloseWithoutCheckpoint();
-    return nullptr;
-  }
-  if (db->QueryText("PRAGMA user_version") != std::to_string(kFormatVersion)) {
-    *error = "the registry store " + Quoted(path) + " was made by another version of Zentrofast; it was left untouched";
-    db->CloseWithoutCheckpoint();
-    return nullptr;
-  }
-  if (!readOnly && !UseWriteAheadLog(*db)) {
-    *error = "cannot open the registry store " + Quoted(path) + ": " + db->Error();
+    sideFiles.RemoveNewEmptyOnes();
+    *error = problem;
     return nullptr;
   }
   auto store = std::make_unique<RegistryStore>(std::move(db), readOnly, path);
   std::string reason;
   if (!store->Attach(&reason)) {
-    *error = "the registry store " + Quoted(path) + " is corrupt (" + reason + "); it was left untouched";
+    *error = "the registry store " + Quoted(path) + " is corrupt (" + reason + ")";
     return nullptr;
   }
   return store;

@@ -149,7 +149,9 @@ TEST_F(RegistryStoreTest, DamagedStoreIsRefusedAsCorruptAndLeftUntouched) {
     EXPECT_EQ(OpenRegistryStore(file, &error), nullptr);
     EXPECT_NE(error.find(file.string()), std::string::npos) << error;
     EXPECT_NE(error.find("corrupt"), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     EXPECT_EQ(ReadFile(file), damaged);
+    EXPECT_FALSE(fs::exists(file.string() + "-wal"));
   }
 }
 
