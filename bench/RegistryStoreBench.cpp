@@ -3,11 +3,10 @@
 // measured interleaved, iteration by iteration, so that a busy disk or processor weighs on both
 // sides alike; the ratios compare medians. The store and the fsync probe share one folder below
 // the build folder, so both hit the same file system.
+#include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
-
-#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <array>
@@ -84,7 +83,8 @@ class BareSelect {
  public:
   BareSelect() {
     sqlite3_open_v2(StoreFile().c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_prepare_v2(m_db, "SELECT data FROM registry_values WHERE key = ?1 AND folded = 'MTU'", -1, &m_select, nullptr);
+    sqlite3_prepare_v2(m_db, "SELECT data FROM registry_values WHERE key = ?1 AND folded = 'MTU'", -1, &m_select,
+                       nullptr);
     sqlite3_stmt* find = nullptr;
     sqlite3_prepare_v2(m_db, "SELECT id FROM registry_keys WHERE path = ?1", -1, &find, nullptr);
     const std::string path = "HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\TCPIP\\PARAMETERS";

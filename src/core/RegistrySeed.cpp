@@ -43,10 +43,10 @@ std::string InterfaceGuid(std::string_view interfaceName) {
   const std::uint64_t version = (high & ~0xF000ULL) | 0x8000ULL;
   const std::uint64_t low = (Mix(static_cast<std::uint64_t>(hash) ^ high) & ~(0xC0ULL << 56)) | (0x80ULL << 56);
   char text[39];
-  std::snprintf(text, sizeof text, "{%08llX-%04llX-%04llX-%04llX-%012llX}",
-                static_cast<unsigned long long>(version >> 32), static_cast<unsigned long long>((version >> 16) & 0xFFFF),
-                static_cast<unsigned long long>(version & 0xFFFF), static_cast<unsigned long long>(low >> 48),
-                static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFULL));
+  std::snprintf(
+      text, sizeof text, "{%08llX-%04llX-%04llX-%04llX-%012llX}", static_cast<unsigned long long>(version >> 32),
+      static_cast<unsigned long long>((version >> 16) & 0xFFFF), static_cast<unsigned long long>(version & 0xFFFF),
+      static_cast<unsigned long long>(low >> 48), static_cast<unsigned long long>(low & 0xFFFFFFFFFFFFULL));
   return text;
 }
 

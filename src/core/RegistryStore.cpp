@@ -40,8 +40,7 @@ constexpr const char* kSetValue =
     "ON CONFLICT(key, folded) DO UPDATE SET type = excluded.type, data = excluded.data";
 constexpr const char* kDeleteValue = "DELETE FROM registry_values WHERE key = ?1 AND folded = ?2";
 constexpr const char* kEnumKey = "SELECT name FROM registry_keys WHERE parent = ?1 ORDER BY folded LIMIT 1 OFFSET ?2";
-constexpr const char* kEnumValue =
-    "SELECT name FROM registry_values WHERE key = ?1 ORDER BY folded LIMIT 1 OFFSET ?2";
+constexpr const char* kEnumValue = "SELECT name FROM registry_values WHERE key = ?1 ORDER BY folded LIMIT 1 OFFSET ?2";
 constexpr const char* kBegin = "BEGIN IMMEDIATE";
 constexpr const char* kBeginRead = "BEGIN";
 constexpr const char* kCommit = "COMMIT";
@@ -60,26 +59,34 @@ LONG ReadStatus(int code) {
   switch (code & 0xFF) {
     case SQLITE_OK:
     case SQLITE_ROW:
-    case SQLITE_DONE: return ERROR_SUCCESS;
+    case SQLITE_DONE:
+      return ERROR_SUCCESS;
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return ERROR_BADDB;
-    default: return ERROR_CANTREAD;
+    case SQLITE_NOTADB:
+      return ERROR_BADDB;
+    default:
+      return ERROR_CANTREAD;
   }
 }
 
 LONG WriteStatus(int code) {
   switch (code & 0xFF) {
     case SQLITE_OK:
-    case SQLITE_DONE: return ERROR_SUCCESS;
+    case SQLITE_DONE:
+      return ERROR_SUCCESS;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
+    case SQLITE_AUTH:
+      return ERROR_ACCESS_DENIED;
     // The only constraints a write can break are the references to a key another
     // handle or process has deleted.
-    case SQLITE_CONSTRAINT: return ERROR_KEY_DELETED;
+    case SQLITE_CONSTRAINT:
+      return ERROR_KEY_DELETED;
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return ERROR_BADDB;
-    default: return ERROR_CANTWRITE;
+    case SQLITE_NOTADB:
+      return ERROR_BADDB;
+    default:
+      return ERROR_CANTWRITE;
   }
 }
 
@@ -182,7 +189,7 @@ int RegistryStore::OnBusy(void* self, int attempt) {
   if (waited >= kBusyTimeout) return 0;
   // Poll briefly at first: a writer that lets us go first waits only a few milliseconds.
   std::this_thread::sleep_for(waited < std::chrono::milliseconds(100) ? std::chrono::microseconds(200)
-                                                                       : std::chrono::microseconds(2000));
+                                                                      : std::chrono::microseconds(2000));
   return 1;
 }
 
@@ -283,8 +290,7 @@ LONG RegistryStore::CloseKey(HKEY key) {
   return ERROR_SUCCESS;
 }
 
-LONG RegistryStore::QueryValue(HKEY key, std::string_view name, std::uint32_t* type,
-                               std::vector<std::uint8_t>* data) {
+LONG RegistryStore::QueryValue(HKEY key, std::string_view name, std::uint32_t* type, std::vector<std::uint8_t>* data) {
   ExpireSharedRead();
   const KeyRef* ref = Find(key);
   if (ref == nullptr) return ERROR_INVALID_HANDLE;

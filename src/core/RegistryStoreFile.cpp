@@ -65,7 +65,8 @@ bool CheckHeader(const fs::path& path, std::string* error) {
   const std::uint32_t applicationId = (std::uint32_t{header[68]} << 24) | (std::uint32_t{header[69]} << 16) |
                                       (std::uint32_t{header[70]} << 8) | header[71];
   if (applicationId != kApplicationId) {
-    *error = Quoted(path) + " is a SQLite database of another program, not a Zentrofast registry store; "
+    *error = Quoted(path) +
+             " is a SQLite database of another program, not a Zentrofast registry store; "
              "it was left untouched";
     return false;
   }
@@ -80,14 +81,13 @@ bool IsReadOnlyFile(const fs::path& path) {
   return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
 }
 
-// A read-only store in a folder this user may not write leaves SQLite no room for its
-// shared-memory file; as long as no log is pending beside it, the file is read as immutable.
+// No Zentrofast process writes a read-only store, so unless a log is still pending beside it
+// (left by a writer before the file became read-only), it is read as an immutable file: no lock,
+// and no side files that would outlast this process with the file's read-only mode.
 bool NeedsImmutableOpen(const fs::path& path) {
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  if (access(folder.c_str(), W_OK) == 0) return false;
   std::error_code missing;
   const auto logSize = fs::file_size(path.string() + "-wal", missing);
-  return (missing || logSize == 0) && !fs::exists(path.string() + "-shm", missing);
+  return missing || logSize == 0;
 }
 
 std::string ImmutableUri(const fs::path& path) {
@@ -143,7 +143,9 @@ std::string Problem(SqliteDb& db, const fs::path& path) {
 class SideFiles {
  public:
   explicit SideFiles(const fs::path& store)
-      : m_log(store.string() + "-wal"), m_shared(store.string() + "-shm"), m_hadLog(fs::exists(m_log, m_ignored)),
+      : m_log(store.string() + "-wal"),
+        m_shared(store.string() + "-shm"),
+        m_hadLog(fs::exists(m_log, m_ignored)),
         m_hadShared(fs::exists(m_shared, m_ignored)) {}
   void RemoveNewEmptyOnes() {
     if (m_hadLog || m_hadShared || fs::file_size(m_log, m_ignored) > 0) return;
@@ -201,8 +203,8 @@ bool BuildStore(const fs::path& temp, std::string* error) {
   std::string reason;
   const std::string identity = "PRAGMA application_id = " + std::to_string(kApplicationId) +
                                "; PRAGMA user_version = " + std::to_string(kFormatVersion);
-  bool ok = db->Open(temp.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) == SQLITE_OK &&
-            Configure(*db) && db->Execute(identity.c_str()) == SQLITE_OK;
+  bool ok = db->Open(temp.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) == SQLITE_OK && Configure(*db) &&
+            db->Execute(identity.c_str()) == SQLITE_OK;
   if (!ok) reason = db->Error();
   if (ok) ok = RegistryStore::CreateTables(*db, &reason);
   if (ok) {

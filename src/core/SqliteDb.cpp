@@ -33,7 +33,8 @@ std::int64_t SqlStatement::Int(int column) const { return sqlite3_column_int64(m
 
 std::string SqlStatement::Text(int column) const {
   const auto* text = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
-  return text == nullptr ? std::string() : std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)));
+  return text == nullptr ? std::string()
+                         : std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)));
 }
 
 std::vector<std::uint8_t> SqlStatement::Bytes(int column) const {

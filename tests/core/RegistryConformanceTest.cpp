@@ -1,8 +1,7 @@
 // The registry's semantics, checked the same way on the in-memory registry the other tests use
 // and on the SQLite store the programs use.
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <optional>
@@ -123,8 +122,7 @@ TYPED_TEST(RegistryConformanceTest, KeyAndValueNamesIgnoreCase) {
   this->Put(HKEY_LOCAL_MACHINE, "SOFTWARE\\VENDOR\\SERVICES\\TCPIP\\PARAMETERS", "MAXMTU", REG_DWORD, {1, 0, 0, 0});
   EXPECT_EQ(this->List(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Services\\Tcpip\\Parameters", true),
             std::vector<std::string>{"MaxMTU"});
-  EXPECT_EQ(this->Get(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Services\\Tcpip\\Parameters", "MaxMTU")->first,
-            REG_DWORD);
+  EXPECT_EQ(this->Get(HKEY_LOCAL_MACHINE, "Software\\Vendor\\Services\\Tcpip\\Parameters", "MaxMTU")->first, REG_DWORD);
   EXPECT_EQ(this->List(HKEY_LOCAL_MACHINE, "software\\vendor\\services"), std::vector<std::string>{"Tcpip"});
   // Letters beyond ASCII fold too.
   this->Put(HKEY_CURRENT_USER, "Äpfel\\Größe", "Wert", REG_SZ, kText);
@@ -162,13 +160,13 @@ TYPED_TEST(RegistryConformanceTest, DefaultValueLivesUnderTheEmptyName) {
 TYPED_TEST(RegistryConformanceTest, ValuesKeepTheirTypeCodeAndExactBytes) {
   const std::vector<std::pair<std::uint32_t, Bytes>> values{
       {REG_SZ, kText},
-      {REG_SZ, {}},                       // zero length, not even a NUL
-      {REG_SZ, {'a', 0, 'b', 0}},         // a NUL inside
-      {REG_DWORD, {0xB4, 0x05, 0, 0}},    // 1460
+      {REG_SZ, {}},                     // zero length, not even a NUL
+      {REG_SZ, {'a', 0, 'b', 0}},       // a NUL inside
+      {REG_DWORD, {0xB4, 0x05, 0, 0}},  // 1460
       {REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF}},
-      {3, {0, 0xFF, 0x10, 0x80}},         // binary
-      {7, {'a', 0, 'b', 0, 0}},           // several texts
-      {0x12345, {1}},                     // a type code nobody knows
+      {3, {0, 0xFF, 0x10, 0x80}},  // binary
+      {7, {'a', 0, 'b', 0, 0}},    // several texts
+      {0x12345, {1}},              // a type code nobody knows
   };
   for (std::size_t i = 0; i < values.size(); ++i)
     this->Put(HKEY_LOCAL_MACHINE, "Bytes", "v" + std::to_string(i), values[i].first, values[i].second);
@@ -244,7 +242,7 @@ TYPED_TEST(RegistryConformanceTest, HandlesOpenedForReadingCannotWrite) {
 }
 
 TYPED_TEST(RegistryConformanceTest, EveryHiveIsARootOfItsOwn) {
-  const HKEY hives[] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, HKEY_USERS,
+  const HKEY hives[] = {HKEY_CLASSES_ROOT,     HKEY_CURRENT_USER,   HKEY_LOCAL_MACHINE, HKEY_USERS,
                         HKEY_PERFORMANCE_DATA, HKEY_CURRENT_CONFIG, HKEY_DYN_DATA};
   for (std::uint8_t i = 0; i < std::size(hives); ++i) this->Put(hives[i], "Probe", "", REG_DWORD, {i, 0, 0, 0});
   for (std::uint8_t i = 0; i < std::size(hives); ++i)

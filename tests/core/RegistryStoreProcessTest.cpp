@@ -1,9 +1,8 @@
 // Several processes on one store file: writers that overlap, and a writer killed mid-batch.
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>

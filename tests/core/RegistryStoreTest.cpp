@@ -1,13 +1,12 @@
 // The store file's own promises: persistence, file mode, refusal of foreign and damaged files,
 // read-only files, the seeding of a fresh store.
+#include <gtest/gtest.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 #include <functional>
@@ -111,8 +110,9 @@ TEST_F(RegistryStoreTest, CreatesItsFolderAndAPrivateFileAndNothingElse) {
 
 TEST_F(RegistryStoreTest, FileThatIsNoStoreIsRefusedByNameAndLeftUntouched) {
   fs::create_directories(file.parent_path());
-  const std::string text = "[HKEY_LOCAL_MACHINE]\nnot a database, but longer than one SQLite header of a hundred bytes "
-                           "so that only the magic tells\n";
+  const std::string text =
+      "[HKEY_LOCAL_MACHINE]\nnot a database, but longer than one SQLite header of a hundred bytes "
+      "so that only the magic tells\n";
   // A SQLite database of some other program, with a table in it.
   const fs::path foreign = folder / "foreign.sqlite3";
   sqlite3* db = nullptr;
@@ -171,6 +171,10 @@ TEST_F(RegistryStoreTest, ReadOnlyFileServesReadsAndIsNeverWritten) {
     EXPECT_EQ(data, Bytes({'k', 0}));
   }
   EXPECT_EQ(ReadFile(file), before);
+  // Nothing beside it either: side files would keep the read-only mode after the file is made
+  // writable again.
+  EXPECT_FALSE(fs::exists(file.string() + "-wal"));
+  EXPECT_FALSE(fs::exists(file.string() + "-shm"));
 }
 
 // A store file another user owns: reads work for an ordinary user, writing is denied, also
@@ -187,7 +191,8 @@ TEST_F(RegistryStoreTest, OrdinaryUserReadsAStoreItMayNotWrite) {
     auto store = OpenRegistryStore(file, &error);
     if (!store) _exit(11);
     Bytes data;
-    if (store->QueryValue(HKEY_LOCAL_MACHINE, "kept", nullptr, &data) != ERROR_SUCCESS || data != Bytes{'k', 0}) _exit(12);
+    if (store->QueryValue(HKEY_LOCAL_MACHINE, "kept", nullptr, &data) != ERROR_SUCCESS || data != Bytes{'k', 0})
+      _exit(12);
     HKEY key = 0;
     if (store->CreateKey(HKEY_LOCAL_MACHINE, "New", KEY_ALL_ACCESS, &key) != ERROR_ACCESS_DENIED) _exit(13);
     _exit(0);
