@@ -75,6 +75,9 @@ void AppendUtf8(char32_t value, std::string* out) {
   }
 }
 
+// Independent of the process's locale, unlike std::toupper.
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 char32_t UpperCase(char32_t value) {
   const locale_t locale = UnicodeLocale();
   if (locale == static_cast<locale_t>(nullptr)) return value;
@@ -98,24 +101,24 @@ HKEY HiveByName(std::string_view name) {
 }
 
 std::string FoldName(std::string_view name) {
-  std::string folded;
-  folded.reserve(name.size());
+  std::string folded(name);
+  std::size_t i = 0;
+  for (; i < folded.size() && static_cast<unsigned char>(folded[i]) < 0x80; ++i) folded[i] = AsciiUpper(folded[i]);
+  if (i == folded.size()) return folded;  // plain ASCII, by far the most common
+  folded.resize(i);
+  name.remove_prefix(i);
   while (!name.empty()) {
-    const auto byte = static_cast<unsigned char>(name[0]);
-    if (byte < 0x80) {
-      folded.push_back(byte >= 'a' && byte <= 'z' ? static_cast<char>(byte - 'a' + 'A') : static_cast<char>(byte));
-      name.remove_prefix(1);
-      continue;
-    }
-    char32_t codePoint = 0;
-    const std::size_t length = DecodeUtf8(name, &codePoint);
+    char32_t codePoint = static_cast<unsigned char>(name[0]);
+    std::size_t length = codePoint < 0x80 ? 1 : DecodeUtf8(name, &codePoint);
     if (length == 0) {
-      folded.push_back(name[0]);
-      name.remove_prefix(1);
+      folded.push_back(name[0]);  // not UTF-8: the byte stays as it is
+      length = 1;
     } else {
-      AppendUtf8(UpperCase(codePoint), &folded);
-      name.remove_prefix(length);
+      AppendUtf8(
+          codePoint < 0x80 ? static_cast<char32_t>(AsciiUpper(static_cast<char>(codePoint))) : UpperCase(codePoint),
+          &folded);
     }
+    name.remove_prefix(length);
   }
   return folded;
 }

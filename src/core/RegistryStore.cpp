@@ -203,8 +203,9 @@ int RegistryStore::BeginWrite() {
 }
 
 template <class Body>
-LONG RegistryStore::AtomicWrite(Body&& body) {
+LONG RegistryStore::AtomicWrite(Statements statements, Body&& body) {
   EndSharedRead();
+  if (m_batchDepth > 0 && statements == Statements::One) return body();  // atomic by itself
   const bool inBatch = m_batchDepth > 0;
   const int begun = inBatch ? Run(kSavepoint) : BeginWrite();
   if (begun != SQLITE_OK) return WriteStatus(begun);
@@ -254,7 +255,8 @@ LONG RegistryStore::CreateKey(HKEY parent, std::string_view subKey, std::uint32_
   std::int64_t id = 0;
   StartSharedRead();
   status = FindKeyId(path, &id);
-  if (status == ERROR_FILE_NOT_FOUND) status = AtomicWrite([&] { return CreatePath(*base, subKey, &id); });
+  if (status == ERROR_FILE_NOT_FOUND)
+    status = AtomicWrite(Statements::Several, [&] { return CreatePath(*base, subKey, &id); });
   if (status != ERROR_SUCCESS) {
     if (m_handles.empty()) EndSharedRead();
     return status;
@@ -311,7 +313,7 @@ LONG RegistryStore::SetValue(HKEY key, std::string_view name, std::uint32_t type
   if (!ref->writable) return ERROR_ACCESS_DENIED;
   const std::int64_t id = ref->id;
   const std::string folded = FoldName(name);
-  return AtomicWrite([&] {
+  return AtomicWrite(Statements::One, [&] {
     SqlStatement set(m_db->Prepared(kSetValue));
     return WriteStatus(set.Bind(1, id).Bind(2, name).Bind(3, folded).Bind(4, std::int64_t{type}).Bind(5, data).Step());
   });
@@ -323,7 +325,7 @@ LONG RegistryStore::DeleteValue(HKEY key, std::string_view name) {
   if (!ref->writable) return ERROR_ACCESS_DENIED;
   const std::int64_t id = ref->id;
   const std::string folded = FoldName(name);
-  return AtomicWrite([&] {
+  return AtomicWrite(Statements::One, [&] {
     SqlStatement remove(m_db->Prepared(kDeleteValue));
     const LONG status = WriteStatus(remove.Bind(1, id).Bind(2, folded).Step());
     if (status != ERROR_SUCCESS) return status;
@@ -339,7 +341,7 @@ LONG RegistryStore::DeleteKey(HKEY parent, std::string_view subKey) {
   const LONG status = ChildPath(*base, subKey, &path);
   if (status != ERROR_SUCCESS) return status;
   if (path == base->path) return ERROR_ACCESS_DENIED;  // a key cannot delete itself, nor a hive
-  return AtomicWrite([&] {
+  return AtomicWrite(Statements::Several, [&] {
     std::int64_t id = 0;
     const LONG found = FindKeyId(path, &id);
     if (found != ERROR_SUCCESS) return found;

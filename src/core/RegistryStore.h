@@ -69,10 +69,11 @@ class RegistryStore final : public IRegistry {
   // The name at index of the ordered listing sql (subkeys or values of key).
   LONG EnumName(const char* sql, HKEY key, std::uint32_t index, std::string* name);
 
-  // Runs body as one atomic write: its own IMMEDIATE transaction outside a batch, a savepoint
-  // inside one.
+  enum class Statements { One, Several };
+  // Runs body as one atomic write: its own IMMEDIATE transaction outside a batch; inside one, a
+  // savepoint when body runs several statements (a single statement is atomic by itself).
   template <class Body>
-  LONG AtomicWrite(Body&& body);
+  LONG AtomicWrite(Statements statements, Body&& body);
   int Run(const char* sql);
   // BEGIN IMMEDIATE, waiting for other writers as long as the busy time-out allows.
   int BeginWrite();
