@@ -5,6 +5,11 @@
 // name as first written, the folded name (for comparison and order) and the folded full path,
 // so that opening a key by path is one indexed lookup. Every write runs in an IMMEDIATE
 // transaction of its own, or inside the open batch, so several processes can share the file.
+// A store file whose mode bits allow nobody to write it, or that this user may not write, is
+// read-only: the mode bits count for root too, who could otherwise write any file.
+//
+// One store object serves one thread at a time, as the program's single user-interface thread
+// does; other threads and processes open stores of their own on the same file.
 #include <array>
 #include <chrono>
 #include <cstdint>

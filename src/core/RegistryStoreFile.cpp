@@ -191,11 +191,17 @@ std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* e
   return store;
 }
 
+// An empty file only its owner may read and write, whatever the umask. Closed before SQLite
+// opens it: closing a second descriptor would drop SQLite's locks on the file.
+bool CreatePrivateFile(const fs::path& path) {
+  FileDescriptor file(open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+  return file.get() >= 0 && fchmod(file.get(), 0600) == 0;
+}
+
 // Builds a complete, seeded store in temp. It is written with a rollback journal and switched
 // to the write-ahead log only at the end, so the file alone holds everything once it is closed.
 bool BuildStore(const fs::path& temp, std::string* error) {
-  FileDescriptor file(open(temp.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
-  if (file.get() < 0 || fchmod(file.get(), 0600) != 0) {
+  if (!CreatePrivateFile(temp)) {
     *error = "cannot create " + Quoted(temp) + ": " + SystemError();
     return false;
   }
@@ -234,6 +240,13 @@ void SyncFolder(const fs::path& folder) {
   if (directory.get() >= 0) fsync(directory.get());
 }
 
+// Gives the finished store its name unless a store of that name appeared meanwhile, which then
+// stands. A hard link where the file system has them, else a rename that replaces nothing.
+bool PutInPlace(const fs::path& temp, const fs::path& path) {
+  if (link(temp.c_str(), path.c_str()) == 0 || errno == EEXIST) return true;
+  return renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0 || errno == EEXIST;
+}
+
 // Creates the store under a temporary name and links it into place only when complete, so a
 // crash never leaves a half-made store, and of two processes creating it at once one wins.
 bool CreateStore(const fs::path& path, std::string* error) {
@@ -247,7 +260,7 @@ bool CreateStore(const fs::path& path, std::string* error) {
   const fs::path temp = path.string() + ".new-" + std::to_string(getpid());
   RemoveStoreFiles(temp);  // left by a crashed process that had our process id
   bool ok = BuildStore(temp, error);
-  if (ok && link(temp.c_str(), path.c_str()) != 0 && errno != EEXIST) {
+  if (ok && !PutInPlace(temp, path)) {
     *error = "cannot create the registry store " + Quoted(path) + ": " + SystemError();
     ok = false;
   }
