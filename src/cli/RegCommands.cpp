@@ -49,38 +49,32 @@ int Failure(CliContext& context, const std::string& message) {
   return kExitFailed;
 }
 
-// Reads the operands and the options a subcommand allows; false with a message otherwise.
-bool ParseOptions(const Args& args, const std::set<std::string>& allowed, std::size_t operandCount, RegOptions* options,
-                  std::string* error) {
+// Reads the operands and the options a subcommand allows; what is wrong, or nothing.
+std::string ParseOptions(const Args& args, const std::set<std::string>& allowed, std::size_t operandCount,
+                         RegOptions* options) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (!arg.starts_with("--")) {
       options->operands.push_back(arg);
       continue;
     }
-    if (!allowed.contains(arg)) {
-      *error = "reg " + args[0] + " does not take " + arg;
-      return false;
-    }
-    if (arg == "--default") {
-      if (options->valueName) return *error = "give either --value or --default, once", false;
-      options->valueName = "";
-      continue;
-    }
-    if (i + 1 >= args.size()) return *error = arg + " needs a value", false;
-    std::optional<std::string>& slot = arg == "--value"  ? options->valueName
+    if (!allowed.contains(arg)) return "reg " + args[0] + " does not take " + arg;
+    const bool namesValue = arg == "--value" || arg == "--default";
+    std::optional<std::string>& slot = namesValue        ? options->valueName
                                        : arg == "--type" ? options->type
                                                          : options->data;
-    if (slot)
-      return *error = arg == "--value" ? "give either --value or --default, once" : arg + " is given twice", false;
-    slot = args[++i];
+    if (slot) return namesValue ? "give either --value or --default, once" : arg + " is given twice";
+    if (arg == "--default") {
+      slot = "";
+    } else if (i + 1 < args.size()) {
+      slot = args[++i];
+    } else {
+      return arg + " needs a value";
+    }
   }
-  if (options->operands.size() != operandCount) {
-    *error =
-        "reg " + args[0] + " takes " + std::to_string(operandCount) + (operandCount == 1 ? " operand" : " operands");
-    return false;
-  }
-  return true;
+  if (options->operands.size() != operandCount)
+    return "reg " + args[0] + " takes " + std::to_string(operandCount) + (operandCount == 1 ? " operand" : " operands");
+  return {};
 }
 
 // Decimal (negative numbers as their 32-bit pattern) or 0x hex, like reg.exe's /d for REG_DWORD.
@@ -210,28 +204,30 @@ int Delete(CliContext& context, const RegOptions& options) {
   return kExitOk;
 }
 
-int Export(CliContext& context, const RegOptions& options) {
-  Target target = OpenTarget(context, options.operands[0]);
-  if (target.exitStatus != kExitOk) return target.exitStatus;
-  const std::filesystem::path file = options.operands[1];
-  // Written beside the file and renamed into place, so a failure never leaves half a file.
+// Writes the export beside file and renames it into place, so a failure never leaves half a file.
+bool WriteExport(const Target& target, const std::filesystem::path& file, std::string* error) {
   const std::filesystem::path temp = file.string() + ".part";
-  std::string error;
   bool written = false;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return Failure(context, "cannot write " + file.string() + ": " + std::strerror(errno));
-    written = ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, out, &error);
-    out.flush();
-    if (written && !out) error = "cannot write " + file.string() + ": " + std::strerror(errno);
-    written = written && out.good();
+    written =
+        out && ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, out, error);
+    written = written && out.flush().good();
+    if (!out && error->empty()) *error = "cannot write " + file.string() + ": " + std::strerror(errno);
   }
-  std::error_code renameFailure;
-  if (written) std::filesystem::rename(temp, file, renameFailure);
-  if (!written || renameFailure) {
-    std::filesystem::remove(temp, renameFailure);
-    return Failure(context, error.empty() ? "cannot write " + file.string() : error);
-  }
+  std::error_code failure;
+  if (written) std::filesystem::rename(temp, file, failure);
+  if (written && !failure) return true;
+  if (failure) *error = "cannot write " + file.string() + ": " + failure.message();
+  std::filesystem::remove(temp, failure);
+  return false;
+}
+
+int Export(CliContext& context, const RegOptions& options) {
+  Target target = OpenTarget(context, options.operands[0]);
+  if (target.exitStatus != kExitOk) return target.exitStatus;
+  std::string error;
+  if (!WriteExport(target, options.operands[1], &error)) return Failure(context, error);
   context.out << kDone;
   return kExitOk;
 }
@@ -306,9 +302,8 @@ int RunRegCommand(CliContext& context, const Args& args) {
   auto subcommand = Subcommands().find(args[0]);
   if (subcommand == Subcommands().end()) return Usage(context, "unknown reg subcommand \"" + args[0] + "\"");
   RegOptions options;
-  std::string error;
-  if (!ParseOptions(args, subcommand->second.options, subcommand->second.operands, &options, &error))
-    return Usage(context, error);
+  const std::string problem = ParseOptions(args, subcommand->second.options, subcommand->second.operands, &options);
+  if (!problem.empty()) return Usage(context, problem);
   return subcommand->second.run(context, options);
 }
 
