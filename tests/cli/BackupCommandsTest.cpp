@@ -1,0 +1,105 @@
+// zentrofastctl apply and backup: argument checks, listing and deleting, and whole runs over a
+// real registry store.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/CliContext.h"
+#include "core/RegistryStore.h"
+#include "support/BackupFiles.h"
+#include "support/TempDir.h"
+
+namespace zf {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CtlRun {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+class BackupCommandsTest : public ::testing::Test {
+ protected:
+  CtlRun Ctl(std::vector<std::string> args, const std::string& osVersion = "2.5.1") {
+    std::vector<std::string> argv{"--home", home.path().string(), "--registry", registryFile.string(), "--os-version",
+                                  osVersion};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::ostringstream out, err;
+    const int code = cli::RunCli(argv, out, err);
+    return {code, out.str(), err.str()};
+  }
+  void Touch(const std::string& name, const std::string& bytes) {
+    fs::create_directories(backups);
+    test::WriteBytes(backups / name, bytes);
+  }
+
+  test::TempDir home;
+  fs::path backups = home / "Backups";
+  fs::path registryFile = home / "registry.sqlite3";
+};
+
+TEST_F(BackupCommandsTest, BadArgumentsAreUsageErrorsThatTouchNothing) {
+  const std::vector<std::vector<std::string>> lines{
+      {"apply"},
+      {"apply", "--profile"},
+      {"apply", "--profile", "8"},
+      {"apply", "--profile", "-1"},
+      {"apply", "--profile", "1x"},
+      {"apply", "--connection-type", "4"},
+      {"apply", "--profile", "1", "--connection-type", "2"},
+      {"apply", "--profile", "1", "--profile", "2"},
+      {"apply", "--bogus", "1"},
+      {"apply", "--profile", "1", "--set", "Speed=1"},
+      {"apply", "--profile", "1", "--set", "TTL"},
+      {"apply", "--profile", "1", "--set", "TTL=abc"},
+      {"apply", "--profile", "1", "--set", "MTU=2147483648"},
+      {"apply", "--profile", "1", "--set", "SYNAttackProtect=40000"},
+      {"apply", "--profile", "1", "--set", "PmtuDiscovery=maybe"},
+      {"backup"},
+      {"backup", "list", "extra"},
+      {"backup", "restore"},
+      {"backup", "restore", "../001.BCK"},
+      {"backup", "restore", "1.BCK"},
+      {"backup", "delete", "001.BAK"},
+      {"backup", "copy", "001.BCK"},
+  };
+  for (const auto& line : lines) {
+    const CtlRun run = Ctl(line);
+    EXPECT_EQ(run.exitCode, cli::kExitUsage) << ::testing::PrintToString(line);
+    EXPECT_FALSE(run.err.empty()) << ::testing::PrintToString(line);
+  }
+  EXPECT_EQ(test::FolderNames(home.path()), std::vector<std::string>{});
+}
+
+TEST_F(BackupCommandsTest, ListPrintsNameDateAndTimeOnePerLine) {
+  EXPECT_EQ(Ctl({"backup", "list"}).out, "");
+  Touch("002.BCK", "#2026-12-08#\r\n#10:00:00#\r\n7\r\n");
+  Touch("001.BCK", "#2026-12-07#\r\n#09:05:03#\r\n7\r\n");
+  Touch("003.BCK", "not a backup");
+  Touch(".incomplete-x1Y2z3", "");
+  const CtlRun run = Ctl({"backup", "list"});
+  EXPECT_EQ(run.exitCode, cli::kExitOk);
+  EXPECT_EQ(run.out, "001.BCK  2026-12-07  09:05:03\n002.BCK  2026-12-08  10:00:00\n003.BCK\n");
+}
+
+TEST_F(BackupCommandsTest, DeleteRemovesTheNamedBackupOnly) {
+  Touch("001.BCK", "a");
+  Touch("002.BCK", "b");
+  CtlRun run = Ctl({"backup", "delete", "001.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitOk) << run.err;
+  EXPECT_EQ(test::FolderNames(backups), std::vector<std::string>{"002.BCK"});
+  run = Ctl({"backup", "delete", "001.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitFailed);
+  EXPECT_NE(run.err.find("001.BCK"), std::string::npos) << run.err;
+}
+
+TEST_F(BackupCommandsTest, RestoreOfAMissingBackupFails) {
+  const CtlRun run = Ctl({"backup", "restore", "005.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitFailed);
+  EXPECT_NE(run.err.find("005.BCK"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace zf
