@@ -82,7 +82,9 @@ std::string BackupStamp::DateText() const {
   return buffer;
 }
 
-std::string BackupStamp::TimeText() const { return TwoDigits(hour) + ":" + TwoDigits(minute) + ":" + TwoDigits(second); }
+std::string BackupStamp::TimeText() const {
+  return TwoDigits(hour) + ":" + TwoDigits(minute) + ":" + TwoDigits(second);
+}
 
 std::string FormatBackupValue(double value) {
   // A read that overflowed has no digits; readers refuse this line like any other non-number.

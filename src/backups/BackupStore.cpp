@@ -86,7 +86,8 @@ bool EnsureBackupsFolder(const fs::path& folder, std::string* error) {
   if (fs::is_directory(folder, code)) return true;
   fs::create_directories(folder, code);
   if (!code && fs::is_directory(folder, code)) return true;
-  *error = FolderError("cannot create the backup folder", folder, code ? code : std::make_error_code(std::errc::not_a_directory));
+  *error = FolderError("cannot create the backup folder", folder,
+                       code ? code : std::make_error_code(std::errc::not_a_directory));
   return false;
 }
 
@@ -105,8 +106,8 @@ BackupPathResult NewBackupFilePath(const fs::path& folder) {
   if (error) {
     result.error = FolderError("cannot read the backup folder", folder, error);
   } else if (highest >= kHighestBackupNumber) {
-    result.error = "no backup number is free: backup numbers end at 999 and " + highestName + " in " +
-                   folder.string() + " holds it; delete the highest-numbered backups to free numbers";
+    result.error = "no backup number is free: backup numbers end at 999 and " + highestName + " in " + folder.string() +
+                   " holds it; delete the highest-numbered backups to free numbers";
   } else {
     result.path = folder / NumberedName(highest + 1);
   }
@@ -139,7 +140,8 @@ BackupList ListBackups(const fs::path& folder) {
   std::error_code error;
   if (!fs::exists(folder, error)) return list;
   for (const std::string& name : BackupNames(folder, error)) {
-    if (IsBackupFileName(name)) list.entries.push_back({BaseName(name) + std::string(kExtension), ReadStamp(folder / name)});
+    if (IsBackupFileName(name))
+      list.entries.push_back({BaseName(name) + std::string(kExtension), ReadStamp(folder / name)});
   }
   if (error) list.error = FolderError("cannot read the backup folder", folder, error);
   return list;

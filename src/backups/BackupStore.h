@@ -39,8 +39,8 @@ BackupPathResult NewBackupFilePath(const std::filesystem::path& folder);
 BackupPathResult StoreNewBackup(const std::filesystem::path& folder, std::string_view bytes);
 
 struct BackupListEntry {
-  std::string fileName;               // base name and ".BCK": "001.BCK"
-  std::optional<BackupStamp> taken;   // empty when the file's header cannot be read
+  std::string fileName;              // base name and ".BCK": "001.BCK"
+  std::optional<BackupStamp> taken;  // empty when the file's header cannot be read
   std::string DateText() const { return taken ? taken->DateText() : std::string(); }
   std::string TimeText() const { return taken ? taken->TimeText() : std::string(); }
 };

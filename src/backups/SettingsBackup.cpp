@@ -28,7 +28,9 @@ struct RecordedGroup {
 
 const std::vector<RecordedGroup>& Groups9x() {
   static const std::vector<RecordedGroup> groups{
-      {HKEY_LOCAL_MACHINE, kMstcpKey, kMstcpKey,
+      {HKEY_LOCAL_MACHINE,
+       kMstcpKey,
+       kMstcpKey,
        {{"SackOpts", Recorded::Fixed, 1},
         {"Tcp1323Opts", Recorded::Fixed, 1},
         {"DefaultTTL"},
@@ -39,7 +41,9 @@ const std::vector<RecordedGroup>& Groups9x() {
         {"PMTUDiscovery", Recorded::AsFlag},
         {"KeepAliveTime"},
         {"KeepAliveInterval"}}},
-      {HKEY_CURRENT_USER, kInternetSettings9xKey, kInternetSettings9xKey,
+      {HKEY_CURRENT_USER,
+       kInternetSettings9xKey,
+       kInternetSettings9xKey,
        {{"MaxConnectionsPer1_0Server"}, {"MaxConnectionsPerServer"}}},
       {HKEY_LOCAL_MACHINE, kCacheSizeKey, kCacheSizeKey, {{""}}},
   };
@@ -48,7 +52,9 @@ const std::vector<RecordedGroup>& Groups9x() {
 
 const std::vector<RecordedGroup>& GroupsNT() {
   static const std::vector<RecordedGroup> groups{
-      {HKEY_LOCAL_MACHINE, kTcpipParametersKey, kTcpipParametersLowerKey,
+      {HKEY_LOCAL_MACHINE,
+       kTcpipParametersKey,
+       kTcpipParametersLowerKey,
        {{"SackOpts", Recorded::Fixed, 1},
         {"Tcp1323Opts", Recorded::Fixed, 1},
         {"TcpMaxDupAcks", Recorded::Fixed, 2},
@@ -62,7 +68,9 @@ const std::vector<RecordedGroup>& GroupsNT() {
         {"KeepAliveInterval"},
         {"SYNAttackProtect"},
         {"EnableICMPRedirects"}}},
-      {HKEY_CURRENT_USER, kInternetSettingsNTKey, kInternetSettingsNTKey,
+      {HKEY_CURRENT_USER,
+       kInternetSettingsNTKey,
+       kInternetSettingsNTKey,
        {{"MaxConnectionsPer1_0Server"}, {"MaxConnectionsPerServer"}}},
       {HKEY_LOCAL_MACHINE, kCacheSizeKey, kCacheSizeKey, {{""}}},
   };
@@ -226,7 +234,8 @@ BackupPathResult WriteSettingsBackup(const TuningContext& context) {
   return StoreNewBackup(context.backupsFolder, out.bytes());
 }
 
-RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFamily, const std::filesystem::path& file) {
+RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFamily,
+                                    const std::filesystem::path& file) {
   std::string error;
   const auto bytes = ReadWholeFile(file, &error);
   if (!bytes) return Failed(error);

@@ -33,7 +33,7 @@ struct RestoreResult {
   RestoreOutcome outcome = RestoreOutcome::Failed;
   // Refused: kOtherOSBackupMessage. Failed: what went wrong and what was restored before it.
   std::string description;
-  std::int16_t fileFamilyCode = 0;        // as the file records it, once its header was read
+  std::int16_t fileFamilyCode = 0;  // as the file records it, once its header was read
   int valuesWritten = 0;
   std::vector<std::string> failedWrites;  // values the store refused
 };

@@ -12,8 +12,10 @@
 namespace zf::cli {
 namespace {
 
-constexpr const char* kApplyUsage = "usage: zentrofastctl apply (--profile N | --connection-type T) [--set FIELD=VALUE ...]\n";
-constexpr const char* kBackupUsage = "usage: zentrofastctl backup list | backup restore NAME.BCK | backup delete NAME.BCK\n";
+constexpr const char* kApplyUsage =
+    "usage: zentrofastctl apply (--profile N | --connection-type T) [--set FIELD=VALUE ...]\n";
+constexpr const char* kBackupUsage =
+    "usage: zentrofastctl backup list | backup restore NAME.BCK | backup delete NAME.BCK\n";
 
 using FieldRef = std::variant<std::int32_t TcpSettings::*, std::int16_t TcpSettings::*, bool TcpSettings::*>;
 
@@ -70,7 +72,8 @@ std::string SetField(TcpSettings& settings, std::string_view assignment) {
   if (equals == std::string_view::npos || field == nullptr)
     return "--set wants FIELD=VALUE with FIELD one of MSS, MTU, RWIN, TTL, KeepAliveTime, KeepAliveInterval, "
            "SYNAttackProtect, NdiCacheSize, PmtuDiscovery, BlackHoleDetect, MaxConnPer10Server, MaxConnPerServer, "
-           "IcmpRedirects; not \"" + std::string(assignment) + "\"";
+           "IcmpRedirects; not \"" +
+           std::string(assignment) + "\"";
   const std::string_view text = assignment.substr(equals + 1);
   const std::string complaint = "--set " + std::string(field->name) + ": \"" + std::string(text) + "\" is not ";
   if (auto m = std::get_if<std::int32_t TcpSettings::*>(&field->member)) {
@@ -116,7 +119,8 @@ std::optional<ApplyRequest> ParseApply(CliContext& context, const Args& args) {
     if (option == "--profile") {
       auto index = WholeNumber(value, 0, kProfileCount - 1);
       if (!index) return complain("--profile wants 0 to 7, not \"" + value + "\"");
-      request = ApplyRequest{Profiles()[*index], "profile " + value + " \"" + std::string(ProfileCaption(*index)) + "\""};
+      request =
+          ApplyRequest{Profiles()[*index], "profile " + value + " \"" + std::string(ProfileCaption(*index)) + "\""};
     } else {
       auto type = WholeNumber(value, 0, kConnectionTypeCount - 1);
       if (!type) return complain("--connection-type wants 0 to 3, not \"" + value + "\"");
@@ -197,15 +201,16 @@ int RunApplyCommand(CliContext& context, const Args& args) {
   if (registry == nullptr) return kExitFailed;
   const OSFamily os = DetectOSFamily(context.config.osVersion);
   SystemClock clock;
-  const ApplyResult result = ApplySettings({*registry, clock, BackupsFolder(context.config), os.code}, request->settings);
+  const ApplyResult result =
+      ApplySettings({*registry, clock, BackupsFolder(context.config), os.code}, request->settings);
   if (!result.ok()) {
     context.err << "zentrofastctl: " << result.reason << "\n";
     return kExitFailed;
   }
   context.out << "Backup " << result.backupFile.filename().string() << " taken in "
               << result.backupFile.parent_path().string() << ".\n"
-              << "Applied " << request->start << " in the " << (os.Is9xLayout() ? "9x" : "NT") << " layout ("
-              << os.name << ").\n";
+              << "Applied " << request->start << " in the " << (os.Is9xLayout() ? "9x" : "NT") << " layout (" << os.name
+              << ").\n";
   return ReportFailedWrites(context, result.failedWrites);
 }
 

@@ -90,7 +90,8 @@ ApplyResult ApplySettings(const TuningContext& context, const TcpSettings& setti
     return Ended(ApplyOutcome::Failed, "The registry store cannot take writes now; no setting was changed.");
   const BackupPathResult backup = WriteSettingsBackup(context);
   if (!backup.ok())
-    return Ended(ApplyOutcome::Refused, "No backup could be taken, so no setting was changed: " + backup.error + ".");
+    return Ended(ApplyOutcome::Refused,
+                 "No setting was changed because no backup could be taken (" + backup.error + ").");
 
   TuningWriter writer(context.registry, is9x ? REG_SZ : REG_DWORD);
   if (is9x) {

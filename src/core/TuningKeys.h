@@ -8,17 +8,20 @@ namespace zf {
 
 // 9x layout.
 inline constexpr std::string_view kMstcpKey = "System\\CurrentControlSet\\Services\\VxD\\MSTCP";
-inline constexpr std::string_view kInternetSettings9xKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+inline constexpr std::string_view kInternetSettings9xKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 inline constexpr std::string_view kNetTransKey = "System\\CurrentControlSet\\Services\\Class\\NetTrans";
 
 // NT layout: the same Tcpip key in two spellings, written in this order by apply and backup alike.
 inline constexpr std::string_view kTcpipParametersKey = "System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 inline constexpr std::string_view kTcpipParametersLowerKey = "SYSTEM\\CurrentControlSet\\Services\\tcpip\\parameters";
-inline constexpr std::string_view kInternetSettingsNTKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+inline constexpr std::string_view kInternetSettingsNTKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 inline constexpr std::string_view kInterfacesKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
 
 // Both layouts.
-inline constexpr std::string_view kCacheSizeKey = "System\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize";
+inline constexpr std::string_view kCacheSizeKey =
+    "System\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize";
 
 inline std::string SubkeyPath(std::string_view parent, std::string_view name) {
   return std::string(parent) + "\\" + std::string(name);

@@ -5,11 +5,16 @@ namespace {
 
 std::string HiveShortName(HKEY hive) {
   switch (hive) {
-    case HKEY_CURRENT_USER: return "HKCU";
-    case HKEY_LOCAL_MACHINE: return "HKLM";
-    case HKEY_CLASSES_ROOT: return "HKCR";
-    case HKEY_USERS: return "HKU";
-    default: return "HKEY(" + std::to_string(hive) + ")";
+    case HKEY_CURRENT_USER:
+      return "HKCU";
+    case HKEY_LOCAL_MACHINE:
+      return "HKLM";
+    case HKEY_CLASSES_ROOT:
+      return "HKCR";
+    case HKEY_USERS:
+      return "HKU";
+    default:
+      return "HKEY(" + std::to_string(hive) + ")";
   }
 }
 
@@ -17,14 +22,22 @@ std::string HiveShortName(HKEY hive) {
 
 std::string RegistryStatusText(LONG status) {
   switch (status) {
-    case ERROR_SUCCESS: return "success";
-    case ERROR_FILE_NOT_FOUND: return "not found";
-    case ERROR_ACCESS_DENIED: return "access denied";
-    case ERROR_INVALID_HANDLE: return "invalid handle";
-    case ERROR_INVALID_PARAMETER: return "invalid value";
-    case ERROR_BADDB: return "the registry store is damaged";
-    case ERROR_CANTWRITE: return "the registry store cannot write";
-    default: return "status " + std::to_string(status);
+    case ERROR_SUCCESS:
+      return "success";
+    case ERROR_FILE_NOT_FOUND:
+      return "not found";
+    case ERROR_ACCESS_DENIED:
+      return "access denied";
+    case ERROR_INVALID_HANDLE:
+      return "invalid handle";
+    case ERROR_INVALID_PARAMETER:
+      return "invalid value";
+    case ERROR_BADDB:
+      return "the registry store is damaged";
+    case ERROR_CANTWRITE:
+      return "the registry store cannot write";
+    default:
+      return "status " + std::to_string(status);
   }
 }
 

@@ -25,17 +25,25 @@ const std::string kBrowser = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion
 // "DefaultTTL" on, browser the two connection limits.
 std::vector<std::string> NTLines(const std::vector<std::string>& tcpip, const std::vector<std::string>& browser,
                                  const std::string& cache) {
-  std::vector<std::string> lines{"#2026-12-07#", "#09:05:03#", "7",
+  std::vector<std::string> lines{"#2026-12-07#",
+                                 "#09:05:03#",
+                                 "7",
                                  Quote("System\\CurrentControlSet\\Services\\Tcpip\\Parameters"),
-                                 Quote("SackOpts"), "1", Quote("Tcp1323Opts"), "1",
-                                 Quote("TcpMaxDupAcks"), "2", Quote("DefaultReceiveWindow"), "8192"};
-  const char* names[] = {"DefaultTTL",    "GlobalMaxTcpWindowSize", "TcpWindowSize",    "EnablePMTUBHDetect",
-                         "EnablePMTUDiscovery", "KeepAliveTime",   "KeepAliveInterval", "SYNAttackProtect",
-                         "EnableICMPRedirects"};
+                                 Quote("SackOpts"),
+                                 "1",
+                                 Quote("Tcp1323Opts"),
+                                 "1",
+                                 Quote("TcpMaxDupAcks"),
+                                 "2",
+                                 Quote("DefaultReceiveWindow"),
+                                 "8192"};
+  const char* names[] = {"DefaultTTL",         "GlobalMaxTcpWindowSize", "TcpWindowSize",
+                         "EnablePMTUBHDetect", "EnablePMTUDiscovery",    "KeepAliveTime",
+                         "KeepAliveInterval",  "SYNAttackProtect",       "EnableICMPRedirects"};
   for (int i = 0; i < 9; ++i) lines.insert(lines.end(), {Quote(names[i]), tcpip.at(i)});
-  lines.insert(lines.end(), {Quote("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"),
-                             Quote("MaxConnectionsPer1_0Server"), browser.at(0), Quote("MaxConnectionsPerServer"),
-                             browser.at(1)});
+  lines.insert(lines.end(),
+               {Quote("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"),
+                Quote("MaxConnectionsPer1_0Server"), browser.at(0), Quote("MaxConnectionsPerServer"), browser.at(1)});
   lines.insert(lines.end(),
                {Quote("System\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize"), Quote(""), cache});
   return lines;
@@ -45,15 +53,20 @@ std::vector<std::string> NTLines(const std::vector<std::string>& tcpip, const st
 // group from "DefaultTTL" on.
 std::vector<std::string> Lines9x(const std::vector<std::string>& mstcp, const std::vector<std::string>& browser,
                                  const std::string& cache) {
-  std::vector<std::string> lines{"#2026-12-07#", "#09:05:03#", "3",
+  std::vector<std::string> lines{"#2026-12-07#",
+                                 "#09:05:03#",
+                                 "3",
                                  Quote("System\\CurrentControlSet\\Services\\VxD\\MSTCP"),
-                                 Quote("SackOpts"), "1", Quote("Tcp1323Opts"), "1"};
+                                 Quote("SackOpts"),
+                                 "1",
+                                 Quote("Tcp1323Opts"),
+                                 "1"};
   const char* names[] = {"DefaultTTL",       "DefaultRcvWindow", "GlobalMaxTcpWindowSize", "PMTUBlackHoleDetect",
                          "DefaultRcvWindow", "PMTUDiscovery",    "KeepAliveTime",          "KeepAliveInterval"};
   for (int i = 0; i < 8; ++i) lines.insert(lines.end(), {Quote(names[i]), mstcp.at(i)});
-  lines.insert(lines.end(), {Quote("Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"),
-                             Quote("MaxConnectionsPer1_0Server"), browser.at(0), Quote("MaxConnectionsPerServer"),
-                             browser.at(1)});
+  lines.insert(lines.end(),
+               {Quote("Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"),
+                Quote("MaxConnectionsPer1_0Server"), browser.at(0), Quote("MaxConnectionsPerServer"), browser.at(1)});
   lines.insert(lines.end(),
                {Quote("System\\CurrentControlSet\\Services\\VxD\\NWLink\\Ndi\\params\\cachesize"), Quote(""), cache});
   return lines;
@@ -90,7 +103,7 @@ TEST_F(BackupWriterTest, NTLayoutWithNoInterfacesEndsAfterLine38AndRecordsMissin
 TEST_F(BackupWriterTest, NTLayoutRecordsValuesAsReadAndTwoGroupsPerInterfaceInEnumerationOrder) {
   registry.PutDword(kTcpip, "DefaultTTL", 128);
   registry.PutDword(kTcpip, "GlobalMaxTcpWindowSize", 65535);
-  registry.PutDword(kTcpip, "TcpWindowSize", -1);  // top bit set: recorded unsigned
+  registry.PutDword(kTcpip, "TcpWindowSize", -1);       // top bit set: recorded unsigned
   registry.PutDword(kTcpip, "EnablePMTUDiscovery", 5);  // no reduction on this layout
   registry.PutDword(kTcpip, "KeepAliveTime", 7200000);
   registry.PutDword(kTcpip, "EnableICMPRedirects", 1);
@@ -135,8 +148,7 @@ TEST_F(BackupWriterTest, NineXLayoutRecordsSpelledNumbersReducedFlagsAndTranspor
   registry.PutText(kNetTrans + "\\0000", "MaxMTU", "576");
   registry.PutText(kNetTrans + "\\0000", "MaxMSS", "536");
 
-  std::vector<std::string> lines =
-      Lines9x({"64", "8760", "0", "0", "8760", "1", "7200000", "0"}, {"16", "8"}, "32");
+  std::vector<std::string> lines = Lines9x({"64", "8760", "0", "0", "8760", "1", "7200000", "0"}, {"16", "8"}, "32");
   AddGroup(lines, "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0000", "MaxMTU", "576", "MaxMSS", "536");
   AddGroup(lines, "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001", "MaxMTU", "1500", "MaxMSS", "0");
   EXPECT_EQ(FileBytes(Take(3)), CrLfLines(lines));

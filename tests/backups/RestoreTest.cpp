@@ -19,9 +19,18 @@ const std::string kCacheKey = "System\\CurrentControlSet\\Services\\VxD\\NWLink\
 
 // An NT backup of family 7 whose first group holds the given thirteen values.
 std::vector<std::string> NTFile(const std::vector<std::string>& first13) {
-  const char* names[] = {"SackOpts",      "Tcp1323Opts",        "TcpMaxDupAcks",       "DefaultReceiveWindow",
-                         "DefaultTTL",    "GlobalMaxTcpWindowSize", "TcpWindowSize",  "EnablePMTUBHDetect",
-                         "EnablePMTUDiscovery", "KeepAliveTime", "KeepAliveInterval", "SYNAttackProtect",
+  const char* names[] = {"SackOpts",
+                         "Tcp1323Opts",
+                         "TcpMaxDupAcks",
+                         "DefaultReceiveWindow",
+                         "DefaultTTL",
+                         "GlobalMaxTcpWindowSize",
+                         "TcpWindowSize",
+                         "EnablePMTUBHDetect",
+                         "EnablePMTUDiscovery",
+                         "KeepAliveTime",
+                         "KeepAliveInterval",
+                         "SYNAttackProtect",
                          "EnableICMPRedirects"};
   std::vector<std::string> lines{"#2026-12-07#", "#09:05:03#", "7", Quoted(kTcpipKey)};
   for (int i = 0; i < 13; ++i) lines.insert(lines.end(), {Quoted(names[i]), first13.at(i)});
@@ -30,8 +39,8 @@ std::vector<std::string> NTFile(const std::vector<std::string>& first13) {
   return lines;
 }
 
-const std::vector<std::string> kFirst13{"1", "1", "2", "8192", "128", "65535", "65535", "0", "1", "7200000", "1000",
-                                        "0", "0"};
+const std::vector<std::string> kFirst13{"1", "1", "2",       "8192", "128", "65535", "65535",
+                                        "0", "1", "7200000", "1000", "0",   "0"};
 
 class RestoreTest : public ::testing::Test {
  protected:
@@ -110,8 +119,8 @@ TEST_F(RestoreTest, ValueAbove2147483647FailsThereWithTheEarlierValuesWritten) {
   EXPECT_NE(result.description.find("line 18"), std::string::npos) << result.description;
   EXPECT_NE(result.description.find("4294967295"), std::string::npos) << result.description;
   EXPECT_EQ(result.valuesWritten, 6);
-  EXPECT_EQ(WrittenNames(), (std::vector<std::string>{"SackOpts", "Tcp1323Opts", "TcpMaxDupAcks", "DefaultReceiveWindow",
-                                                      "DefaultTTL", "GlobalMaxTcpWindowSize"}));
+  EXPECT_EQ(WrittenNames(), (std::vector<std::string>{"SackOpts", "Tcp1323Opts", "TcpMaxDupAcks",
+                                                      "DefaultReceiveWindow", "DefaultTTL", "GlobalMaxTcpWindowSize"}));
   EXPECT_EQ(registry.CommittedBatches(), 1);  // what was written stays written
 }
 
@@ -131,9 +140,12 @@ TEST_F(RestoreTest, OtherReadErrorsFailWithTheLine) {
 }
 
 TEST_F(RestoreTest, MalformedHeaderFailsWithADescriptionAndWritesNothing) {
-  const std::vector<std::vector<std::string>> headers{
-      {}, {"#2026-12-07#"}, {"2026-12-07", "#09:05:03#", "7"}, {"#2026-12-07#", "#24:00:00#", "7"},
-      {"#2026-12-07#", "#09:05:03#", "XP"}, {"#2026-12-07#", "#09:05:03#", "70000"}};
+  const std::vector<std::vector<std::string>> headers{{},
+                                                      {"#2026-12-07#"},
+                                                      {"2026-12-07", "#09:05:03#", "7"},
+                                                      {"#2026-12-07#", "#24:00:00#", "7"},
+                                                      {"#2026-12-07#", "#09:05:03#", "XP"},
+                                                      {"#2026-12-07#", "#09:05:03#", "70000"}};
   const std::vector<std::string> whole = NTFile(kFirst13);
   for (const auto& header : headers) {
     std::vector<std::string> lines = header;
@@ -152,7 +164,8 @@ TEST_F(RestoreTest, MissingFileFails) {
 }
 
 TEST_F(RestoreTest, NineXFileWritesTextsAndCountsTenPairsInTheFirstGroup) {
-  std::vector<std::string> lines{"#2026-12-07#", "#09:05:03#", "2", Quoted("System\\CurrentControlSet\\Services\\VxD\\MSTCP")};
+  std::vector<std::string> lines{"#2026-12-07#", "#09:05:03#", "2",
+                                 Quoted("System\\CurrentControlSet\\Services\\VxD\\MSTCP")};
   for (int i = 0; i < 10; ++i) lines.insert(lines.end(), {Quoted("V" + std::to_string(i)), std::to_string(i * 10)});
   lines.insert(lines.end(), {Quoted("Software\\Internet"), Quoted("A"), "16", Quoted("B"), "-1"});
   const RestoreResult result = Restore(lines, 2);

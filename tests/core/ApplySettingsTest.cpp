@@ -41,7 +41,8 @@ std::string Delete(const std::string& key, const std::string& name) { return Upp
 std::string Describe(const RegistryChange& c) {
   if (c.kind == RegistryChange::Kind::DeleteValue) return Delete(c.key, c.name);
   if (c.type == REG_SZ) return Text(c.key, c.name, std::string(c.data.begin(), c.data.end() - 1));
-  return Dword(c.key, c.name, static_cast<std::int32_t>(c.data[0] | c.data[1] << 8 | c.data[2] << 16 | c.data[3] << 24));
+  return Dword(c.key, c.name,
+               static_cast<std::int32_t>(c.data[0] | c.data[1] << 8 | c.data[2] << 16 | c.data[3] << 24));
 }
 
 class ApplySettingsTest : public ::testing::Test {
@@ -72,21 +73,30 @@ TEST_F(ApplySettingsTest, NTLayoutWritesNumbersInTableOrderWithInterfaceThenAdap
   EXPECT_EQ(result.backupFile, backups / "001.BCK");
   const std::string a = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\{A}\\Parameters\\Tcpip";
   const std::string b = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\{b}\\Parameters\\Tcpip";
-  EXPECT_EQ(Writes(), (std::vector<std::string>{
-                          Dword(kTcpip, "SackOpts", 1), Dword(kTcpip, "Tcp1323Opts", 1),
-                          Dword(kTcpip, "TcpMaxDupAcks", 2), Dword(kTcpip, "DefaultReceiveWindow", 8192),
-                          Dword(kTcpipLower, "DefaultTTL", 64), Dword(kTcpipLower, "GlobalMaxTcpWindowSize", 256960),
-                          Dword(kTcpipLower, "TcpWindowSize", 256960), Dword(kTcpipLower, "EnablePMTUBHDetect", 0),
-                          Dword(kTcpipLower, "EnablePMTUDiscovery", 1), Dword(kTcpipLower, "KeepAliveTime", 7200000),
-                          Dword(kTcpipLower, "KeepAliveInterval", 1000), Dword(kTcpipLower, "SYNAttackProtect", 2),
-                          Dword(kTcpipLower, "EnableICMPRedirects", 0),
-                          Dword(kBrowserNT, "MaxConnectionsPer1_0Server", 20),
-                          Dword(kBrowserNT, "MaxConnectionsPerServer", 20),
-                          Dword(kInterfaces + "\\{A}", "MTU", 1500), Dword(a, "MTU", 1500),
-                          Dword(kInterfaces + "\\{A}", "MSS", 1460), Dword(a, "MSS", 1460),
-                          Dword(kInterfaces + "\\{b}", "MTU", 1500), Dword(b, "MTU", 1500),
-                          Dword(kInterfaces + "\\{b}", "MSS", 1460), Dword(b, "MSS", 1460),
-                          Dword(kCache, "", 0)}));
+  EXPECT_EQ(Writes(), (std::vector<std::string>{Dword(kTcpip, "SackOpts", 1),
+                                                Dword(kTcpip, "Tcp1323Opts", 1),
+                                                Dword(kTcpip, "TcpMaxDupAcks", 2),
+                                                Dword(kTcpip, "DefaultReceiveWindow", 8192),
+                                                Dword(kTcpipLower, "DefaultTTL", 64),
+                                                Dword(kTcpipLower, "GlobalMaxTcpWindowSize", 256960),
+                                                Dword(kTcpipLower, "TcpWindowSize", 256960),
+                                                Dword(kTcpipLower, "EnablePMTUBHDetect", 0),
+                                                Dword(kTcpipLower, "EnablePMTUDiscovery", 1),
+                                                Dword(kTcpipLower, "KeepAliveTime", 7200000),
+                                                Dword(kTcpipLower, "KeepAliveInterval", 1000),
+                                                Dword(kTcpipLower, "SYNAttackProtect", 2),
+                                                Dword(kTcpipLower, "EnableICMPRedirects", 0),
+                                                Dword(kBrowserNT, "MaxConnectionsPer1_0Server", 20),
+                                                Dword(kBrowserNT, "MaxConnectionsPerServer", 20),
+                                                Dword(kInterfaces + "\\{A}", "MTU", 1500),
+                                                Dword(a, "MTU", 1500),
+                                                Dword(kInterfaces + "\\{A}", "MSS", 1460),
+                                                Dword(a, "MSS", 1460),
+                                                Dword(kInterfaces + "\\{b}", "MTU", 1500),
+                                                Dword(b, "MTU", 1500),
+                                                Dword(kInterfaces + "\\{b}", "MSS", 1460),
+                                                Dword(b, "MSS", 1460),
+                                                Dword(kCache, "", 0)}));
   EXPECT_EQ(registry.CommittedBatches(), 1);
   EXPECT_EQ(registry.OpenHandleCount(), 0);
 }
@@ -102,10 +112,10 @@ TEST_F(ApplySettingsTest, NTDeleteMarkersRemoveMtuMssAndWindowEverywhereCreating
   const std::vector<std::string> writes = Writes();
   EXPECT_EQ(writes.at(5), Delete(kTcpipLower, "GlobalMaxTcpWindowSize"));
   EXPECT_EQ(writes.at(6), Delete(kTcpipLower, "TcpWindowSize"));
-  EXPECT_EQ(std::vector<std::string>(writes.begin() + 15, writes.end()),
-            (std::vector<std::string>{Delete(kInterfaces + "\\{A}", "MTU"), Delete(adapter, "MTU"),
-                                      Delete(kInterfaces + "\\{A}", "MSS"), Delete(adapter, "MSS"),
-                                      Dword(kCache, "", 0)}));
+  EXPECT_EQ(
+      std::vector<std::string>(writes.begin() + 15, writes.end()),
+      (std::vector<std::string>{Delete(kInterfaces + "\\{A}", "MTU"), Delete(adapter, "MTU"),
+                                Delete(kInterfaces + "\\{A}", "MSS"), Delete(adapter, "MSS"), Dword(kCache, "", 0)}));
   EXPECT_FALSE(registry.HasValue(kInterfaces + "\\{A}", "MSS"));
   EXPECT_TRUE(registry.HasKey(adapter));
   EXPECT_TRUE(registry.HasKey(kCache));
@@ -123,16 +133,16 @@ TEST_F(ApplySettingsTest, NineXLayoutWritesTextsWithWindowDeletedAndEveryTranspo
   registry.AddKey(kNetTrans + "\\0000");
   const ApplyResult result = Apply(3, Profile(1));  // receive window left to the system
   ASSERT_TRUE(result.ok()) << result.reason;
-  EXPECT_EQ(Writes(), (std::vector<std::string>{
-                          Text(kMstcp, "SackOpts", "1"), Text(kMstcp, "Tcp1323Opts", "1"),
-                          Text(kMstcp, "DefaultTTL", "128"), Delete(kMstcp, "DefaultRcvWindow"),
-                          Delete(kMstcp, "GlobalMaxTcpWindowSize"), Text(kMstcp, "PMTUBlackHoleDetect", "0"),
-                          Text(kMstcp, "PMTUDiscovery", "1"), Text(kMstcp, "KeepAliveTime", "600000"),
-                          Text(kMstcp, "KeepAliveInterval", "1000"),
-                          Text(kBrowser9x, "MaxConnectionsPer1_0Server", "16"),
-                          Text(kBrowser9x, "MaxConnectionsPerServer", "8"), Text(kCache, "", "0"),
-                          Text(kNetTrans + "\\0000", "MaxMTU", "576"), Text(kNetTrans + "\\0000", "MaxMSS", "536"),
-                          Text(kNetTrans + "\\0001", "MaxMTU", "576"), Text(kNetTrans + "\\0001", "MaxMSS", "536")}));
+  EXPECT_EQ(Writes(),
+            (std::vector<std::string>{
+                Text(kMstcp, "SackOpts", "1"), Text(kMstcp, "Tcp1323Opts", "1"), Text(kMstcp, "DefaultTTL", "128"),
+                Delete(kMstcp, "DefaultRcvWindow"), Delete(kMstcp, "GlobalMaxTcpWindowSize"),
+                Text(kMstcp, "PMTUBlackHoleDetect", "0"), Text(kMstcp, "PMTUDiscovery", "1"),
+                Text(kMstcp, "KeepAliveTime", "600000"), Text(kMstcp, "KeepAliveInterval", "1000"),
+                Text(kBrowser9x, "MaxConnectionsPer1_0Server", "16"), Text(kBrowser9x, "MaxConnectionsPerServer", "8"),
+                Text(kCache, "", "0"), Text(kNetTrans + "\\0000", "MaxMTU", "576"),
+                Text(kNetTrans + "\\0000", "MaxMSS", "536"), Text(kNetTrans + "\\0001", "MaxMTU", "576"),
+                Text(kNetTrans + "\\0001", "MaxMSS", "536")}));
 }
 
 TEST_F(ApplySettingsTest, NineXMtuMarkerDeletesBothPerTransportAndTextsEndInOneNul) {

@@ -46,7 +46,8 @@ inline void WriteBytes(const std::filesystem::path& file, const std::string& byt
 inline std::vector<std::string> FolderNames(const std::filesystem::path& folder) {
   std::vector<std::string> names;
   std::error_code ignored;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
