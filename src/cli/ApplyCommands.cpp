@@ -1,3 +1,4 @@
+#include <cctype>
 #include <charconv>
 #include <limits>
 #include <optional>
@@ -69,11 +70,11 @@ std::string SetField(TcpSettings& settings, std::string_view assignment) {
   const Field* field = nullptr;
   for (const Field& f : kFields)
     if (SameWord(f.name, name)) field = &f;
-  if (equals == std::string_view::npos || field == nullptr)
-    return "--set wants FIELD=VALUE with FIELD one of MSS, MTU, RWIN, TTL, KeepAliveTime, KeepAliveInterval, "
-           "SYNAttackProtect, NdiCacheSize, PmtuDiscovery, BlackHoleDetect, MaxConnPer10Server, MaxConnPerServer, "
-           "IcmpRedirects; not \"" +
-           std::string(assignment) + "\"";
+  if (equals == std::string_view::npos || field == nullptr) {
+    std::string names;
+    for (const Field& f : kFields) names += (names.empty() ? "" : ", ") + std::string(f.name);
+    return "--set wants FIELD=VALUE with FIELD one of " + names + "; not \"" + std::string(assignment) + "\"";
+  }
   const std::string_view text = assignment.substr(equals + 1);
   const std::string complaint = "--set " + std::string(field->name) + ": \"" + std::string(text) + "\" is not ";
   if (auto m = std::get_if<std::int32_t TcpSettings::*>(&field->member)) {

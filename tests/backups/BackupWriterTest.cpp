@@ -173,10 +173,6 @@ TEST_F(BackupWriterTest, OneClockReadingDatesTheBackup) {
   EXPECT_TRUE(FileBytes(result.path).starts_with("#2026-12-07#\r\n#23:59:59#\r\n7\r\n"));
 }
 
-TEST_F(BackupWriterTest, UnknownFamilyRecordsTheHeaderOnly) {
-  EXPECT_EQ(FileBytes(Take(0)), CrLfLines({"#2026-12-07#", "#09:05:03#", "0"}));
-}
-
 TEST(BackupValueFormat, PlainUpTo15DigitsThenExponentForm) {
   EXPECT_EQ(FormatBackupValue(0), "0");
   EXPECT_EQ(FormatBackupValue(-1), "-1");
