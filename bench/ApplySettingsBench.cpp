@@ -108,12 +108,15 @@ void BM_ApplySettingsNT4Interfaces(benchmark::State& state) {
   Setup setup;
   if (!setup.Ready(state)) return;
   FsyncProbe probe(setup.folder.path());
-  const zf::TcpSettings settings = zf::Profiles()[4];
+  // Two profiles in turn, so that every apply really changes the values it writes.
+  const zf::TcpSettings settings[] = {zf::Profiles()[4], zf::Profiles()[3]};
   double work = 0, fsyncs = 0;
+  int turn = 0;
   for (auto _ : state) {
     fsyncs += probe.TwoFsyncsSeconds();
     zf::ApplyResult result;
-    const double seconds = Seconds([&] { result = zf::ApplySettings(setup.Context(), settings); });
+    const zf::TcpSettings& next = settings[turn++ % 2];
+    const double seconds = Seconds([&] { result = zf::ApplySettings(setup.Context(), next); });
     if (!result.ok()) {
       state.SkipWithError(result.reason.c_str());
       return;
@@ -129,16 +132,23 @@ void BM_RestoreSettingsBackupNT4Interfaces(benchmark::State& state) {
   Setup setup;
   if (!setup.Ready(state)) return;
   FsyncProbe probe(setup.folder.path());
-  const zf::ApplyResult applied = zf::ApplySettings(setup.Context(), zf::Profiles()[4]);
-  if (!applied.ok()) {
-    state.SkipWithError(applied.reason.c_str());
-    return;
+  // Two backups holding different values, restored in turn, so that every restore changes them.
+  fs::path backups[2];
+  for (int i = 0; i < 2; ++i) {
+    const zf::ApplyResult applied = zf::ApplySettings(setup.Context(), zf::Profiles()[4 - i]);
+    if (!applied.ok()) {
+      state.SkipWithError(applied.reason.c_str());
+      return;
+    }
+    backups[i] = applied.backupFile;
   }
   double work = 0, fsyncs = 0;
+  int turn = 0;
   for (auto _ : state) {
     fsyncs += probe.TwoFsyncsSeconds();
     zf::RestoreResult result;
-    const double seconds = Seconds([&] { result = zf::RestoreSettingsBackup(*setup.registry, 7, applied.backupFile); });
+    const fs::path& next = backups[turn++ % 2];
+    const double seconds = Seconds([&] { result = zf::RestoreSettingsBackup(*setup.registry, 7, next); });
     if (result.outcome != zf::RestoreOutcome::Completed) {
       state.SkipWithError(result.description.c_str());
       return;

@@ -259,7 +259,9 @@ RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFam
   const Status read = ReadGroups(reader, is9x, &writes);
 
   RegistryBatch batch(registry);
-  if (!batch.isOpen()) return Failed("the registry store cannot take writes now; nothing was restored");
+  if (!batch.isOpen())
+    return Failed(
+        "the registry store cannot be written (it is read-only or busy with another program); nothing was restored");
   TuningWriter writer(registry, is9x ? REG_SZ : REG_DWORD);
   for (const RestoreWrite& write : writes) writer.Write(write.hive, write.key, write.name, write.value);
   if (const LONG status = batch.commit(); status != ERROR_SUCCESS)

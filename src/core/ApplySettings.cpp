@@ -87,7 +87,9 @@ ApplyResult ApplySettings(const TuningContext& context, const TcpSettings& setti
   // and what replaces it.
   RegistryBatch batch(context.registry);
   if (!batch.isOpen())
-    return Ended(ApplyOutcome::Failed, "The registry store cannot take writes now; no setting was changed.");
+    return Ended(
+        ApplyOutcome::Failed,
+        "The registry store cannot be written (it is read-only or busy with another program); no setting was changed.");
   const BackupPathResult backup = WriteSettingsBackup(context);
   if (!backup.ok())
     return Ended(ApplyOutcome::Refused,

@@ -242,14 +242,38 @@ TEST_F(ApplySettingsTest, StoreThatCannotCommitKeepsEveryOldValue) {
   EXPECT_FALSE(failing.HasKey(kCache));
 }
 
+// Refuses writes below one key, as a store does where rights are missing.
+class OneKeyDeniedRegistry : public test::MemoryRegistry {
+ public:
+  LONG CreateKey(HKEY parent, std::string_view subKey, std::uint32_t access, HKEY* result) override {
+    if (subKey.find("Internet Settings") != std::string_view::npos) return ERROR_ACCESS_DENIED;
+    return MemoryRegistry::CreateKey(parent, subKey, access, result);
+  }
+};
+
 TEST_F(ApplySettingsTest, RefusedWritesAreNamedButDoNotStopTheRest) {
-  registry.SetReadOnly(true);
-  const ApplyResult result = Apply(7, Profile(4));
+  OneKeyDeniedRegistry denying;
+  const ApplyResult result = ApplySettings({denying, clock, backups, 7}, Profile(4));
   EXPECT_EQ(result.outcome, ApplyOutcome::Applied);
-  EXPECT_TRUE(fs::exists(result.backupFile));
-  ASSERT_EQ(result.failedWrites.size(), 16u);  // no interfaces: steps 1 to 15 and the cache size
-  EXPECT_NE(result.failedWrites[0].find("SackOpts"), std::string::npos) << result.failedWrites[0];
-  EXPECT_NE(result.failedWrites[0].find("access denied"), std::string::npos) << result.failedWrites[0];
+  ASSERT_EQ(result.failedWrites.size(), 2u);
+  EXPECT_NE(result.failedWrites[0].find("MaxConnectionsPer1_0Server: access denied"), std::string::npos)
+      << result.failedWrites[0];
+  EXPECT_EQ(denying.GetDword(kCache, ""), 0);  // the step after them still ran
+}
+
+// A store that takes no batch at all (read-only, or held by another writer too long).
+class NoBatchRegistry : public test::MemoryRegistry {
+ public:
+  LONG BeginBatch() override { return ERROR_ACCESS_DENIED; }
+};
+
+TEST_F(ApplySettingsTest, StoreThatTakesNoBatchGetsNeitherBackupNorWrites) {
+  NoBatchRegistry refusing;
+  const ApplyResult result = ApplySettings({refusing, clock, backups, 7}, Profile(4));
+  EXPECT_EQ(result.outcome, ApplyOutcome::Failed);
+  EXPECT_FALSE(result.reason.empty());
+  EXPECT_TRUE(refusing.Changes().empty());
+  EXPECT_FALSE(fs::exists(backups));
 }
 
 TEST_F(ApplySettingsTest, RestoringTheBackupPutsBackTheReplacedValues) {
