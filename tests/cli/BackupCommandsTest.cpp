@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
+#include "core/CRegister.h"
+#include "core/RegistrySettings.h"
 #include "core/RegistryStore.h"
 #include "support/BackupFiles.h"
 #include "support/TempDir.h"
@@ -35,6 +37,21 @@ class BackupCommandsTest : public ::testing::Test {
     test::WriteBytes(backups / name, bytes);
   }
 
+  // Reads or sets one number of the NT layout in the store the commands use.
+  double TcpipValue(const std::string& name) {
+    std::string error;
+    auto store = OpenRegistryStore(registryFile, &error);
+    EXPECT_TRUE(store) << error;
+    return store ? CRegister(*store).myREGGetSetting(HKEY_LOCAL_MACHINE, kTcpip, name) : -1;
+  }
+  void SetTcpipValue(const std::string& name, std::int32_t value) {
+    std::string error;
+    auto store = OpenRegistryStore(registryFile, &error);
+    ASSERT_TRUE(store) << error;
+    RegFunctions(*store).SetRegistryValue(HKEY_LOCAL_MACHINE, kTcpip, name, REG_DWORD, value, false);
+  }
+
+  static constexpr const char* kTcpip = "System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
   test::TempDir home;
   fs::path backups = home / "Backups";
   fs::path registryFile = home / "registry.sqlite3";
@@ -99,6 +116,47 @@ TEST_F(BackupCommandsTest, RestoreOfAMissingBackupFails) {
   const CtlRun run = Ctl({"backup", "restore", "005.BCK"});
   EXPECT_EQ(run.exitCode, cli::kExitFailed);
   EXPECT_NE(run.err.find("005.BCK"), std::string::npos) << run.err;
+}
+
+TEST_F(BackupCommandsTest, ApplyThenRestorePutsTheStoreBack) {
+  SetTcpipValue("DefaultTTL", 128);
+  CtlRun run = Ctl({"apply", "--profile", "4", "--set", "ttl=100"});
+  ASSERT_EQ(run.exitCode, cli::kExitOk) << run.err;
+  EXPECT_NE(run.out.find("001.BCK"), std::string::npos) << run.out;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 100);
+  EXPECT_EQ(TcpipValue("TcpWindowSize"), 256960);
+
+  run = Ctl({"backup", "restore", "001.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitOk) << run.err;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 128);
+  EXPECT_EQ(TcpipValue("TcpWindowSize"), 0);  // missing before the apply: recorded and restored as 0
+}
+
+TEST_F(BackupCommandsTest, RestoreOfAnotherFamilyIsRefusedAndChangesNothing) {
+  ASSERT_EQ(Ctl({"apply", "--profile", "0"}).exitCode, cli::kExitOk);
+  const CtlRun run = Ctl({"backup", "restore", "001.BCK"}, "1.4.10");
+  EXPECT_EQ(run.exitCode, cli::kExitFailed);
+  EXPECT_NE(run.err.find("This backup file was taken from another operating system!!"), std::string::npos) << run.err;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 128);
+}
+
+TEST_F(BackupCommandsTest, DamagedBackupFailsAtItsLineKeepingTheValuesBefore) {
+  Touch("005.BCK", test::CrLfLines({"#2026-12-07#", "#09:05:03#", "7", test::Quoted(kTcpip), test::Quoted("DefaultTTL"),
+                                    "77", test::Quoted("TcpWindowSize"), "4294967295", test::Quoted("MTU"), "1"}));
+  const CtlRun run = Ctl({"backup", "restore", "005.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitFailed);
+  EXPECT_NE(run.err.find("line 8"), std::string::npos) << run.err;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 77);
+  EXPECT_EQ(TcpipValue("MTU"), 0);
+}
+
+TEST_F(BackupCommandsTest, ApplyWithoutAFreeBackupNumberChangesNothing) {
+  Touch("999.BCK", "");
+  const CtlRun run = Ctl({"apply", "--profile", "4"});
+  EXPECT_EQ(run.exitCode, cli::kExitFailed);
+  EXPECT_NE(run.err.find("999"), std::string::npos) << run.err;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 0);
+  EXPECT_EQ(test::FolderNames(backups), std::vector<std::string>{"999.BCK"});
 }
 
 }  // namespace
