@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/ApplySettings.h"
+#include "core/Config.h"
 #include "core/RegistrySettings.h"
 #include "core/RegistryStore.h"
 #include "core/TuningKeys.h"
@@ -21,11 +22,11 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// Below the working folder (the build tree): /tmp may be a RAM disk where fsync costs nothing.
+// Beside the program in the build tree: /tmp may be a RAM disk where fsync costs nothing.
 class BenchFolder {
  public:
   BenchFolder() {
-    std::string pattern = (fs::current_path() / "zentrofast-bench-XXXXXX").string();
+    std::string pattern = (zf::ExecutableFolder() / "zentrofast-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
   }
   ~BenchFolder() {
@@ -91,7 +92,7 @@ struct Setup {
   std::string error;
 
   bool Ready(benchmark::State& state) {
-    if (folder.path().empty()) error = "cannot create a folder below " + fs::current_path().string();
+    if (folder.path().empty()) error = "cannot create a folder below " + zf::ExecutableFolder().string();
     if (error.empty()) registry = FourInterfaceStore(folder.path(), &error);
     if (!registry) state.SkipWithError(error.c_str());
     return registry != nullptr;
