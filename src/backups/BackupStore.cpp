@@ -58,7 +58,7 @@ std::optional<BackupStamp> ReadStamp(const fs::path& file) {
 }
 
 std::string FolderError(const std::string& what, const fs::path& folder, const std::error_code& error) {
-  return what + " " + folder.string() + ": " + error.message();
+  return what + " " + folder.string() + ": " + error.message() + ".";
 }
 
 }  // namespace
@@ -86,7 +86,7 @@ bool EnsureBackupsFolder(const fs::path& folder, std::string* error) {
   if (fs::is_directory(folder, code)) return true;
   fs::create_directories(folder, code);
   if (!code && fs::is_directory(folder, code)) return true;
-  *error = FolderError("cannot create the backup folder", folder,
+  *error = FolderError("Cannot create the backup folder", folder,
                        code ? code : std::make_error_code(std::errc::not_a_directory));
   return false;
 }
@@ -104,10 +104,10 @@ BackupPathResult NewBackupFilePath(const fs::path& folder) {
     }
   }
   if (error) {
-    result.error = FolderError("cannot read the backup folder", folder, error);
+    result.error = FolderError("Cannot read the backup folder", folder, error);
   } else if (highest >= kHighestBackupNumber) {
-    result.error = "no backup number is free: backup numbers end at 999 and " + highestName + " in " + folder.string() +
-                   " holds it; delete the highest-numbered backups to free numbers";
+    result.error = "No backup number is free: backup numbers end at 999 and " + highestName + " in " + folder.string() +
+                   " holds it. Delete the highest-numbered backups to free numbers.";
   } else {
     result.path = folder / NumberedName(highest + 1);
   }
@@ -129,7 +129,8 @@ BackupPathResult StoreNewBackup(const fs::path& folder, std::string_view bytes) 
     if (published == PublishResult::Published) return next;
     if (published == PublishResult::Failed) break;
   }
-  if (result.error.empty()) result.error = "other programs kept taking the next backup number in " + folder.string();
+  if (result.error.empty())
+    result.error = "Other programs kept taking the next backup number in " + folder.string() + ".";
   std::error_code ignored;
   fs::remove(temp, ignored);
   return result;
@@ -143,14 +144,14 @@ BackupList ListBackups(const fs::path& folder) {
     if (IsBackupFileName(name))
       list.entries.push_back({BaseName(name) + std::string(kExtension), ReadStamp(folder / name)});
   }
-  if (error) list.error = FolderError("cannot read the backup folder", folder, error);
+  if (error) list.error = FolderError("Cannot read the backup folder", folder, error);
   return list;
 }
 
 BackupPathResult FindBackupFile(const fs::path& folder, std::string_view name) {
   BackupPathResult result;
   if (!IsBackupFileName(name)) {
-    result.error = "\"" + std::string(name) + "\" is not a backup name (three digits and .BCK, like 001.BCK)";
+    result.error = "\"" + std::string(name) + "\" is not a backup name (three digits and .BCK, like 001.BCK).";
     return result;
   }
   std::error_code error;
@@ -160,7 +161,7 @@ BackupPathResult FindBackupFile(const fs::path& folder, std::string_view name) {
       return result;
     }
   }
-  result.error = "there is no backup " + BaseName(name) + std::string(kExtension) + " in " + folder.string();
+  result.error = "There is no backup " + BaseName(name) + std::string(kExtension) + " in " + folder.string() + ".";
   return result;
 }
 
@@ -169,7 +170,7 @@ std::string DeleteBackup(const fs::path& folder, std::string_view name) {
   if (!found.ok()) return found.error;
   std::error_code error;
   fs::remove(found.path, error);
-  return error ? "cannot delete " + found.path.string() + ": " + error.message() : std::string();
+  return error ? "Cannot delete " + found.path.string() + ": " + error.message() + "." : std::string();
 }
 
 }  // namespace zf

@@ -169,16 +169,16 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, std:
   const auto size = std::filesystem::file_size(file, sizeError);
   std::ifstream in(file, std::ios::binary);
   if (sizeError || !in) {
-    *error = "cannot open " + file.string() + (sizeError ? ": " + sizeError.message() : std::string());
+    *error = "Cannot open " + file.string() + (sizeError ? ": " + sizeError.message() : std::string()) + ".";
     return std::nullopt;
   }
   if (size > kLargestBackupFile) {
-    *error = file.filename().string() + " is too large to be a backup file";
+    *error = file.filename().string() + " is too large to be a backup file.";
     return std::nullopt;
   }
   std::string bytes(size, '\0');
   if (!in.read(bytes.data(), static_cast<std::streamsize>(size))) {
-    *error = "cannot read " + file.string();
+    *error = "Cannot read " + file.string() + ".";
     return std::nullopt;
   }
   return bytes;
@@ -242,7 +242,7 @@ RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFam
   const std::string name = file.filename().string();
   BackupTextReader reader(*bytes);
   BackupHeader header;
-  if (reader.ReadHeader(&header) != Status::Ok) return Failed(name + " is not a backup file (" + reader.error() + ")");
+  if (reader.ReadHeader(&header) != Status::Ok) return Failed(name + " is not a backup file (" + reader.error() + ").");
 
   RestoreResult result;
   result.fileFamilyCode = header.familyCode;
@@ -252,7 +252,7 @@ RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFam
     return result;
   }
   if (!Is9xFamily(runningFamily) && !IsNTFamily(runningFamily))
-    return Failed("OS family code " + std::to_string(runningFamily) + " has no registry layout to restore into");
+    return Failed("OS family code " + std::to_string(runningFamily) + " has no registry layout to restore into.");
 
   const bool is9x = Is9xFamily(runningFamily);
   std::vector<RestoreWrite> writes;
@@ -261,12 +261,12 @@ RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFam
   RegistryBatch batch(registry);
   if (!batch.isOpen())
     return Failed(
-        "the registry store cannot be written (it is read-only or busy with another program); nothing was restored");
+        "The registry store cannot be written (it is read-only or busy with another program); nothing was restored.");
   TuningWriter writer(registry, is9x ? REG_SZ : REG_DWORD);
   for (const RestoreWrite& write : writes) writer.Write(write.hive, write.key, write.name, write.value);
   if (const LONG status = batch.commit(); status != ERROR_SUCCESS)
-    return Failed("the registry store could not save the restored values (" + RegistryStatusText(status) +
-                  "); nothing was restored");
+    return Failed("The registry store could not save the restored values (" + RegistryStatusText(status) +
+                  "); nothing was restored.");
 
   result.valuesWritten = writer.calls() - static_cast<int>(writer.failures().size());
   result.failedWrites = writer.failures();

@@ -92,8 +92,7 @@ ApplyResult ApplySettings(const TuningContext& context, const TcpSettings& setti
         "The registry store cannot be written (it is read-only or busy with another program); no setting was changed.");
   const BackupPathResult backup = WriteSettingsBackup(context);
   if (!backup.ok())
-    return Ended(ApplyOutcome::Refused,
-                 "No setting was changed because no backup could be taken (" + backup.error + ").");
+    return Ended(ApplyOutcome::Refused, "No backup could be taken, so no setting was changed. " + backup.error);
 
   TuningWriter writer(context.registry, is9x ? REG_SZ : REG_DWORD);
   if (is9x) {

@@ -11,7 +11,7 @@ namespace zf {
 namespace {
 
 std::string Reason(const std::string& what, const std::filesystem::path& path, int errorNumber) {
-  return what + " " + path.string() + ": " + std::strerror(errorNumber);
+  return what + " " + path.string() + ": " + std::strerror(errorNumber) + ".";
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -49,14 +49,14 @@ std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, 
   std::string name = (folder / (std::string(prefix) + "XXXXXX")).string();
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) {
-    *error = Reason("cannot create a file in", folder, errno);
+    *error = Reason("Cannot create a file in", folder, errno);
     return {};
   }
   const bool written = WriteAll(fd, data) && ::fsync(fd) == 0;
   const int writeError = errno;
   const bool closed = ::close(fd) == 0;
   if (written && closed) return name;
-  *error = Reason("cannot write", name, written ? errno : writeError);
+  *error = Reason("Cannot write", name, written ? errno : writeError);
   ::unlink(name.c_str());
   return {};
 }
@@ -64,11 +64,11 @@ std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, 
 PublishResult PublishDurably(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error) {
   if (const int renameError = RenameNoReplace(from, to); renameError != 0) {
     if (renameError == EEXIST) return PublishResult::TargetExists;
-    *error = Reason("cannot rename to", to, renameError);
+    *error = Reason("Cannot rename to", to, renameError);
     return PublishResult::Failed;
   }
   if (const int flushError = FlushFolder(to.parent_path()); flushError != 0) {
-    *error = Reason("cannot flush the folder", to.parent_path(), flushError);
+    *error = Reason("Cannot flush the folder", to.parent_path(), flushError);
     ::unlink(to.c_str());
     return PublishResult::Failed;
   }
