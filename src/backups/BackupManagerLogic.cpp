@@ -123,7 +123,6 @@ void BackupManagerLogic::Tell(const std::string& text, MsgIcon icon) const {
   m_services.messageBox.Show(text, kTitle, icon, MsgButtons::Ok);
 }
 
-
 // With no row selected there is no file to delete, and nothing happens.
 void BackupManagerLogic::cmdDelete_Click() {
   const BackupRow* row = SelectedRow();
@@ -149,9 +148,9 @@ void BackupManagerLogic::cmdRestore_Click() {
 
 RestoreResult BackupManagerLogic::RestoreSelected() const {
   const BackupRow* row = SelectedRow();
-  const BackupPathResult file =
-      row == nullptr ? BackupPathResult{{}, "No backup file is selected."}
-                     : FindBackupFile(BackupsFolder(m_services.config), row->fileName.toStdString());
+  const BackupPathResult file = row == nullptr
+                                    ? BackupPathResult{{}, "No backup file is selected."}
+                                    : FindBackupFile(BackupsFolder(m_services.config), row->fileName.toStdString());
   if (file.ok()) return RestoreSettingsBackup(m_services.registry, m_services.os.code, file.path);
   RestoreResult failed;
   failed.description = file.error;

@@ -34,8 +34,8 @@ void frmBackUp::intializeList() {
 
 void frmBackUp::lstBackUpList_SelectionChanged() {
   const QList<QTreeWidgetItem*> selected = m_ui->lstBackUpList->selectedItems();
-  m_logic.lstBackUpList_Select(selected.isEmpty() ? std::nullopt
-                                                  : std::optional<int>(selected.first()->data(0, Qt::UserRole).toInt()));
+  m_logic.lstBackUpList_Select(
+      selected.isEmpty() ? std::nullopt : std::optional<int>(selected.first()->data(0, Qt::UserRole).toInt()));
   // The rows stay: the list is still delivering this selection change.
   RefreshButtons();
 }

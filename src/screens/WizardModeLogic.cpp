@@ -16,8 +16,9 @@ QString BuildModeDescription(const TcpSettings& s) {
   QString text;
   text += QStringLiteral("MSS = %1").arg(s.MSS) + tab + QStringLiteral("MTU = %1").arg(s.MTU) + tab + tab +
           QStringLiteral("ICMP = ") + Word(s.IcmpRedirects) + crlf + crlf;
-  text += QStringLiteral("NDI = %1").arg(s.NdiCacheSize) + tab + QStringLiteral("MSCPS0 = %1").arg(s.MaxConnPer10Server) +
-          tab + tab + QStringLiteral("MSCPS1 = %1").arg(s.MaxConnPerServer) + crlf + crlf;
+  text += QStringLiteral("NDI = %1").arg(s.NdiCacheSize) + tab +
+          QStringLiteral("MSCPS0 = %1").arg(s.MaxConnPer10Server) + tab + tab +
+          QStringLiteral("MSCPS1 = %1").arg(s.MaxConnPerServer) + crlf + crlf;
   text += QStringLiteral("BlackHole = ") + Word(s.BlackHoleDetect) + tab + QStringLiteral("RWIN = %1").arg(s.RWIN) +
           tab + crlf;
   text += QStringLiteral("Keep Alive = %1").arg(s.KeepAliveTime) + crlf + crlf;

@@ -21,8 +21,12 @@ frmNormalMode::frmNormalMode(AppServices& services, QWidget* parent)
   m_frmWizardPages = {m_ui->frmWizardPages0, m_ui->frmWizardPages1, m_ui->frmWizardPages2, m_ui->frmWizardPages3,
                       m_ui->frmWizardPages4, m_ui->frmWizardPages5, m_ui->frmWizardPages6, m_ui->frmWizardPages7};
   m_optConnType = {m_ui->optConnType0, m_ui->optConnType1, m_ui->optConnType2, m_ui->optConnType3};
-  m_validatedBoxes = {m_ui->txtMTUValue,   m_ui->txtMSSValue,           m_ui->txtTTLValue,
-                      m_ui->txtHTTP10Value, m_ui->txtHTTP11Value,       m_ui->txtKeepAliveTimeValue,
+  m_validatedBoxes = {m_ui->txtMTUValue,
+                      m_ui->txtMSSValue,
+                      m_ui->txtTTLValue,
+                      m_ui->txtHTTP10Value,
+                      m_ui->txtHTTP11Value,
+                      m_ui->txtKeepAliveTimeValue,
                       m_ui->txtKeepAliveIntervalValue};
   m_ui->optConnType0->setChecked(true);
   // The explanations scroll on the page's own background.
@@ -76,7 +80,8 @@ void frmNormalMode::ConnectValidatedBoxes() {
 
 void frmNormalMode::Refresh() {
   const NormalModeControls& c = m_logic.controls();
-  for (int i = 0; i < kWizardPageCount; ++i) m_frmWizardPages[static_cast<std::size_t>(i)]->setVisible(i == c.visiblePage);
+  for (int i = 0; i < kWizardPageCount; ++i)
+    m_frmWizardPages[static_cast<std::size_t>(i)]->setVisible(i == c.visiblePage);
   m_frmWizardPages[static_cast<std::size_t>(c.visiblePage)]->raise();
   m_ui->cmdPrevPage->setEnabled(c.cmdPrevPageEnabled);
   m_ui->cmdNextPage->setEnabled(c.cmdNextPageEnabled);

@@ -57,10 +57,12 @@ class NormalModeTest : public QObject {
     QTest::addColumn<QString>("mssLabel");
     QTest::addColumn<QString>("multiplier");
     QTest::addColumn<QString>("rwin");
+    // clang-format off
     QTest::newRow("dial-up") << 0 << "576" << "536" << "576 Byte" << "536 Byte" << "3" << "6432";
     QTest::newRow("cable") << 1 << "1500" << "1460" << "1500 Byte" << "1460 Byte" << "44" << "256960";
     QTest::newRow("DSL") << 2 << "1492" << "1452" << "1492 Byte" << "1452Byte" << "44" << "255552";
     QTest::newRow("LAN") << 3 << "1500" << "1460" << "1500 Byte" << "1460 Byte" << "44" << "256960";
+    // clang-format on
   }
   void connectionTypeThroughTheRwinPage() {
     QFETCH(int, type);
@@ -99,6 +101,7 @@ class NormalModeTest : public QObject {
     const int http10 = static_cast<int>(ValidatedBox::HTTP10);
     const int http11 = static_cast<int>(ValidatedBox::HTTP11);
     const int mtu = static_cast<int>(ValidatedBox::MTU);
+    // clang-format off
     QTest::newRow("HTTP 1.0 below 4") << http10 << "1" << "20";
     QTest::newRow("HTTP 1.0 at 4") << http10 << "4" << "4";
     QTest::newRow("HTTP 1.1 at 2") << http11 << "2" << "2";
@@ -110,6 +113,7 @@ class NormalModeTest : public QObject {
     QTest::newRow("TTL letters") << ttl << "abc" << "64";
     QTest::newRow("MTU above 32 bits") << mtu << "2147483648" << "576";
     QTest::newRow("MTU largest") << mtu << "2147483647" << "2147483647";
+    // clang-format on
   }
   void validatedBoxesSnapBackAtOnce() {
     QFETCH(int, box);
@@ -138,12 +142,14 @@ class NormalModeTest : public QObject {
 
   void badMultipliersBecomeTheDefault_data() {
     QTest::addColumn<QString>("typed");
+    // clang-format off
     QTest::newRow("zero") << "0";
     QTest::newRow("negative") << "-2";
     QTest::newRow("empty") << "";
     QTest::newRow("text") << "lots";
     QTest::newRow("window above 1073741823") << "10000000";
     QTest::newRow("window below the MSS") << "0.2";
+    // clang-format on
   }
   void badMultipliersBecomeTheDefault() {
     QFETCH(QString, typed);
@@ -179,9 +185,11 @@ class NormalModeTest : public QObject {
   void finishRoundsHalvesToEven_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("ttl");
+    // clang-format off
     QTest::newRow("64.5") << "64.5" << 64;
     QTest::newRow("65.5") << "65.5" << 66;
     QTest::newRow("65.4") << "65.4" << 65;
+    // clang-format on
   }
   void finishRoundsHalvesToEven() {
     QFETCH(QString, typed);
@@ -280,7 +288,8 @@ class NormalModeTest : public QObject {
     QCOMPARE(s.env.registry.GetDword(kInterface, "MSS"), std::optional<std::int32_t>(1460));
     QCOMPARE(s.env.registry.GetDword(kTcpip, "GlobalMaxTcpWindowSize"), std::optional<std::int32_t>(256960));
     QCOMPARE(s.env.registry.GetDword(kTcpip, "DefaultTTL"), std::optional<std::int32_t>(64));
-    QCOMPARE(s.main.calls, QStringList({QStringLiteral("MovieToFront"), QStringLiteral("SetVariable _root.home=true")}));
+    QCOMPARE(s.main.calls,
+             QStringList({QStringLiteral("MovieToFront"), QStringLiteral("SetVariable _root.home=true")}));
     QVERIFY(s.env.messageBox.shown.empty());
   }
 

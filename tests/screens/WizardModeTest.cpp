@@ -2,8 +2,8 @@
 // core into an in-memory registry.
 #include <QGroupBox>
 #include <QLabel>
-#include <QRadioButton>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 #include <fstream>
 
@@ -42,10 +42,8 @@ class WizardModeTest : public QObject {
  private slots:
   void profileZeroDescription() {
     TcpSettings s = Profiles()[0];
-    const QString expected = Lines({"MSS = 536\tMTU = 576\t\tICMP = False", "",
-                                    "NDI = 0\tMSCPS0 = 16\t\tMSCPS1 = 8", "",
-                                    "BlackHole = False\tRWIN = 4288\t",
-                                    "Keep Alive = 600000", "",
+    const QString expected = Lines({"MSS = 536\tMTU = 576\t\tICMP = False", "", "NDI = 0\tMSCPS0 = 16\t\tMSCPS1 = 8",
+                                    "", "BlackHole = False\tRWIN = 4288\t", "Keep Alive = 600000", "",
                                     "Keep Alive Interval= 1000\tSYN = 2\t\tTTL= 128", "", ""});
     QCOMPARE(BuildModeDescription(s), expected);
     s.IcmpRedirects = true;
@@ -108,7 +106,8 @@ class WizardModeTest : public QObject {
     QCOMPARE(w.env.registry.GetDword(kTcpip, "TcpWindowSize"), std::optional<std::int32_t>(4288));
     QCOMPARE(w.env.registry.GetDword(kTcpip, "DefaultTTL"), std::optional<std::int32_t>(128));
     QCOMPARE(w.env.registry.GetDword(kInterface, "MTU"), std::optional<std::int32_t>(576));
-    QCOMPARE(w.main.calls, QStringList({QStringLiteral("MovieToFront"), QStringLiteral("SetVariable _root.home=true")}));
+    QCOMPARE(w.main.calls,
+             QStringList({QStringLiteral("MovieToFront"), QStringLiteral("SetVariable _root.home=true")}));
     QVERIFY(w.env.messageBox.shown.empty());
     w.Optimize();
     QVERIFY(std::filesystem::exists(w.env.folder / "Backups" / "002.BCK"));
