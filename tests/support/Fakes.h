@@ -10,6 +10,7 @@
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/window.h"
+#include "support/FakeIcmp.h"
 
 namespace zf::test {
 
@@ -98,7 +99,6 @@ class FakeClock : public IClock {
   std::uint64_t ticks = 1'000'000;
 };
 
-class FakeIcmp : public IIcmp {};
 class FakeSystemInfo : public ISystemInfo {};
 
 }  // namespace zf::test

@@ -1,0 +1,42 @@
+#pragma once
+// ICMP echo over a socket of this process: an unprivileged ICMP datagram socket where the system
+// allows one, otherwise a raw socket where the process may open one. Names go to getaddrinfo.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/icmp.h"
+
+namespace zf {
+
+enum class IcmpSocketKinds { DatagramThenRaw, DatagramOnly, RawOnly };
+
+// One thread only (the user-interface thread). Each request gets a socket no other request is
+// using at that moment; sockets are kept for the next request because opening one costs about
+// as much as a whole echo on loopback.
+class LinuxIcmp final : public IIcmp {
+ public:
+  explicit LinuxIcmp(IcmpSocketKinds kinds = IcmpSocketKinds::DatagramThenRaw) : m_kinds(kinds) {}
+  ~LinuxIcmp() override;
+  LinuxIcmp(const LinuxIcmp&) = delete;
+  LinuxIcmp& operator=(const LinuxIcmp&) = delete;
+
+  std::vector<IPv4Address> ResolveIPv4(const std::string& name) override;
+  IcmpEchoReply SendEcho(const IPv4Address& address, std::span<const std::uint8_t> payload, std::uint32_t timeoutMs,
+                         const std::function<void()>& whileWaiting) override;
+
+  struct EchoSocket {
+    int fd = -1;
+    bool raw = false;
+    std::uint16_t identifier = 0;  // what our requests carry, host order
+  };
+
+ private:
+  // A socket for one request: an idle one, else a new one; status tells why there is none.
+  std::optional<EchoSocket> TakeSocket(IcmpStatus& status);
+
+  IcmpSocketKinds m_kinds;
+  std::vector<EchoSocket> m_idle;
+};
+
+}  // namespace zf
