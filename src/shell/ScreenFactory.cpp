@@ -1,5 +1,6 @@
 #include "shell/ScreenFactory.h"
 
+#include "pinger/frmNetPingerSettings.h"
 #include "shell/PlaceholderScreen.h"
 #include "shell/frmMainSettings.h"
 
@@ -17,7 +18,7 @@ std::unique_ptr<ChildScreen> CreateScreen(ScreenId id, AppServices& services) {
     case ScreenId::WizardMode: return Placeholder(services, "Wizard Mode");
     case ScreenId::NormalMode: return Placeholder(services, "Normal Mode");
     case ScreenId::BackUp: return Placeholder(services, "Backup");
-    case ScreenId::NetPingerSettings: return Placeholder(services, "Net Pinger Settings");
+    case ScreenId::NetPingerSettings: return std::make_unique<frmNetPingerSettings>(services);
     case ScreenId::SystemStatus: return Placeholder(services, "System Status");
     case ScreenId::RamConfiguration: return Placeholder(services, "Ram Configuration");
     case ScreenId::MainSettings: return std::make_unique<frmMainSettings>(services);

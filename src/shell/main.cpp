@@ -5,6 +5,7 @@
 
 #include "core/Config.h"
 #include "core/RegistryStore.h"
+#include "platform/linux/LinuxIcmp.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/ProcessLocks.h"
 #include "platform/linux/QtSound.h"
@@ -17,8 +18,7 @@
 
 namespace {
 
-// Stand-ins until the network and memory services exist.
-class NoIcmp final : public zf::IIcmp {};
+// Stands in until the memory and processor service exists.
 class NoSystemInfo final : public zf::ISystemInfo {};
 
 }  // namespace
@@ -54,7 +54,7 @@ int main(int argc, char* argv[]) {
   zf::QtSound sound;
   zf::QtWindowSystem windowSystem;
   zf::SystemClock clock;
-  NoIcmp icmp;
+  zf::LinuxIcmp icmp;
   NoSystemInfo systemInfo;
   zf::AppServices services{config, *registry, shell,     sound,      windowSystem, messageBox,
                            clock,  icmp,      systemInfo, zf::OSFamily{}, zf::TuningState{}, nullptr};
