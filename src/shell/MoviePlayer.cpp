@@ -44,8 +44,8 @@ void MoviePlayer::SetVariable(const QString& name, const QString& value) {
 void MoviePlayer::StatusChanged(QQuickWidget::Status status) {
   if (status == QQuickWidget::Error) {
     for (const QQmlError& error : errors()) std::fprintf(stderr, "%s\n", qPrintable(error.toString()));
-    // A movie that cannot play leaves the fallback buttons beneath it in sight.
     hide();
+    emit MovieFailed();
     return;
   }
   if (status != QQuickWidget::Ready) return;

@@ -24,6 +24,8 @@ class MoviePlayer : public QQuickWidget {
 
  signals:
   void FSCommand(const QString& command, const QString& args);
+  // The scene could not be played; the player has hidden itself.
+  void MovieFailed();
 
  private slots:
   // Connected by name to the scene root's fsCommand(command, args) signal.

@@ -1,6 +1,5 @@
 #include "shell/SkinEngine.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
@@ -11,11 +10,16 @@
 
 namespace zf {
 
-bool SkinEngine::LoadSkin(const QString& path) {
+bool SkinEngine::LoadSkin(const QString& path, QWidget* host) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
-  qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
+  m_styleSheet = QString::fromUtf8(file.readAll());
+  SkinWindow(host);
   return true;
+}
+
+void SkinEngine::SkinWindow(QWidget* window) const {
+  if (window != nullptr && !m_styleSheet.isEmpty()) window->setStyleSheet(m_styleSheet);
 }
 
 void SkinEngine::ApplySkin(QWidget* widget, const QString& element) {

@@ -11,11 +11,17 @@ inline constexpr char kSkinElementProperty[] = "skinElement";
 
 class SkinEngine {
  public:
-  // Loads the skin file for the whole application; false (and the plain look) when it cannot be read.
-  bool LoadSkin(const QString& path);
+  // Loads the skin file for the windows below host (the frame of the screens); false, and the
+  // plain look, when it cannot be read.
+  bool LoadSkin(const QString& path, QWidget* host);
+  // Skins one more window with the loaded skin.
+  void SkinWindow(QWidget* window) const;
   void ApplySkin(QWidget* widget, const QString& element);
   // Each control of form, in creation order, skinned by its type.
   void ApplyAllControls(QWidget* form);
+
+ private:
+  QString m_styleSheet;
 };
 
 // The element for a control's type: "Button", "Label", "Frame", "CheckBox", "RadioBox", or

@@ -41,7 +41,6 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       m_services(services),
       m_platform(platform),
-      m_buttons(new FallbackButtons(this)),
       m_frame(new QFrame(this)),
       m_flash(new MoviePlayer(this)),
       m_tray(platform.tray),
@@ -58,8 +57,6 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
   const QIcon icon(QStringLiteral(":/zentrofast/tray.png"));
   setWindowIcon(icon);
   m_tray.SetTrayImage(icon);
-  m_buttons->setObjectName(QStringLiteral("buttonColumn"));
-  m_buttons->setGeometry(kButtonColumn);
   m_frame->setObjectName(QStringLiteral("framChildWindow"));
   m_frame->setGeometry(kFrameDesigned);
   m_flash->setObjectName(QStringLiteral("flash"));
@@ -67,8 +64,7 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
 
   connect(m_flash, &MoviePlayer::FSCommand, this,
           [this](const QString& command, const QString& args) { m_dispatch.FSCommand(command, args); });
-  connect(m_buttons, &FallbackButtons::Clicked, this,
-          [this](ButtonGroup group, int Index) { m_dispatch.ButtonClicked(group, Index); });
+  connect(m_flash, &MoviePlayer::MovieFailed, this, &frmMain::ShowFallbackButtons);
   connect(&m_tray, &Tray::LeftClick, this, &frmMain::ShowMainWindow);
   connect(&m_tray, &Tray::MouseClick, this, &frmMain::ShowMainWindow);
 }
@@ -88,7 +84,7 @@ void frmMain::Form_Load() {
   m_frame->raise();
   m_flash->raise();
   m_flash->LoadMovie(0, ProgramFile(m_services, "speed up.swf"));
-  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"));
+  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame);
   m_skin.ApplySkin(m_frame, QStringLiteral("NoFrame"));
   SetVariable(QStringLiteral("_root.version"), VersionText());
   m_services.os = DetectOSFamily(m_services.config.osVersion);
@@ -105,6 +101,18 @@ void frmMain::Form_Load() {
 bool frmMain::StartHiddenOption() {
   const auto* settings = qobject_cast<frmMainSettings*>(m_screens.Screen(ScreenId::MainSettings));
   return settings != nullptr && settings->chkRunProgramMini()->isChecked();
+}
+
+void frmMain::ShowFallbackButtons() {
+  if (m_buttons != nullptr) return;
+  m_buttons = new FallbackButtons(this);
+  m_buttons->setObjectName(QStringLiteral("buttonColumn"));
+  m_buttons->setGeometry(kButtonColumn);
+  m_skin.SkinWindow(this);
+  connect(m_buttons, &FallbackButtons::Clicked, this,
+          [this](ButtonGroup group, int Index) { m_dispatch.ButtonClicked(group, Index); });
+  m_buttons->lower();
+  m_buttons->show();
 }
 
 void frmMain::HookMoviePlayerWindow() {

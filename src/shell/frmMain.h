@@ -64,6 +64,7 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
 
   MoviePlayer* flash() const { return m_flash; }
   QFrame* framChildWindow() const { return m_frame; }
+  // The fallback buttons: made only when the movie cannot play, since it covers them otherwise.
   FallbackButtons* buttonColumn() const { return m_buttons; }
   Tray& Tray1() { return m_tray; }
   ScreenHost& screens() { return m_screens; }
@@ -80,10 +81,11 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
 
  private:
   bool StartHiddenOption();
+  void ShowFallbackButtons();
 
   AppServices& m_services;
   Platform m_platform;
-  FallbackButtons* m_buttons;
+  FallbackButtons* m_buttons = nullptr;
   QFrame* m_frame;
   MoviePlayer* m_flash;
   SkinEngine m_skin;

@@ -61,8 +61,9 @@ class SkinTest : public QObject {
     g_styleWarnings.clear();
     const QtMessageHandler previous = qInstallMessageHandler(CollectStyleWarnings);
     SkinEngine skin;
-    QVERIFY(skin.LoadSkin(SkinFile()));
-    QWidget form;
+    QWidget host;
+    QVERIFY(skin.LoadSkin(SkinFile(), &host));
+    QWidget form(&host);
     form.resize(200, 100);
     auto* plain = new QPushButton(QStringLiteral("Plain"), &form);
     auto* skinned = new QPushButton(QStringLiteral("Skinned"), &form);
@@ -72,7 +73,6 @@ class SkinTest : public QObject {
     skin.ApplySkin(skinned, QStringLiteral("Button"));
     const QImage image = form.grab().toImage();
     qInstallMessageHandler(previous);
-    qApp->setStyleSheet(QString());
     QVERIFY2(g_styleWarnings.isEmpty(), qPrintable(g_styleWarnings.join('\n')));
     QCOMPARE(image.pixelColor(150, 3), QColor(0x14, 0xB8, 0xA6));  // the accent of the menu
     QVERIFY(image.pixelColor(50, 3) != QColor(0x14, 0xB8, 0xA6));
@@ -80,8 +80,11 @@ class SkinTest : public QObject {
 
   void AMissingSkinLeavesThePlainLook() {
     SkinEngine skin;
-    QVERIFY(!skin.LoadSkin(QStringLiteral("/nonexistent/QorvMask.skn")));
-    QVERIFY(qApp->styleSheet().isEmpty());
+    QWidget host;
+    QVERIFY(!skin.LoadSkin(QStringLiteral("/nonexistent/QorvMask.skn"), &host));
+    QVERIFY(host.styleSheet().isEmpty());
+    skin.SkinWindow(&host);
+    QVERIFY(host.styleSheet().isEmpty());
   }
 };
 
