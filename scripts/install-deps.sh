@@ -13,6 +13,7 @@ packages=(
   xvfb xauth
   fp-utils-3.2.2
   libcap2-bin iproute2 util-linux
+  clang libclang-rt-14-dev
 )
 
 missing=()

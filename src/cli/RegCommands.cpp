@@ -1,17 +1,331 @@
+// zentrofastctl reg … and profiles.
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
 #include <ostream>
+#include <set>
 
 #include "cli/CliContext.h"
+#include "cli/RegEditFile.h"
+#include "cli/RegText.h"
+#include "core/RegistrySettings.h"
+#include "core/TcpSettings.h"
 
 namespace zf::cli {
+namespace {
 
-int RunRegCommand(CliContext& context, const Args&) {
-  context.err << "zentrofastctl: reg is not built yet\n";
+constexpr const char* kRegUsage =
+    "usage: zentrofastctl reg query KEY [--value NAME | --default]\n"
+    "       zentrofastctl reg add KEY [--value NAME | --default] --type REG_SZ|REG_DWORD --data DATA\n"
+    "       zentrofastctl reg delete KEY [--value NAME | --default]\n"
+    "       zentrofastctl reg export KEY FILE\n"
+    "       zentrofastctl reg import FILE\n"
+    "KEY is a full path beginning with a hive: HKLM\\SOFTWARE\\... or HKEY_LOCAL_MACHINE\\SOFTWARE\\...\n";
+
+constexpr const char* kDone = "The operation completed successfully.\n";
+
+struct RegOptions {
+  std::vector<std::string> operands;
+  std::optional<std::string> valueName;  // "" for --default
+  std::optional<std::string> type;
+  std::optional<std::string> data;
+};
+
+int Usage(CliContext& context, const std::string& message) {
+  context.err << "zentrofastctl: " << message << "\n" << kRegUsage;
+  return kExitUsage;
+}
+
+int Failure(CliContext& context, const std::string& message) {
+  context.err << "zentrofastctl: " << message << "\n";
   return kExitFailed;
 }
 
-int RunProfilesCommand(CliContext& context, const Args&) {
-  context.err << "zentrofastctl: profiles is not built yet\n";
-  return kExitFailed;
+// Reads the operands and the options a subcommand allows; what is wrong, or nothing.
+std::string ParseOptions(const Args& args, const std::set<std::string>& allowed, std::size_t operandCount,
+                         RegOptions* options) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (!arg.starts_with("--")) {
+      options->operands.push_back(arg);
+      continue;
+    }
+    if (!allowed.contains(arg)) return "reg " + args[0] + " does not take " + arg;
+    const bool namesValue = arg == "--value" || arg == "--default";
+    std::optional<std::string>& slot = namesValue        ? options->valueName
+                                       : arg == "--type" ? options->type
+                                                         : options->data;
+    if (slot) return namesValue ? "give either --value or --default, once" : arg + " is given twice";
+    if (arg == "--default") {
+      slot = "";
+    } else if (i + 1 < args.size()) {
+      slot = args[++i];
+    } else {
+      return arg + " needs a value";
+    }
+  }
+  if (options->operands.size() != operandCount)
+    return "reg " + args[0] + " takes " + std::to_string(operandCount) + (operandCount == 1 ? " operand" : " operands");
+  return {};
+}
+
+// Decimal (negative numbers as their 32-bit pattern) or 0x hex, like reg.exe's /d for REG_DWORD.
+std::optional<std::int32_t> ParseDword(std::string_view text) {
+  const bool hex = text.starts_with("0x") || text.starts_with("0X");
+  if (hex) text.remove_prefix(2);
+  std::int64_t number = 0;
+  const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), number, hex ? 16 : 10);
+  if (status != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  if (number < INT32_MIN || number > UINT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(number));
+}
+
+std::string ValueLine(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data) {
+  return "    " + (name.empty() ? std::string("(Default)") : name) + "    " + TypeName(type) + "    " +
+         DataText(type, data) + "\n";
+}
+
+std::string ValueLabel(const std::string& name, const KeyArgument& key) {
+  return name.empty() ? "the default value of " + key.display : "the value \"" + name + "\" of " + key.display;
+}
+
+// The store and the key operand, once the operand has been checked and the store opened.
+struct Target {
+  KeyArgument key;
+  IRegistry* registry = nullptr;
+  int exitStatus = kExitOk;  // what ends the command when it cannot go on
+};
+
+// refuseHive: a whole hive is no valid operand.
+Target OpenTarget(CliContext& context, const std::string& keyText, bool refuseHive = false) {
+  Target target;
+  std::string error;
+  if (!ParseKeyArgument(keyText, &target.key, &error)) {
+    target.exitStatus = Usage(context, error);
+  } else if (refuseHive && target.key.subKey.empty()) {
+    target.exitStatus = Usage(context, "a whole hive cannot be deleted");
+  } else if ((target.registry = context.Registry()) == nullptr) {
+    target.exitStatus = kExitFailed;
+  }
+  return target;
+}
+
+int Query(CliContext& context, const RegOptions& options) {
+  Target target = OpenTarget(context, options.operands[0]);
+  if (target.exitStatus != kExitOk) return target.exitStatus;
+  IRegistry& registry = *target.registry;
+  HKEY key = 0;
+  const LONG opened = registry.OpenKey(target.key.hive, target.key.subKey, KEY_READ, &key);
+  if (opened != ERROR_SUCCESS) return Failure(context, "cannot open " + target.key.display + ": " + StatusText(opened));
+  std::string output = target.key.display + "\n";
+  std::string name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  if (options.valueName) {
+    const LONG status = registry.QueryValue(key, *options.valueName, &type, &data);
+    registry.CloseKey(key);
+    if (status == ERROR_FILE_NOT_FOUND)
+      return Failure(context, ValueLabel(*options.valueName, target.key) + " is not set");
+    if (status != ERROR_SUCCESS)
+      return Failure(context, "cannot read " + target.key.display + ": " + StatusText(status));
+    context.out << output << ValueLine(*options.valueName, type, data);
+    return kExitOk;
+  }
+  for (std::uint32_t i = 0; registry.EnumValue(key, i, &name) == ERROR_SUCCESS; ++i)
+    if (registry.QueryValue(key, name, &type, &data) == ERROR_SUCCESS) output += ValueLine(name, type, data);
+  std::string subkeys;
+  for (std::uint32_t i = 0; registry.EnumKey(key, i, &name) == ERROR_SUCCESS; ++i)
+    subkeys += target.key.display + "\\" + name + "\n";
+  registry.CloseKey(key);
+  context.out << output << (subkeys.empty() ? "" : "\n") << subkeys;
+  return kExitOk;
+}
+
+int Add(CliContext& context, const RegOptions& options) {
+  if (!options.valueName && (options.type || options.data))
+    return Usage(context, "--type and --data need --value NAME or --default");
+  const std::string typeName = options.type.value_or("REG_SZ");
+  if (typeName != "REG_SZ" && typeName != "REG_DWORD") return Usage(context, "--type must be REG_SZ or REG_DWORD");
+  std::optional<std::int32_t> number;
+  if (typeName == "REG_DWORD") {
+    if (!options.data) return Usage(context, "REG_DWORD needs --data NUMBER");
+    number = ParseDword(*options.data);
+    if (!number) return Usage(context, "--data \"" + *options.data + "\" is not a 32-bit number");
+  }
+  Target target = OpenTarget(context, options.operands[0]);
+  if (target.exitStatus != kExitOk) return target.exitStatus;
+  LONG status = ERROR_SUCCESS;
+  if (!options.valueName) {
+    HKEY key = 0;
+    status = target.registry->CreateKey(target.key.hive, target.key.subKey, KEY_ALL_ACCESS, &key);
+    if (status == ERROR_SUCCESS) target.registry->CloseKey(key);
+  } else {
+    RegFunctions functions(*target.registry);
+    status = number ? functions.SetRegistryValue(target.key.hive, target.key.subKey, *options.valueName, REG_DWORD,
+                                                 *number, false)
+                    : functions.SetRegistryValue(target.key.hive, target.key.subKey, *options.valueName, REG_SZ,
+                                                 options.data.value_or(""), false);
+  }
+  if (status != ERROR_SUCCESS)
+    return Failure(context, "cannot write " + target.key.display + ": " + StatusText(status));
+  context.out << kDone;
+  return kExitOk;
+}
+
+int Delete(CliContext& context, const RegOptions& options) {
+  Target target = OpenTarget(context, options.operands[0], !options.valueName);
+  if (target.exitStatus != kExitOk) return target.exitStatus;
+  IRegistry& registry = *target.registry;
+  if (!options.valueName) {
+    const LONG status = registry.DeleteKey(target.key.hive, target.key.subKey);
+    if (status != ERROR_SUCCESS)
+      return Failure(context, "cannot delete " + target.key.display + ": " + StatusText(status));
+    context.out << kDone;
+    return kExitOk;
+  }
+  HKEY key = 0;
+  LONG status = registry.OpenKey(target.key.hive, target.key.subKey, KEY_ALL_ACCESS, &key);
+  if (status != ERROR_SUCCESS) return Failure(context, "cannot open " + target.key.display + ": " + StatusText(status));
+  status = registry.DeleteValue(key, *options.valueName);
+  registry.CloseKey(key);
+  if (status == ERROR_FILE_NOT_FOUND)
+    return Failure(context, ValueLabel(*options.valueName, target.key) + " is not set");
+  if (status != ERROR_SUCCESS)
+    return Failure(context, "cannot delete " + ValueLabel(*options.valueName, target.key) + ": " + StatusText(status));
+  context.out << kDone;
+  return kExitOk;
+}
+
+// Writes the export beside file and renames it into place, so a failure never leaves half a file.
+bool WriteExport(const Target& target, const std::filesystem::path& file, std::string* error) {
+  const std::filesystem::path temp = file.string() + ".part";
+  bool written = false;
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    written =
+        out && ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, out, error);
+    written = written && out.flush().good();
+    if (!out && error->empty()) *error = "cannot write " + file.string() + ": " + std::strerror(errno);
+  }
+  std::error_code failure;
+  if (written) std::filesystem::rename(temp, file, failure);
+  if (written && !failure) return true;
+  if (failure) *error = "cannot write " + file.string() + ": " + failure.message();
+  std::filesystem::remove(temp, failure);
+  return false;
+}
+
+int Export(CliContext& context, const RegOptions& options) {
+  Target target = OpenTarget(context, options.operands[0]);
+  if (target.exitStatus != kExitOk) return target.exitStatus;
+  std::string error;
+  if (!WriteExport(target, options.operands[1], &error)) return Failure(context, error);
+  context.out << kDone;
+  return kExitOk;
+}
+
+int Import(CliContext& context, const RegOptions& options) {
+  const std::string& file = options.operands[0];
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return Failure(context, "cannot read " + file + ": " + std::strerror(errno));
+  std::vector<RegFileEntry> entries;
+  std::string error;
+  if (!ParseRegFile(in, &entries, &error)) return Failure(context, file + ": " + error + "; nothing was imported");
+  IRegistry* registry = context.Registry();
+  if (registry == nullptr) return kExitFailed;
+  if (!ApplyRegFile(*registry, entries, &error)) return Failure(context, file + ": " + error);
+  context.out << kDone;
+  return kExitOk;
+}
+
+struct Subcommand {
+  std::set<std::string> options;
+  std::size_t operands;
+  int (*run)(CliContext&, const RegOptions&);
+};
+
+const std::map<std::string, Subcommand>& Subcommands() {
+  static const std::map<std::string, Subcommand> subcommands{
+      {"query", {{"--value", "--default"}, 1, Query}},
+      {"add", {{"--value", "--default", "--type", "--data"}, 1, Add}},
+      {"delete", {{"--value", "--default"}, 1, Delete}},
+      {"export", {{}, 2, Export}},
+      {"import", {{}, 1, Import}},
+  };
+  return subcommands;
+}
+
+std::string OnOff(bool on) { return on ? "on" : "off"; }
+
+struct ProfileField {
+  const char* name;
+  std::function<std::string(const TcpSettings&)> text;
+};
+
+const std::vector<ProfileField>& ProfileFields() {
+  auto number = [](auto member) { return [member](const TcpSettings& s) { return std::to_string(s.*member); }; };
+  static const std::vector<ProfileField> fields{
+      {"MSS", number(&TcpSettings::MSS)},
+      {"MTU", number(&TcpSettings::MTU)},
+      {"RWIN", number(&TcpSettings::RWIN)},
+      {"TTL", number(&TcpSettings::TTL)},
+      {"KeepAliveTime", number(&TcpSettings::KeepAliveTime)},
+      {"KeepAliveInterval", number(&TcpSettings::KeepAliveInterval)},
+      {"SYNAttackProtect", number(&TcpSettings::SYNAttackProtect)},
+      {"NdiCacheSize", number(&TcpSettings::NdiCacheSize)},
+      {"PmtuDiscovery", [](const TcpSettings& s) { return OnOff(s.PmtuDiscovery); }},
+      {"BlackHoleDetect", [](const TcpSettings& s) { return OnOff(s.BlackHoleDetect); }},
+      {"MaxConnPer10Server", number(&TcpSettings::MaxConnPer10Server)},
+      {"MaxConnPerServer", number(&TcpSettings::MaxConnPerServer)},
+      {"IcmpRedirects", [](const TcpSettings& s) { return OnOff(s.IcmpRedirects); }},
+  };
+  return fields;
+}
+
+std::string Padded(const std::string& text, int width, bool right) {
+  const std::string pad(text.size() < static_cast<std::size_t>(width) ? width - text.size() : 0, ' ');
+  return right ? pad + text : text + pad;
+}
+
+}  // namespace
+
+int RunRegCommand(CliContext& context, const Args& args) {
+  if (args.empty()) return Usage(context, "reg needs a subcommand");
+  auto subcommand = Subcommands().find(args[0]);
+  if (subcommand == Subcommands().end()) return Usage(context, "unknown reg subcommand \"" + args[0] + "\"");
+  RegOptions options;
+  const std::string problem = ParseOptions(args, subcommand->second.options, subcommand->second.operands, &options);
+  if (!problem.empty()) return Usage(context, problem);
+  return subcommand->second.run(context, options);
+}
+
+int RunProfilesCommand(CliContext& context, const Args& args) {
+  if (!args.empty()) {
+    context.err << "zentrofastctl: profiles takes no operands\nusage: zentrofastctl profiles\n";
+    return kExitUsage;
+  }
+  constexpr int kNameWidth = 20, kColumnWidth = 9;
+  std::ostream& out = context.out;
+  out << "Profiles\n";
+  for (int i = 0; i < kProfileCount; ++i) out << "  " << i << "  " << ProfileCaption(i) << "\n";
+  out << "\n" << Padded("Field", kNameWidth, false);
+  for (int i = 0; i < kProfileCount; ++i) out << Padded(std::to_string(i), kColumnWidth, true);
+  out << "\n";
+  for (const ProfileField& field : ProfileFields()) {
+    out << Padded(field.name, kNameWidth, false);
+    for (const TcpSettings& profile : Profiles()) out << Padded(field.text(profile), kColumnWidth, true);
+    out << "\n";
+  }
+  out << "\n-1: left to the system (MTU and MSS, or the receive window, are deleted instead of written)\n";
+  return kExitOk;
 }
 
 }  // namespace zf::cli

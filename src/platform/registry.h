@@ -27,8 +27,10 @@ inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
-inline constexpr LONG ERROR_CANTWRITE = 1013;  // the store could not commit a write
-inline constexpr LONG ERROR_BADDB = 1009;      // the store file is corrupt or not ours
+inline constexpr LONG ERROR_BADDB = 1009;        // the store file is corrupt or not ours
+inline constexpr LONG ERROR_CANTREAD = 1012;     // the store could not be read
+inline constexpr LONG ERROR_CANTWRITE = 1013;    // the store could not commit a write
+inline constexpr LONG ERROR_KEY_DELETED = 1018;  // the open key was deleted meanwhile
 
 inline constexpr std::uint32_t REG_NONE = 0;
 inline constexpr std::uint32_t REG_SZ = 1;

@@ -6,11 +6,11 @@
 
 #include "platform/clock.h"
 #include "platform/icmp.h"
-#include "platform/memory.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/window.h"
 #include "support/FakeIcmp.h"
+#include "support/FakeSystemInfo.h"
 
 namespace zf::test {
 
@@ -98,7 +98,5 @@ class FakeClock : public IClock {
   std::chrono::system_clock::time_point now = std::chrono::system_clock::from_time_t(1'700'000'000);
   std::uint64_t ticks = 1'000'000;
 };
-
-class FakeSystemInfo : public ISystemInfo {};
 
 }  // namespace zf::test

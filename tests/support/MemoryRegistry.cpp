@@ -1,8 +1,8 @@
 #include "support/MemoryRegistry.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "core/RegistryNames.h"
 #include "core/RegistrySettings.h"
 
 namespace zf::test {
@@ -13,10 +13,11 @@ const std::map<HKEY, std::string> kHiveNames{
     {HKEY_USERS, "HKU"},             {HKEY_PERFORMANCE_DATA, "HKPD"}, {HKEY_CURRENT_CONFIG, "HKCC"},
     {HKEY_DYN_DATA, "HKDD"}};
 
-std::string Fold(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return folded;
+std::string Fold(std::string_view text) { return FoldName(text); }
+
+bool IsValidPath(std::string_view subKey) {
+  std::vector<std::string_view> names;
+  return SplitKeyPath(subKey, &names);
 }
 
 std::string Trim(std::string_view path) {
@@ -83,6 +84,7 @@ LONG MemoryRegistry::CreateKey(HKEY parent, std::string_view subKey, std::uint32
   auto folded = Join(parent, subKey);
   if (!folded) return ERROR_INVALID_HANDLE;
   if (m_readOnly) return ERROR_ACCESS_DENIED;
+  if (!IsValidPath(subKey)) return ERROR_INVALID_PARAMETER;
   if (!m_keys.contains(*folded)) {
     // Create every missing key on the way, keeping the case each was first written in.
     const std::string display = Display(parent, subKey);
@@ -101,11 +103,16 @@ LONG MemoryRegistry::CreateKey(HKEY parent, std::string_view subKey, std::uint32
 LONG MemoryRegistry::OpenKey(HKEY parent, std::string_view subKey, std::uint32_t access, HKEY* result) {
   auto folded = Join(parent, subKey);
   if (!folded) return ERROR_INVALID_HANDLE;
-  if (!m_keys.contains(*folded)) return ERROR_FILE_NOT_FOUND;
   const bool writable = AccessWantsWrite(access);
   if (writable && m_readOnly) return ERROR_ACCESS_DENIED;
+  if (!IsValidPath(subKey)) return ERROR_INVALID_PARAMETER;
+  if (!m_keys.contains(*folded)) return ERROR_FILE_NOT_FOUND;
   *result = NewHandle(*folded, writable);
   return ERROR_SUCCESS;
+}
+
+bool MemoryRegistry::IsWritable(HKEY key) const {
+  return IsPredefinedHive(key) ? !m_readOnly : m_handles.at(key).writable;
 }
 
 LONG MemoryRegistry::CloseKey(HKEY key) {
@@ -132,7 +139,7 @@ LONG MemoryRegistry::SetValue(HKEY key, std::string_view name, std::uint32_t typ
   Key* k = FindKey(key);
   if (k == nullptr) return ERROR_INVALID_HANDLE;
   LONG status = ERROR_SUCCESS;
-  if (!IsPredefinedHive(key) && !m_handles.at(key).writable) {
+  if (!IsWritable(key)) {
     status = ERROR_ACCESS_DENIED;
   } else {
     const std::string folded = Fold(name);
@@ -152,7 +159,7 @@ LONG MemoryRegistry::DeleteValue(HKEY key, std::string_view name) {
   Key* k = FindKey(key);
   if (k == nullptr) return ERROR_INVALID_HANDLE;
   LONG status = ERROR_FILE_NOT_FOUND;
-  if (!IsPredefinedHive(key) && !m_handles.at(key).writable) {
+  if (!IsWritable(key)) {
     status = ERROR_ACCESS_DENIED;
   } else {
     const std::string folded = Fold(name);
@@ -169,8 +176,9 @@ LONG MemoryRegistry::DeleteValue(HKEY key, std::string_view name) {
 LONG MemoryRegistry::DeleteKey(HKEY parent, std::string_view subKey) {
   auto folded = Join(parent, subKey);
   if (!folded) return ERROR_INVALID_HANDLE;
-  if (Trim(subKey).empty()) return ERROR_ACCESS_DENIED;  // a hive or open key cannot delete itself
   if (m_readOnly) return ERROR_ACCESS_DENIED;
+  if (!IsValidPath(subKey)) return ERROR_INVALID_PARAMETER;
+  if (Trim(subKey).empty()) return ERROR_ACCESS_DENIED;  // a hive or open key cannot delete itself
   auto it = m_keys.find(*folded);
   if (it == m_keys.end()) return ERROR_FILE_NOT_FOUND;
   const std::string display = it->second.path;
@@ -206,6 +214,7 @@ LONG MemoryRegistry::EnumValue(HKEY key, std::uint32_t index, std::string* name)
 }
 
 LONG MemoryRegistry::BeginBatch() {
+  if (m_readOnly) return ERROR_ACCESS_DENIED;
   if (m_batchDepth++ == 0) m_snapshot = m_keys;
   return ERROR_SUCCESS;
 }

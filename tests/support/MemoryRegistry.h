@@ -73,6 +73,7 @@ class MemoryRegistry : public IRegistry {
   std::optional<std::string> Join(HKEY key, std::string_view subKey) const;
   std::string Display(HKEY key, std::string_view subKey) const;
   Key* FindKey(HKEY key);
+  bool IsWritable(HKEY key) const;
   HKEY NewHandle(const std::string& folded, bool writable);
   void Record(RegistryChange::Kind kind, const std::string& key, std::string_view name, std::uint32_t type,
               const std::vector<std::uint8_t>& data, LONG status);

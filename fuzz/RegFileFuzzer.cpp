@@ -1,0 +1,30 @@
+// Any text read as a .reg file either is refused with a line number or gives entries that are
+// all well formed; names fold to themselves when folded again.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+
+#include "cli/RegEditFile.h"
+#include "core/RegistryNames.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  std::istringstream in(text);
+  std::vector<zf::cli::RegFileEntry> entries;
+  std::string error;
+  if (!zf::cli::ParseRegFile(in, &entries, &error)) {
+    if (!error.starts_with("line ")) std::abort();
+    return 0;
+  }
+  int line = 0;
+  for (const zf::cli::RegFileEntry& entry : entries) {
+    if (entry.line < line || zf::HiveName(entry.hive).empty()) std::abort();
+    line = entry.line;
+    const bool text = entry.kind == zf::cli::RegFileEntry::Kind::Value && entry.type == zf::REG_SZ;
+    if (text && (entry.data.empty() || entry.data.back() != 0)) std::abort();
+    const std::string folded = zf::FoldName(entry.name);
+    if (zf::FoldName(folded) != folded) std::abort();
+  }
+  return 0;
+}

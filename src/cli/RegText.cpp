@@ -1,0 +1,93 @@
+#include "cli/RegText.h"
+
+#include <array>
+#include <cstdio>
+
+#include "core/RegistryNames.h"
+
+namespace zf::cli {
+
+bool ParseKeyArgument(std::string_view text, KeyArgument* key, std::string* error) {
+  const std::size_t slash = text.find('\\');
+  const std::string_view hiveName = text.substr(0, slash);
+  key->hive = HiveByName(hiveName);
+  if (key->hive == 0) {
+    *error = "unknown hive \"" + std::string(hiveName) + "\" in \"" + std::string(text) +
+             "\" (use HKLM, HKCU, HKCR, HKU, HKCC, HKPD, HKDD or their long names)";
+    return false;
+  }
+  std::string_view rest = slash == std::string_view::npos ? std::string_view() : text.substr(slash + 1);
+  if (!TrimKeyPath(&rest)) {
+    *error = "bad key path \"" + std::string(text) + "\": a name between two backslashes is empty";
+    return false;
+  }
+  key->subKey = std::string(rest);
+  key->display = std::string(HiveName(key->hive)) + (rest.empty() ? "" : "\\" + key->subKey);
+  return true;
+}
+
+std::string TypeName(std::uint32_t type) {
+  static constexpr std::array<const char*, 12> kNames{"REG_NONE",
+                                                      "REG_SZ",
+                                                      "REG_EXPAND_SZ",
+                                                      "REG_BINARY",
+                                                      "REG_DWORD",
+                                                      "REG_DWORD_BIG_ENDIAN",
+                                                      "REG_LINK",
+                                                      "REG_MULTI_SZ",
+                                                      "REG_RESOURCE_LIST",
+                                                      "REG_FULL_RESOURCE_DESCRIPTOR",
+                                                      "REG_RESOURCE_REQUIREMENTS_LIST",
+                                                      "REG_QWORD"};
+  if (type < kNames.size()) return kNames[type];
+  char name[24];
+  std::snprintf(name, sizeof name, "REG_0x%X", type);
+  return name;
+}
+
+std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data) {
+  if (type == REG_SZ) {
+    const std::string text(data.begin(), data.end());
+    return text.substr(0, text.find('\0'));
+  }
+  if (type == REG_DWORD && data.size() == 4) {
+    char number[16];
+    std::snprintf(number, sizeof number, "0x%x",
+                  data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<unsigned>(data[3]) << 24));
+    return number;
+  }
+  std::string hex;
+  for (std::uint8_t byte : data) {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02X", byte);
+    hex += digits;
+  }
+  return hex;
+}
+
+std::string StatusText(LONG status) {
+  switch (status) {
+    case ERROR_SUCCESS:
+      return "success";
+    case ERROR_FILE_NOT_FOUND:
+      return "not found";
+    case ERROR_ACCESS_DENIED:
+      return "access denied (the registry store is read-only)";
+    case ERROR_INVALID_HANDLE:
+      return "invalid key handle";
+    case ERROR_INVALID_PARAMETER:
+      return "invalid key path";
+    case ERROR_BADDB:
+      return "the registry store is corrupt";
+    case ERROR_CANTREAD:
+      return "the registry store could not be read";
+    case ERROR_CANTWRITE:
+      return "the registry store could not be written";
+    case ERROR_KEY_DELETED:
+      return "the key was deleted meanwhile";
+    default:
+      return "registry error " + std::to_string(status);
+  }
+}
+
+}  // namespace zf::cli

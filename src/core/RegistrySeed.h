@@ -1,0 +1,21 @@
+#pragma once
+// What a fresh store holds before any tuning: the network-adapter keys a fresh system has.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace zf {
+
+inline constexpr std::string_view kInterfacesKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
+inline constexpr std::string_view kNetTransKey = "System\\CurrentControlSet\\Services\\Class\\NetTrans";
+
+// "{8-4-4-4-12}" in upper-case hex, the same for the same interface name on every run.
+std::string InterfaceGuid(std::string_view interfaceName);
+
+// Below HKEY_LOCAL_MACHINE: one key per interface under the Interfaces key, named by its GUID,
+// and "0000", "0001", … under the NetTrans key, all in one batch. No value is written.
+LONG SeedNetworkAdapters(IRegistry& registry, const std::vector<std::string>& interfaceNames);
+
+}  // namespace zf

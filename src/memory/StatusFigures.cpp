@@ -1,0 +1,37 @@
+#include "memory/StatusFigures.h"
+
+#include <climits>
+
+#include "memory/Rounding.h"
+
+namespace zf {
+
+std::int32_t GraphValue(double sample) {
+  return static_cast<std::int32_t>(WholeNumberIn(sample, INT32_MIN, INT32_MAX).value_or(0));
+}
+
+MemorySample SampleFreeMemory(FreeRAM& fmem, std::int64_t totalMB) {
+  MemorySample sample;
+  sample.freeMB = BytesToMB(fmem.GetFreePhysical());
+  if (totalMB > 0) sample.freeShare = static_cast<double>(sample.freeMB) / static_cast<double>(totalMB) * 100.0;
+  return sample;
+}
+
+std::string CpuCaption(std::int32_t shown) { return "Processor usage (" + std::to_string(shown) + "%)."; }
+
+std::string MemoryCaption(std::int32_t shown) { return "Memory Usage (" + std::to_string(shown) + "%)."; }
+
+std::string MemoryTrayTip(bool inPercent, std::int32_t shown, std::int64_t freeMB) {
+  if (inPercent) return MemoryCaption(shown);
+  return "Memory Usage (" + std::to_string(freeMB) + "MB).";
+}
+
+std::string FreeRequestToolTip(std::int64_t megabytes) {
+  return std::to_string(megabytes) + " MB to free when Optimize is clicked";
+}
+
+std::string TargetLevelCaption(std::int64_t megabytes) {
+  return "Target Level Of RAM " + std::to_string(megabytes) + "MB.";
+}
+
+}  // namespace zf

@@ -1,0 +1,57 @@
+#include "CliRunner.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "cli/CliContext.h"
+
+namespace zf::test {
+namespace {
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+CliResult CliRunner::Run(const std::vector<std::string>& args) const {
+  std::vector<std::string> argv{"--registry", Store().string()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::ostringstream out, err;
+  CliResult result;
+  result.exitStatus = cli::RunCli(argv, out, err);
+  result.out = out.str();
+  result.err = err.str();
+  return result;
+}
+
+CliResult CliRunner::RunProgram(const std::vector<std::string>& args, const std::function<void()>& beforeExec) const {
+  const char* bin = std::getenv("ZENTROFAST_BIN");
+  const std::string program = std::string(bin ? bin : "build/bin") + "/zentrofastctl";
+  std::vector<std::string> argv{program, "--registry", Store().string()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const auto outFile = m_folder / "program.out", errFile = m_folder / "program.err";
+  const pid_t child = fork();
+  if (child == 0) {
+    const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
+    if (beforeExec) beforeExec();
+    std::vector<char*> pointers;
+    for (std::string& arg : argv) pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    execv(program.c_str(), pointers.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(outFile), ReadAll(errFile)};
+}
+
+}  // namespace zf::test
