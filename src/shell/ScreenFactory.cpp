@@ -1,5 +1,7 @@
 #include "shell/ScreenFactory.h"
 
+#include "memory/frmRamConfiguration.h"
+#include "memory/frmSystemStatus.h"
 #include "pinger/frmNetPingerSettings.h"
 #include "shell/PlaceholderScreen.h"
 #include "shell/frmMainSettings.h"
@@ -19,8 +21,8 @@ std::unique_ptr<ChildScreen> CreateScreen(ScreenId id, AppServices& services) {
     case ScreenId::NormalMode: return Placeholder(services, "Normal Mode");
     case ScreenId::BackUp: return Placeholder(services, "Backup");
     case ScreenId::NetPingerSettings: return std::make_unique<frmNetPingerSettings>(services);
-    case ScreenId::SystemStatus: return Placeholder(services, "System Status");
-    case ScreenId::RamConfiguration: return Placeholder(services, "Ram Configuration");
+    case ScreenId::SystemStatus: return std::make_unique<frmSystemStatus>(services);
+    case ScreenId::RamConfiguration: return std::make_unique<frmRamConfiguration>(services);
     case ScreenId::MainSettings: return std::make_unique<frmMainSettings>(services);
   }
   return nullptr;

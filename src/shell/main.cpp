@@ -1,27 +1,20 @@
 // The desktop program: creates every service, then hands over to the main window.
 #include <QApplication>
-#include <QMessageBox>
 #include <memory>
 
 #include "core/Config.h"
 #include "core/RegistryStore.h"
+#include "msgbox/BalloonNotifier.h"
 #include "platform/linux/LinuxIcmp.h"
 #include "platform/linux/LinuxShell.h"
+#include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/ProcessLocks.h"
 #include "platform/linux/QtSound.h"
 #include "platform/linux/QtTrayService.h"
 #include "platform/linux/QtWindowSystem.h"
-#include "shell/PlainAutoMessageBox.h"
 #include "shell/ScreenFactory.h"
 #include "shell/StartupProbe.h"
 #include "shell/frmMain.h"
-
-namespace {
-
-// Stands in until the memory and processor service exists.
-class NoSystemInfo final : public zf::ISystemInfo {};
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -55,14 +48,14 @@ int main(int argc, char* argv[]) {
   zf::QtWindowSystem windowSystem;
   zf::SystemClock clock;
   zf::LinuxIcmp icmp;
-  NoSystemInfo systemInfo;
+  zf::LinuxSystemInfo systemInfo;
   zf::AppServices services{config, *registry, shell,     sound,      windowSystem, messageBox,
                            clock,  icmp,      systemInfo, zf::OSFamily{}, zf::TuningState{}, nullptr};
 
   zf::QtTrayService systemTray;
   zf::ProbeTrayService probeTray(systemTray);
   zf::ITrayService& tray = probe ? static_cast<zf::ITrayService&>(probeTray) : systemTray;
-  zf::PlainAutoMessageBox autoMessageBox;
+  zf::BalloonNotifier autoMessageBox(windowSystem);
 
   zf::frmMain mainWindow(services, [&services](zf::ScreenId id) { return zf::CreateScreen(id, services); },
                          {tray, autoMessageBox, locks});
