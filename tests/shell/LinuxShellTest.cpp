@@ -76,6 +76,13 @@ class LinuxShellTest : public QObject {
     qunsetenv("XDG_CONFIG_HOME");
   }
 
+  void NothingStartsForWhatCannotBeOpened() {
+    LinuxShell shell;
+    QVERIFY(!shell.OpenDocument("/nonexistent/folder/QorvHelp.chm"));
+    QVERIFY(!shell.RunControlPanelCommand("rundll32.exe shell32.dll,Control_RunDLL unknown.cpl"));
+    QVERIFY(!shell.StartDetached("/nonexistent/program", {}));
+  }
+
   void ControlPanelLinesMapToThisDesktopsTools() {
     const auto everything = Installed({"gnome-control-center", "systemsettings", "nm-connection-editor",
                                        "cinnamon-settings", "kinfocenter"});

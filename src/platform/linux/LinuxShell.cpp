@@ -1,9 +1,11 @@
 #include "platform/linux/LinuxShell.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
@@ -20,6 +22,8 @@ namespace zf {
 namespace {
 
 constexpr auto kLogind = "org.freedesktop.login1";
+constexpr int kQuerySliceMs = 20;
+constexpr int kQueryTimeoutMs = 3000;
 
 QStringList ToQt(const std::vector<std::string>& arguments) {
   QStringList list;
@@ -29,16 +33,23 @@ QStringList ToQt(const std::vector<std::string>& arguments) {
 
 // Whether the desktop has an application registered for a local file's type. xdg-open
 // reports success as soon as it starts, even when it then finds nothing to open the file with.
+// The query is a short script; the window keeps answering while it runs.
 bool HasDefaultApplication(const QString& path) {
   const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
   if (xdgMime.isEmpty()) return true;  // cannot tell: let the desktop try
   const QString mime = QMimeDatabase().mimeTypeForFile(path).name();
   QProcess query;
   query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), mime});
-  if (!query.waitForFinished(3000)) {
-    query.kill();
-    query.waitForFinished(500);
-    return true;
+  QElapsedTimer waited;
+  waited.start();
+  while (!query.waitForFinished(kQuerySliceMs)) {
+    if (query.state() == QProcess::NotRunning) break;
+    if (waited.hasExpired(kQueryTimeoutMs)) {
+      query.kill();
+      query.waitForFinished(kQuerySliceMs);
+      return true;
+    }
+    QCoreApplication::processEvents();
   }
   return !query.readAllStandardOutput().trimmed().isEmpty();
 }
