@@ -1,10 +1,12 @@
 #include <QTest>
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 
 #include "platform/linux/ControlPanelTools.h"
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/LinuxShell.h"
+#include "platform/linux/ProcessLocks.h"
 #include "shell/mdlAddons.h"
 #include "support/TempDir.h"
 
@@ -74,6 +76,29 @@ class LinuxShellTest : public QObject {
     QVERIFY(!std::filesystem::exists(file));
     QCOMPARE(shell.AutoStartProgram("Zentrofast"), std::string());
     qunsetenv("XDG_CONFIG_HOME");
+  }
+
+  void OnlyOneInstanceHoldsTheLock() {
+    TempDir runtime;
+    const QString folder = QString::fromStdString(runtime.path().string());
+    {
+      ProcessLocks first(folder);
+      QVERIFY(first.TryBecomeOnlyInstance());
+      first.CreateNamedMutex("HollowmereZentrofast");
+      QVERIFY(std::filesystem::exists(runtime / "HollowmereZentrofast"));
+      ProcessLocks second(folder);
+      QVERIFY(!second.TryBecomeOnlyInstance());
+    }
+    ProcessLocks next(folder);  // the first one has ended
+    QVERIFY(next.TryBecomeOnlyInstance());
+  }
+
+  void AFolderThatCannotHoldTheLockDoesNotStopTheProgram() {
+    if (::geteuid() == 0) QSKIP("root writes everywhere");
+    TempDir runtime;
+    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    ProcessLocks locks(QString::fromStdString(runtime.path().string()));
+    QVERIFY(locks.TryBecomeOnlyInstance());
   }
 
   void NothingStartsForWhatCannotBeOpened() {
