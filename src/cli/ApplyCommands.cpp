@@ -1,17 +1,226 @@
+#include <cctype>
+#include <charconv>
+#include <limits>
+#include <optional>
 #include <ostream>
+#include <variant>
 
+#include "backups/BackupStore.h"
+#include "backups/SettingsBackup.h"
 #include "cli/CliContext.h"
+#include "core/ApplySettings.h"
 
 namespace zf::cli {
+namespace {
 
-int RunApplyCommand(CliContext& context, const Args&) {
-  context.err << "zentrofastctl: apply is not built yet\n";
+constexpr const char* kApplyUsage =
+    "usage: zentrofastctl apply (--profile N | --connection-type T) [--set FIELD=VALUE ...]\n";
+constexpr const char* kBackupUsage =
+    "usage: zentrofastctl backup list | backup restore NAME.BCK | backup delete NAME.BCK\n";
+
+using FieldRef = std::variant<std::int32_t TcpSettings::*, std::int16_t TcpSettings::*, bool TcpSettings::*>;
+
+struct Field {
+  std::string_view name;
+  FieldRef member;
+};
+
+constexpr Field kFields[] = {
+    {"MSS", &TcpSettings::MSS},
+    {"MTU", &TcpSettings::MTU},
+    {"RWIN", &TcpSettings::RWIN},
+    {"TTL", &TcpSettings::TTL},
+    {"KeepAliveTime", &TcpSettings::KeepAliveTime},
+    {"KeepAliveInterval", &TcpSettings::KeepAliveInterval},
+    {"SYNAttackProtect", &TcpSettings::SYNAttackProtect},
+    {"NdiCacheSize", &TcpSettings::NdiCacheSize},
+    {"PmtuDiscovery", &TcpSettings::PmtuDiscovery},
+    {"BlackHoleDetect", &TcpSettings::BlackHoleDetect},
+    {"MaxConnPer10Server", &TcpSettings::MaxConnPer10Server},
+    {"MaxConnPerServer", &TcpSettings::MaxConnPerServer},
+    {"IcmpRedirects", &TcpSettings::IcmpRedirects},
+};
+
+bool SameWord(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+std::optional<std::int64_t> WholeNumber(std::string_view text, std::int64_t lowest, std::int64_t highest) {
+  std::int64_t number = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (ec != std::errc() || end != text.data() + text.size() || number < lowest || number > highest) return std::nullopt;
+  return number;
+}
+
+std::optional<bool> OnOff(std::string_view text) {
+  for (std::string_view on : {"on", "true", "1"})
+    if (SameWord(text, on)) return true;
+  for (std::string_view off : {"off", "false", "0"})
+    if (SameWord(text, off)) return false;
+  return std::nullopt;
+}
+
+// Sets one field from "FIELD=VALUE"; returns the complaint when it cannot.
+std::string SetField(TcpSettings& settings, std::string_view assignment) {
+  const std::size_t equals = assignment.find('=');
+  const std::string_view name = assignment.substr(0, equals);
+  const Field* field = nullptr;
+  for (const Field& f : kFields)
+    if (SameWord(f.name, name)) field = &f;
+  if (equals == std::string_view::npos || field == nullptr) {
+    std::string names;
+    for (const Field& f : kFields) names += (names.empty() ? "" : ", ") + std::string(f.name);
+    return "--set wants FIELD=VALUE with FIELD one of " + names + "; not \"" + std::string(assignment) + "\"";
+  }
+  const std::string_view text = assignment.substr(equals + 1);
+  const std::string complaint = "--set " + std::string(field->name) + ": \"" + std::string(text) + "\" is not ";
+  if (auto m = std::get_if<std::int32_t TcpSettings::*>(&field->member)) {
+    auto n = WholeNumber(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+    if (!n) return complaint + "a 32-bit whole number";
+    settings.*(*m) = static_cast<std::int32_t>(*n);
+  } else if (auto m16 = std::get_if<std::int16_t TcpSettings::*>(&field->member)) {
+    auto n = WholeNumber(text, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
+    if (!n) return complaint + "a 16-bit whole number";
+    settings.*(*m16) = static_cast<std::int16_t>(*n);
+  } else {
+    auto on = OnOff(text);
+    if (!on) return complaint + "on or off";
+    settings.*std::get<bool TcpSettings::*>(field->member) = *on;
+  }
+  return {};
+}
+
+struct ApplyRequest {
+  TcpSettings settings;
+  std::string start;  // what the settings started from, for the report
+};
+
+// Reads the apply options; empty with the complaint printed when they do not make a request.
+std::optional<ApplyRequest> ParseApply(CliContext& context, const Args& args) {
+  std::optional<ApplyRequest> request;
+  std::vector<std::string> assignments;
+  auto complain = [&](const std::string& message) {
+    context.err << "zentrofastctl: " << message << "\n" << kApplyUsage;
+    return std::nullopt;
+  };
+  for (std::size_t i = 0; i < args.size(); i += 2) {
+    const std::string& option = args[i];
+    if (option != "--profile" && option != "--connection-type" && option != "--set")
+      return complain("apply does not know \"" + option + "\"");
+    if (i + 1 >= args.size()) return complain(option + " needs a value");
+    const std::string& value = args[i + 1];
+    if (option == "--set") {
+      assignments.push_back(value);
+      continue;
+    }
+    if (request) return complain("give either --profile or --connection-type, once");
+    if (option == "--profile") {
+      auto index = WholeNumber(value, 0, kProfileCount - 1);
+      if (!index) return complain("--profile wants 0 to 7, not \"" + value + "\"");
+      request =
+          ApplyRequest{Profiles()[*index], "profile " + value + " \"" + std::string(ProfileCaption(*index)) + "\""};
+    } else {
+      auto type = WholeNumber(value, 0, kConnectionTypeCount - 1);
+      if (!type) return complain("--connection-type wants 0 to 3, not \"" + value + "\"");
+      request = ApplyRequest{RecommendedSettings(static_cast<int>(*type)),
+                             "connection type " + value + " \"" + std::string(ConnectionType(*type).caption) + "\""};
+    }
+  }
+  if (!request) return complain("apply needs --profile N or --connection-type T");
+  for (const std::string& assignment : assignments) {
+    if (std::string complaint = SetField(request->settings, assignment); !complaint.empty()) return complain(complaint);
+  }
+  return request;
+}
+
+// The tool always says what failed, also the single values the screens pass over in silence.
+int ReportFailedWrites(CliContext& context, const std::vector<std::string>& failures) {
+  if (failures.empty()) return kExitOk;
+  context.err << "zentrofastctl: " << failures.size() << " value(s) could not be written:\n";
+  for (const std::string& failure : failures) context.err << "  " << failure << "\n";
   return kExitFailed;
 }
 
-int RunBackupCommand(CliContext& context, const Args&) {
-  context.err << "zentrofastctl: backup is not built yet\n";
+int RunBackupList(CliContext& context) {
+  const BackupList list = ListBackups(BackupsFolder(context.config));
+  for (const BackupListEntry& entry : list.entries) {
+    context.out << entry.fileName;
+    if (entry.taken) context.out << "  " << entry.DateText() << "  " << entry.TimeText();
+    context.out << "\n";
+  }
+  if (list.error.empty()) return kExitOk;
+  context.err << "zentrofastctl: " << list.error << "\n";
   return kExitFailed;
+}
+
+// A name that is not a plain NNN.BCK is a usage error; a plain name with no file a failure.
+int BadBackupName(CliContext& context, const std::string& name, const std::string& error) {
+  context.err << "zentrofastctl: " << error << "\n";
+  return IsBackupFileName(name) ? kExitFailed : kExitUsage;
+}
+
+int RunBackupRestore(CliContext& context, const std::string& name) {
+  const BackupPathResult file = FindBackupFile(BackupsFolder(context.config), name);
+  if (!file.ok()) return BadBackupName(context, name, file.error);
+  IRegistry* registry = context.Registry();
+  if (registry == nullptr) return kExitFailed;
+  const OSFamily os = DetectOSFamily(context.config.osVersion);
+  const RestoreResult result = RestoreSettingsBackup(*registry, os.code, file.path);
+  switch (result.outcome) {
+    case RestoreOutcome::Refused:
+      context.err << "zentrofastctl: " << result.description << " (" << name << " is from OS family "
+                  << result.fileFamilyCode << ", this system is " << os.code << " \"" << os.name << "\")\n";
+      return kExitFailed;
+    case RestoreOutcome::Failed:
+      context.err << "zentrofastctl: " << result.description << "\n";
+      ReportFailedWrites(context, result.failedWrites);
+      return kExitFailed;
+    case RestoreOutcome::Completed:
+      context.out << "Restored " << file.path.filename().string() << ": " << result.valuesWritten
+                  << " values written.\n";
+      return ReportFailedWrites(context, result.failedWrites);
+  }
+  return kExitFailed;
+}
+
+int RunBackupDelete(CliContext& context, const std::string& name) {
+  if (std::string error = DeleteBackup(BackupsFolder(context.config), name); !error.empty())
+    return BadBackupName(context, name, error);
+  context.out << "Deleted " << name << ".\n";
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunApplyCommand(CliContext& context, const Args& args) {
+  const auto request = ParseApply(context, args);
+  if (!request) return kExitUsage;
+  IRegistry* registry = context.Registry();
+  if (registry == nullptr) return kExitFailed;
+  const OSFamily os = DetectOSFamily(context.config.osVersion);
+  SystemClock clock;
+  const ApplyResult result =
+      ApplySettings({*registry, clock, BackupsFolder(context.config), os.code}, request->settings);
+  if (!result.ok()) {
+    context.err << "zentrofastctl: " << result.reason << "\n";
+    return kExitFailed;
+  }
+  context.out << "Backup " << result.backupFile.filename().string() << " taken in "
+              << result.backupFile.parent_path().string() << ".\n"
+              << "Applied " << request->start << " in the " << (os.Is9xLayout() ? "9x" : "NT") << " layout (" << os.name
+              << ").\n";
+  return ReportFailedWrites(context, result.failedWrites);
+}
+
+int RunBackupCommand(CliContext& context, const Args& args) {
+  if (args.size() == 1 && args[0] == "list") return RunBackupList(context);
+  if (args.size() == 2 && args[0] == "restore") return RunBackupRestore(context, args[1]);
+  if (args.size() == 2 && args[0] == "delete") return RunBackupDelete(context, args[1]);
+  context.err << kBackupUsage;
+  return kExitUsage;
 }
 
 }  // namespace zf::cli

@@ -1,0 +1,46 @@
+#pragma once
+// Taking a backup of the tuning values a layout is about to change, and putting one back.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "backups/BackupStore.h"
+#include "platform/clock.h"
+#include "platform/registry.h"
+
+namespace zf {
+
+// What a tuning run and its backup work on.
+struct TuningContext {
+  IRegistry& registry;
+  IClock& clock;
+  std::filesystem::path backupsFolder;  // BackupsFolder(config)
+  std::int16_t familyCode = 0;          // the running OS family
+};
+
+// Records the current values of the family's layout as the next numbered backup, dated by one
+// clock reading. Fails, writing no file, when the folder or the file cannot be written or no
+// number is free.
+BackupPathResult WriteSettingsBackup(const TuningContext& context);
+
+enum class RestoreOutcome { Completed, Refused, Failed };
+
+inline constexpr std::string_view kOtherOSBackupMessage = "This backup file was taken from another operating system!!";
+
+struct RestoreResult {
+  RestoreOutcome outcome = RestoreOutcome::Failed;
+  // Refused: kOtherOSBackupMessage. Failed: what went wrong and what was restored before it.
+  std::string description;
+  std::int16_t fileFamilyCode = 0;  // as the file records it, once its header was read
+  int valuesWritten = 0;
+  std::vector<std::string> failedWrites;  // values the store refused
+};
+
+// Writes a backup's values back. A file of another OS family writes nothing. A read error ends
+// the restore as failed, with the values before it written. All writes commit as one store
+// batch after the whole file was read, so a crash leaves all of them or none.
+RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFamily, const std::filesystem::path& file);
+
+}  // namespace zf

@@ -1,0 +1,78 @@
+#include "platform/linux/DurableFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace zf {
+namespace {
+
+std::string Reason(const std::string& what, const std::filesystem::path& path, int errorNumber) {
+  return what + " " + path.string() + ": " + std::strerror(errorNumber) + ".";
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t written = ::write(fd, data.data(), data.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// Some file systems cannot flush a folder (EINVAL); there the rename is as durable as it gets.
+int FlushFolder(const std::filesystem::path& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int result = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+  ::close(fd);
+  return result;
+}
+
+// Renames without replacing; file systems without that rename get a hard link instead.
+int RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  if (::link(from.c_str(), to.c_str()) != 0) return errno;
+  ::unlink(from.c_str());
+  return 0;
+}
+
+}  // namespace
+
+std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, std::string_view prefix,
+                                           std::string_view data, std::string* error) {
+  std::string name = (folder / (std::string(prefix) + "XXXXXX")).string();
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) {
+    *error = Reason("Cannot create a file in", folder, errno);
+    return {};
+  }
+  const bool written = WriteAll(fd, data) && ::fsync(fd) == 0;
+  const int writeError = errno;
+  const bool closed = ::close(fd) == 0;
+  if (written && closed) return name;
+  *error = Reason("Cannot write", name, written ? errno : writeError);
+  ::unlink(name.c_str());
+  return {};
+}
+
+PublishResult PublishDurably(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error) {
+  if (const int renameError = RenameNoReplace(from, to); renameError != 0) {
+    if (renameError == EEXIST) return PublishResult::TargetExists;
+    *error = Reason("Cannot rename to", to, renameError);
+    return PublishResult::Failed;
+  }
+  if (const int flushError = FlushFolder(to.parent_path()); flushError != 0) {
+    *error = Reason("Cannot flush the folder", to.parent_path(), flushError);
+    ::unlink(to.c_str());
+    return PublishResult::Failed;
+  }
+  return PublishResult::Published;
+}
+
+}  // namespace zf

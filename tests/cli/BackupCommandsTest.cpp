@@ -1,0 +1,163 @@
+// zentrofastctl apply and backup: argument checks, listing and deleting, and whole runs over a
+// real registry store.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/CliContext.h"
+#include "core/CRegister.h"
+#include "core/RegistrySettings.h"
+#include "core/RegistryStore.h"
+#include "support/BackupFiles.h"
+#include "support/TempDir.h"
+
+namespace zf {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CtlRun {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+class BackupCommandsTest : public ::testing::Test {
+ protected:
+  CtlRun Ctl(std::vector<std::string> args, const std::string& osVersion = "2.5.1") {
+    std::vector<std::string> argv{"--home", home.path().string(), "--registry", registryFile.string(), "--os-version",
+                                  osVersion};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::ostringstream out, err;
+    const int code = cli::RunCli(argv, out, err);
+    return {code, out.str(), err.str()};
+  }
+  void Touch(const std::string& name, const std::string& bytes) {
+    fs::create_directories(backups);
+    test::WriteBytes(backups / name, bytes);
+  }
+
+  // Reads or sets one number of the NT layout in the store the commands use.
+  double TcpipValue(const std::string& name) {
+    std::string error;
+    auto store = OpenRegistryStore(registryFile, &error);
+    EXPECT_TRUE(store) << error;
+    return store ? CRegister(*store).myREGGetSetting(HKEY_LOCAL_MACHINE, kTcpip, name) : -1;
+  }
+  void SetTcpipValue(const std::string& name, std::int32_t value) {
+    std::string error;
+    auto store = OpenRegistryStore(registryFile, &error);
+    ASSERT_TRUE(store) << error;
+    RegFunctions(*store).SetRegistryValue(HKEY_LOCAL_MACHINE, kTcpip, name, REG_DWORD, value, false);
+  }
+
+  static constexpr const char* kTcpip = "System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+  test::TempDir home;
+  fs::path backups = home / "Backups";
+  fs::path registryFile = home / "registry.sqlite3";
+};
+
+TEST_F(BackupCommandsTest, BadArgumentsAreUsageErrorsThatTouchNothing) {
+  const std::vector<std::vector<std::string>> lines{
+      {"apply"},
+      {"apply", "--profile"},
+      {"apply", "--profile", "8"},
+      {"apply", "--profile", "-1"},
+      {"apply", "--profile", "1x"},
+      {"apply", "--connection-type", "4"},
+      {"apply", "--profile", "1", "--connection-type", "2"},
+      {"apply", "--profile", "1", "--profile", "2"},
+      {"apply", "--bogus", "1"},
+      {"apply", "--profile", "1", "--set", "Speed=1"},
+      {"apply", "--profile", "1", "--set", "TTL"},
+      {"apply", "--profile", "1", "--set", "TTL=abc"},
+      {"apply", "--profile", "1", "--set", "MTU=2147483648"},
+      {"apply", "--profile", "1", "--set", "SYNAttackProtect=40000"},
+      {"apply", "--profile", "1", "--set", "PmtuDiscovery=maybe"},
+      {"backup"},
+      {"backup", "list", "extra"},
+      {"backup", "restore"},
+      {"backup", "restore", "../001.BCK"},
+      {"backup", "restore", "1.BCK"},
+      {"backup", "delete", "001.BAK"},
+      {"backup", "copy", "001.BCK"},
+  };
+  for (const auto& line : lines) {
+    const CtlRun run = Ctl(line);
+    EXPECT_EQ(run.exitCode, cli::kExitUsage) << ::testing::PrintToString(line);
+    EXPECT_FALSE(run.err.empty()) << ::testing::PrintToString(line);
+  }
+  EXPECT_EQ(test::FolderNames(home.path()), std::vector<std::string>{});
+}
+
+TEST_F(BackupCommandsTest, ListPrintsNameDateAndTimeOnePerLine) {
+  EXPECT_EQ(Ctl({"backup", "list"}).out, "");
+  Touch("002.BCK", "#2026-12-08#\r\n#10:00:00#\r\n7\r\n");
+  Touch("001.BCK", "#2026-12-07#\r\n#09:05:03#\r\n7\r\n");
+  Touch("003.BCK", "not a backup");
+  Touch(".incomplete-x1Y2z3", "");
+  const CtlRun run = Ctl({"backup", "list"});
+  EXPECT_EQ(run.exitCode, cli::kExitOk);
+  EXPECT_EQ(run.out, "001.BCK  2026-12-07  09:05:03\n002.BCK  2026-12-08  10:00:00\n003.BCK\n");
+}
+
+TEST_F(BackupCommandsTest, DeleteRemovesTheNamedBackupOnly) {
+  Touch("001.BCK", "a");
+  Touch("002.BCK", "b");
+  CtlRun run = Ctl({"backup", "delete", "001.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitOk) << run.err;
+  EXPECT_EQ(test::FolderNames(backups), std::vector<std::string>{"002.BCK"});
+  run = Ctl({"backup", "delete", "001.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitFailed);
+  EXPECT_NE(run.err.find("001.BCK"), std::string::npos) << run.err;
+}
+
+TEST_F(BackupCommandsTest, RestoreOfAMissingBackupFails) {
+  const CtlRun run = Ctl({"backup", "restore", "005.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitFailed);
+  EXPECT_NE(run.err.find("005.BCK"), std::string::npos) << run.err;
+}
+
+TEST_F(BackupCommandsTest, ApplyThenRestorePutsTheStoreBack) {
+  SetTcpipValue("DefaultTTL", 128);
+  CtlRun run = Ctl({"apply", "--profile", "4", "--set", "ttl=100"});
+  ASSERT_EQ(run.exitCode, cli::kExitOk) << run.err;
+  EXPECT_NE(run.out.find("001.BCK"), std::string::npos) << run.out;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 100);
+  EXPECT_EQ(TcpipValue("TcpWindowSize"), 256960);
+
+  run = Ctl({"backup", "restore", "001.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitOk) << run.err;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 128);
+  EXPECT_EQ(TcpipValue("TcpWindowSize"), 0);  // missing before the apply: recorded and restored as 0
+}
+
+TEST_F(BackupCommandsTest, RestoreOfAnotherFamilyIsRefusedAndChangesNothing) {
+  ASSERT_EQ(Ctl({"apply", "--profile", "0"}).exitCode, cli::kExitOk);
+  const CtlRun run = Ctl({"backup", "restore", "001.BCK"}, "1.4.10");
+  EXPECT_EQ(run.exitCode, cli::kExitFailed);
+  EXPECT_NE(run.err.find("This backup file was taken from another operating system!!"), std::string::npos) << run.err;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 128);
+}
+
+TEST_F(BackupCommandsTest, DamagedBackupFailsAtItsLineKeepingTheValuesBefore) {
+  Touch("005.BCK", test::CrLfLines({"#2026-12-07#", "#09:05:03#", "7", test::Quoted(kTcpip), test::Quoted("DefaultTTL"),
+                                    "77", test::Quoted("TcpWindowSize"), "4294967295", test::Quoted("MTU"), "1"}));
+  const CtlRun run = Ctl({"backup", "restore", "005.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitFailed);
+  EXPECT_NE(run.err.find("line 8"), std::string::npos) << run.err;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 77);
+  EXPECT_EQ(TcpipValue("MTU"), 0);
+}
+
+TEST_F(BackupCommandsTest, ApplyWithoutAFreeBackupNumberChangesNothing) {
+  Touch("999.BCK", "");
+  const CtlRun run = Ctl({"apply", "--profile", "4"});
+  EXPECT_EQ(run.exitCode, cli::kExitFailed);
+  EXPECT_NE(run.err.find("999"), std::string::npos) << run.err;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 0);
+  EXPECT_EQ(test::FolderNames(backups), std::vector<std::string>{"999.BCK"});
+}
+
+}  // namespace
+}  // namespace zf
