@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run test test-asan fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -19,8 +19,18 @@ run: build
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	@[ -f build-asan/build.ninja ] || cmake --preset asan
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# Every libFuzzer target for FUZZ_SECONDS (default 60) from its seed corpus.
+fuzz: deps
+	scripts/fuzz.sh
+
 bench: build
 	scripts/bench.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-fuzz

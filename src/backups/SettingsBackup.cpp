@@ -239,8 +239,12 @@ RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFam
   std::string error;
   const auto bytes = ReadWholeFile(file, &error);
   if (!bytes) return Failed(error);
-  const std::string name = file.filename().string();
-  BackupTextReader reader(*bytes);
+  return RestoreBackupBytes(registry, runningFamily, file.filename().string(), *bytes);
+}
+
+RestoreResult RestoreBackupBytes(IRegistry& registry, std::int16_t runningFamily, const std::string& name,
+                                 std::string_view bytes) {
+  BackupTextReader reader(bytes);
   BackupHeader header;
   if (reader.ReadHeader(&header) != Status::Ok) return Failed(name + " is not a backup file (" + reader.error() + ").");
 

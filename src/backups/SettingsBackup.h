@@ -42,5 +42,8 @@ struct RestoreResult {
 // the restore as failed, with the values before it written. All writes commit as one store
 // batch after the whole file was read, so a crash leaves all of them or none.
 RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFamily, const std::filesystem::path& file);
+// The same for a backup's bytes already read; name is the file name the descriptions show.
+RestoreResult RestoreBackupBytes(IRegistry& registry, std::int16_t runningFamily, const std::string& name,
+                                 std::string_view bytes);
 
 }  // namespace zf

@@ -48,6 +48,7 @@ int RunCli(const Args& argv, std::ostream& out, std::ostream& err) {
     const std::string& value = argv[i + 1];
     if (option == "--home") {
       context.config.programFolder = value;
+      context.config.installed = false;
     } else if (option == "--registry") {
       context.config.registryFile = value;
     } else if (option == "--os-version") {

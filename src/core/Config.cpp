@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <system_error>
+#include <tuple>
 
 namespace zf {
 namespace {
@@ -20,7 +21,7 @@ std::filesystem::path ExecutableFolder() {
   return error ? std::filesystem::current_path() : exe.parent_path();
 }
 
-std::filesystem::path DefaultRegistryFile() {
+std::filesystem::path UserDataFolder() {
   std::filesystem::path dataHome;
   if (auto xdg = Env("XDG_DATA_HOME")) {
     dataHome = *xdg;
@@ -29,12 +30,27 @@ std::filesystem::path DefaultRegistryFile() {
   } else {
     dataHome = std::filesystem::current_path();
   }
-  return dataHome / "zentrofast" / "registry.sqlite3";
+  return dataHome / "zentrofast";
+}
+
+std::filesystem::path DefaultRegistryFile() { return UserDataFolder() / "registry.sqlite3"; }
+
+std::pair<std::filesystem::path, bool> ProgramFolderFor(const std::filesystem::path& executableFolder) {
+  std::error_code ignored;
+  // A build or portable folder carries its data files beside the programs.
+  if (std::filesystem::exists(executableFolder / "speed up.swf", ignored)) return {executableFolder, false};
+  const auto shared = executableFolder.parent_path() / "share" / "zentrofast";
+  if (std::filesystem::exists(shared / "speed up.swf", ignored)) return {shared, true};
+  return {executableFolder, false};
 }
 
 Config LoadConfig() {
   Config config;
-  config.programFolder = Env("ZENTROFAST_HOME").value_or(ExecutableFolder().string());
+  if (auto home = Env("ZENTROFAST_HOME")) {
+    config.programFolder = *home;
+  } else {
+    std::tie(config.programFolder, config.installed) = ProgramFolderFor(ExecutableFolder());
+  }
   config.registryFile = Env("ZENTROFAST_REGISTRY").value_or(DefaultRegistryFile().string());
   if (auto version = Env("ZENTROFAST_OS_VERSION")) {
     if (auto parsed = ParseOSVersion(*version)) {
@@ -49,6 +65,8 @@ Config LoadConfig() {
   return config;
 }
 
-std::filesystem::path BackupsFolder(const Config& config) { return config.programFolder / "Backups"; }
+std::filesystem::path BackupsFolder(const Config& config) {
+  return (config.installed ? UserDataFolder() : config.programFolder) / "Backups";
+}
 
 }  // namespace zf
