@@ -5,6 +5,7 @@
 
 #include "backups/BackupManagerLogic.h"
 #include "shell/ChildScreen.h"
+#include "shell/ScreenContracts.h"
 
 namespace Ui {
 class frmBackUp;
@@ -12,7 +13,7 @@ class frmBackUp;
 
 namespace zf {
 
-class frmBackUp : public ChildScreen {
+class frmBackUp : public ChildScreen, public IBackupListScreen {
   Q_OBJECT
 
  public:
@@ -21,7 +22,7 @@ class frmBackUp : public ChildScreen {
 
   void Form_Load() override;
   // Refills the list from the Backups folder; called each time the screen is opened.
-  void intializeList();
+  void intializeList() override;
 
  private:
   void lstBackUpList_SelectionChanged();

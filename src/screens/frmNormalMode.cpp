@@ -42,6 +42,8 @@ void frmNormalMode::Form_Load() {
   Handle([this] { m_logic.Form_Load(); });
 }
 
+void frmNormalMode::SetCurrWizardPage(int page) { m_logic.currWizardPage = static_cast<std::int16_t>(page); }
+
 template <typename Handler>
 void frmNormalMode::Handle(Handler handler) {
   handler();

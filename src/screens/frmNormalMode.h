@@ -6,6 +6,7 @@
 
 #include "screens/NormalModeLogic.h"
 #include "shell/ChildScreen.h"
+#include "shell/ScreenContracts.h"
 
 class QGroupBox;
 class QLineEdit;
@@ -17,7 +18,7 @@ class frmNormalMode;
 
 namespace zf {
 
-class frmNormalMode : public ChildScreen {
+class frmNormalMode : public ChildScreen, public IWizardPagesScreen {
   Q_OBJECT
 
  public:
@@ -25,14 +26,8 @@ class frmNormalMode : public ChildScreen {
   ~frmNormalMode() override;
 
   void Form_Load() override;
-
- private:
-  std::unique_ptr<Ui::frmNormalMode> m_ui;
-  NormalModeLogic m_logic;
-
- public:
-  // The page Form_Load starts on; whoever opens the screen sets it first.
-  std::int16_t& currWizardPage = m_logic.currWizardPage;
+  // currWizardPage: the page Form_Load starts on; whoever opens the screen sets it first.
+  void SetCurrWizardPage(int page) override;
 
  private:
   void ConnectControls();
@@ -43,6 +38,8 @@ class frmNormalMode : public ChildScreen {
   void Refresh();
   void RefreshTexts();
 
+  std::unique_ptr<Ui::frmNormalMode> m_ui;
+  NormalModeLogic m_logic;
   std::array<QGroupBox*, kWizardPageCount> m_frmWizardPages{};
   std::array<QRadioButton*, kConnectionTypeCount> m_optConnType{};
   std::array<QLineEdit*, kValidatedBoxCount> m_validatedBoxes{};

@@ -23,7 +23,7 @@ struct Form {
 
   Form() {
     env.services.mainWindow = &main;
-    form.currWizardPage = 0;
+    form.SetCurrWizardPage(0);
     form.Form_Load();
   }
   template <typename W>
