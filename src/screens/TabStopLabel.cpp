@@ -3,20 +3,27 @@
 #include <QPainter>
 
 namespace zf {
+namespace {
+
+// Tab stops every eight average character widths, as the system's own labels place them.
+constexpr int kFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs;
+
+}  // namespace
 
 QString TabStopLabel::DisplayText() const {
   QString display = text();
   display.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  while (display.endsWith(u'\n')) display.chop(1);
   return display;
 }
 
-// Tab stops every eight average character widths, as the system's own labels place them.
-int TabStopLabel::Flags() const { return static_cast<int>(alignment()) | Qt::TextExpandTabs; }
+QRect TabStopLabel::TextArea() const {
+  return contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
+}
 
 QSize TabStopLabel::sizeHint() const {
-  const QRect bounds = fontMetrics().boundingRect(QRect(0, 0, 10000, 10000), Flags(), DisplayText());
-  const QMargins margins = contentsMargins();
-  return bounds.size().grownBy(margins) + QSize(2 * margin(), 2 * margin());
+  const QSize text = fontMetrics().boundingRect(QRect(), kFlags, DisplayText()).size();
+  return text.grownBy(contentsMargins() + QMargins(margin(), margin(), margin(), margin()));
 }
 
 QSize TabStopLabel::minimumSizeHint() const { return sizeHint(); }
@@ -25,8 +32,7 @@ void TabStopLabel::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
   QPainter painter(this);
   painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
-  painter.drawText(contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin())), Flags(),
-                   DisplayText());
+  painter.drawText(TextArea(), kFlags, DisplayText());
 }
 
 }  // namespace zf

@@ -1,6 +1,6 @@
 #pragma once
-// A label that lays out tabs at tab stops and breaks lines at CR LF, for texts built as
-// columns with tabs. text() stays exactly what was set.
+// A label for texts laid out in columns with tabs: tabs go to tab stops and CR LF breaks
+// lines. text() stays exactly what was set.
 #include <QLabel>
 
 namespace zf {
@@ -18,8 +18,9 @@ class TabStopLabel : public QLabel {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Line breaks as the painter knows them; the empty lines that end the text draw nothing.
   QString DisplayText() const;
-  int Flags() const;
+  QRect TextArea() const;
 };
 
 }  // namespace zf

@@ -30,7 +30,10 @@ frmNormalMode::frmNormalMode(AppServices& services, QWidget* parent)
                       m_ui->txtKeepAliveIntervalValue};
   m_ui->optConnType0->setChecked(true);
   // The explanations scroll on the page's own background.
-  for (QScrollArea* area : findChildren<QScrollArea*>()) area->viewport()->setAutoFillBackground(false);
+  for (QScrollArea* area : findChildren<QScrollArea*>()) {
+    area->viewport()->setAutoFillBackground(false);
+    area->widget()->setAutoFillBackground(false);
+  }
   ConnectControls();
   ConnectValidatedBoxes();
 }
