@@ -14,7 +14,9 @@ class ChildScreen : public QWidget {
   Q_OBJECT
 
  public:
-  explicit ChildScreen(AppServices& services, QWidget* parent = nullptr) : QWidget(parent), m_services(services) {}
+  explicit ChildScreen(AppServices& services, QWidget* parent = nullptr) : QWidget(parent), m_services(services) {
+    setAttribute(Qt::WA_StyledBackground);  // so the skin can paint the screen's background
+  }
 
   // The load handler: skins the screen, reads its stored settings, starts its timers.
   virtual void Form_Load() = 0;

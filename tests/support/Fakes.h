@@ -34,7 +34,7 @@ class FakeShell : public IShell {
   }
   bool EndSession(SessionEnd how) override {
     sessionEnds.push_back(how);
-    return true;
+    return endSessionSucceeds;
   }
   bool SetAutoStart(const std::string& name, const std::string& programPath) override {
     autoStart = programPath;
@@ -48,6 +48,7 @@ class FakeShell : public IShell {
   std::vector<SessionEnd> sessionEnds;
   std::string autoStart;
   bool openSucceeds = true;
+  bool endSessionSucceeds = true;
 };
 
 class FakeSound : public ISound {

@@ -1,0 +1,11 @@
+import QtQuick
+
+Rectangle {
+    width: 724
+    height: 540
+    color: "#EEF2F7"
+    Text {
+        anchors.centerIn: parent
+        text: "Minimal window"
+    }
+}

@@ -1,0 +1,70 @@
+// Processor time the desktop program uses over 60 s while idle: started hidden in the tray
+// (the start-up option), every screen loaded and its timers running. Figure: "cpu_percent" of
+// one core (target: under 0.5), and the resident memory at the end.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcessEnvironment>
+#include <QThread>
+
+#include "ProgramProbe.h"
+#include "core/RegistrySettings.h"
+#include "core/RegistryStore.h"
+#include "support/TempDir.h"
+
+namespace {
+
+constexpr int kIdleSeconds = 60;
+
+void BM_IdleHiddenInTray(benchmark::State& state) {
+  for (auto _ : state) {
+    zf::test::TempDir folder;
+    const QString root = QString::fromStdString(folder.path().string());
+    for (const char* name : {"run", "config", "data"}) QDir(root).mkpath(name);
+    QFile::setPermissions(root + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const std::filesystem::path store = folder / "data" / "registry.sqlite3";
+    {
+      std::string error;
+      auto registry = zf::OpenRegistryStore(store, &error);
+      if (!registry) {
+        state.SkipWithError(error.c_str());
+        return;
+      }
+      zf::RegistrySettings(*registry).SaveMachineSetting(zf::SettingsSection(zf::kSectionMainSettings),
+                                                         "chkRunProgramMini", "1");
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QT_QUICK_BACKEND", "software");
+    env.insert("ZENTROFAST_STARTUP_PROBE", "1");
+    env.insert("ZENTROFAST_REGISTRY", QString::fromStdString(store.string()));
+    env.insert("XDG_RUNTIME_DIR", root + "/run");
+    env.insert("XDG_CONFIG_HOME", root + "/config");
+    env.insert("XDG_DATA_HOME", root + "/data");
+    env.remove("ZENTROFAST_HOME");
+
+    zf::bench::ProbedProgram program(ZF_PROGRAM, {}, env);
+    if (program.MillisecondsUntil("tray: balloon Program notification | The Program Still Running Here") < 0) {
+      state.SkipWithError("zentrofast did not start hidden in the tray");
+      return;
+    }
+    QThread::sleep(2);  // let start-up settle
+    const double before = zf::bench::CpuSeconds(program.Pid());
+    QThread::sleep(kIdleSeconds);
+    const double used = zf::bench::CpuSeconds(program.Pid()) - before;
+    state.counters["cpu_percent"] = 100.0 * used / kIdleSeconds;
+    state.counters["rss_MiB"] = zf::bench::ResidentMegabytes(program.Pid());
+  }
+}
+BENCHMARK(BM_IdleHiddenInTray)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The single-instance lock and the named lock that lives as long as the process.
+#include <QLockFile>
+#include <QString>
+#include <memory>
+
+#include "shell/IProcessLocks.h"
+
+namespace zf {
+
+class ProcessLocks final : public IProcessLocks {
+ public:
+  // runtimeFolder: where the lock files live; empty for the user's runtime folder.
+  explicit ProcessLocks(QString runtimeFolder = {});
+  ~ProcessLocks() override;
+
+  bool TryBecomeOnlyInstance() override;
+  void CreateNamedMutex(const std::string& name) override;
+
+ private:
+  QString m_folder;
+  std::unique_ptr<QLockFile> m_instanceLock;
+  int m_namedMutex = -1;
+};
+
+}  // namespace zf

@@ -1,0 +1,49 @@
+#include "platform/linux/QtWindowSystem.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace zf {
+namespace {
+
+QMessageBox::Icon ToQt(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::Stop: return QMessageBox::Critical;
+    case MsgIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void QtWindowSystem::DoEvents(int rounds) {
+  for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents();
+}
+
+ScreenPoint QtWindowSystem::ScreenSize() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return {};
+  const QSize size = screen->geometry().size();
+  return {size.width(), size.height()};
+}
+
+ScreenPoint QtWindowSystem::CursorPosition() {
+  const QPoint position = QCursor::pos();
+  return {position.x(), position.y()};
+}
+
+MsgAnswer QtMessageBox::Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) {
+  QMessageBox box(ToQt(icon), QString::fromStdString(title), QString::fromStdString(text),
+                  buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+  const int answer = box.exec();
+  if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
+  return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+}
+
+}  // namespace zf

@@ -1,0 +1,208 @@
+#include "shell/CommandDispatch.h"
+
+#include "shell/ScreenContracts.h"
+
+namespace zf {
+
+struct CommandTable {
+  using Handler = void (CommandDispatch::*)();
+  struct Entry {
+    const char* command;
+    Handler handler;
+  };
+  // In the order the commands are compared.
+  static constexpr Entry kEntries[] = {
+      {"IDC_FS_minimize", &CommandDispatch::Minimize},
+      {"IDC_FS_about", &CommandDispatch::About},
+      {"IDC_FS_closeAbout", &CommandDispatch::CloseAbout},
+      {"IDC_FS_main", &CommandDispatch::Main},
+      {"IDC_FS_close", &CommandDispatch::Close},
+      {"IDC_FS_tray", &CommandDispatch::ToTray},
+      {"IDC_FS_home", &CommandDispatch::MovieToFront},
+      {"IDC_FS_settings", &CommandDispatch::Settings},
+      {"IDC_FS_help", &CommandDispatch::Help},
+      {"Drag", &CommandDispatch::Drag},
+      {"IDC_FS_hide", &CommandDispatch::MovieToFront},
+      {"IDC_FS_wizardMode", &CommandDispatch::WizardMode},
+      {"IDC_FS_normalMode", &CommandDispatch::NormalMode},
+      {"IDC_FS_backupManger", &CommandDispatch::BackupManager},
+      {"IDC_FS_pingSetting", &CommandDispatch::PingSettings},
+      {"IDC_FS_systemSatus", &CommandDispatch::SystemStatus},
+      {"IDC_FS_ramConfig", &CommandDispatch::RamConfig},
+      {"IDC_FS_internetProperties", &CommandDispatch::InternetProperties},
+      {"IDC_FS_systemSetting", &CommandDispatch::SystemSetting},
+      {"IDC_FS_modemSetting", &CommandDispatch::ModemSetting},
+      {"IDC_FS_networkSetting", &CommandDispatch::NetworkSetting},
+      {"IDC_FS_restart", &CommandDispatch::Restart},
+      {"IDC_FS_sysSettingClicked", &CommandDispatch::HideAllAndMovieToFront},
+  };
+};
+
+CommandDispatch::CommandDispatch(IMainWindowActions& window, ScreenHost& screens, Tray& tray, mdlAddons& addons,
+                                 IShell& shell, IMessageBox& messages, std::filesystem::path programFolder)
+    : m_window(window),
+      m_screens(screens),
+      m_tray(tray),
+      m_addons(addons),
+      m_shell(shell),
+      m_messages(messages),
+      m_programFolder(std::move(programFolder)) {}
+
+void CommandDispatch::FSCommand(const QString& command, const QString&) {
+  for (const auto& entry : CommandTable::kEntries) {
+    if (command == QLatin1String(entry.command)) {
+      (this->*entry.handler)();
+      return;
+    }
+  }
+}
+
+void CommandDispatch::Minimize() { m_window.MinimizeMainWindow(); }
+
+void CommandDispatch::About() {
+  m_window.MovieToFront();
+  m_screens.HideAllChildScreens();
+  m_window.MovieToFront();
+}
+
+void CommandDispatch::CloseAbout() { m_screens.ShowPlacedScreens(); }
+
+void CommandDispatch::Main() { HideAllAndMovieToFront(); }
+
+void CommandDispatch::HideAllAndMovieToFront() {
+  m_screens.HideAllChildScreens();
+  m_window.MovieToFront();
+}
+
+void CommandDispatch::Close() {
+  m_screens.Unload(kAllScreens);
+  m_tray.Show(false);
+  m_window.EndProcess();
+}
+
+void CommandDispatch::MainWindowUnload() {
+  m_screens.Unload(kUnloadLastStatus);
+  m_tray.Show(false);
+  m_window.EndProcess();
+}
+
+void CommandDispatch::Restart() {
+  m_screens.Unload(kUnloadLastStatus);
+  m_tray.Show(false);
+  if (!m_addons.RestartWindows()) ResumeAfterRefusedRestart();
+}
+
+void CommandDispatch::ResumeAfterRefusedRestart() {
+  for (ScreenId id : kStartupScreens) m_screens.Screen(id);
+  m_tray.Show(true);
+}
+
+void CommandDispatch::ToTray() { m_window.NotifyStillRunning(); }
+
+void CommandDispatch::MovieToFront() { m_window.MovieToFront(); }
+
+void CommandDispatch::Settings() {
+  cmdMainSettings_Click();
+  m_screens.SizeFrame(245);
+}
+
+void CommandDispatch::Help() {
+  // Without a viewer for the compiled help the same pages open in the browser.
+  if (m_shell.OpenDocument((m_programFolder / "QorvHelp.chm").string())) return;
+  m_shell.OpenDocument((m_programFolder / "help" / "index.html").string());
+}
+
+void CommandDispatch::Drag() { m_window.DragMainWindow(); }
+
+void CommandDispatch::ShowScreenInFrame(ScreenId id, int frameHeight) {
+  m_screens.ShowChildScreen(id);
+  m_screens.SizeFrame(frameHeight);
+}
+
+void CommandDispatch::WizardMode() { ShowScreenInFrame(ScreenId::WizardMode, 250); }
+
+void CommandDispatch::NormalMode() {
+  m_screens.ReloadNormalMode();
+  ShowScreenInFrame(ScreenId::NormalMode, 252);
+}
+
+void CommandDispatch::RefillBackupList() {
+  if (auto* list = dynamic_cast<IBackupListScreen*>(m_screens.Screen(ScreenId::BackUp))) list->intializeList();
+}
+
+void CommandDispatch::BackupManager() {
+  RefillBackupList();
+  ShowScreenInFrame(ScreenId::BackUp, 246);
+}
+
+void CommandDispatch::PingSettings() { ShowScreenInFrame(ScreenId::NetPingerSettings, 244); }
+
+void CommandDispatch::SystemStatus() { ShowScreenInFrame(ScreenId::SystemStatus, 255); }
+
+void CommandDispatch::RamConfig() { ShowScreenInFrame(ScreenId::RamConfiguration, 240); }
+
+void CommandDispatch::InternetProperties() { m_addons.OpenInternetProperties(); }
+
+void CommandDispatch::SystemSetting() { m_addons.OpenSystemProperties(); }
+
+void CommandDispatch::ModemSetting() { m_addons.OpenModemSettings(); }
+
+void CommandDispatch::NetworkSetting() { m_addons.OpenNetworkSettings(); }
+
+void CommandDispatch::Notice(const char* text) {
+  m_messages.Show(text, "Zentrofast", MsgIcon::None, MsgButtons::Ok);
+}
+
+void CommandDispatch::ButtonClicked(ButtonGroup group, int Index) {
+  switch (group) {
+    case ButtonGroup::Zentrofast: cmdZentrofast_Click(Index); break;
+    case ButtonGroup::SystemSettings: cmdSystemSettings_Click(Index); break;
+    case ButtonGroup::RamBooster: cmdRamBooster_Click(Index); break;
+    case ButtonGroup::NetPinger: cmdNetPinger_Click(Index); break;
+    case ButtonGroup::MainSettings: cmdMainSettings_Click(); break;
+    case ButtonGroup::HomePage:
+    case ButtonGroup::About:
+    case ButtonGroup::Help: break;
+  }
+}
+
+void CommandDispatch::cmdZentrofast_Click(int Index) {
+  switch (Index) {
+    case 0: Notice("Nothandeled"); break;
+    case 1: m_screens.ShowChildScreen(ScreenId::WizardMode); break;
+    case 2: m_screens.ShowChildScreen(ScreenId::NormalMode); break;
+    case 3:
+      RefillBackupList();
+      m_screens.ShowChildScreen(ScreenId::BackUp);
+      break;
+  }
+}
+
+void CommandDispatch::cmdSystemSettings_Click(int Index) {
+  switch (Index) {
+    case 0: Notice("Not handeled"); break;
+    case 1: m_addons.OpenInternetProperties(); break;
+    case 2: m_addons.OpenSystemProperties(); break;
+    case 3: m_addons.OpenModemSettings(); break;
+    case 4: m_addons.OpenNetworkSettings(); break;
+  }
+}
+
+void CommandDispatch::cmdRamBooster_Click(int Index) {
+  switch (Index) {
+    case 0: Notice("Not handeled yet"); break;
+    case 1: m_screens.ShowChildScreen(ScreenId::SystemStatus); break;
+    case 2: m_screens.ShowChildScreen(ScreenId::RamConfiguration); break;
+  }
+}
+
+void CommandDispatch::cmdNetPinger_Click(int Index) {
+  switch (Index) {
+    case 0: Notice("Nothandeled"); break;
+    case 1: m_screens.ShowChildScreen(ScreenId::NetPingerSettings); break;
+  }
+}
+
+void CommandDispatch::cmdMainSettings_Click() { m_screens.ShowChildScreen(ScreenId::MainSettings); }
+
+}  // namespace zf

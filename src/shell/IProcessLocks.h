@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+namespace zf {
+
+// The process-wide locks of start-up.
+class IProcessLocks {
+ public:
+  virtual ~IProcessLocks() = default;
+  // False when another instance of the program is running; then this one must end.
+  virtual bool TryBecomeOnlyInstance() = 0;
+  // A named lock that exists for the life of the process and is never tested by the program.
+  virtual void CreateNamedMutex(const std::string& name) = 0;
+};
+
+}  // namespace zf

@@ -1,0 +1,41 @@
+#pragma once
+// Start-up observation for whole-program tests and benchmarks, switched on by the environment
+// variable ZENTROFAST_STARTUP_PROBE: the program reports on standard output when its window
+// first shows, when the tray icon is added or removed and which plain messages it shows (and
+// answers them at once instead of waiting for a click).
+#include <QObject>
+
+#include "platform/window.h"
+#include "shell/ITrayService.h"
+
+class QQuickWidget;
+
+namespace zf {
+
+bool StartupProbeEnabled();
+// Prints one line and flushes it.
+void ProbeReport(const QString& line);
+
+class ProbeMessageBox final : public IMessageBox {
+ public:
+  MsgAnswer Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override;
+};
+
+// Reports the tray calls, then passes them on.
+class ProbeTrayService final : public ITrayService {
+ public:
+  explicit ProbeTrayService(ITrayService& inner) : m_inner(inner) {}
+  void Add(const QIcon& icon, const QString& tip) override;
+  void Modify(const QIcon& icon, const QString& tip) override { m_inner.Modify(icon, tip); }
+  void Delete() override;
+  void ShowBalloon(const QString& title, const QString& text) override;
+  void SetMouseHandler(std::function<void(int)> handler) override { m_inner.SetMouseHandler(std::move(handler)); }
+
+ private:
+  ITrayService& m_inner;
+};
+
+// Reports "shown" once, when the movie has first been painted on the visible window.
+void ReportFirstFrame(QQuickWidget* movie);
+
+}  // namespace zf

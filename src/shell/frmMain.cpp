@@ -1,0 +1,195 @@
+#include "shell/frmMain.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QFrame>
+#include <QWindow>
+
+#include "shell/FallbackButtons.h"
+#include "shell/frmMainSettings.h"
+
+// Resources of a static library are registered by hand.
+static void InitShellResources() { Q_INIT_RESOURCE(shell); }
+
+namespace zf {
+namespace {
+
+const QRect kFrameDesigned(245, 199, kFrameWidth, 332);
+const QRect kButtonColumn(12, 12, 220, kMainHeight - 24);
+constexpr char kNamedMutex[] = "HollowmereZentrofast";
+constexpr char kStillRunning[] = "The Program Still Running Here";
+
+QString ProgramFile(const AppServices& services, const char* name) {
+  return QString::fromStdString((services.config.programFolder / name).string());
+}
+
+constexpr std::uint32_t Rgb(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
+  return red | (green << 8) | (blue << 16);
+}
+
+}  // namespace
+
+QString VersionText() {
+  return QStringLiteral("%1.%2.0.%3")
+      .arg(ZENTROFAST_VERSION_MAJOR)
+      .arg(ZENTROFAST_VERSION_MINOR)
+      .arg(ZENTROFAST_VERSION_REVISION);
+}
+
+frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      m_services(services),
+      m_platform(platform),
+      m_frame(new QFrame(this)),
+      m_flash(new MoviePlayer(this)),
+      m_tray(platform.tray),
+      m_screens(m_frame, std::move(factory)),
+      m_addons(services.shell, services.os),
+      m_dispatch(*this, m_screens, m_tray, m_addons, services.shell, services.messageBox,
+                 services.config.programFolder),
+      m_movieFilter() {
+  InitShellResources();
+  setObjectName(QStringLiteral("frmMain"));
+  setAttribute(Qt::WA_StyledBackground);
+  setWindowTitle(QStringLiteral("Zentrofast"));
+  setFixedSize(kMainWidth, kMainHeight);
+  const QIcon icon(QStringLiteral(":/zentrofast/tray.png"));
+  setWindowIcon(icon);
+  m_tray.SetTrayImage(icon);
+  m_frame->setObjectName(QStringLiteral("framChildWindow"));
+  m_frame->setGeometry(kFrameDesigned);
+  m_flash->setObjectName(QStringLiteral("flash"));
+  m_services.mainWindow = this;
+
+  connect(m_flash, &MoviePlayer::FSCommand, this,
+          [this](const QString& command, const QString& args) { m_dispatch.FSCommand(command, args); });
+  connect(m_flash, &MoviePlayer::MovieFailed, this, &frmMain::ShowFallbackButtons);
+  connect(&m_tray, &Tray::LeftClick, this, &frmMain::ShowMainWindow);
+  connect(&m_tray, &Tray::MouseClick, this, &frmMain::ShowMainWindow);
+}
+
+frmMain::~frmMain() {
+  if (m_services.mainWindow == this) m_services.mainWindow = nullptr;
+}
+
+void frmMain::Start() {
+  Form_Load();
+  if (!m_keptHidden) show();
+}
+
+void frmMain::Form_Load() {
+  m_platform.locks.CreateNamedMutex(kNamedMutex);
+  m_flash->setGeometry(0, 0, kMainWidth, kMainHeight);
+  m_frame->raise();
+  m_flash->raise();
+  m_flash->LoadMovie(0, ProgramFile(m_services, "speed up.swf"));
+  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame);
+  m_skin.ApplySkin(m_frame, QStringLiteral("NoFrame"));
+  SetVariable(QStringLiteral("_root.version"), VersionText());
+  m_services.os = DetectOSFamily(m_services.config.osVersion);
+  m_services.tuning.FillProfiles();
+  m_tray.Show(true);
+  for (ScreenId id : kStartupScreens) m_screens.Screen(id);
+  if (StartHiddenOption()) {
+    m_keptHidden = true;
+    NotifyStillRunning();
+  }
+  HookMoviePlayerWindow();
+}
+
+bool frmMain::StartHiddenOption() {
+  const auto* settings = qobject_cast<frmMainSettings*>(m_screens.Screen(ScreenId::MainSettings));
+  return settings != nullptr && settings->chkRunProgramMini()->isChecked();
+}
+
+void frmMain::ShowFallbackButtons() {
+  if (m_buttons != nullptr) return;
+  m_buttons = new FallbackButtons(this);
+  m_buttons->setObjectName(QStringLiteral("buttonColumn"));
+  m_buttons->setGeometry(kButtonColumn);
+  m_skin.SkinWindow(this);
+  connect(m_buttons, &FallbackButtons::Clicked, this,
+          [this](ButtonGroup group, int Index) { m_dispatch.ButtonClicked(group, Index); });
+  m_buttons->lower();
+  m_buttons->show();
+}
+
+void frmMain::HookMoviePlayerWindow() {
+  if (m_movieHooked) return;
+  for (QObject* child : children()) {
+    if (auto* movie = qobject_cast<MoviePlayer*>(child)) {
+      movie->installEventFilter(&m_movieFilter);
+      m_movieHooked = true;
+      return;
+    }
+  }
+}
+
+void frmMain::ShowMainWindow() {
+  show();
+  raise();
+  activateWindow();
+}
+
+void frmMain::NotifyStillRunning() {
+  hide();
+  if (m_services.os.code > 4) {
+    m_tray.showBalloonoolTip(true);
+    return;
+  }
+  const ScreenPoint screen = m_services.windowSystem.ScreenSize();
+  m_platform.autoMessage.MsgAuto_box(QString::fromLatin1(kStillRunning), 64, QStringLiteral("Program notification"), 5,
+                                     true, Rgb(242, 248, 200), static_cast<float>(screen.x - 40),
+                                     static_cast<float>(screen.y), 0);
+}
+
+void frmMain::ApplySkinElement(QWidget* widget, const QString& element) { m_skin.ApplySkin(widget, element); }
+
+void frmMain::applyAllControls(QWidget* form) { m_skin.ApplyAllControls(form); }
+
+void frmMain::MovieToFront() { m_flash->raise(); }
+
+void frmMain::SetVariable(const QString& name, const QString& value) { m_flash->SetVariable(name, value); }
+
+void frmMain::UpdateTrayTip(const QString& tip) {
+  m_tray.SetTrayToolTip(tip);
+  m_tray.Show(true);
+}
+
+ChildScreen* frmMain::Screen(ScreenId id) { return m_screens.Screen(id); }
+
+void frmMain::MinimizeMainWindow() { showMinimized(); }
+
+void frmMain::DragMainWindow() {
+  if (QWindow* window = windowHandle(); window != nullptr && window->startSystemMove()) return;
+  // No window manager to hand the move to: follow the mouse until the button is released.
+  m_manualDrag = true;
+  m_dragOffset = QCursor::pos() - pos();
+  grabMouse();
+}
+
+void frmMain::mouseMoveEvent(QMouseEvent* event) {
+  if (m_manualDrag) move(QCursor::pos() - m_dragOffset);
+  QWidget::mouseMoveEvent(event);
+}
+
+void frmMain::mouseReleaseEvent(QMouseEvent* event) {
+  if (m_manualDrag) {
+    m_manualDrag = false;
+    releaseMouse();
+  }
+  QWidget::mouseReleaseEvent(event);
+}
+
+void frmMain::EndProcess() {
+  m_ending = true;
+  emit EndRequested();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  if (!m_ending) m_dispatch.MainWindowUnload();
+  event->accept();
+}
+
+}  // namespace zf

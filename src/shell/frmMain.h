@@ -1,0 +1,104 @@
+#pragma once
+// The main window: the menu movie over the frame that hosts the child screens, the tray icon,
+// the skin, start-up and the ways the program ends.
+#include <QPoint>
+#include <QWidget>
+
+#include "shell/AppServices.h"
+#include "shell/CommandDispatch.h"
+#include "shell/IAutoMessageBox.h"
+#include "shell/IMainWindow.h"
+#include "shell/IMainWindowActions.h"
+#include "shell/IProcessLocks.h"
+#include "shell/MoviePlayer.h"
+#include "shell/ScreenHost.h"
+#include "shell/SkinEngine.h"
+#include "shell/Tray.h"
+#include "shell/mdlAddons.h"
+
+class QFrame;
+
+namespace zf {
+
+class FallbackButtons;
+
+inline constexpr int kMainWidth = 724;
+inline constexpr int kMainHeight = 540;
+
+// "major.minor.0.revision" of this build.
+QString VersionText();
+
+class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
+  Q_OBJECT
+
+ public:
+  struct Platform {
+    ITrayService& tray;
+    IAutoMessageBox& autoMessage;
+    IProcessLocks& locks;
+  };
+
+  frmMain(AppServices& services, ScreenFactory factory, Platform platform, QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // The load handler (the single-instance test has passed), then the window is shown unless
+  // the start-hidden option keeps it in the tray.
+  void Start();
+  void Form_Load();
+  void ShowMainWindow();
+  void HookMoviePlayerWindow();
+
+  // IMainWindow
+  void ApplySkinElement(QWidget* widget, const QString& element) override;
+  void applyAllControls(QWidget* form) override;
+  void MovieToFront() override;
+  void SetVariable(const QString& name, const QString& value) override;
+  void UpdateTrayTip(const QString& tip) override;
+  ChildScreen* Screen(ScreenId id) override;
+
+  // IMainWindowActions
+  void MinimizeMainWindow() override;
+  void NotifyStillRunning() override;
+  void DragMainWindow() override;
+  void EndProcess() override;
+
+  MoviePlayer* flash() const { return m_flash; }
+  QFrame* framChildWindow() const { return m_frame; }
+  // The fallback buttons: made only when the movie cannot play, since it covers them otherwise.
+  FallbackButtons* buttonColumn() const { return m_buttons; }
+  Tray& Tray1() { return m_tray; }
+  ScreenHost& screens() { return m_screens; }
+  CommandDispatch& dispatch() { return m_dispatch; }
+
+ signals:
+  // Every ending sequence has run; the process should end now.
+  void EndRequested();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  bool StartHiddenOption();
+  void ShowFallbackButtons();
+
+  AppServices& m_services;
+  Platform m_platform;
+  FallbackButtons* m_buttons = nullptr;
+  QFrame* m_frame;
+  MoviePlayer* m_flash;
+  SkinEngine m_skin;
+  Tray m_tray;
+  ScreenHost m_screens;
+  mdlAddons m_addons;
+  CommandDispatch m_dispatch;
+  MovieRightClickFilter m_movieFilter;
+  bool m_movieHooked = false;
+  bool m_keptHidden = false;
+  bool m_ending = false;
+  bool m_manualDrag = false;
+  QPoint m_dragOffset;
+};
+
+}  // namespace zf

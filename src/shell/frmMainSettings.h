@@ -1,0 +1,40 @@
+#pragma once
+// The main settings screen: start with the desktop session, start hidden in the tray.
+#include <memory>
+
+#include "shell/ChildScreen.h"
+#include "shell/MainSettings.h"
+
+class QCheckBox;
+
+namespace Ui {
+class frmMainSettings;
+}
+
+namespace zf {
+
+class frmMainSettings : public ChildScreen {
+  Q_OBJECT
+
+ public:
+  explicit frmMainSettings(AppServices& services, QWidget* parent = nullptr);
+  ~frmMainSettings() override;
+
+  void Form_Load() override;
+  void LoadMainSettings();
+  void SaveMainSettings();
+  void SettingsChanged(bool changed);
+  bool IsSettingsChanged() const { return m_settingsChanged; }
+
+  QCheckBox* chkRunMainProgram() const;
+  QCheckBox* chkRunProgramMini() const;
+
+ private:
+  void cmdSave_Click();
+
+  std::unique_ptr<Ui::frmMainSettings> m_ui;
+  MainSettings m_settings;
+  bool m_settingsChanged = false;
+};
+
+}  // namespace zf

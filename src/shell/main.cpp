@@ -1,0 +1,66 @@
+// The desktop program: creates every service, then hands over to the main window.
+#include <QApplication>
+#include <memory>
+
+#include "core/Config.h"
+#include "core/RegistryStore.h"
+#include "msgbox/BalloonNotifier.h"
+#include "platform/linux/LinuxIcmp.h"
+#include "platform/linux/LinuxShell.h"
+#include "platform/linux/LinuxSystemInfo.h"
+#include "platform/linux/ProcessLocks.h"
+#include "platform/linux/QtSound.h"
+#include "platform/linux/QtTrayService.h"
+#include "platform/linux/QtWindowSystem.h"
+#include "shell/ScreenFactory.h"
+#include "shell/StartupProbe.h"
+#include "shell/frmMain.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Zentrofast"));
+  QApplication::setApplicationVersion(zf::VersionText());
+  // The program lives on in the tray while every window is hidden.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  const bool probe = zf::StartupProbeEnabled();
+  zf::QtMessageBox systemMessageBox;
+  zf::ProbeMessageBox probeMessageBox;
+  zf::IMessageBox& messageBox = probe ? static_cast<zf::IMessageBox&>(probeMessageBox) : systemMessageBox;
+
+  zf::ProcessLocks locks;
+  if (!locks.TryBecomeOnlyInstance()) {
+    messageBox.Show("The program already opening", "Zentrofast", zf::MsgIcon::None, zf::MsgButtons::Ok);
+    return 0;
+  }
+
+  zf::Config config = zf::LoadConfig();
+  std::string storeError;
+  std::unique_ptr<zf::IRegistry> registry = zf::OpenRegistryStore(config.registryFile, &storeError);
+  if (!registry) {
+    messageBox.Show("Zentrofast cannot open its settings store.\n\n" + storeError, "Zentrofast", zf::MsgIcon::Stop,
+                    zf::MsgButtons::Ok);
+    return 1;
+  }
+
+  zf::LinuxShell shell;
+  zf::QtSound sound;
+  zf::QtWindowSystem windowSystem;
+  zf::SystemClock clock;
+  zf::LinuxIcmp icmp;
+  zf::LinuxSystemInfo systemInfo;
+  zf::AppServices services{config, *registry, shell,     sound,      windowSystem, messageBox,
+                           clock,  icmp,      systemInfo, zf::OSFamily{}, zf::TuningState{}, nullptr};
+
+  zf::QtTrayService systemTray;
+  zf::ProbeTrayService probeTray(systemTray);
+  zf::ITrayService& tray = probe ? static_cast<zf::ITrayService&>(probeTray) : systemTray;
+  zf::BalloonNotifier autoMessageBox(windowSystem);
+
+  zf::frmMain mainWindow(services, [&services](zf::ScreenId id) { return zf::CreateScreen(id, services); },
+                         {tray, autoMessageBox, locks});
+  QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
+  if (probe) zf::ReportFirstFrame(mainWindow.flash());
+  mainWindow.Start();
+  return QApplication::exec();
+}

@@ -1,0 +1,50 @@
+#pragma once
+// A main window over fakes, with the program's own scene and skin copied into the temporary
+// program folder.
+#include <QFile>
+#include <QString>
+#include <filesystem>
+#include <memory>
+
+#include "ShellFakes.h"
+#include "shell/frmMain.h"
+#include "shell/frmMainSettings.h"
+#include "support/TestServices.h"
+
+namespace zf::test {
+
+inline std::filesystem::path ProgramBuildFolder() { return qEnvironmentVariable("ZENTROFAST_BIN").toStdString(); }
+
+struct MainWindowRig {
+  explicit MainWindowRig(OSVersionRecord version = kDefaultOSVersion) : services(version), tray(log), locks(log) {
+    for (const char* name : {"speed up.swf", "QorvMask.skn"})
+      std::filesystem::copy_file(ProgramBuildFolder() / name, services.folder / name);
+    // Start-up is what sets these.
+    services.services.os = OSFamily{};
+    services.services.tuning = TuningState{};
+  }
+
+  frmMain& Window() {
+    if (!window) {
+      auto factory = [this](ScreenId id) -> std::unique_ptr<ChildScreen> {
+        if (id == ScreenId::MainSettings) return std::make_unique<frmMainSettings>(services.services);
+        return std::make_unique<RecordingScreen>(services.services, id, log);
+      };
+      window = std::make_unique<frmMain>(services.services, factory, frmMain::Platform{tray, autoMessage, locks});
+    }
+    return *window;
+  }
+
+  void StoreMainSetting(const char* name, const char* value) {
+    services.registry.PutText("HKLM\\SOFTWARE\\Tessel\\Zentrofast\\Settings\\MainSettings", name, value);
+  }
+
+  TestServices services;
+  CallLog log;
+  FakeTrayService tray;
+  FakeAutoMessageBox autoMessage;
+  FakeProcessLocks locks;
+  std::unique_ptr<frmMain> window;
+};
+
+}  // namespace zf::test

@@ -1,0 +1,187 @@
+#include <QCheckBox>
+#include <QFrame>
+#include <QPushButton>
+#include <QQuickItem>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "MainWindowRig.h"
+#include "shell/FallbackButtons.h"
+
+using namespace zf;
+using namespace zf::test;
+
+namespace {
+
+int ZOrder(QWidget* widget) { return widget->parentWidget()->children().indexOf(widget); }
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void StartUpRunsItsStepsInOrder() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    QStringList atTray;
+    rig.tray.onAdd = [&] {
+      const QUrl movie = QUrl::fromLocalFile(QString::fromStdString((rig.services.folder / "speed up.swf").string()));
+      if (window.flash()->source() == movie) atTray << "movie loaded";
+      if (window.flash()->rootObject()->property("version").toString() == VersionText()) atTray << "version sent";
+      if (window.framChildWindow()->property("skinElement") == "NoFrame") atTray << "frame skinned";
+      if (rig.services.services.os.code == 7) atTray << "OS family";
+      if (rig.services.services.tuning.profiles == Profiles()) atTray << "profiles";
+    };
+    window.Start();
+    QCOMPARE(atTray, (QStringList{"movie loaded", "version sent", "frame skinned", "OS family", "profiles"}));
+    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode", "load BackUp",
+                                   "load NetPingerSettings", "load SystemStatus", "load RamConfiguration"}));
+    QVERIFY(window.screens().Loaded(ScreenId::MainSettings) != nullptr);
+    QVERIFY(window.screens().Loaded(ScreenId::NormalMode) == nullptr);
+    QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));
+    QCOMPARE(VersionText(), QStringLiteral("%1.%2.0.%3")
+                                .arg(ZENTROFAST_VERSION_MAJOR)
+                                .arg(ZENTROFAST_VERSION_MINOR)
+                                .arg(ZENTROFAST_VERSION_REVISION));
+  }
+
+  void TheWindowIsFramelessWithTheMovieOverTheFrame() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start();
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Zentrofast"));
+    QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(window.size(), QSize(724, 540));
+    QCOMPARE(window.flash()->geometry(), QRect(0, 0, 724, 540));
+    QCOMPARE(window.framChildWindow()->geometry(), QRect(245, 199, 440, 332));
+    QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
+    QCOMPARE(window.flash()->status(), QQuickWidget::Ready);
+    QVERIFY(window.buttonColumn() == nullptr);  // covered by the movie: not made at all
+  }
+
+  void StartHiddenOnTheNTFamilyShowsTheTrayBalloon() {
+    MainWindowRig rig;
+    rig.StoreMainSetting("chkRunProgramMini", "1");
+    frmMain& window = rig.Window();
+    window.Start();
+    QVERIFY(!window.isVisible());
+    QCOMPARE(rig.tray.balloons, QStringList{"Program notification | The Program Still Running Here"});
+    QVERIFY(rig.autoMessage.calls.empty());
+  }
+
+  void StartHiddenOnTheOlderFamilyShowsTheSelfClosingNotice() {
+    MainWindowRig rig({1, 4, 10});
+    rig.StoreMainSetting("chkRunProgramMini", "1");
+    frmMain& window = rig.Window();
+    window.Start();
+    QVERIFY(!window.isVisible());
+    QVERIFY(rig.tray.balloons.isEmpty());
+    QCOMPARE(rig.autoMessage.calls.size(), 1u);
+    const FakeAutoMessageBox::Call& notice = rig.autoMessage.calls.front();
+    QCOMPARE(notice.mPrompt, QStringLiteral("The Program Still Running Here"));
+    QCOMPARE(notice.mFlags, 64);
+    QCOMPARE(notice.mCaption, QStringLiteral("Program notification"));
+    QCOMPARE(notice.nTime, 5);
+    QVERIFY(notice.NoPointer);
+    QCOMPARE(notice.mColor, 242u | (248u << 8) | (200u << 16));
+    QCOMPARE(notice.X, 1024.0f - 40.0f);
+    QCOMPARE(notice.Y, 768.0f);
+    QCOMPARE(notice.Intensity, 0);
+  }
+
+  void ALeftClickOnTheIconBringsTheWindowBack() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start();
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
+    QVERIFY(!window.isVisible());
+    rig.tray.mouse(kTrayRightButtonDown);
+    QTest::qWait(30);
+    QVERIFY(!window.isVisible());
+    rig.tray.mouse(kTrayLeftButtonDown);
+    QVERIFY(window.isVisible());
+  }
+
+  void TheSceneCommandsReachTheDispatch() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start();
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "send", Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
+    ChildScreen* pinger = window.screens().Loaded(ScreenId::NetPingerSettings);
+    QVERIFY(pinger->isVisible());
+    QCOMPARE(window.framChildWindow()->height(), 244);
+    QVERIFY(ZOrder(window.framChildWindow()) > ZOrder(window.flash()));
+    window.MovieToFront();
+    QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
+  }
+
+  void ScreensAreSkinnedWhenTheyLoad() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start();
+    auto* settings = static_cast<frmMainSettings*>(window.screens().Loaded(ScreenId::MainSettings));
+    QCOMPARE(settings->property("skinElement").toString(), QStringLiteral("controlForm"));
+    QCOMPARE(settings->chkRunProgramMini()->property("skinElement").toString(), QStringLiteral("CheckBox"));
+  }
+
+  void ARightPressNeverReachesTheMovie() {
+    MainWindowRig rig;
+    QFile scene(QString::fromStdString((rig.services.folder / "speed up.swf").string()));
+    QVERIFY(scene.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    scene.write("import QtQuick\n"
+                "Rectangle { width: 724; height: 540; property int leftPresses: 0; property int rightPresses: 0\n"
+                "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons\n"
+                "    onPressed: (m) => { if (m.button === Qt.RightButton) ++parent.rightPresses; else ++parent.leftPresses } } }\n");
+    scene.close();
+    frmMain& window = rig.Window();
+    window.Start();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QQuickItem* root = window.flash()->rootObject();
+    QTest::mouseClick(window.flash(), Qt::RightButton, {}, QPoint(400, 300));
+    QTest::mouseDClick(window.flash(), Qt::RightButton, {}, QPoint(400, 300));
+    QTest::mouseClick(window.flash(), Qt::LeftButton, {}, QPoint(400, 300));
+    QCOMPARE(root->property("rightPresses").toInt(), 0);
+    QCOMPARE(root->property("leftPresses").toInt(), 1);
+  }
+
+  void AMovieThatCannotPlayLeavesTheButtonsInSight() {
+    MainWindowRig rig;
+    std::filesystem::remove(rig.services.folder / "speed up.swf");
+    frmMain& window = rig.Window();
+    window.Start();
+    QVERIFY(!window.flash()->isVisible());
+    QVERIFY(window.buttonColumn() != nullptr && window.buttonColumn()->isVisible());
+    QCOMPARE(window.buttonColumn()->Button(ButtonGroup::Zentrofast, 0)->text(), QStringLiteral("Zentrofast"));
+    QSignalSpy ended(&window, &frmMain::EndRequested);
+    window.buttonColumn()->Button(ButtonGroup::RamBooster, 1)->click();
+    QVERIFY(window.screens().Loaded(ScreenId::SystemStatus)->isVisible());
+    QCOMPARE(ended.count(), 0);
+  }
+
+  void ClosingTheWindowEndsTheProgramWithoutAnIconLeft() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start();
+    QSignalSpy ended(&window, &frmMain::EndRequested);
+    rig.log.clear();
+    window.close();
+    QCOMPARE(rig.log.last(), QStringLiteral("tray delete"));
+    QCOMPARE(rig.log.first(), QStringLiteral("unload WizardMode"));
+    QCOMPARE(rig.tray.icons, 0);
+    QCOMPARE(ended.count(), 1);
+  }
+
+  void UpdateTrayTipRefreshesTheIcon() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start();
+    window.UpdateTrayTip(QStringLiteral("Memory free: 512 MB"));
+    QCOMPARE(rig.tray.tip, QStringLiteral(" Memory free: 512 MB "));
+    QCOMPARE(rig.tray.icons, 1);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

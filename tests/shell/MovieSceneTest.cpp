@@ -1,0 +1,111 @@
+#include <QFile>
+#include <QQuickItem>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "shell/MoviePlayer.h"
+#include "shell/frmMain.h"
+
+using namespace zf;
+
+namespace {
+
+QString ScenePath() { return qEnvironmentVariable("ZENTROFAST_BIN") + QStringLiteral("/speed up.swf"); }
+
+// The commands the program understands.
+const QSet<QString> kCommands{
+    "IDC_FS_minimize",   "IDC_FS_about",        "IDC_FS_closeAbout",         "IDC_FS_main",
+    "IDC_FS_close",      "IDC_FS_tray",         "IDC_FS_home",               "IDC_FS_settings",
+    "IDC_FS_help",       "Drag",                "IDC_FS_hide",               "IDC_FS_wizardMode",
+    "IDC_FS_normalMode", "IDC_FS_backupManger", "IDC_FS_pingSetting",        "IDC_FS_systemSatus",
+    "IDC_FS_ramConfig",  "IDC_FS_internetProperties", "IDC_FS_systemSetting", "IDC_FS_modemSetting",
+    "IDC_FS_networkSetting", "IDC_FS_restart",  "IDC_FS_sysSettingClicked"};
+
+bool ShowsText(QQuickItem* root, const QString& text) {
+  for (QQuickItem* item : root->findChildren<QQuickItem*>()) {
+    if (item->isVisible() && item->property("text").toString().contains(text)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+class MovieSceneTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void TheSceneOffersEveryCommandSpelledAsTheProgramExpects() {
+    QFile scene(ScenePath());
+    QVERIFY(scene.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(scene.readAll());
+    QSet<QString> sent;
+    for (const auto& match : QRegularExpression(QStringLiteral("\"((IDC_FS_\\w+)|Drag)\"")).globalMatch(text))
+      sent.insert(match.captured(1));
+    QCOMPARE(sent, kCommands);
+  }
+
+  void PlaysAt724By540AndForwardsItsCommands() {
+    MoviePlayer player;
+    player.resize(724, 540);
+    QSignalSpy commands(&player, &MoviePlayer::FSCommand);
+    player.LoadMovie(0, ScenePath());
+    QCOMPARE(player.status(), QQuickWidget::Ready);
+    QVERIFY(player.errors().isEmpty());
+    QQuickItem* root = player.rootObject();
+    QCOMPARE(QSizeF(root->width(), root->height()), QSizeF(724, 540));
+    QMetaObject::invokeMethod(root, "openScreen", Q_ARG(QVariant, QStringLiteral("IDC_FS_wizardMode")));
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands.at(0), (QList<QVariant>{QStringLiteral("IDC_FS_wizardMode"), QString()}));
+  }
+
+  void OnlyLayerZeroPlays() {
+    MoviePlayer player;
+    player.LoadMovie(1, ScenePath());
+    QCOMPARE(player.status(), QQuickWidget::Null);
+  }
+
+  void VariablesSetBeforeTheSceneIsReadyAreHandedOver() {
+    MoviePlayer player;
+    player.SetVariable(QStringLiteral("_root.version"), VersionText());
+    player.SetVariable(QStringLiteral("version"), QStringLiteral("not a movie variable"));
+    player.LoadMovie(0, ScenePath());
+    QCOMPARE(player.rootObject()->property("version").toString(), VersionText());
+    QCOMPARE(MoviePlayer::RootProperty(QStringLiteral("_root.")), QString());
+    QCOMPARE(MoviePlayer::RootProperty(QStringLiteral("_root.home")), QStringLiteral("home"));
+  }
+
+  void HomeReturnsToTheHomePageEveryTimeItIsSet() {
+    MoviePlayer player;
+    player.LoadMovie(0, ScenePath());
+    QQuickItem* root = player.rootObject();
+    for (int round = 0; round < 2; ++round) {
+      QMetaObject::invokeMethod(root, "openScreen", Q_ARG(QVariant, QStringLiteral("IDC_FS_normalMode")));
+      QCOMPARE(root->property("page").toString(), QStringLiteral("screen"));
+      player.SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
+      QCOMPARE(root->property("page").toString(), QStringLiteral("home"));
+    }
+    player.SetVariable(QStringLiteral("_root.home"), QStringLiteral("false"));
+    QCOMPARE(root->property("page").toString(), QStringLiteral("home"));
+  }
+
+  void TheAboutPanelShowsTheVersionAndReportsOpeningAndClosing() {
+    MoviePlayer player;
+    player.resize(724, 540);
+    player.LoadMovie(0, ScenePath());
+    player.SetVariable(QStringLiteral("_root.version"), QStringLiteral("7.3.0.42"));
+    QSignalSpy commands(&player, &MoviePlayer::FSCommand);
+    QQuickItem* root = player.rootObject();
+    QMetaObject::invokeMethod(root, "openAbout");
+    QTRY_VERIFY(ShowsText(root, QStringLiteral("Version 7.3.0.42")));
+    QMetaObject::invokeMethod(root, "closeAbout");
+    QCOMPARE(commands.count(), 2);
+    QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("IDC_FS_about"));
+    QCOMPARE(commands.at(1).at(0).toString(), QStringLiteral("IDC_FS_closeAbout"));
+    QTRY_VERIFY(!ShowsText(root, QStringLiteral("Version 7.3.0.42")));
+  }
+};
+
+QTEST_MAIN(MovieSceneTest)
+#include "MovieSceneTest.moc"

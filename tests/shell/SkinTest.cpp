@@ -1,0 +1,92 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "shell/SkinEngine.h"
+
+using namespace zf;
+
+namespace {
+
+QStringList g_styleWarnings;
+
+void CollectStyleWarnings(QtMsgType, const QMessageLogContext&, const QString& message) {
+  if (message.contains(QLatin1String("style sheet"), Qt::CaseInsensitive) ||
+      message.contains(QLatin1String("stylesheet"), Qt::CaseInsensitive))
+    g_styleWarnings << message;
+}
+
+QString SkinFile() { return qEnvironmentVariable("ZENTROFAST_BIN") + QStringLiteral("/QorvMask.skn"); }
+
+}  // namespace
+
+class SkinTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void ControlsAreSkinnedByTheirType() {
+    QWidget form;
+    auto* frame = new QGroupBox(QStringLiteral("Frame"), &form);
+    auto* button = new QPushButton(QStringLiteral("Save"), frame);
+    auto* label = new QLabel(QStringLiteral("Text"), frame);
+    auto* check = new QCheckBox(QStringLiteral("Check"), frame);
+    auto* option = new QRadioButton(QStringLiteral("Option"), frame);
+    auto* plainFrame = new QFrame(&form);
+    auto* edit = new QLineEdit(&form);
+    auto* combo = new QComboBox(&form);
+    auto* tool = new QToolButton(&form);
+    SkinEngine skin;
+    skin.ApplyAllControls(&form);
+    QCOMPARE(frame->property(kSkinElementProperty).toString(), QStringLiteral("Frame"));
+    QCOMPARE(button->property(kSkinElementProperty).toString(), QStringLiteral("Button"));
+    QCOMPARE(label->property(kSkinElementProperty).toString(), QStringLiteral("Label"));
+    QCOMPARE(check->property(kSkinElementProperty).toString(), QStringLiteral("CheckBox"));
+    QCOMPARE(option->property(kSkinElementProperty).toString(), QStringLiteral("RadioBox"));
+    QCOMPARE(plainFrame->property(kSkinElementProperty).toString(), QStringLiteral("Frame"));
+    for (QWidget* untouched : {static_cast<QWidget*>(edit), static_cast<QWidget*>(combo), static_cast<QWidget*>(tool)})
+      QVERIFY(!untouched->property(kSkinElementProperty).isValid());
+    QVERIFY(!form.property(kSkinElementProperty).isValid());
+    skin.ApplyAllControls(nullptr);  // harmless
+  }
+
+  void TheSkinFileParsesAndStylesByElement() {
+    g_styleWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(CollectStyleWarnings);
+    SkinEngine skin;
+    QWidget host;
+    QVERIFY(skin.LoadSkin(SkinFile(), &host));
+    QWidget form(&host);
+    form.resize(200, 100);
+    auto* plain = new QPushButton(QStringLiteral("Plain"), &form);
+    auto* skinned = new QPushButton(QStringLiteral("Skinned"), &form);
+    plain->setGeometry(0, 0, 100, 30);
+    skinned->setGeometry(100, 0, 100, 30);
+    skin.ApplySkin(&form, QStringLiteral("controlForm"));
+    skin.ApplySkin(skinned, QStringLiteral("Button"));
+    const QImage image = form.grab().toImage();
+    qInstallMessageHandler(previous);
+    QVERIFY2(g_styleWarnings.isEmpty(), qPrintable(g_styleWarnings.join('\n')));
+    QCOMPARE(image.pixelColor(150, 3), QColor(0x14, 0xB8, 0xA6));  // the accent of the menu
+    QVERIFY(image.pixelColor(50, 3) != QColor(0x14, 0xB8, 0xA6));
+  }
+
+  void AMissingSkinLeavesThePlainLook() {
+    SkinEngine skin;
+    QWidget host;
+    QVERIFY(!skin.LoadSkin(QStringLiteral("/nonexistent/QorvMask.skn"), &host));
+    QVERIFY(host.styleSheet().isEmpty());
+    skin.SkinWindow(&host);
+    QVERIFY(host.styleSheet().isEmpty());
+  }
+};
+
+QTEST_MAIN(SkinTest)
+#include "SkinTest.moc"
