@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test test-asan fuzz bench clean
+.PHONY: deps configure build run test test-asan fuzz bench package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -28,6 +28,10 @@ test-asan: deps
 # Every libFuzzer target for FUZZ_SECONDS (default 60) from its seed corpus.
 fuzz: deps
 	scripts/fuzz.sh
+
+# The Debian package, in build/package/.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB -B package
 
 bench: build
 	scripts/bench.sh $(BUILD_DIR)

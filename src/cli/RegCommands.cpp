@@ -16,6 +16,7 @@
 #include "cli/CliContext.h"
 #include "cli/RegEditFile.h"
 #include "cli/RegText.h"
+#include "core/RegistryStatus.h"
 #include "core/RegistrySettings.h"
 #include "core/TcpSettings.h"
 
@@ -124,7 +125,7 @@ int Query(CliContext& context, const RegOptions& options) {
   IRegistry& registry = *target.registry;
   HKEY key = 0;
   const LONG opened = registry.OpenKey(target.key.hive, target.key.subKey, KEY_READ, &key);
-  if (opened != ERROR_SUCCESS) return Failure(context, "cannot open " + target.key.display + ": " + StatusText(opened));
+  if (opened != ERROR_SUCCESS) return Failure(context, "cannot open " + target.key.display + ": " + RegistryStatusText(opened));
   std::string output = target.key.display + "\n";
   std::string name;
   std::uint32_t type = 0;
@@ -135,7 +136,7 @@ int Query(CliContext& context, const RegOptions& options) {
     if (status == ERROR_FILE_NOT_FOUND)
       return Failure(context, ValueLabel(*options.valueName, target.key) + " is not set");
     if (status != ERROR_SUCCESS)
-      return Failure(context, "cannot read " + target.key.display + ": " + StatusText(status));
+      return Failure(context, "cannot read " + target.key.display + ": " + RegistryStatusText(status));
     context.out << output << ValueLine(*options.valueName, type, data);
     return kExitOk;
   }
@@ -175,7 +176,7 @@ int Add(CliContext& context, const RegOptions& options) {
                                                  options.data.value_or(""), false);
   }
   if (status != ERROR_SUCCESS)
-    return Failure(context, "cannot write " + target.key.display + ": " + StatusText(status));
+    return Failure(context, "cannot write " + target.key.display + ": " + RegistryStatusText(status));
   context.out << kDone;
   return kExitOk;
 }
@@ -187,19 +188,19 @@ int Delete(CliContext& context, const RegOptions& options) {
   if (!options.valueName) {
     const LONG status = registry.DeleteKey(target.key.hive, target.key.subKey);
     if (status != ERROR_SUCCESS)
-      return Failure(context, "cannot delete " + target.key.display + ": " + StatusText(status));
+      return Failure(context, "cannot delete " + target.key.display + ": " + RegistryStatusText(status));
     context.out << kDone;
     return kExitOk;
   }
   HKEY key = 0;
   LONG status = registry.OpenKey(target.key.hive, target.key.subKey, KEY_ALL_ACCESS, &key);
-  if (status != ERROR_SUCCESS) return Failure(context, "cannot open " + target.key.display + ": " + StatusText(status));
+  if (status != ERROR_SUCCESS) return Failure(context, "cannot open " + target.key.display + ": " + RegistryStatusText(status));
   status = registry.DeleteValue(key, *options.valueName);
   registry.CloseKey(key);
   if (status == ERROR_FILE_NOT_FOUND)
     return Failure(context, ValueLabel(*options.valueName, target.key) + " is not set");
   if (status != ERROR_SUCCESS)
-    return Failure(context, "cannot delete " + ValueLabel(*options.valueName, target.key) + ": " + StatusText(status));
+    return Failure(context, "cannot delete " + ValueLabel(*options.valueName, target.key) + ": " + RegistryStatusText(status));
   context.out << kDone;
   return kExitOk;
 }

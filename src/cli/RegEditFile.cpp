@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/RegText.h"
+#include "core/RegistryStatus.h"
 #include "core/RegistryNames.h"
 
 namespace zf::cli {
@@ -83,7 +84,7 @@ bool ExportKey(IRegistry& registry, HKEY key, const std::string& display, std::o
     HKEY child = 0;
     const LONG status = registry.OpenKey(key, name, KEY_READ, &child);
     if (status != ERROR_SUCCESS) {
-      *error = "cannot read " + display + "\\" + name + ": " + StatusText(status);
+      *error = "cannot read " + display + "\\" + name + ": " + RegistryStatusText(status);
       return false;
     }
     const bool exported = ExportKey(registry, child, display + "\\" + name, out, error);
@@ -268,7 +269,7 @@ bool ExportRegFile(IRegistry& registry, HKEY hive, const std::string& subKey, co
   HKEY key = 0;
   const LONG status = registry.OpenKey(hive, subKey, KEY_READ, &key);
   if (status != ERROR_SUCCESS) {
-    *error = "cannot read " + display + ": " + StatusText(status);
+    *error = "cannot read " + display + ": " + RegistryStatusText(status);
     return false;
   }
   out << kHeader << "\n";
@@ -303,7 +304,7 @@ bool ParseRegFile(std::istream& in, std::vector<RegFileEntry>* entries, std::str
 bool ApplyRegFile(IRegistry& registry, const std::vector<RegFileEntry>& entries, std::string* error) {
   const LONG begun = registry.BeginBatch();
   if (begun != ERROR_SUCCESS) {
-    *error = "cannot write: " + StatusText(begun) + "; nothing was imported";
+    *error = "cannot write: " + RegistryStatusText(begun) + "; nothing was imported";
     return false;
   }
   for (const RegFileEntry& entry : entries) {
@@ -311,13 +312,13 @@ bool ApplyRegFile(IRegistry& registry, const std::vector<RegFileEntry>& entries,
     if (status != ERROR_SUCCESS) {
       registry.RollbackBatch();
       *error = "line " + std::to_string(entry.line) + ": cannot write " + EntryKey(entry) +
-               (entry.name.empty() ? "" : " \"" + entry.name + "\"") + ": " + StatusText(status) +
+               (entry.name.empty() ? "" : " \"" + entry.name + "\"") + ": " + RegistryStatusText(status) +
                "; nothing was imported";
       return false;
     }
   }
   const LONG status = registry.CommitBatch();
-  if (status != ERROR_SUCCESS) *error = "cannot commit the import: " + StatusText(status) + "; nothing was imported";
+  if (status != ERROR_SUCCESS) *error = "cannot commit the import: " + RegistryStatusText(status) + "; nothing was imported";
   return status == ERROR_SUCCESS;
 }
 

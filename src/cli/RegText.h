@@ -23,7 +23,5 @@ bool ParseKeyArgument(std::string_view text, KeyArgument* key, std::string* erro
 std::string TypeName(std::uint32_t type);
 // The data as reg.exe shows it: text, 0x… for a DWORD, hex digits for anything else.
 std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data);
-// What a registry status means, for messages.
-std::string StatusText(LONG status);
 
 }  // namespace zf::cli

@@ -20,26 +20,6 @@ std::string HiveShortName(HKEY hive) {
 
 }  // namespace
 
-std::string RegistryStatusText(LONG status) {
-  switch (status) {
-    case ERROR_SUCCESS:
-      return "success";
-    case ERROR_FILE_NOT_FOUND:
-      return "not found";
-    case ERROR_ACCESS_DENIED:
-      return "access denied";
-    case ERROR_INVALID_HANDLE:
-      return "invalid handle";
-    case ERROR_INVALID_PARAMETER:
-      return "invalid value";
-    case ERROR_BADDB:
-      return "the registry store is damaged";
-    case ERROR_CANTWRITE:
-      return "the registry store cannot write";
-    default:
-      return "status " + std::to_string(status);
-  }
-}
 
 void TuningWriter::Write(HKEY hive, std::string_view key, std::string_view name, const RegScalar& value) {
   WriteOrDelete(hive, key, name, value, false);

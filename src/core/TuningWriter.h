@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/RegistrySettings.h"
+#include "core/RegistryStatus.h"
 
 namespace zf {
 
@@ -31,8 +32,5 @@ class TuningWriter {
   int m_calls = 0;
   std::vector<std::string> m_failures;
 };
-
-// "access denied" and the like for a registry status code.
-std::string RegistryStatusText(LONG status);
 
 }  // namespace zf

@@ -25,8 +25,9 @@ bool SetLock(int fd, short type) {
 
 }  // namespace
 
+// A store that is never written (read-only) passes no file and takes part in no turns.
 WriterTurns::WriterTurns(const std::filesystem::path& storeFile)
-    : m_fd(open(LockFile(storeFile).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600)) {}
+    : m_fd(storeFile.empty() ? -1 : open(LockFile(storeFile).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600)) {}
 
 WriterTurns::~WriterTurns() {
   if (m_fd >= 0) close(m_fd);

@@ -160,6 +160,8 @@ TEST_F(RegistryStoreTest, ReadOnlyFileServesReadsAndIsNeverWritten) {
   Open(file)->SetValue(HKEY_LOCAL_MACHINE, "kept", REG_SZ, {'k', 0});
   chmod(file.c_str(), 0444);
   const std::string before = ReadFile(file);
+  const fs::path workingFolder = fs::current_path();
+  fs::current_path(folder.path());
   {
     auto store = Open(file);
     ASSERT_TRUE(store);
@@ -175,6 +177,9 @@ TEST_F(RegistryStoreTest, ReadOnlyFileServesReadsAndIsNeverWritten) {
   // writable again.
   EXPECT_FALSE(fs::exists(file.string() + "-wal"));
   EXPECT_FALSE(fs::exists(file.string() + "-shm"));
+  // Nor anywhere else: a read-only store once left a lock file in the working folder.
+  EXPECT_FALSE(fs::exists(folder.path() / "-turns"));
+  fs::current_path(workingFolder);
 }
 
 // A store file another user owns: reads work for an ordinary user, writing is denied, also
