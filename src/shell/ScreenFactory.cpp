@@ -1,25 +1,20 @@
 #include "shell/ScreenFactory.h"
 
+#include "backups/frmBackUp.h"
 #include "memory/frmRamConfiguration.h"
 #include "memory/frmSystemStatus.h"
 #include "pinger/frmNetPingerSettings.h"
-#include "shell/PlaceholderScreen.h"
+#include "screens/frmNormalMode.h"
+#include "screens/frmWizardMode.h"
 #include "shell/frmMainSettings.h"
 
 namespace zf {
-namespace {
-
-std::unique_ptr<ChildScreen> Placeholder(AppServices& services, const char* frameCaption) {
-  return std::make_unique<PlaceholderScreen>(services, QString::fromUtf8(frameCaption));
-}
-
-}  // namespace
 
 std::unique_ptr<ChildScreen> CreateScreen(ScreenId id, AppServices& services) {
   switch (id) {
-    case ScreenId::WizardMode: return Placeholder(services, "Wizard Mode");
-    case ScreenId::NormalMode: return Placeholder(services, "Normal Mode");
-    case ScreenId::BackUp: return Placeholder(services, "Backup");
+    case ScreenId::WizardMode: return std::make_unique<frmWizardMode>(services);
+    case ScreenId::NormalMode: return std::make_unique<frmNormalMode>(services);
+    case ScreenId::BackUp: return std::make_unique<frmBackUp>(services);
     case ScreenId::NetPingerSettings: return std::make_unique<frmNetPingerSettings>(services);
     case ScreenId::SystemStatus: return std::make_unique<frmSystemStatus>(services);
     case ScreenId::RamConfiguration: return std::make_unique<frmRamConfiguration>(services);

@@ -5,8 +5,7 @@
 
 namespace zf {
 
-// The program's screen for id, not loaded yet. One line per screen: a screen arriving in the
-// build replaces its placeholder line here and nothing else.
+// The program's screen for id, not loaded yet; one line per screen.
 std::unique_ptr<ChildScreen> CreateScreen(ScreenId id, AppServices& services);
 
 }  // namespace zf

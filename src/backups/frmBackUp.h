@@ -1,0 +1,41 @@
+#pragma once
+// The backup manager: lists the backups with their dates and times, sorts them by any
+// column, deletes and restores one.
+#include <memory>
+
+#include "backups/BackupManagerLogic.h"
+#include "shell/ChildScreen.h"
+#include "shell/ScreenContracts.h"
+
+namespace Ui {
+class frmBackUp;
+}
+
+namespace zf {
+
+class frmBackUp : public ChildScreen, public IBackupListScreen {
+  Q_OBJECT
+
+ public:
+  explicit frmBackUp(AppServices& services, QWidget* parent = nullptr);
+  ~frmBackUp() override;
+
+  void Form_Load() override;
+  // Refills the list from the Backups folder; called each time the screen is opened.
+  void intializeList() override;
+
+ private:
+  void lstBackUpList_SelectionChanged();
+  void lstBackUpList_ColumnClick(int column);
+  void cmdDelete_Click();
+  void cmdRestore_Click();
+  void Refresh();
+  void RefreshRows();
+  void RefreshHeader();
+  void RefreshButtons();
+
+  std::unique_ptr<Ui::frmBackUp> m_ui;
+  BackupManagerLogic m_logic;
+};
+
+}  // namespace zf

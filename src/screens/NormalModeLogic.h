@@ -1,0 +1,94 @@
+#pragma once
+// The advanced mode's behaviour without its window: eight pages entered with Next, each
+// entry setting the record fields of its page to the recommendations, the text boxes read
+// only on Finish.
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+
+#include "core/TcpSettings.h"
+
+namespace zf {
+
+struct AppServices;
+
+// The text boxes whose input is checked against bounds on every change.
+enum class ValidatedBox { MTU, MSS, TTL, HTTP10, HTTP11, KeepAliveTime, KeepAliveInterval };
+inline constexpr int kValidatedBoxCount = 7;
+inline constexpr int kWizardPageCount = 8;
+inline constexpr std::int16_t kLastWizardPage = 7;
+inline constexpr std::int16_t kFinishedPage = 8;  // settings applied
+inline constexpr double kMaxRwin = 1073741823.0;
+
+// What the screen's controls show and whether they can be used.
+struct NormalModeControls {
+  std::array<QString, kValidatedBoxCount> validated{
+      QStringLiteral("576"), QStringLiteral("536"),     QStringLiteral("64"),  QStringLiteral("20"),
+      QStringLiteral("20"),  QStringLiteral("7200000"), QStringLiteral("1000")};
+  QString txtMSSRWINValue;
+  QString txtMultiplier;
+  QString txtScaleFactor = QStringLiteral("4");
+  QString txtRWIN;
+  QString txtSYNValue = QStringLiteral("2");
+  QString lblMTURecValue;
+  QString lblMSSRecVaklue;
+  QString lblRWINRecValue;
+  bool chkBlackHoleValue = false;
+  bool chkMTUDisconver = false;  // "Disable it??": ticked turns path-MTU discovery off
+  bool chkICMPValue = false;
+  int cmbNDI = 0;  // index into NdiItems()
+  int optConnType = 0;
+  int visiblePage = 0;  // the one frame of frmWizardPages that is shown
+  bool cmdPrevPageEnabled = false;
+  bool cmdNextPageEnabled = true;
+  QString cmdNextPageCaption = QStringLiteral("Next>>");
+
+  const QString& text(ValidatedBox box) const { return validated[static_cast<std::size_t>(box)]; }
+};
+
+// The NDI cache sizes the list offers, in order.
+const QStringList& NdiItems();
+// A number as the boxes show it: whole numbers without a fraction, 4931.2 as such.
+QString NumberText(double value);
+
+class NormalModeLogic {
+ public:
+  explicit NormalModeLogic(AppServices& services) : m_services(services) {}
+
+  // The page to start on: 0 to 7 are the pages, 8 means finished. Set before Form_Load.
+  std::int16_t currWizardPage = 0;
+
+  void Form_Load();
+  void cmdNextPage_Click();
+  void cmdPrevPage_Click();
+
+  void optConnType_Click(int index);
+  void chkBlackHoleValue_Click(bool ticked);
+  void chkMTUDisconver_Click(bool ticked);
+  void chkICMPValue_Click(bool ticked);
+  void cmbNDI_Click(int itemIndex);
+  // The up-down control moved: its level goes into txtSYNValue and from there into the record.
+  void updwnDescision_Change(int level);
+  // The _Change handlers of the validated boxes: out-of-bounds or non-numeric text snaps back.
+  void SetValidatedText(ValidatedBox box, const QString& text);
+  // txtMultiplier_Change: recomputes the RWIN box.
+  void SetMultiplierText(const QString& text);
+
+  const NormalModeControls& controls() const { return m_controls; }
+
+ private:
+  TcpSettings& Record();
+  void hideAllExcept(int frmNo);
+  void EnterPage(int page);
+  void EnterMtuPage();
+  void EnterRwinPage();
+  void Finish();
+  void ReadBoxesIntoRecord();
+  QString DefaultMultiplierText() const;
+
+  AppServices& m_services;
+  NormalModeControls m_controls;
+};
+
+}  // namespace zf

@@ -1,0 +1,49 @@
+#include "screens/WizardModeLogic.h"
+
+#include "screens/TuningRun.h"
+#include "shell/AppServices.h"
+
+namespace zf {
+namespace {
+
+QString Word(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+
+}  // namespace
+
+QString BuildModeDescription(const TcpSettings& s) {
+  const QString tab = QStringLiteral("\t");
+  const QString crlf = QStringLiteral("\r\n");
+  QString text;
+  text += QStringLiteral("MSS = %1").arg(s.MSS) + tab + QStringLiteral("MTU = %1").arg(s.MTU) + tab + tab +
+          QStringLiteral("ICMP = ") + Word(s.IcmpRedirects) + crlf + crlf;
+  text += QStringLiteral("NDI = %1").arg(s.NdiCacheSize) + tab +
+          QStringLiteral("MSCPS0 = %1").arg(s.MaxConnPer10Server) + tab + tab +
+          QStringLiteral("MSCPS1 = %1").arg(s.MaxConnPerServer) + crlf + crlf;
+  text += QStringLiteral("BlackHole = ") + Word(s.BlackHoleDetect) + tab + QStringLiteral("RWIN = %1").arg(s.RWIN) +
+          tab + crlf;
+  text += QStringLiteral("Keep Alive = %1").arg(s.KeepAliveTime) + crlf + crlf;
+  text += QStringLiteral("Keep Alive Interval= %1").arg(s.KeepAliveInterval) + tab +
+          QStringLiteral("SYN = %1").arg(s.SYNAttackProtect) + tab + tab + QStringLiteral("TTL= %1").arg(s.TTL) + crlf +
+          crlf;
+  return text;
+}
+
+void WizardModeLogic::Form_Load() { CopyProfile(0); }
+
+void WizardModeLogic::optMode_Click(int index) {
+  if (index == m_selectedMode || index < 0 || index >= kProfileCount) return;
+  CopyProfile(index);
+}
+
+void WizardModeLogic::CopyProfile(int index) {
+  m_selectedMode = index;
+  m_services.tuning.current = m_services.tuning.profiles[static_cast<std::size_t>(index)];
+  m_description = BuildModeDescription(m_services.tuning.current);
+}
+
+void WizardModeLogic::cmdOptimize_Click() {
+  if (!RunApplySettings(m_services)) return;
+  ReturnMovieHome(m_services);
+}
+
+}  // namespace zf

@@ -1,0 +1,38 @@
+#pragma once
+// The wizard's behaviour without its window: the chosen profile lives only in the shared
+// current settings record.
+#include <QString>
+
+#include "core/TcpSettings.h"
+
+namespace zf {
+
+struct AppServices;
+
+// The summary of a settings record, tabs and CR LF included, as the wizard shows it.
+QString BuildModeDescription(const TcpSettings& settings);
+
+class WizardModeLogic {
+ public:
+  explicit WizardModeLogic(AppServices& services) : m_services(services) {}
+
+  // Selects profile 0 and copies it into the current record.
+  void Form_Load();
+  // Copies profile `index` whole into the current record, unless it is already selected.
+  void optMode_Click(int index);
+  // Applies the current record; on success the movie returns to its home page, when nothing
+  // could be written the reason is shown and the screen stays.
+  void cmdOptimize_Click();
+
+  int selectedMode() const { return m_selectedMode; }
+  const QString& description() const { return m_description; }
+
+ private:
+  void CopyProfile(int index);
+
+  AppServices& m_services;
+  int m_selectedMode = 0;
+  QString m_description = QStringLiteral("Modes Description");
+};
+
+}  // namespace zf

@@ -1,0 +1,36 @@
+#pragma once
+// The wizard: pick one of the eight profiles, read its summary, optimise in one action.
+#include <array>
+#include <memory>
+
+#include "screens/WizardModeLogic.h"
+#include "shell/ChildScreen.h"
+
+class QRadioButton;
+
+namespace Ui {
+class frmWizardMode;
+}
+
+namespace zf {
+
+class frmWizardMode : public ChildScreen {
+  Q_OBJECT
+
+ public:
+  explicit frmWizardMode(AppServices& services, QWidget* parent = nullptr);
+  ~frmWizardMode() override;
+
+  void Form_Load() override;
+
+ private:
+  void optMode_Click(int index);
+  void cmdOptimize_Click();
+  void Refresh();
+
+  std::unique_ptr<Ui::frmWizardMode> m_ui;
+  WizardModeLogic m_logic;
+  std::array<QRadioButton*, kProfileCount> m_optMode{};
+};
+
+}  // namespace zf

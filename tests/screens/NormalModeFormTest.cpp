@@ -1,0 +1,132 @@
+// The advanced mode's window: its texts, and that its controls reach the page logic.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QtTest>
+
+#include "screens/frmNormalMode.h"
+#include "support/FakeMainWindow.h"
+#include "support/TestServices.h"
+
+namespace zf {
+namespace {
+
+struct Form {
+  test::TestServices env;
+  test::FakeMainWindow main;
+  frmNormalMode form{env.services};
+
+  Form() {
+    env.services.mainWindow = &main;
+    form.SetCurrWizardPage(0);
+    form.Form_Load();
+  }
+  template <typename W>
+  W* get(const QString& name) {
+    W* widget = form.findChild<W*>(name);
+    if (widget == nullptr) qFatal("no control %s", qPrintable(name));
+    return widget;
+  }
+  QPushButton* next() { return get<QPushButton>(QStringLiteral("cmdNextPage")); }
+  QPushButton* back() { return get<QPushButton>(QStringLiteral("cmdPrevPage")); }
+  QGroupBox* page(int index) { return get<QGroupBox>(QStringLiteral("frmWizardPages%1").arg(index)); }
+  int shownPage() {
+    int shown = -1;
+    for (int i = 0; i < kWizardPageCount; ++i) {
+      if (!page(i)->isHidden()) {
+        if (shown != -1) return -2;  // more than one
+        shown = i;
+      }
+    }
+    return shown;
+  }
+  void Type(const QString& box, const QString& text) {
+    QLineEdit* edit = get<QLineEdit>(box);
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+  }
+};
+
+}  // namespace
+
+class NormalModeFormTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void pageCaptionsAndButtons() {
+    Form f;
+    const QStringList captions{"Step 1 of 8 : Connection type",
+                               "Step 2 of 8 : MTU Settings",
+                               "Step 3 of 8 : Other MTU Settings",
+                               "Step 4 of 8 : RWIN Settings",
+                               "Step 5 of 8 : TTL && IE Optimization",
+                               "Step 6 of 8 :  Keep Alive Settigns",
+                               "Step 7 of 8 :  SYN Flood Attack Settings && NDI Cache",
+                               "Step 8 of 8 : ICMP Redirect Attack Setting"};
+    for (int i = 0; i < kWizardPageCount; ++i) QCOMPARE(f.page(i)->title(), captions[i]);
+    QCOMPARE(f.get<QGroupBox>(QStringLiteral("frameAdvancedMode"))->title(), QStringLiteral("Normal Mode"));
+    QCOMPARE(f.back()->text(), QStringLiteral("<<Back"));
+    QCOMPARE(f.next()->text(), QStringLiteral("Next>>"));
+    QCOMPARE(f.get<QCheckBox>(QStringLiteral("chkMTUDisconver"))->text(), QStringLiteral("Disable it??"));
+    QCOMPARE(f.get<QRadioButton>(QStringLiteral("optConnType2"))->text(),
+             QStringLiteral("Digital  Subscriber Line (DSL)."));
+    QCOMPARE(f.get<QLabel>(QStringLiteral("lblRwinRecom"))->text(), QStringLiteral("Recommended RWIN size  : "));
+    QComboBox* ndi = f.get<QComboBox>(QStringLiteral("cmbNDI"));
+    QStringList items;
+    for (int i = 0; i < ndi->count(); ++i) items << ndi->itemText(i);
+    QCOMPARE(items, NdiItems());
+  }
+
+  void nextAndBackShowOnePageAtATime() {
+    Form f;
+    QCOMPARE(f.shownPage(), 0);
+    QVERIFY(!f.back()->isEnabled());
+    f.get<QRadioButton>(QStringLiteral("optConnType2"))->click();
+    f.next()->click();
+    QCOMPARE(f.shownPage(), 1);
+    QVERIFY(f.back()->isEnabled());
+    QCOMPARE(f.get<QLabel>(QStringLiteral("lblMSSRecVaklue"))->text(), QStringLiteral("1452Byte"));
+    QCOMPARE(f.get<QLineEdit>(QStringLiteral("txtMTUValue"))->text(), QStringLiteral("1492"));
+    for (int i = 0; i < 6; ++i) f.next()->click();
+    QCOMPARE(f.shownPage(), 7);
+    QCOMPARE(f.next()->text(), QStringLiteral("Finish"));
+    f.back()->click();
+    QCOMPARE(f.shownPage(), 6);
+    QCOMPARE(f.next()->text(), QStringLiteral("Next>>"));
+  }
+
+  void typingOutOfBoundsSnapsBack() {
+    Form f;
+    for (int i = 0; i < 4; ++i) f.next()->click();
+    f.Type(QStringLiteral("txtHTTP10Value"), QStringLiteral("1"));
+    QCOMPARE(f.get<QLineEdit>(QStringLiteral("txtHTTP10Value"))->text(), QStringLiteral("20"));
+    f.Type(QStringLiteral("txtTTLValue"), QStringLiteral("2"));
+    QTest::keyClicks(f.get<QLineEdit>(QStringLiteral("txtTTLValue")), QStringLiteral("57"));
+    QCOMPARE(f.get<QLineEdit>(QStringLiteral("txtTTLValue"))->text(), QStringLiteral("64"));
+  }
+
+  void controlsReachTheRecord() {
+    Form f;
+    f.next()->click();
+    f.next()->click();
+    f.get<QCheckBox>(QStringLiteral("chkMTUDisconver"))->click();
+    QVERIFY(!f.env.services.tuning.current.PmtuDiscovery);
+    f.next()->click();
+    f.Type(QStringLiteral("txtMultiplier"), QStringLiteral("2.3"));
+    QCOMPARE(f.get<QLineEdit>(QStringLiteral("txtRWIN"))->text(), QStringLiteral("4931.2"));
+    for (int i = 0; i < 3; ++i) f.next()->click();
+    f.get<QSpinBox>(QStringLiteral("updwnDescision"))->stepDown();
+    QCOMPARE(f.get<QLineEdit>(QStringLiteral("txtSYNValue"))->text(), QStringLiteral("1"));
+    QCOMPARE(f.env.services.tuning.current.SYNAttackProtect, std::int16_t{1});
+  }
+};
+
+}  // namespace zf
+
+QTEST_MAIN(zf::NormalModeFormTest)
+#include "NormalModeFormTest.moc"

@@ -1,0 +1,51 @@
+// The shell finds what it needs of the tuning screens through their contracts; a screen that
+// lost one would be skipped silently.
+#include <QGroupBox>
+#include <QPushButton>
+#include <QtTest>
+
+#include "shell/ScreenContracts.h"
+#include "shell/ScreenFactory.h"
+#include "support/FakeMainWindow.h"
+#include "support/TestServices.h"
+
+namespace zf {
+
+class ScreenContractsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void advancedModeStartsOnThePageItWasGiven() {
+    test::TestServices env;
+    std::unique_ptr<ChildScreen> screen = CreateScreen(ScreenId::NormalMode, env.services);
+    auto* pages = dynamic_cast<IWizardPagesScreen*>(screen.get());
+    QVERIFY(pages != nullptr);
+    pages->SetCurrWizardPage(2);
+    screen->Form_Load();
+    QVERIFY(!screen->findChild<QGroupBox*>(QStringLiteral("frmWizardPages2"))->isHidden());
+    QVERIFY(screen->findChild<QGroupBox*>(QStringLiteral("frmWizardPages0"))->isHidden());
+    QVERIFY(screen->findChild<QPushButton*>(QStringLiteral("cmdPrevPage"))->isEnabled());
+  }
+
+  void backupManagerRefillsOnRequest() {
+    test::TestServices env;
+    std::unique_ptr<ChildScreen> screen = CreateScreen(ScreenId::BackUp, env.services);
+    auto* list = dynamic_cast<IBackupListScreen*>(screen.get());
+    QVERIFY(list != nullptr);
+    screen->Form_Load();
+    list->intializeList();
+    QVERIFY(std::filesystem::is_directory(env.folder / "Backups"));
+  }
+
+  void wizardIsTheRealScreen() {
+    test::TestServices env;
+    std::unique_ptr<ChildScreen> screen = CreateScreen(ScreenId::WizardMode, env.services);
+    screen->Form_Load();
+    QVERIFY(env.services.tuning.current == Profiles()[0]);
+  }
+};
+
+}  // namespace zf
+
+QTEST_MAIN(zf::ScreenContractsTest)
+#include "ScreenContractsTest.moc"
