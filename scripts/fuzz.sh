@@ -3,6 +3,8 @@
 # corpus (copied, so the repository's corpus stays as committed). Prints the executions of each.
 set -euo pipefail
 seconds=${FUZZ_SECONDS:-60}
+# A fixed seed makes a run repeatable (set FUZZ_SEED=0 for a fresh random one).
+seed=${FUZZ_SEED:-1}
 cd "$(dirname "$0")/.."
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -14,7 +16,7 @@ for target in build-fuzz/fuzz/fuzz_*; do
   mkdir -p "$work/$name"
   cp -r "fuzz/corpus/$name/." "$work/$name/" 2>/dev/null || true
   log="$work/$name.log"
-  if "$target" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$work/$name-" "$work/$name" >"$log" 2>&1; then
+  if "$target" -max_total_time="$seconds" -seed="$seed" -print_final_stats=1 -artifact_prefix="$work/$name-" "$work/$name" >"$log" 2>&1; then
     runs=$(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
     echo "fuzz $name: $runs executions, no crash"
   else
