@@ -27,11 +27,11 @@ struct KernelWarning {
 };
 
 struct KernelPlan {
-  SettingMap desired;                  // the full desired state the helper is asked for
-  std::vector<KernelChange> changes;   // every setting the plan sets or returns to its original
+  SettingMap desired;                 // the full desired state the helper is asked for
+  std::vector<KernelChange> changes;  // every setting the plan sets or returns to its original
   std::vector<KernelWarning> warnings;
-  std::vector<std::string> notes;      // fields without a Linux setting, skipped interfaces, MSS
-  std::string hash;                    // of the changes and the live values they were made from
+  std::vector<std::string> notes;  // fields without a Linux setting, skipped interfaces, MSS
+  std::string hash;                // of the changes and the live values they were made from
 
   bool ChangesAnything() const {
     for (const auto& change : changes)

@@ -56,8 +56,8 @@ class FakeKernelBridge : public kernel::IKernelBridge {
  public:
   kernel::KernelPlan plan;
   kernel::KernelStatus status;
-  std::string planFailure;     // non-empty: Plan() fails with it
-  std::string applyFailure;    // non-empty: every session fails with it
+  std::string planFailure;   // non-empty: Plan() fails with it
+  std::string applyFailure;  // non-empty: every session fails with it
   FakeKernelLog log;
 
   Result<kernel::KernelPlan> Plan() override {
