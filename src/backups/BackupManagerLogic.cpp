@@ -8,6 +8,7 @@
 #include "core/Config.h"
 #include "shell/AppServices.h"
 #include "shell/IMainWindow.h"
+#include "shell/ITuningFollowUp.h"
 
 namespace zf {
 namespace {
@@ -135,6 +136,7 @@ void BackupManagerLogic::cmdDelete_Click() {
 
 void BackupManagerLogic::cmdRestore_Click() {
   if (!Ask("Do you want to restore this settings?")) return;
+  RegistryWayBack before = SnapshotBeforeRestore();
   const RestoreResult result = RestoreSelected();
   if (result.outcome == RestoreOutcome::Refused) {
     Tell(std::string(kOtherOSBackupMessage), MsgIcon::Stop);
@@ -144,6 +146,20 @@ void BackupManagerLogic::cmdRestore_Click() {
   if (m_services.mainWindow != nullptr) {
     m_services.mainWindow->SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
   }
+  // Only a whole restore is offered to the computer: a partial one is not what the user chose.
+  if (result.outcome == RestoreOutcome::Completed && m_services.followUp != nullptr)
+    m_services.followUp->AfterStoreWritten(std::move(before));
+}
+
+// The values the restore is about to replace, kept in memory so that the store can follow the
+// computer back; the backup folder gains no file, as a restore never made one.
+RegistryWayBack BackupManagerLogic::SnapshotBeforeRestore() const {
+  if (m_services.followUp == nullptr) return {};
+  const BackupRow* row = SelectedRow();
+  const TuningContext context{m_services.registry, m_services.clock, {}, m_services.os.code};
+  return {"the values held before " + (row ? row->fileName.toStdString() : std::string("the restore")) +
+              " was restored",
+          {}, SettingsBackupBytes(context)};
 }
 
 RestoreResult BackupManagerLogic::RestoreSelected() const {

@@ -10,6 +10,7 @@
 #include "backups/BackupStore.h"
 #include "backups/SettingsBackup.h"
 #include "platform/window.h"
+#include "shell/ITuningFollowUp.h"
 
 namespace zf {
 
@@ -60,6 +61,7 @@ class BackupManagerLogic {
   void SortWithCompareBackupRows();
   const BackupRow* SelectedRow() const;
   RestoreResult RestoreSelected() const;
+  RegistryWayBack SnapshotBeforeRestore() const;
 
   AppServices& m_services;
   std::vector<BackupRow> m_rows;

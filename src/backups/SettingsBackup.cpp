@@ -227,11 +227,15 @@ std::string ValuesText(int count) { return count == 1 ? "1 value" : std::to_stri
 }  // namespace
 
 BackupPathResult WriteSettingsBackup(const TuningContext& context) {
+  return StoreNewBackup(context.backupsFolder, SettingsBackupBytes(context));
+}
+
+std::string SettingsBackupBytes(const TuningContext& context) {
   BackupTextWriter out;
   out.Header(BackupStamp::FromLocalTime(context.clock.Now()), context.familyCode);
   if (Is9xFamily(context.familyCode) || IsNTFamily(context.familyCode))
     RecordLayout(context.registry, Is9xFamily(context.familyCode), out);
-  return StoreNewBackup(context.backupsFolder, out.bytes());
+  return out.bytes();
 }
 
 RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFamily,

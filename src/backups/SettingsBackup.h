@@ -24,6 +24,8 @@ struct TuningContext {
 // clock reading. Fails, writing no file, when the folder or the file cannot be written or no
 // number is free.
 BackupPathResult WriteSettingsBackup(const TuningContext& context);
+// The bytes such a backup would hold now, written nowhere.
+std::string SettingsBackupBytes(const TuningContext& context);
 
 enum class RestoreOutcome { Completed, Refused, Failed };
 

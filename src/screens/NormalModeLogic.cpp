@@ -221,13 +221,14 @@ void NormalModeLogic::updwnDescision_Change(int level) {
 void NormalModeLogic::Finish() {
   const TcpSettings before = Record();
   ReadBoxesIntoRecord();
-  if (!RunApplySettings(m_services)) {
+  const auto run = RunApplySettings(m_services);
+  if (!run) {
     Record() = before;
     currWizardPage = kLastWizardPage;
     return;
   }
   m_controls.cmdNextPageEnabled = false;
-  ReturnMovieHome(m_services);
+  FinishTuningRun(m_services, *run);
 }
 
 void NormalModeLogic::ReadBoxesIntoRecord() {

@@ -1,25 +1,31 @@
 #include "screens/TuningRun.h"
 
-#include "core/ApplySettings.h"
 #include "shell/AppServices.h"
 #include "shell/IMainWindow.h"
+#include "shell/ITuningFollowUp.h"
 
 namespace zf {
 
 // A family without a layout applies nothing and says nothing, as before; a run that wrote
 // nothing although it should have is never passed off as done.
-bool RunApplySettings(AppServices& services) {
+std::optional<ApplyResult> RunApplySettings(AppServices& services) {
   const TuningContext context{services.registry, services.clock, BackupsFolder(services.config), services.os.code};
-  const ApplyResult result = ApplySettings(context, services.tuning.current);
-  if (result.outcome != ApplyOutcome::Refused && result.outcome != ApplyOutcome::Failed) return true;
+  ApplyResult result = ApplySettings(context, services.tuning.current);
+  if (result.outcome != ApplyOutcome::Refused && result.outcome != ApplyOutcome::Failed) return result;
   services.messageBox.Show(result.reason, "Zentrofast", MsgIcon::Stop, MsgButtons::Ok);
-  return false;
+  return std::nullopt;
 }
 
 void ReturnMovieHome(AppServices& services) {
   if (services.mainWindow == nullptr) return;
   services.mainWindow->MovieToFront();
   services.mainWindow->SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
+}
+
+void FinishTuningRun(AppServices& services, const ApplyResult& run) {
+  ReturnMovieHome(services);
+  if (services.followUp == nullptr || !run.ok()) return;
+  services.followUp->AfterStoreWritten({run.backupFile.filename().string(), run.backupFile, {}});
 }
 
 }  // namespace zf

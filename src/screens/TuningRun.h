@@ -1,5 +1,8 @@
 #pragma once
 // What both tuning screens do with the current settings record once the user commits.
+#include <optional>
+
+#include "core/ApplySettings.h"
 
 namespace zf {
 
@@ -7,9 +10,11 @@ struct AppServices;
 
 // Applies the current settings record. When nothing was written although the family has a
 // layout (no backup could be taken, or the store refused the writes), shows the reason in a
-// plain message box and returns false.
-bool RunApplySettings(AppServices& services);
+// plain message box and returns nothing.
+std::optional<ApplyResult> RunApplySettings(AppServices& services);
 // Brings the movie to the front and sends it back to its home page.
 void ReturnMovieHome(AppServices& services);
+// The movie goes home; then, when the run wrote the store, this computer is offered the values.
+void FinishTuningRun(AppServices& services, const ApplyResult& run);
 
 }  // namespace zf

@@ -42,8 +42,7 @@ void WizardModeLogic::CopyProfile(int index) {
 }
 
 void WizardModeLogic::cmdOptimize_Click() {
-  if (!RunApplySettings(m_services)) return;
-  ReturnMovieHome(m_services);
+  if (const auto run = RunApplySettings(m_services)) FinishTuningRun(m_services, *run);
 }
 
 }  // namespace zf

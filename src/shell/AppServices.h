@@ -14,6 +14,10 @@
 namespace zf {
 
 class IMainWindow;
+class ITuningFollowUp;
+namespace kernel {
+class IKernelBridge;
+}
 
 struct AppServices {
   Config config;
@@ -29,6 +33,8 @@ struct AppServices {
   OSFamily os;          // set once at start-up
   TuningState tuning;   // the current settings record and the profiles
   IMainWindow* mainWindow = nullptr;
+  kernel::IKernelBridge* kernelBridge = nullptr;
+  ITuningFollowUp* followUp = nullptr;  // none: the store is the only thing a run changes
 };
 
 }  // namespace zf

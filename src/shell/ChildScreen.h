@@ -7,8 +7,17 @@
 
 namespace zf {
 
-enum class ScreenId { WizardMode, NormalMode, BackUp, NetPingerSettings, SystemStatus, RamConfiguration, MainSettings };
-inline constexpr int kScreenCount = 7;
+enum class ScreenId {
+  WizardMode,
+  NormalMode,
+  BackUp,
+  NetPingerSettings,
+  SystemStatus,
+  RamConfiguration,
+  MainSettings,
+  KernelSettings,  // this computer's live network settings
+};
+inline constexpr int kScreenCount = 8;
 
 class ChildScreen : public QWidget {
   Q_OBJECT

@@ -35,6 +35,7 @@ struct CommandTable {
       {"IDC_FS_networkSetting", &CommandDispatch::NetworkSetting},
       {"IDC_FS_restart", &CommandDispatch::Restart},
       {"IDC_FS_sysSettingClicked", &CommandDispatch::HideAllAndMovieToFront},
+      {"IDC_FS_kernelSettings", &CommandDispatch::KernelSettings},
   };
 };
 
@@ -140,6 +141,8 @@ void CommandDispatch::PingSettings() { ShowScreenInFrame(ScreenId::NetPingerSett
 void CommandDispatch::SystemStatus() { ShowScreenInFrame(ScreenId::SystemStatus, 255); }
 
 void CommandDispatch::RamConfig() { ShowScreenInFrame(ScreenId::RamConfiguration, 240); }
+
+void CommandDispatch::KernelSettings() { ShowScreenInFrame(ScreenId::KernelSettings, 255); }
 
 void CommandDispatch::InternetProperties() { m_addons.OpenInternetProperties(); }
 

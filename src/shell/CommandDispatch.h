@@ -45,6 +45,7 @@ class CommandDispatch {
   void PingSettings();
   void SystemStatus();
   void RamConfig();
+  void KernelSettings();
   void InternetProperties();
   void SystemSetting();
   void ModemSetting();

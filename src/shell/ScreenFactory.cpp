@@ -1,6 +1,7 @@
 #include "shell/ScreenFactory.h"
 
 #include "backups/frmBackUp.h"
+#include "kernel/frmKernelSettings.h"
 #include "memory/frmRamConfiguration.h"
 #include "memory/frmSystemStatus.h"
 #include "pinger/frmNetPingerSettings.h"
@@ -19,6 +20,9 @@ std::unique_ptr<ChildScreen> CreateScreen(ScreenId id, AppServices& services) {
     case ScreenId::SystemStatus: return std::make_unique<frmSystemStatus>(services);
     case ScreenId::RamConfiguration: return std::make_unique<frmRamConfiguration>(services);
     case ScreenId::MainSettings: return std::make_unique<frmMainSettings>(services);
+    case ScreenId::KernelSettings:
+      if (services.kernelBridge == nullptr) return nullptr;
+      return std::make_unique<frmKernelSettings>(services, *services.kernelBridge);
   }
   return nullptr;
 }

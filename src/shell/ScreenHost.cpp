@@ -63,11 +63,18 @@ void ScreenHost::HideAllChildScreens() {
   for (ScreenId id : kAllScreens) {
     if (ChildScreen* screen = Screen(id)) screen->hide();
   }
+  for (ScreenId id : kLaterScreens) {
+    if (ChildScreen* screen = Loaded(id)) screen->hide();
+  }
 }
 
 void ScreenHost::ShowPlacedScreens() {
   for (ScreenId id : kAllScreens) {
     ChildScreen* screen = Screen(id);
+    if (screen != nullptr && m_placed[Index(id)]) screen->show();
+  }
+  for (ScreenId id : kLaterScreens) {
+    ChildScreen* screen = Loaded(id);
     if (screen != nullptr && m_placed[Index(id)]) screen->show();
   }
   if (m_current) {

@@ -29,6 +29,8 @@ inline constexpr std::array kUnloadLastStatus{ScreenId::WizardMode,        Scree
                                               ScreenId::BackUp,            ScreenId::NetPingerSettings,
                                               ScreenId::RamConfiguration,  ScreenId::MainSettings,
                                               ScreenId::SystemStatus};
+// Screens beyond those: loaded only when first shown, hidden with the others once loaded.
+inline constexpr std::array kLaterScreens{ScreenId::KernelSettings};
 // The screens loaded hidden at start-up, in order.
 inline constexpr std::array kStartupScreens{ScreenId::WizardMode,   ScreenId::BackUp,
                                             ScreenId::NetPingerSettings, ScreenId::SystemStatus,

@@ -1,6 +1,11 @@
 #include "shell/StartupProbe.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
 #include <QEvent>
+#include <QSocketNotifier>
+#include <unistd.h>
 #include <QQuickWidget>
 #include <QTimer>
 #include <cstdio>
@@ -56,5 +61,50 @@ class FirstPaintReporter : public QObject {
 }  // namespace
 
 void ReportFirstFrame(QQuickWidget* movie) { movie->installEventFilter(new FirstPaintReporter(movie)); }
+
+namespace {
+
+class DialogReporter : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && qobject_cast<QDialog*>(watched) != nullptr)
+      ProbeReport(QStringLiteral("dialog: ") + watched->objectName());
+    return false;
+  }
+};
+
+void ClickButton(const QString& name) {
+  for (QWidget* widget : QApplication::allWidgets()) {
+    auto* button = qobject_cast<QAbstractButton*>(widget);
+    if (button != nullptr && button->objectName() == name && button->isVisible() && button->isEnabled()) {
+      button->click();
+      return;
+    }
+  }
+  ProbeReport(QStringLiteral("no button: ") + name);
+}
+
+}  // namespace
+
+void ReportDialogs() { qApp->installEventFilter(new DialogReporter(qApp)); }
+
+void AcceptProbeCommands(std::function<void(const QString& command)> fsCommand) {
+  auto* notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, qApp);
+  QObject::connect(notifier, &QSocketNotifier::activated, qApp, [notifier, fsCommand = std::move(fsCommand)] {
+    char line[256];
+    const ssize_t length = ::read(STDIN_FILENO, line, sizeof line);
+    if (length <= 0) {
+      notifier->setEnabled(false);
+      return;
+    }
+    for (const QString& command : QString::fromUtf8(line, length).split('\n', Qt::SkipEmptyParts)) {
+      if (command.startsWith(QStringLiteral("fs "))) fsCommand(command.mid(3).trimmed());
+      if (command.startsWith(QStringLiteral("click "))) ClickButton(command.mid(6).trimmed());
+    }
+  });
+}
 
 }  // namespace zf

@@ -4,6 +4,7 @@
 // first shows, when the tray icon is added or removed and which plain messages it shows (and
 // answers them at once instead of waiting for a click).
 #include <QObject>
+#include <functional>
 
 #include "platform/window.h"
 #include "shell/ITrayService.h"
@@ -37,5 +38,10 @@ class ProbeTrayService final : public ITrayService {
 
 // Reports "shown" once, when the movie has first been painted on the visible window.
 void ReportFirstFrame(QQuickWidget* movie);
+// Reports "dialog: NAME" each time a dialog of the program opens.
+void ReportDialogs();
+// Reads commands on standard input, one a line: "fs COMMAND" sends a movie command,
+// "click NAME" clicks the visible button of that object name.
+void AcceptProbeCommands(std::function<void(const QString& command)> fsCommand);
 
 }  // namespace zf

@@ -1,0 +1,229 @@
+#include "kernel/KernelApplyFlow.h"
+
+#include <QWidget>
+#include <algorithm>
+#include <chrono>
+
+#include "backups/SettingsBackup.h"
+#include "kernel/frmKernelPreview.h"
+
+namespace zf {
+namespace {
+
+const std::string kTitle = "Zentrofast";
+const std::string kNothingChanged =
+    "Nothing was changed on this computer; the tuned values stay in Zentrofast's settings.";
+
+bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+std::string CauseText(RevertCause cause, int keepWithinSeconds, const std::string& detail) {
+  switch (cause) {
+    case RevertCause::RevertPressed: return "The previous network settings of this computer are back.";
+    case RevertCause::CountdownEnded:
+      return "Keep was not pressed within " + std::to_string(keepWithinSeconds) +
+             " seconds, so the previous network settings of this computer are back.";
+    case RevertCause::HelperDeadline:
+      return "The time to keep the new settings ran out, so the previous network settings of this computer are "
+             "back." + (detail.empty() ? std::string() : " (" + detail + ")");
+    case RevertCause::Failure:
+      return "The settings could not be applied to this computer: " + detail +
+             "\n\nThe network settings of this computer are as they were.";
+  }
+  return {};
+}
+
+}  // namespace
+
+// The helper's own words for the two answers of the authentication that change nothing.
+AuthenticationProblem ClassifyFailure(const std::string& message) {
+  if (Contains(message, "no polkit authentication agent")) return AuthenticationProblem::NoAgent;
+  if (Contains(message, "authorisation was refused")) return AuthenticationProblem::Refused;
+  return AuthenticationProblem::None;
+}
+
+KernelApplyFlow::KernelApplyFlow(AppServices& services, KernelFlowSetup setup, QObject* parent)
+    : QObject(parent), m_services(services), m_setup(std::move(setup)) {
+  m_poll.setInterval(m_setup.pollMilliseconds);
+  m_tick.setInterval(m_setup.tickMilliseconds);
+  connect(&m_poll, &QTimer::timeout, this, &KernelApplyFlow::PollSession);
+  connect(&m_tick, &QTimer::timeout, this, &KernelApplyFlow::Tick);
+}
+
+// A session still open when the program ends is reverted by the helper itself, as its pipe closes.
+KernelApplyFlow::~KernelApplyFlow() {
+  delete m_preview;
+  delete m_countdown;
+}
+
+void KernelApplyFlow::AfterStoreWritten(RegistryWayBack wayBack) {
+  if (m_stage != Stage::Idle) {
+    m_setup.balloon(QStringLiteral("Zentrofast is still busy applying earlier settings to this computer. Apply the new "
+                                   "ones later from This Computer's Network."));
+    return;
+  }
+  Result<kernel::KernelPlan> plan = m_setup.bridge.Plan();
+  if (!plan) {
+    Tell("Zentrofast could not compare its tuned values with this computer's network settings: " + plan.error(),
+         MsgIcon::Exclamation);
+    return;
+  }
+  if (!plan->ChangesAnything()) {
+    m_setup.balloon(QStringLiteral("This computer already has these network settings."));
+    return;
+  }
+  m_wayBack = std::move(wayBack);
+  ShowPreview(std::move(plan.value()));
+}
+
+void KernelApplyFlow::ShowPreview(kernel::KernelPlan plan) {
+  m_plan = std::move(plan);
+  m_stage = Stage::Preview;
+  m_preview = new frmKernelPreview(BuildPreview(m_plan), DialogParent());
+  m_preview->setAttribute(Qt::WA_DeleteOnClose);
+  m_preview->setWindowModality(Qt::ApplicationModal);
+  connect(m_preview, &QDialog::finished, this, [this](int answer) {
+    const bool ipv6LossAccepted = m_preview->ipv6LossAccepted();
+    if (answer == QDialog::Accepted) {
+      StartApply(ipv6LossAccepted);
+    } else {
+      Finish();
+    }
+  });
+  m_preview->show();
+}
+
+void KernelApplyFlow::StartApply(bool ipv6LossAccepted) {
+  if (const std::string missing = m_setup.missingAuthenticationTool(); !missing.empty()) {
+    RefusedBeforeApplying(missing);
+    return;
+  }
+  kernel::ApplyOptions options;
+  options.keepWithinSeconds = m_setup.keepWithinSeconds;
+  options.allowIpv6Loss = ipv6LossAccepted;
+  if (!m_wayBack.file.empty()) options.backupName = m_wayBack.name;
+  m_session = m_setup.bridge.Apply(m_plan, options);
+  if (!m_session) {
+    GoBack(RevertCause::Failure, "the kernel helper could not be started");
+    return;
+  }
+  m_stage = Stage::Authenticating;
+  m_poll.start();
+}
+
+void KernelApplyFlow::PollSession() {
+  if (!m_session) return;
+  const kernel::SessionState state = m_session->Poll(0);
+  if (m_stage == Stage::Authenticating) {
+    if (state == kernel::SessionState::Applied) StartCountdown();
+    if (state != kernel::SessionState::Failed) return;
+    const std::string message = m_session->Message();
+    switch (ClassifyFailure(message)) {
+      case AuthenticationProblem::NoAgent:
+        RefusedBeforeApplying("Zentrofast could not ask for the administrator's password: no authentication agent "
+                              "is running on this desktop. To apply the settings from a terminal, run \"sudo "
+                              "zentrofastctl kernel apply\".");
+        return;
+      case AuthenticationProblem::Refused:
+        RefusedBeforeApplying("The administrator's password was not given.");
+        return;
+      case AuthenticationProblem::None: GoBack(RevertCause::Failure, message); return;
+    }
+  }
+  if (m_stage == Stage::Countdown &&
+      (state == kernel::SessionState::Reverted || state == kernel::SessionState::Failed))
+    GoBack(RevertCause::HelperDeadline, m_session->Message());
+}
+
+void KernelApplyFlow::StartCountdown() {
+  using namespace std::chrono;
+  const auto untilDeadline = ceil<seconds>(m_session->Deadline() - system_clock::now()).count();
+  m_secondsLeft = static_cast<int>(std::clamp<long long>(untilDeadline, 1, m_setup.keepWithinSeconds));
+  m_stage = Stage::Countdown;
+  m_countdown = new frmKernelCountdown(DialogParent());
+  m_countdown->setAttribute(Qt::WA_DeleteOnClose);
+  m_countdown->setWindowModality(Qt::ApplicationModal);
+  m_countdown->SetSecondsLeft(m_secondsLeft);
+  connect(m_countdown, &QDialog::finished, this, [this](int answer) {
+    if (m_stage != Stage::Countdown) return;  // closed by the flow itself
+    if (answer == QDialog::Accepted) {
+      Keep();
+    } else {
+      GoBack(RevertCause::RevertPressed);
+    }
+  });
+  m_countdown->show();
+  m_tick.start();
+}
+
+void KernelApplyFlow::Tick() {
+  if (--m_secondsLeft <= 0) {
+    GoBack(RevertCause::CountdownEnded);
+    return;
+  }
+  if (m_countdown) m_countdown->SetSecondsLeft(m_secondsLeft);
+}
+
+void KernelApplyFlow::Keep() {
+  m_tick.stop();
+  m_poll.stop();
+  const Result<std::string> kept = m_session->Keep();
+  if (!kept) {
+    m_stage = Stage::Authenticating;  // no dialog left to close
+    GoBack(RevertCause::Failure, "they could not be kept (" + kept.error() + ")");
+    return;
+  }
+  Finish();
+  m_setup.balloon(QStringLiteral("The new network settings are kept. ") + QString::fromStdString(kept.value()));
+}
+
+void KernelApplyFlow::GoBack(RevertCause cause, const std::string& detail) {
+  m_tick.stop();
+  m_poll.stop();
+  m_stage = Stage::Idle;
+  if (m_countdown) m_countdown->close();
+  std::string text = CauseText(cause, m_setup.keepWithinSeconds, detail);
+  if (m_session && m_session->State() == kernel::SessionState::Applied) {
+    if (const Result<Done> reverted = m_session->Revert(); !reverted)
+      text += "\n\nThe kernel helper reported: " + reverted.error();
+  }
+  text += "\n\n" + RestoreStore();
+  Finish();
+  Tell(text, cause == RevertCause::Failure ? MsgIcon::Exclamation : MsgIcon::Information);
+}
+
+void KernelApplyFlow::RefusedBeforeApplying(const std::string& message) {
+  Finish();
+  Tell(message + "\n\n" + kNothingChanged, MsgIcon::Exclamation);
+}
+
+// The store follows the computer back through the backup the run took.
+std::string KernelApplyFlow::RestoreStore() {
+  if (!m_wayBack.Exists()) return "Zentrofast's tuned values are unchanged.";
+  const RestoreResult restored =
+      m_wayBack.file.empty()
+          ? RestoreBackupBytes(m_services.registry, m_services.os.code, m_wayBack.name, m_wayBack.snapshot)
+          : RestoreSettingsBackup(m_services.registry, m_services.os.code, m_wayBack.file);
+  if (restored.outcome == RestoreOutcome::Completed && restored.failedWrites.empty())
+    return "Zentrofast's settings went back to " + m_wayBack.name + " too, so they match this computer.";
+  const std::string why = !restored.description.empty()
+                              ? restored.description
+                              : std::to_string(restored.failedWrites.size()) + " values were refused by the store.";
+  return "Zentrofast's settings could not be put back to " + m_wayBack.name + ": " + why;
+}
+
+void KernelApplyFlow::Finish() {
+  m_tick.stop();
+  m_poll.stop();
+  m_stage = Stage::Idle;
+  m_session.reset();
+  m_wayBack = {};
+  emit Ended();
+}
+
+void KernelApplyFlow::Tell(const std::string& text, MsgIcon icon) {
+  m_services.messageBox.Show(text, kTitle, icon, MsgButtons::Ok);
+}
+
+QWidget* KernelApplyFlow::DialogParent() const { return m_setup.dialogParent ? m_setup.dialogParent() : nullptr; }
+
+}  // namespace zf

@@ -1,0 +1,89 @@
+#pragma once
+// After a tuning run or a restore has written the store: the plan shown, the helper started
+// without blocking the window, the countdown, and the store put back whenever the computer
+// does not keep the new values, so that both agree.
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "kernel/IKernelBridge.h"
+#include "kernel/frmKernelPreview.h"
+#include "shell/AppServices.h"
+#include "shell/ITuningFollowUp.h"
+
+class QWidget;
+
+namespace zf {
+
+// Why a session ended without the values being applied or kept.
+enum class RevertCause { RevertPressed, CountdownEnded, HelperDeadline, Failure };
+
+struct KernelFlowSetup {
+  kernel::IKernelBridge& bridge;
+  // A short notice on the tray icon.
+  std::function<void(const QString& text)> balloon;
+  // The window the dialogs belong to; may return null.
+  std::function<QWidget*()> dialogParent;
+  // A sentence when the tool that asks for the administrator's password is missing, else empty.
+  std::function<std::string()> missingAuthenticationTool;
+  int keepWithinSeconds = 30;
+  int pollMilliseconds = 100;
+  int tickMilliseconds = 1000;
+};
+
+class KernelApplyFlow : public QObject, public ITuningFollowUp {
+  Q_OBJECT
+
+ public:
+  enum class Stage { Idle, Preview, Authenticating, Countdown };
+
+  KernelApplyFlow(AppServices& services, KernelFlowSetup setup, QObject* parent = nullptr);
+  ~KernelApplyFlow() override;
+
+  // Offers the store's tuned values to this computer; wayBack is how the store returns should
+  // the computer not keep them (none when the store was not just changed).
+  void AfterStoreWritten(RegistryWayBack wayBack) override;
+
+  Stage stage() const { return m_stage; }
+  frmKernelPreview* previewDialog() const { return m_preview; }
+  frmKernelCountdown* countdownDialog() const { return m_countdown; }
+  int secondsLeft() const { return m_secondsLeft; }
+
+ signals:
+  // The computer's settings may have changed (kept or gone back); views showing them refresh.
+  void Ended();
+
+ private:
+  void ShowPreview(kernel::KernelPlan plan);
+  void StartApply(bool ipv6LossAccepted);
+  void PollSession();
+  void StartCountdown();
+  void Tick();
+  void Keep();
+  void GoBack(RevertCause cause, const std::string& detail = {});
+  void RefusedBeforeApplying(const std::string& message);
+  std::string RestoreStore();
+  void Finish();
+  void Tell(const std::string& text, MsgIcon icon);
+  QWidget* DialogParent() const;
+
+  AppServices& m_services;
+  KernelFlowSetup m_setup;
+  Stage m_stage = Stage::Idle;
+  kernel::KernelPlan m_plan;
+  RegistryWayBack m_wayBack;
+  std::unique_ptr<kernel::IKernelSession> m_session;
+  QPointer<frmKernelPreview> m_preview;
+  QPointer<frmKernelCountdown> m_countdown;
+  QTimer m_poll;
+  QTimer m_tick;
+  int m_secondsLeft = 0;
+};
+
+// The authentication problems that change nothing and leave the store as it is.
+enum class AuthenticationProblem { None, NoAgent, Refused };
+AuthenticationProblem ClassifyFailure(const std::string& message);
+
+}  // namespace zf

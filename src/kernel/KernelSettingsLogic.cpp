@@ -1,0 +1,80 @@
+#include "kernel/KernelSettingsLogic.h"
+
+#include <QStringList>
+
+namespace zf {
+namespace {
+
+const QString kNone = QStringLiteral("\u2014");
+
+QString Text(const std::string& text) { return text.empty() ? kNone : QString::fromStdString(text); }
+
+LiveSettingRow& RowFor(std::vector<LiveSettingRow>& rows, std::map<std::string, std::size_t>& index,
+                       const std::string& key, const std::string& setting) {
+  const auto [found, added] = index.emplace(key, rows.size());
+  if (added) rows.push_back({QString::fromStdString(setting), kNone, kNone, kNone, PersistenceText({}), false});
+  return rows[found->second];
+}
+
+}  // namespace
+
+QString PersistenceText(kernel::Persistence persistence) {
+  switch (persistence) {
+    case kernel::Persistence::None: return QStringLiteral("not managed");
+    case kernel::Persistence::Sysctl: return QStringLiteral("persisted (sysctl.d)");
+    case kernel::Persistence::NetworkManager: return QStringLiteral("persisted (NetworkManager)");
+    case kernel::Persistence::LinkFile: return QStringLiteral("persisted (.link file)");
+    case kernel::Persistence::RuntimeOnly: return QStringLiteral("runtime only");
+  }
+  return {};
+}
+
+std::vector<LiveSettingRow> BuildLiveRows(const kernel::KernelStatus* status, const kernel::KernelPlan* plan) {
+  std::vector<LiveSettingRow> rows;
+  std::map<std::string, std::size_t> index;
+  if (plan != nullptr) {
+    for (const kernel::KernelChange& change : plan->changes) {
+      LiveSettingRow& row = RowFor(rows, index, change.key, change.setting);
+      row.live = Text(change.now);
+      if (const auto tuned = plan->desired.find(change.key); tuned != plan->desired.end()) row.tuned = Text(tuned->second);
+    }
+  }
+  if (status != nullptr) {
+    for (const kernel::ManagedSetting& managed : status->settings) {
+      LiveSettingRow& row = RowFor(rows, index, managed.key, managed.setting);
+      if (!managed.live.empty()) row.live = Text(managed.live);
+      row.original = Text(managed.original);
+      row.kept = PersistenceText(managed.persistence);
+    }
+  }
+  for (LiveSettingRow& row : rows) row.differs = row.tuned != kNone && row.live != row.tuned;
+  return rows;
+}
+
+std::vector<kernel::ManagedSetting> DriftTracker::NewDrift(const kernel::KernelStatus& status) {
+  std::vector<kernel::ManagedSetting> drifted;
+  for (const kernel::ManagedSetting& setting : status.settings) {
+    if (!setting.Drifted()) {
+      m_told.erase(setting.key);
+      continue;
+    }
+    const auto told = m_told.find(setting.key);
+    if (told != m_told.end() && told->second == setting.live) continue;
+    m_told[setting.key] = setting.live;
+    drifted.push_back(setting);
+  }
+  return drifted;
+}
+
+QString DriftNotice(const std::vector<kernel::ManagedSetting>& drifted) {
+  if (drifted.empty()) return {};
+  QStringList parts;
+  for (const kernel::ManagedSetting& setting : drifted)
+    parts << QStringLiteral("%1 is %2, Zentrofast set %3")
+                 .arg(QString::fromStdString(setting.setting), Text(setting.live), Text(setting.managed));
+  const QString lead = drifted.size() == 1 ? QStringLiteral("A network setting of this computer changed: ")
+                                           : QStringLiteral("Network settings of this computer changed: ");
+  return lead + parts.join(QStringLiteral("; ")) + QStringLiteral(".");
+}
+
+}  // namespace zf

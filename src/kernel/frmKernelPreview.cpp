@@ -1,0 +1,118 @@
+#include "kernel/frmKernelPreview.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace zf {
+namespace {
+
+QLabel* WrappedLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setWordWrap(true);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+QLabel* Caption(const QString& text, QWidget* parent) {
+  QLabel* label = WrappedLabel(text, parent);
+  QFont font = label->font();
+  font.setBold(true);
+  label->setFont(font);
+  return label;
+}
+
+}  // namespace
+
+frmKernelPreview::frmKernelPreview(KernelPreviewModel model, QWidget* parent)
+    : QDialog(parent), m_model(std::move(model)) {
+  setWindowTitle(QStringLiteral("Zentrofast"));
+  setObjectName(QStringLiteral("frmKernelPreview"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Caption(QStringLiteral("Apply these settings to this computer?"), this));
+  AddChanges(layout);
+  AddList(layout, QStringLiteral("Kept in Zentrofast's settings only (Linux has no such setting):"),
+          m_model.registryOnly);
+  AddList(layout, QStringLiteral("Please note:"), m_model.warnings);
+  if (m_model.needsIpv6Acceptance) {
+    m_chkIpv6Loss = new QCheckBox(QStringLiteral("I accept that the interface loses its IPv6 addresses"), this);
+    m_chkIpv6Loss->setObjectName(QStringLiteral("chkIpv6Loss"));
+    layout->addWidget(m_chkIpv6Loss);
+  }
+  auto* buttons = new QDialogButtonBox(this);
+  m_cmdApply = buttons->addButton(QStringLiteral("Apply to this computer"), QDialogButtonBox::AcceptRole);
+  m_cmdNotNow = buttons->addButton(QStringLiteral("Not now"), QDialogButtonBox::RejectRole);
+  m_cmdApply->setObjectName(QStringLiteral("cmdApply"));
+  m_cmdNotNow->setObjectName(QStringLiteral("cmdNotNow"));
+  m_cmdNotNow->setDefault(true);
+  m_cmdApply->setEnabled(m_model.ApplyAllowed(false));
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  if (m_chkIpv6Loss != nullptr)
+    connect(m_chkIpv6Loss, &QCheckBox::toggled, this,
+            [this](bool accepted) { m_cmdApply->setEnabled(m_model.ApplyAllowed(accepted)); });
+  resize(560, sizeHint().height());
+}
+
+bool frmKernelPreview::ipv6LossAccepted() const { return m_chkIpv6Loss != nullptr && m_chkIpv6Loss->isChecked(); }
+
+void frmKernelPreview::AddChanges(QVBoxLayout* layout) {
+  m_lstChanges = new QTreeWidget(this);
+  m_lstChanges->setObjectName(QStringLiteral("lstChanges"));
+  m_lstChanges->setRootIsDecorated(false);
+  m_lstChanges->setSelectionMode(QAbstractItemView::NoSelection);
+  m_lstChanges->setHeaderLabels({QStringLiteral("Setting"), QStringLiteral("Now"), QStringLiteral("After"),
+                                 QStringLiteral("Note")});
+  for (const PreviewRow& row : m_model.rows) {
+    auto* item = new QTreeWidgetItem(m_lstChanges, {row.setting, row.now, row.after, row.note});
+    if (!row.changes)
+      for (int column = 0; column < 4; ++column) item->setForeground(column, palette().brush(QPalette::PlaceholderText));
+  }
+  m_lstChanges->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  m_lstChanges->header()->setStretchLastSection(true);
+  layout->addWidget(m_lstChanges, 1);
+}
+
+void frmKernelPreview::AddList(QVBoxLayout* layout, const QString& caption, const QStringList& items) {
+  if (items.isEmpty()) return;
+  layout->addWidget(Caption(caption, this));
+  for (const QString& item : items) layout->addWidget(WrappedLabel(QStringLiteral("\u2022 ") + item, this));
+}
+
+frmKernelCountdown::frmKernelCountdown(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Zentrofast"));
+  setObjectName(QStringLiteral("frmKernelCountdown"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(Caption(QStringLiteral("Keep these network settings?"), this));
+  layout->addWidget(WrappedLabel(QStringLiteral("The new settings are in effect now. If the connection no longer "
+                                                "works, do nothing: they go back by themselves."),
+                                 this));
+  m_lblCountdown = WrappedLabel({}, this);
+  m_lblCountdown->setObjectName(QStringLiteral("lblCountdown"));
+  layout->addWidget(m_lblCountdown);
+  auto* buttons = new QDialogButtonBox(this);
+  m_cmdKeep = buttons->addButton(QStringLiteral("Keep"), QDialogButtonBox::AcceptRole);
+  m_cmdRevert = buttons->addButton(QStringLiteral("Revert"), QDialogButtonBox::RejectRole);
+  m_cmdKeep->setObjectName(QStringLiteral("cmdKeep"));
+  m_cmdRevert->setObjectName(QStringLiteral("cmdRevert"));
+  // Enter must not keep by accident: keeping is a decision.
+  m_cmdRevert->setDefault(true);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  setMinimumWidth(380);
+}
+
+void frmKernelCountdown::SetSecondsLeft(int seconds) {
+  m_lblCountdown->setText(seconds == 1 ? QStringLiteral("Going back in 1 second.")
+                                       : QStringLiteral("Going back in %1 seconds.").arg(seconds));
+}
+
+QString frmKernelCountdown::countdownText() const { return m_lblCountdown->text(); }
+
+}  // namespace zf

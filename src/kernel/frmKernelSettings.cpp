@@ -1,0 +1,140 @@
+#include "kernel/frmKernelSettings.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "kernel/KernelApplyFlow.h"
+#include "kernel/KernelSettingsLogic.h"
+
+namespace zf {
+namespace {
+
+enum Column { kSetting, kLive, kTuned, kOriginal, kKept, kColumnCount };
+
+QString Summary(const std::vector<LiveSettingRow>& rows, const QStringList& problems) {
+  const auto differing = std::count_if(rows.begin(), rows.end(), [](const LiveSettingRow& row) { return row.differs; });
+  QString text = differing == 0 ? QStringLiteral("This computer holds the tuned values.")
+                                : QStringLiteral("%1 of %2 settings differ from the tuned values (marked \u2260).")
+                                      .arg(differing)
+                                      .arg(rows.size());
+  for (const QString& problem : problems) text += QStringLiteral("\n") + problem;
+  return text;
+}
+
+}  // namespace
+
+frmKernelSettings::frmKernelSettings(AppServices& services, kernel::IKernelBridge& bridge, QWidget* parent)
+    : ChildScreen(services, parent), m_bridge(bridge) {
+  setObjectName(QStringLiteral("frmKernelSettings"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  m_lblSummary = new QLabel(this);
+  m_lblSummary->setWordWrap(true);
+  m_lblSummary->setTextFormat(Qt::PlainText);
+  m_lstSettings = new QTreeWidget(this);
+  m_lstSettings->setObjectName(QStringLiteral("lstSettings"));
+  m_lstSettings->setRootIsDecorated(false);
+  m_lstSettings->setHeaderLabels({QStringLiteral("Setting"), QStringLiteral("Live"), QStringLiteral("Tuned"),
+                                  QStringLiteral("Original"), QStringLiteral("Kept")});
+  m_lstSettings->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  m_lstSettings->header()->setStretchLastSection(false);
+  m_cmdApplyTuned = new QPushButton(QStringLiteral("Apply tuned values"), this);
+  m_cmdRevertAll = new QPushButton(QStringLiteral("Revert to originals"), this);
+  m_cmdRefresh = new QPushButton(QStringLiteral("Refresh"), this);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(m_cmdApplyTuned);
+  buttons->addWidget(m_cmdRevertAll);
+  buttons->addStretch(1);
+  buttons->addWidget(m_cmdRefresh);
+  layout->addWidget(m_lblSummary);
+  layout->addWidget(m_lstSettings, 1);
+  layout->addLayout(buttons);
+  connect(m_cmdApplyTuned, &QPushButton::clicked, this, &frmKernelSettings::cmdApplyTuned_Click);
+  connect(m_cmdRevertAll, &QPushButton::clicked, this, &frmKernelSettings::cmdRevertAll_Click);
+  connect(m_cmdRefresh, &QPushButton::clicked, this, &frmKernelSettings::Refresh);
+  if (auto* flow = dynamic_cast<KernelApplyFlow*>(m_services.followUp))
+    connect(flow, &KernelApplyFlow::Ended, this, [this] {
+      if (isVisible()) Refresh();
+    });
+}
+
+// A revert still running keeps going to its end; its answer is simply not shown.
+frmKernelSettings::~frmKernelSettings() {
+  if (m_revert != nullptr) {
+    m_revert->disconnect(this);
+    m_revert->wait();
+  }
+}
+
+void frmKernelSettings::Form_Load() { SkinScreen(); }
+
+void frmKernelSettings::showEvent(QShowEvent* event) {
+  ChildScreen::showEvent(event);
+  Refresh();
+}
+
+void frmKernelSettings::Refresh() {
+  const Result<kernel::KernelPlan> plan = m_bridge.Plan();
+  const Result<kernel::KernelStatus> status = m_bridge.Status();
+  QStringList problems;
+  if (!plan) problems << QStringLiteral("The tuned values could not be read: ") + QString::fromStdString(plan.error());
+  if (!status)
+    problems << QStringLiteral("The record of earlier changes could not be read: ") +
+                    QString::fromStdString(status.error());
+  const std::vector<LiveSettingRow> rows = BuildLiveRows(status ? &status.value() : nullptr, plan ? &plan.value() : nullptr);
+  m_lstSettings->clear();
+  for (const LiveSettingRow& row : rows) {
+    auto* item = new QTreeWidgetItem(m_lstSettings, {row.differs ? QStringLiteral("\u2260 ") + row.setting : row.setting,
+                                                     row.live, row.tuned, row.original, row.kept});
+    if (!row.differs) continue;
+    QFont font = item->font(kLive);
+    font.setBold(true);
+    item->setFont(kSetting, font);
+    item->setFont(kLive, font);
+    item->setToolTip(kLive, QStringLiteral("Differs from the tuned value"));
+  }
+  m_lblSummary->setText(Summary(rows, problems));
+}
+
+void frmKernelSettings::cmdApplyTuned_Click() {
+  if (m_services.followUp != nullptr) m_services.followUp->AfterStoreWritten({});
+}
+
+void frmKernelSettings::cmdRevertAll_Click() {
+  if (m_services.messageBox.Show("Put every network setting Zentrofast changed on this computer back to its original "
+                                 "value? Zentrofast's own tuned values stay as they are.",
+                                 "Zentrofast", MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+    return;
+  SetBusy(true);
+  // The helper may first ask for the administrator's password: the window stays responsive meanwhile.
+  m_revert = QThread::create([this] {
+    const Result<std::string> reverted = m_bridge.Revert();
+    m_revertOk = reverted.ok();
+    m_revertAnswer = reverted ? reverted.value() : reverted.error();
+  });
+  connect(m_revert, &QThread::finished, this, &frmKernelSettings::RevertFinished);
+  m_revert->start();
+}
+
+void frmKernelSettings::RevertFinished() {
+  m_revert->deleteLater();
+  m_revert = nullptr;
+  SetBusy(false);
+  Refresh();
+  const std::string lead = m_revertOk ? "The network settings of this computer are back to their originals. "
+                                      : "The network settings could not be put back: ";
+  m_services.messageBox.Show(lead + m_revertAnswer, "Zentrofast",
+                             m_revertOk ? MsgIcon::Information : MsgIcon::Exclamation, MsgButtons::Ok);
+}
+
+void frmKernelSettings::SetBusy(bool busy) {
+  m_cmdApplyTuned->setEnabled(!busy);
+  m_cmdRevertAll->setEnabled(!busy);
+}
+
+}  // namespace zf

@@ -1,0 +1,279 @@
+// After a tuning run or a restore: the preview of the plan, the apply with its countdown, and
+// the store following the computer back, over a fake bridge and an in-memory registry.
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "backups/BackupManagerLogic.h"
+#include "kernel/KernelApplyFlow.h"
+#include "kernel/frmKernelPreview.h"
+#include "screens/WizardModeLogic.h"
+#include "support/FakeKernelBridge.h"
+#include "support/FakeMainWindow.h"
+#include "support/TestServices.h"
+
+namespace zf {
+namespace {
+
+const std::string kTcpip = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+const std::string kInterface = kTcpip + "\\Interfaces\\{B2}";
+
+kernel::KernelPlan PlanOf(std::vector<kernel::KernelChange> changes) {
+  kernel::KernelPlan plan;
+  for (const auto& change : changes) plan.desired[change.key] = change.after;
+  plan.changes = std::move(changes);
+  plan.notes = {"NdiCacheSize stays in the registry only", "MaxConnPerServer stays in the registry only"};
+  plan.hash = "0123456789abcdef";
+  return plan;
+}
+
+kernel::KernelPlan TtlPlan() {
+  return PlanOf({{"net/ipv4/ip_default_ttl", "net.ipv4.ip_default_ttl", "64", "128", {}},
+                 {"net/ipv4/tcp_syncookies", "net.ipv4.tcp_syncookies", "1", "1", {}},
+                 {"net/ipv4/tcp_keepalive_time", "net.ipv4.tcp_keepalive_time", "7200", "600", {}}});
+}
+
+// A wizard, a backup manager and the flow over one set of services.
+struct Rig {
+  test::TestServices env;
+  test::FakeMainWindow main;
+  test::FakeKernelBridge bridge;
+  QStringList balloons;
+  std::string missingTool;
+  KernelApplyFlow flow{env.services, {bridge, [this](const QString& text) { balloons << text; }, [] { return nullptr; },
+                                      [this] { return missingTool; }, 30, 5, 5}};
+  WizardModeLogic wizard{env.services};
+
+  Rig() {
+    env.services.mainWindow = &main;
+    env.services.followUp = &flow;
+    env.registry.AddKey(kInterface);
+    env.registry.PutDword(kTcpip, "DefaultTTL", 64);
+    bridge.plan = TtlPlan();
+    wizard.Form_Load();
+  }
+  std::optional<std::int32_t> StoredTtl() const { return env.registry.GetDword(kTcpip, "DefaultTTL"); }
+  frmKernelPreview* Preview() { return flow.previewDialog(); }
+  frmKernelCountdown* Countdown() { return flow.countdownDialog(); }
+  // Optimize Now, then Apply in the preview and wait for the countdown.
+  void RunToCountdown() {
+    wizard.cmdOptimize_Click();
+    QVERIFY(Preview() != nullptr);
+    Preview()->cmdApply()->click();
+    QTRY_VERIFY(Countdown() != nullptr);
+  }
+  std::string LastMessage() const {
+    return env.messageBox.shown.empty() ? std::string() : env.messageBox.shown.back().text;
+  }
+};
+
+QStringList RowTexts(QTreeWidget* list, int row) {
+  QStringList texts;
+  for (int column = 0; column < list->columnCount(); ++column) texts << list->topLevelItem(row)->text(column);
+  return texts;
+}
+
+}  // namespace
+
+class KernelFlowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void previewAfterProfileRunShowsChangingRowsFirst() {
+    Rig rig;
+    rig.wizard.cmdOptimize_Click();
+    // Everything the wizard does has happened before the preview: backup, values, movie home.
+    QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(128));
+    QVERIFY(std::filesystem::exists(rig.env.folder / "Backups" / "001.BCK"));
+    QCOMPARE(rig.main.calls, QStringList({"MovieToFront", "SetVariable _root.home=true"}));
+    QVERIFY(rig.Preview() != nullptr);
+    QCOMPARE(rig.flow.stage(), KernelApplyFlow::Stage::Preview);
+    QTreeWidget* list = rig.Preview()->lstChanges();
+    QCOMPARE(list->topLevelItemCount(), 3);
+    QCOMPARE(RowTexts(list, 0), QStringList({"net.ipv4.ip_default_ttl", "64", "128", ""}));
+    QCOMPARE(RowTexts(list, 1), QStringList({"net.ipv4.tcp_keepalive_time", "7200", "600", ""}));
+    QCOMPARE(RowTexts(list, 2), QStringList({"net.ipv4.tcp_syncookies", "1", "1", "already set"}));
+    const QString texts = LabelTexts(rig.Preview());
+    QVERIFY(texts.contains("NdiCacheSize stays in the registry only"));
+    QVERIFY(texts.contains("MaxConnPerServer stays in the registry only"));
+    QVERIFY(rig.Preview()->cmdApply()->isEnabled());
+    QVERIFY(rig.Preview()->chkIpv6Loss() == nullptr);
+  }
+
+  void notNowLeavesStoreAndComputerAlone() {
+    Rig rig;
+    rig.wizard.cmdOptimize_Click();
+    rig.Preview()->cmdNotNow()->click();
+    QCOMPARE(rig.flow.stage(), KernelApplyFlow::Stage::Idle);
+    QVERIFY(rig.bridge.log.applies.empty());
+    QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(128));
+    QVERIFY(rig.env.messageBox.shown.empty());
+  }
+
+  void previewAfterRestoreAndRevertPutsTheRestoredValuesBack() {
+    Rig rig;
+    rig.env.services.followUp = nullptr;  // a first run only to have a backup holding TTL 64
+    rig.wizard.cmdOptimize_Click();
+    rig.env.services.followUp = &rig.flow;
+    rig.env.registry.PutDword(kTcpip, "DefaultTTL", 100);
+    BackupManagerLogic manager(rig.env.services);
+    manager.intializeList();
+    QCOMPARE(manager.rows().size(), std::size_t{1});
+    manager.lstBackUpList_Select(manager.rows().front().param);
+    rig.env.messageBox.answers.push_back(MsgAnswer::Yes);
+    rig.bridge.plan = PlanOf({{"net/ipv4/ip_default_ttl", "net.ipv4.ip_default_ttl", "100", "64", {}}});
+    manager.cmdRestore_Click();
+    QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(64));
+    QVERIFY(rig.Preview() != nullptr);
+    QCOMPARE(RowTexts(rig.Preview()->lstChanges(), 0), QStringList({"net.ipv4.ip_default_ttl", "100", "64", ""}));
+    // The restore made no backup file of its own.
+    QCOMPARE(ListBackups(rig.env.folder / "Backups").entries.size(), std::size_t{1});
+    rig.Preview()->cmdApply()->click();
+    QTRY_VERIFY(rig.Countdown() != nullptr);
+    rig.Countdown()->cmdRevert()->click();
+    QCOMPARE(rig.bridge.log.sessionReverts, 1);
+    QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(100));
+    QVERIFY(QString::fromStdString(rig.LastMessage()).contains("before 001.BCK was restored"));
+  }
+
+  void ipv6LossNeedsItsOwnConsent() {
+    Rig rig;
+    rig.bridge.plan = PlanOf({{"link/eth0/mtu", "eth0 MTU", "1500", "576", {}}});
+    rig.bridge.plan.warnings = {{kernel::WarningKind::Ipv6Loss, "MTU 576 on eth0 is below 1280"},
+                                {kernel::WarningKind::LinkBounce, "changing the MTU of eth0 may briefly bounce the link"}};
+    rig.wizard.cmdOptimize_Click();
+    frmKernelPreview* preview = rig.Preview();
+    QVERIFY(preview->chkIpv6Loss() != nullptr);
+    QVERIFY(LabelTexts(preview).contains("may briefly bounce the link"));
+    QVERIFY(!preview->cmdApply()->isEnabled());
+    preview->chkIpv6Loss()->setChecked(true);
+    QVERIFY(preview->cmdApply()->isEnabled());
+    preview->chkIpv6Loss()->setChecked(false);
+    QVERIFY(!preview->cmdApply()->isEnabled());
+    preview->chkIpv6Loss()->setChecked(true);
+    preview->cmdApply()->click();
+    QCOMPARE(rig.bridge.log.applies.size(), std::size_t{1});
+    QVERIFY(rig.bridge.log.applies[0].allowIpv6Loss);
+    QCOMPARE(rig.bridge.log.applies[0].backupName, std::string("001.BCK"));
+    QCOMPARE(rig.bridge.log.applies[0].keepWithinSeconds, 30);
+  }
+
+  void keepKeepsStoreAndComputer() {
+    Rig rig;
+    rig.RunToCountdown();
+    QCOMPARE(rig.bridge.log.appliedHashes, std::vector<std::string>{"0123456789abcdef"});
+    QCOMPARE(rig.Countdown()->countdownText(), QString("Going back in %1 seconds.").arg(rig.flow.secondsLeft()));
+    rig.Countdown()->cmdKeep()->click();
+    QCOMPARE(rig.bridge.log.keeps, 1);
+    QCOMPARE(rig.bridge.log.sessionReverts, 0);
+    QCOMPARE(rig.flow.stage(), KernelApplyFlow::Stage::Idle);
+    QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(128));
+    QVERIFY(rig.env.messageBox.shown.empty());
+    QVERIFY(rig.balloons.last().startsWith("The new network settings are kept."));
+  }
+
+  void revertRestoresTheStoreThroughTheRunsBackup() {
+    Rig rig;
+    rig.RunToCountdown();
+    rig.Countdown()->cmdRevert()->click();
+    QCOMPARE(rig.bridge.log.sessionReverts, 1);
+    QCOMPARE(rig.bridge.log.keeps, 0);
+    QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(64));
+    QVERIFY(QString::fromStdString(rig.LastMessage()).contains("previous network settings of this computer are back"));
+    QVERIFY(QString::fromStdString(rig.LastMessage()).contains("001.BCK"));
+  }
+
+  void countdownEndRevertsLikeTheButton() {
+    Rig rig;
+    rig.RunToCountdown();
+    QVERIFY(rig.flow.secondsLeft() > 0 && rig.flow.secondsLeft() <= 30);
+    QTRY_COMPARE(rig.flow.stage(), KernelApplyFlow::Stage::Idle);
+    QCOMPARE(rig.bridge.log.sessionReverts, 1);
+    QCOMPARE(rig.bridge.log.keeps, 0);
+    QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(64));
+    QVERIFY(QString::fromStdString(rig.LastMessage()).contains("Keep was not pressed within 30 seconds"));
+  }
+
+  void closingTheCountdownIsNoKeep() {
+    Rig rig;
+    rig.RunToCountdown();
+    rig.Countdown()->reject();
+    QCOMPARE(rig.bridge.log.keeps, 0);
+    QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(64));
+  }
+
+  void helperFailureRestoresTheStore() {
+    Rig rig;
+    rig.bridge.applyFailure = "the live values changed since the preview; nothing was changed";
+    rig.wizard.cmdOptimize_Click();
+    rig.Preview()->cmdApply()->click();
+    QTRY_COMPARE(rig.flow.stage(), KernelApplyFlow::Stage::Idle);
+    QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(64));
+    QVERIFY(QString::fromStdString(rig.LastMessage()).contains("the live values changed since the preview"));
+  }
+
+  void authenticationProblemsLeaveTheStore_data() {
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("missingTool");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("refused") << "authorisation was refused or cancelled; nothing was changed" << ""
+                             << "The administrator's password was not given.";
+    QTest::newRow("no agent") << "no polkit authentication agent answered, so nothing was changed" << ""
+                              << "no authentication agent is running";
+    QTest::newRow("no pkexec") << "" << "pkexec is not installed." << "pkexec is not installed.";
+  }
+  void authenticationProblemsLeaveTheStore() {
+    QFETCH(QString, failure);
+    QFETCH(QString, missingTool);
+    QFETCH(QString, told);
+    Rig rig;
+    rig.bridge.applyFailure = failure.toStdString();
+    rig.missingTool = missingTool.toStdString();
+    rig.wizard.cmdOptimize_Click();
+    rig.Preview()->cmdApply()->click();
+    QTRY_COMPARE(rig.flow.stage(), KernelApplyFlow::Stage::Idle);
+    QCOMPARE(rig.env.messageBox.shown.size(), std::size_t{1});
+    const QString message = QString::fromStdString(rig.LastMessage());
+    QVERIFY2(message.contains(told), qPrintable(message));
+    QVERIFY(message.contains("Nothing was changed on this computer"));
+    QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(128));
+    QCOMPARE(rig.bridge.log.sessionReverts, 0);
+    // The tuning screens go on working: the next run is offered again.
+    rig.bridge.applyFailure.clear();
+    rig.missingTool.clear();
+    rig.wizard.cmdOptimize_Click();
+    QVERIFY(rig.Preview() != nullptr);
+  }
+
+  void nothingToChangeShowsOnlyABalloon() {
+    Rig rig;
+    rig.bridge.plan = PlanOf({{"net/ipv4/ip_default_ttl", "net.ipv4.ip_default_ttl", "128", "128", {}}});
+    rig.wizard.cmdOptimize_Click();
+    QVERIFY(rig.Preview() == nullptr);
+    QCOMPARE(rig.flow.stage(), KernelApplyFlow::Stage::Idle);
+    QCOMPARE(rig.balloons, QStringList{"This computer already has these network settings."});
+    QVERIFY(rig.env.messageBox.shown.empty());
+  }
+
+  void failedRunOffersNothing() {
+    Rig rig;
+    rig.env.registry.SetReadOnly(true);
+    rig.wizard.cmdOptimize_Click();
+    QVERIFY(rig.Preview() == nullptr);
+    QVERIFY(rig.balloons.isEmpty());
+  }
+
+ private:
+  static QString LabelTexts(QWidget* dialog) {
+    QStringList texts;
+    for (QLabel* label : dialog->findChildren<QLabel*>()) texts << label->text();
+    return texts.join('\n');
+  }
+};
+
+}  // namespace zf
+
+QTEST_MAIN(zf::KernelFlowTest)
+#include "KernelFlowTest.moc"
