@@ -7,10 +7,10 @@
 #include <optional>
 #include <vector>
 
-#include "backups/BackupStore.h"
-#include "backups/SettingsBackup.h"
+#include "core/BackupStore.h"
+#include "core/SettingsBackup.h"
 #include "platform/window.h"
-#include "shell/ITuningFollowUp.h"
+#include "ui/ITuningFollowUp.h"
 
 namespace zf {
 

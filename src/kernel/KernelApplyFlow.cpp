@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "backups/SettingsBackup.h"
+#include "core/SettingsBackup.h"
 #include "kernel/frmKernelPreview.h"
 
 namespace zf {

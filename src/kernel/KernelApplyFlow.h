@@ -10,8 +10,8 @@
 
 #include "kernel/IKernelBridge.h"
 #include "kernel/frmKernelPreview.h"
-#include "shell/AppServices.h"
-#include "shell/ITuningFollowUp.h"
+#include "core/AppServices.h"
+#include "ui/ITuningFollowUp.h"
 
 class QWidget;
 

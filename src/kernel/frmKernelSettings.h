@@ -2,7 +2,7 @@
 // This computer's network settings as Linux holds them now, beside the store's tuned values and
 // the originals, with the ways to apply the tuned values or return to the originals.
 #include "kernel/IKernelBridge.h"
-#include "shell/ChildScreen.h"
+#include "ui/ChildScreen.h"
 
 class QLabel;
 class QPushButton;

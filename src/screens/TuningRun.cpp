@@ -1,8 +1,9 @@
 #include "screens/TuningRun.h"
 
-#include "shell/AppServices.h"
-#include "shell/IMainWindow.h"
-#include "shell/ITuningFollowUp.h"
+#include "core/AppServices.h"
+#include "core/ApplySettings.h"
+#include "ui/IMainWindow.h"
+#include "ui/ITuningFollowUp.h"
 
 namespace zf {
 

@@ -6,8 +6,8 @@
 #include <QObject>
 #include <functional>
 
+#include "platform/tray.h"
 #include "platform/window.h"
-#include "shell/ITrayService.h"
 
 class QQuickWidget;
 
