@@ -103,7 +103,7 @@ std::string FormatRequest(const HelperRequest& request) {
 
 std::optional<HelperAnswer> ParseAnswer(std::string_view line) {
   const auto [word, rest] = SplitWord(line);
-  for (std::string_view known : {"applied", "refused", "failed", "kept", "reverted"})
+  for (std::string_view known : {"applied", "refused", "failed", "kept", "reverted", "note"})
     if (word == known) return HelperAnswer{std::string(word), std::string(rest)};
   return std::nullopt;
 }
