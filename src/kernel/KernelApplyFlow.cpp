@@ -1,10 +1,12 @@
 #include "kernel/KernelApplyFlow.h"
 
 #include <QWidget>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 
 #include "core/SettingsBackup.h"
+#include "kernel/HelperProcess.h"
 #include "kernel/frmKernelPreview.h"
 
 namespace zf {
@@ -39,6 +41,14 @@ AuthenticationProblem ClassifyFailure(const std::string& message) {
   if (Contains(message, "no polkit authentication agent")) return AuthenticationProblem::NoAgent;
   if (Contains(message, "authorisation was refused")) return AuthenticationProblem::Refused;
   return AuthenticationProblem::None;
+}
+
+std::string MissingAuthenticationTool() {
+  const std::vector<std::string> command = kernel::HelperCommandLine();
+  if (command.size() < 2 || !command.front().ends_with("/pkexec") || ::access(command.front().c_str(), X_OK) == 0)
+    return {};
+  return "Applying settings to this computer needs pkexec (the Debian package \"pkexec\"), which is not installed. "
+         "Install it, or run \"sudo zentrofastctl kernel apply\" in a terminal.";
 }
 
 KernelApplyFlow::KernelApplyFlow(AppServices& services, KernelFlowSetup setup, QObject* parent)

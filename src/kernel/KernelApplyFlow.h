@@ -85,5 +85,7 @@ class KernelApplyFlow : public QObject, public ITuningFollowUp {
 // The authentication problems that change nothing and leave the store as it is.
 enum class AuthenticationProblem { None, NoAgent, Refused };
 AuthenticationProblem ClassifyFailure(const std::string& message);
+// A sentence when the helper would start through pkexec and pkexec is not installed; else empty.
+std::string MissingAuthenticationTool();
 
 }  // namespace zf

@@ -39,7 +39,7 @@ frmKernelPreview::frmKernelPreview(KernelPreviewModel model, QWidget* parent)
           m_model.registryOnly);
   AddList(layout, QStringLiteral("Please note:"), m_model.warnings);
   if (m_model.needsIpv6Acceptance) {
-    m_chkIpv6Loss = new QCheckBox(QStringLiteral("I accept that the interface loses its IPv6 addresses"), this);
+    m_chkIpv6Loss = new QCheckBox(QStringLiteral("I accept the loss of IPv6 addresses described above"), this);
     m_chkIpv6Loss->setObjectName(QStringLiteral("chkIpv6Loss"));
     layout->addWidget(m_chkIpv6Loss);
   }
@@ -56,7 +56,7 @@ frmKernelPreview::frmKernelPreview(KernelPreviewModel model, QWidget* parent)
   if (m_chkIpv6Loss != nullptr)
     connect(m_chkIpv6Loss, &QCheckBox::toggled, this,
             [this](bool accepted) { m_cmdApply->setEnabled(m_model.ApplyAllowed(accepted)); });
-  resize(560, sizeHint().height());
+  resize(760, sizeHint().height());
 }
 
 bool frmKernelPreview::ipv6LossAccepted() const { return m_chkIpv6Loss != nullptr && m_chkIpv6Loss->isChecked(); }

@@ -18,7 +18,8 @@ enum Column { kSetting, kLive, kTuned, kOriginal, kKept, kColumnCount };
 
 QString Summary(const std::vector<LiveSettingRow>& rows, const QStringList& problems) {
   const auto differing = std::count_if(rows.begin(), rows.end(), [](const LiveSettingRow& row) { return row.differs; });
-  QString text = differing == 0 ? QStringLiteral("This computer holds the tuned values.")
+  QString text = rows.empty()       ? QStringLiteral("Zentrofast neither tunes nor manages any setting of this computer yet.")
+                 : differing == 0 ? QStringLiteral("This computer holds the tuned values.")
                                 : QStringLiteral("%1 of %2 settings differ from the tuned values (marked \u2260).")
                                       .arg(differing)
                                       .arg(rows.size());

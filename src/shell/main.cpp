@@ -4,6 +4,11 @@
 
 #include "core/Config.h"
 #include "core/RegistryStore.h"
+#include "kernel/DriftWatcher.h"
+#include "kernel/HelperProcess.h"
+#include "kernel/KernelApplyFlow.h"
+#include "kernel/KernelBridge.h"
+#include "kernel/Ledger.h"
 #include "msgbox/BalloonNotifier.h"
 #include "platform/linux/LinuxIcmp.h"
 #include "platform/linux/LinuxShell.h"
@@ -60,7 +65,23 @@ int main(int argc, char* argv[]) {
   zf::frmMain mainWindow(services, [&services](zf::ScreenId id) { return zf::CreateScreen(id, services); },
                          {tray, autoMessageBox, locks});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
-  if (probe) zf::ReportFirstFrame(mainWindow.flash());
+
+  zf::kernel::KernelBridge bridge({*registry, zf::DetectOSFamily(config.osVersion), zf::kernel::ThisMachine(),
+                                   zf::kernel::kLedgerPath, zf::kernel::HelperCommandLine()});
+  const auto balloon = [&tray](const QString& text) { tray.ShowBalloon(QStringLiteral("Zentrofast"), text); };
+  zf::KernelApplyFlow kernelFlow(services, {bridge, balloon, [&mainWindow] { return &mainWindow; },
+                                            [] { return zf::MissingAuthenticationTool(); }});
+  zf::DriftWatcher drift(
+      {bridge, balloon, [&kernelFlow] { return kernelFlow.stage() != zf::KernelApplyFlow::Stage::Idle; }});
+  services.kernelBridge = &bridge;
+  services.followUp = &kernelFlow;
+
+  if (probe) {
+    zf::ReportFirstFrame(mainWindow.flash());
+    zf::ReportDialogs();
+    zf::AcceptProbeCommands([&mainWindow](const QString& command) { mainWindow.dispatch().FSCommand(command); });
+  }
   mainWindow.Start();
+  drift.Start();
   return QApplication::exec();
 }

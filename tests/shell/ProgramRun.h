@@ -72,6 +72,22 @@ class ProgramRun {
     ::kill(static_cast<pid_t>(m_process.processId()), SIGKILL);
     m_process.waitForFinished(5000);
   }
+  // One line on the program's standard input (the probe's commands).
+  void Send(const QString& line) {
+    m_process.write((line + '\n').toUtf8());
+    m_process.waitForBytesWritten(1000);
+  }
+  // The first report line starting with prefix, waiting for it; empty when none came in time.
+  QString WaitForPrefix(const QString& prefix, int milliseconds = 30000) {
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+      for (const QString& line : Lines())
+        if (line.startsWith(prefix)) return line;
+      if (m_process.state() == QProcess::NotRunning || timer.hasExpired(milliseconds)) return {};
+      m_process.waitForReadyRead(100);
+    }
+  }
   const QStringList& Lines() {
     m_output += QString::fromLocal8Bit(m_process.readAllStandardOutput());
     m_lines = m_output.split('\n', Qt::SkipEmptyParts);
