@@ -1,6 +1,7 @@
 #include "kernel/frmKernelPreview.h"
 
 #include <QCheckBox>
+#include <algorithm>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -35,7 +36,7 @@ frmKernelPreview::frmKernelPreview(KernelPreviewModel model, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Caption(QStringLiteral("Apply these settings to this computer?"), this));
   AddChanges(layout);
-  AddList(layout, QStringLiteral("Kept in Zentrofast's settings only (Linux has no such setting):"),
+  AddList(layout, QStringLiteral("Not applied to this computer (kept in Zentrofast's settings only):"),
           m_model.registryOnly);
   AddList(layout, QStringLiteral("Please note:"), m_model.warnings);
   if (m_model.needsIpv6Acceptance) {
@@ -56,7 +57,8 @@ frmKernelPreview::frmKernelPreview(KernelPreviewModel model, QWidget* parent)
   if (m_chkIpv6Loss != nullptr)
     connect(m_chkIpv6Loss, &QCheckBox::toggled, this,
             [this](bool accepted) { m_cmdApply->setEnabled(m_model.ApplyAllowed(accepted)); });
-  resize(760, sizeHint().height());
+  constexpr int kWidth = 760;
+  resize(kWidth, std::max(minimumSizeHint().height(), layout->totalHeightForWidth(kWidth)));
 }
 
 bool frmKernelPreview::ipv6LossAccepted() const { return m_chkIpv6Loss != nullptr && m_chkIpv6Loss->isChecked(); }
@@ -75,6 +77,11 @@ void frmKernelPreview::AddChanges(QVBoxLayout* layout) {
   }
   m_lstChanges->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   m_lstChanges->header()->setStretchLastSection(true);
+  // As tall as its rows, up to a size that leaves the warnings in view.
+  const int rows = static_cast<int>(m_model.rows.size()) + 1;
+  const int height = m_lstChanges->header()->sizeHint().height() + rows * m_lstChanges->sizeHintForRow(0) +
+                     2 * m_lstChanges->frameWidth() + 4;
+  m_lstChanges->setMinimumHeight(std::min(height, 320));
   layout->addWidget(m_lstChanges, 1);
 }
 
