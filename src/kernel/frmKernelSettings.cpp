@@ -14,7 +14,13 @@
 namespace zf {
 namespace {
 
-enum Column { kSetting, kLive, kTuned, kOriginal, kKept, kColumnCount };
+enum Column { kMark, kSetting, kLive, kTuned, kOriginal, kKept };
+
+// The frame is narrow: the common prefix goes, the full name stays in the tool tip.
+QString ShortName(const QString& setting) {
+  static const QString kPrefix = QStringLiteral("net.ipv4.");
+  return setting.startsWith(kPrefix) ? setting.mid(kPrefix.size()) : setting;
+}
 
 QString Summary(const std::vector<LiveSettingRow>& rows, const QStringList& problems) {
   const auto differing = std::count_if(rows.begin(), rows.end(), [](const LiveSettingRow& row) { return row.differs; });
@@ -40,7 +46,7 @@ frmKernelSettings::frmKernelSettings(AppServices& services, kernel::IKernelBridg
   m_lstSettings = new QTreeWidget(this);
   m_lstSettings->setObjectName(QStringLiteral("lstSettings"));
   m_lstSettings->setRootIsDecorated(false);
-  m_lstSettings->setHeaderLabels({QStringLiteral("Setting"), QStringLiteral("Live"), QStringLiteral("Tuned"),
+  m_lstSettings->setHeaderLabels({QString(), QStringLiteral("Setting"), QStringLiteral("Live"), QStringLiteral("Tuned"),
                                   QStringLiteral("Original"), QStringLiteral("Kept")});
   m_lstSettings->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   m_lstSettings->header()->setStretchLastSection(false);
@@ -90,12 +96,13 @@ void frmKernelSettings::Refresh() {
   const std::vector<LiveSettingRow> rows = BuildLiveRows(status ? &status.value() : nullptr, plan ? &plan.value() : nullptr);
   m_lstSettings->clear();
   for (const LiveSettingRow& row : rows) {
-    auto* item = new QTreeWidgetItem(m_lstSettings, {row.differs ? QStringLiteral("\u2260 ") + row.setting : row.setting,
-                                                     row.live, row.tuned, row.original, row.kept});
+    auto* item = new QTreeWidgetItem(m_lstSettings, {row.differs ? QStringLiteral("\u2260") : QString(),
+                                                     ShortName(row.setting), row.live, row.tuned, row.original, row.kept});
+    item->setToolTip(kSetting, row.setting);
     if (!row.differs) continue;
     QFont font = item->font(kLive);
     font.setBold(true);
-    item->setFont(kSetting, font);
+    item->setFont(kMark, font);
     item->setFont(kLive, font);
     item->setToolTip(kLive, QStringLiteral("Differs from the tuned value"));
   }
