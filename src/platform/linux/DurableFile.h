@@ -7,15 +7,29 @@
 
 namespace zf {
 
+// Makes written bytes, or a folder's new names, durable: fsync(2). Tests count the calls
+// through a subclass of their own.
+class FileSync {
+ public:
+  virtual ~FileSync() = default;
+  // 0, or -1 with errno set.
+  virtual int Sync(int fd);
+};
+
+// The one the program uses.
+FileSync& SystemFileSync();
+
 // Writes data to a new file named prefix plus six random characters in folder and flushes it to
 // disk. Returns its path, or an empty path with the reason in error.
 std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, std::string_view prefix,
-                                           std::string_view data, std::string* error);
+                                           std::string_view data, std::string* error,
+                                           FileSync& sync = SystemFileSync());
 
 enum class PublishResult { Published, TargetExists, Failed };
 
 // Renames the flushed file from to to (same folder) unless to exists, then flushes the folder so
 // the new name survives a crash. On Failed neither name is left behind under to.
-PublishResult PublishDurably(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error);
+PublishResult PublishDurably(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error,
+                             FileSync& sync = SystemFileSync());
 
 }  // namespace zf
