@@ -163,7 +163,7 @@ TEST_F(PerfStatsRegistryTest, EverythingElseGoesToTheStore) {
 class NinetyXCpuGateTest : public ::testing::Test, public IRamAlarmView {
  protected:
   NinetyXCpuGateTest() {
-    info.SetPhysicalMB(8192, 100);  // below the default alarm level
+    info.SetPhysicalMB(8192, 200);  // below the default alarm level, above the safety margin
     RamSettings values;
     values.txtRunOnly = 50;
     values.txtRetryOptimization = 1;
