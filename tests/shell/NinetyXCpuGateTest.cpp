@@ -65,7 +65,7 @@ class NinetyXCpuGateTest : public QObject {
       zf::RamSettings values;
       values.chkAutomatic = true;
       values.txtAlarm = "2147483647";  // memory is always below it
-      values.txtFreeAlarm = "100";     // 200 MiB written per freeing
+      values.txtFreeAlarm = "400";     // some 400 MB touched per freeing
       values.txtRunOnly = 1;           // free only below 1 % processor usage
       values.txtRetryOptimization = 1;
       zf::WriteRamSettings(settings, values);
@@ -74,11 +74,11 @@ class NinetyXCpuGateTest : public QObject {
     ProgramRun program(folders, {QStringLiteral("ZENTROFAST_OS_VERSION=1.4.10")});
     QVERIFY2(program.WaitFor("shown", 120000), qPrintable(program.Lines().join('\n') + program.Errors()));
     QTest::qWait(3000);  // some thirty memory checks
-    // A freeing writes 200 MiB and hands them back: the peak would stand far above the rest.
+    // A freeing touches 400 MB and hands them back: the peak would stand far above the rest.
     const long long peak = StatusKiB(program.Pid(), "VmHWM");
     const long long now = StatusKiB(program.Pid(), "VmRSS");
     QVERIFY(peak > 0 && now > 0);
-    QVERIFY2(peak - now < 100 * 1024, qPrintable(QStringLiteral("peak %1 KiB, now %2 KiB").arg(peak).arg(now)));
+    QVERIFY2(peak - now < 200 * 1024, qPrintable(QStringLiteral("peak %1 KiB, now %2 KiB").arg(peak).arg(now)));
   }
 };
 
