@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "core/AppServices.h"
 #include "core/ApplySettings.h"
-#include "shell/AppServices.h"
-#include "shell/IMainWindow.h"
+#include "ui/IMainWindow.h"
 
 namespace zf {
 

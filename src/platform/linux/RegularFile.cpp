@@ -1,4 +1,4 @@
-#include "platform/linux/RegularFile.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

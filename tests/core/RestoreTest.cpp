@@ -8,7 +8,7 @@
 #include <functional>
 #include <limits>
 
-#include "backups/SettingsBackup.h"
+#include "core/SettingsBackup.h"
 #include "support/BackupFiles.h"
 #include "support/MemoryRegistry.h"
 #include "support/TempDir.h"

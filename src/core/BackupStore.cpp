@@ -1,4 +1,4 @@
-#include "backups/BackupStore.h"
+#include "core/BackupStore.h"
 
 #include <unistd.h>
 

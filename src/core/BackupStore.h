@@ -8,9 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "backups/BackupFormat.h"
-#include "platform/linux/DurableFile.h"
-#include "platform/linux/RegularFile.h"
+#include "core/BackupFormat.h"
+#include "platform/files.h"
 
 namespace zf {
 

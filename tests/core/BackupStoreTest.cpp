@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cstring>
 
-#include "backups/BackupStore.h"
-#include "platform/linux/DurableFile.h"
+#include "core/BackupStore.h"
+#include "platform/files.h"
 #include "support/BackupFiles.h"
 #include "support/TempDir.h"
 

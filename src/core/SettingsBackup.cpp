@@ -1,4 +1,4 @@
-#include "backups/SettingsBackup.h"
+#include "core/SettingsBackup.h"
 
 #include <charconv>
 #include <limits>
