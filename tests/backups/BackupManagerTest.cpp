@@ -31,8 +31,9 @@ struct Manager {
              const std::string& ttl = "99") {
     fs::create_directories(folder());
     std::ofstream file(folder() / name, std::ios::binary);
-    std::vector<std::string> lines{"#" + date + "#", "#" + time + "#", std::to_string(family),
-                                   "\"System\\CurrentControlSet\\Services\\Tcpip\\Parameters\"", "\"DefaultTTL\"", ttl};
+    std::vector<std::string> lines{"#" + date + "#",       "#" + time + "#",
+                                   std::to_string(family), "\"System\\CurrentControlSet\\Services\\Tcpip\\Parameters\"",
+                                   "\"DefaultTTL\"",       ttl};
     for (int pair = 1; pair < 13; ++pair) lines.insert(lines.end(), {"\"Other" + std::to_string(pair) + "\"", "0"});
     lines.insert(lines.end(), {"\"Browser\"", "\"A\"", "2", "\"B\"", "4", "\"Cache\"", "\"\"", "0"});
     for (const std::string& line : lines) file << line << "\r\n";

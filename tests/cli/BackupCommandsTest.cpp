@@ -5,8 +5,8 @@
 
 #include <sstream>
 
-#include "cli/CliContext.h"
 #include "LinuxCliPlatform.h"
+#include "cli/CliContext.h"
 #include "core/CRegister.h"
 #include "core/RegistrySettings.h"
 #include "core/RegistryStore.h"

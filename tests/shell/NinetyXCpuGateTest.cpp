@@ -1,9 +1,9 @@
 // The desktop program on the 9x family: its processor probe must read the live counter, so the
 // RAM booster's automatic freeing waits while the processor is busy.
-#include <QTest>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QTest>
 #include <atomic>
 #include <fstream>
 #include <string>
