@@ -1,6 +1,7 @@
 #pragma once
 // What both tuning screens do with the current settings record once the user commits.
 #include <optional>
+#include <string>
 
 #include "core/ApplySettings.h"
 
@@ -10,8 +11,11 @@ struct AppServices;
 
 // Applies the current settings record. When nothing was written although the family has a
 // layout (no backup could be taken, or the store refused the writes), shows the reason in a
-// plain message box and returns nothing.
+// plain message box and returns nothing. An apply whose backup could not keep some values goes
+// on and then names them in a message box.
 std::optional<ApplyResult> RunApplySettings(AppServices& services);
+// Names the values a backup could not keep, one per line.
+std::string UnkeptValuesText(const ApplyResult& result);
 // Brings the movie to the front and sends it back to its home page.
 void ReturnMovieHome(AppServices& services);
 // The movie goes home; then, when the run wrote the store, this computer is offered the values.
