@@ -6,7 +6,7 @@
 #include <iomanip>
 #include <ostream>
 
-#include "backups/BackupStore.h"
+#include "core/BackupStore.h"
 #include "cli/CliContext.h"
 #include "cli/KernelOutput.h"
 #include "kernel/HelperProcess.h"

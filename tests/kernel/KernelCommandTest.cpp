@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
+#include "cli/LinuxCliPlatform.h"
 #include "core/RegistrySeed.h"
 #include "kernel/KernelSandbox.h"
 #include "kernel/Ledger.h"
@@ -49,7 +50,7 @@ class KernelCommandTest : public test::KernelSandboxTest {
     ::dup2(pipe[0], STDIN_FILENO);
     ::close(pipe[0]);
     std::ostringstream out, err;
-    const int status = cli::RunCli(args, out, err);
+    const int status = cli::RunCli(args, platform.Services(), out, err);
     ::dup2(savedInput, STDIN_FILENO);
     ::close(savedInput);
     return {status, out.str(), err.str()};
@@ -61,6 +62,7 @@ class KernelCommandTest : public test::KernelSandboxTest {
   }
 
   test::TempDir home;
+  test::LinuxCliPlatform platform;
   std::map<std::string, std::string> originals;
 };
 
