@@ -23,7 +23,7 @@ class HelperSession : public IKernelSession {
   Result<Done> Revert() override;
   const std::string& Message() const override { return m_message; }
   // Notes the helper sent before its answer (a journal it rolled back).
-  const std::vector<std::string>& Notes() const { return m_notes; }
+  std::vector<std::string> Notes() const override { return m_notes; }
   pid_t HelperPid() const { return m_process.pid(); }
 
  private:

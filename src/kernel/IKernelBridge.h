@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Result.h"
 #include "kernel/KernelTypes.h"
@@ -28,6 +29,8 @@ class IKernelSession {
   virtual Result<Done> Revert() = 0;
   // Why the session failed or was reverted, or the helper's last report.
   virtual const std::string& Message() const = 0;
+  // What else the helper said before applying (a stopped helper's changes it rolled back).
+  virtual std::vector<std::string> Notes() const { return {}; }
 };
 
 class IKernelBridge {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
 #include "kernel/SettingTable.h"
@@ -79,8 +80,16 @@ KernelPlan MakePlan(const SettingMap& desired, const ILiveSystem& live, const Le
   SettingMap targets = desired;
   for (const auto& [key, value] : ledger.managed)
     if (!desired.count(key) && ledger.originals.count(key)) targets[key] = ledger.originals.at(key);
+  // One link dump for all the MTUs rather than one per interface.
+  std::optional<std::vector<LinkInfo>> links;
+  auto now = [&](const std::string& key) -> std::string {
+    if (!IsMtuKey(key)) return live.Read(key).value_or("");
+    if (!links) links = live.Links();
+    const LinkInfo* link = FindLink(*links, InterfaceOfKey(key));
+    return link ? std::to_string(link->mtu) : std::string();
+  };
   for (const auto& [key, after] : targets) {
-    KernelChange change{key, DisplayName(key), live.Read(key).value_or(""), after, {}};
+    KernelChange change{key, DisplayName(key), now(key), after, {}};
     if (!desired.count(key)) change.note = "back to its original";
     plan.changes.push_back(std::move(change));
   }

@@ -18,7 +18,11 @@ std::optional<std::string> ReadSmallFile(const std::string& path) {
   if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
     char buffer[4096];
     std::string read;
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0 && read.size() < (4u << 20);) read.append(buffer, n);
+    // A short read is the end of a regular file; it saves /proc/sys a second read per value.
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0 && read.size() < (4u << 20);) {
+      read.append(buffer, static_cast<std::size_t>(n));
+      if (static_cast<std::size_t>(n) < sizeof buffer) break;
+    }
     text = std::move(read);
   }
   ::close(fd);

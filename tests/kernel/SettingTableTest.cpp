@@ -4,6 +4,7 @@
 #include "kernel/HelperProtocol.h"
 #include "kernel/KernelTestSupport.h"
 #include "kernel/Ledger.h"
+#include "kernel/PersistTexts.h"
 #include "kernel/SettingTable.h"
 
 namespace zf::kernel {
@@ -142,6 +143,40 @@ TEST(HelperProtocolTest, AnswersAreKnownWordsOnly) {
   EXPECT_EQ(answer->word, "applied");
   EXPECT_EQ(answer->text, "7 1765190000");
   EXPECT_FALSE(ParseAnswer("maybe so"));
+}
+
+}  // namespace
+}  // namespace zf::kernel
+
+namespace zf::kernel {
+namespace {
+
+TEST(PersistTextsTest, ExportsCarryEverySysctlAndMatchLinksByPermanentAddress) {
+  const SettingMap desired{{"net/ipv4/ip_default_ttl", "64"},
+                           {RedirectsKey("eth0.100"), "0"},
+                           {MtuKey("eth0"), "1492"},
+                           {MtuKey("veth9"), "1400"}};
+  const std::vector<LinkInfo> links{{"eth0", 2, 1500, 9000, false, "52:54:00:12:34:56"},
+                                    {"veth9", 3, 1500, 65535, false, ""}};
+  auto sysctl = ExportDesiredState(desired, links, "sysctl");
+  ASSERT_TRUE(sysctl.ok());
+  EXPECT_NE(sysctl->find("\nnet.ipv4.ip_default_ttl = 64\n"), std::string::npos) << sysctl.value();
+  EXPECT_NE(sysctl->find("\nnet.ipv4.conf.eth0/100.accept_redirects = 0\n"), std::string::npos) << sysctl.value();
+  EXPECT_EQ(sysctl->find("1492"), std::string::npos) << "an MTU is no sysctl";
+  auto tuned = ExportDesiredState(desired, links, "tuned");
+  ASSERT_TRUE(tuned.ok());
+  EXPECT_EQ(tuned->rfind("[main]\n", 0), 0u);
+  EXPECT_NE(tuned->find("[sysctl]\nnet.ipv4.conf.eth0/100.accept_redirects=0\nnet.ipv4.ip_default_ttl=64\n"),
+            std::string::npos)
+      << tuned.value();
+  auto networkd = ExportDesiredState(desired, links, "networkd");
+  ASSERT_TRUE(networkd.ok());
+  EXPECT_NE(networkd->find("# file: 80-zentrofast-eth0.link\n"), std::string::npos) << networkd.value();
+  EXPECT_NE(networkd->find("[Match]\nPermanentMACAddress=52:54:00:12:34:56\n\n[Link]\nMTUBytes=1492\n"),
+            std::string::npos)
+      << networkd.value();
+  EXPECT_NE(networkd->find("# veth9 has no permanent address"), std::string::npos);
+  EXPECT_FALSE(ExportDesiredState(desired, links, "yaml").ok());
 }
 
 }  // namespace

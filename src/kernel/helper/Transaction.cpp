@@ -30,10 +30,12 @@ std::string NewTransactionId() {
 }
 
 // Sysctls first, then MTUs: an MTU change may bounce the link, so it comes last and is undone first.
+// Unchanged settings are journalled too: their value now is the original a keep records.
 std::vector<JournalEntry> OrderedEntries(const KernelPlan& plan) {
   std::vector<JournalEntry> entries;
+  // A managed interface that has gone away has nothing to return to its original.
   for (const auto& change : plan.changes)
-    if (change.Changes()) entries.push_back({change.key, change.now, change.after});
+    if (!change.now.empty()) entries.push_back({change.key, change.now, change.after});
   std::stable_partition(entries.begin(), entries.end(), [](const JournalEntry& e) { return !IsMtuKey(e.key); });
   return entries;
 }
@@ -43,9 +45,11 @@ std::string Rollback(const std::vector<JournalEntry>& entries, std::size_t appli
   const ProcLiveSystem live = LiveKernel();
   const LiveWriter writer(live);
   std::string problems;
-  for (std::size_t i = applied; i-- > 0;)
+  for (std::size_t i = applied; i-- > 0;) {
+    if (entries[i].prior == entries[i].next) continue;
     if (auto restored = writer.Write(entries[i].key, entries[i].prior); !restored)
       problems += (problems.empty() ? "" : "; ") + restored.error();
+  }
   return problems;
 }
 
@@ -113,7 +117,7 @@ std::string Refusal(const HelperRequest& request, const KernelPlan& plan, const 
   if (plan.NeedsIpv6Acceptance() && !request.allowIpv6Loss)
     return "an MTU below 1280 removes IPv6 addresses; it needs explicit acceptance";
   for (const auto& change : plan.changes)
-    if (change.now.empty()) return DisplayName(change.key) + " cannot be read";
+    if (change.now.empty() && request.settings.count(change.key)) return DisplayName(change.key) + " cannot be read";
   return {};
 }
 
@@ -124,6 +128,7 @@ Result<Done> ApplyEntries(const Journal& journal) {
   const ProcLiveSystem live = LiveKernel();
   const LiveWriter writer(live);
   for (std::size_t i = 0; i < journal.entries.size(); ++i) {
+    if (journal.entries[i].prior == journal.entries[i].next) continue;
     auto done = writer.Write(journal.entries[i].key, journal.entries[i].next);
     if (done) continue;
     const std::string problems = Rollback(journal.entries, i + 1);
