@@ -1,7 +1,8 @@
 #include "kernel/KernelApplyFlow.h"
 
-#include <QWidget>
 #include <unistd.h>
+
+#include <QWidget>
 #include <algorithm>
 #include <chrono>
 
@@ -20,13 +21,15 @@ bool Contains(const std::string& text, std::string_view part) { return text.find
 
 std::string CauseText(RevertCause cause, int keepWithinSeconds, const std::string& detail) {
   switch (cause) {
-    case RevertCause::RevertPressed: return "The previous network settings of this computer are back.";
+    case RevertCause::RevertPressed:
+      return "The previous network settings of this computer are back.";
     case RevertCause::CountdownEnded:
       return "Keep was not pressed within " + std::to_string(keepWithinSeconds) +
              " seconds, so the previous network settings of this computer are back.";
     case RevertCause::HelperDeadline:
       return "The time to keep the new settings ran out, so the previous network settings of this computer are "
-             "back." + (detail.empty() ? std::string() : " (" + detail + ")");
+             "back." +
+             (detail.empty() ? std::string() : " (" + detail + ")");
     case RevertCause::Failure:
       return "The settings could not be applied to this computer: " + detail +
              "\n\nThe network settings of this computer are as they were.";
@@ -67,8 +70,9 @@ KernelApplyFlow::~KernelApplyFlow() {
 
 void KernelApplyFlow::AfterStoreWritten(RegistryWayBack wayBack) {
   if (m_stage != Stage::Idle) {
-    m_setup.balloon(QStringLiteral("Zentrofast is still busy applying earlier settings to this computer. Apply the new "
-                                   "ones later from This Computer's Network."));
+    m_setup.balloon(
+        QStringLiteral("Zentrofast is still busy applying earlier settings to this computer. Apply the new "
+                       "ones later from This Computer's Network."));
     return;
   }
   Result<kernel::KernelPlan> plan = m_setup.bridge.Plan();
@@ -129,18 +133,20 @@ void KernelApplyFlow::PollSession() {
     const std::string message = m_session->Message();
     switch (ClassifyFailure(message)) {
       case AuthenticationProblem::NoAgent:
-        RefusedBeforeApplying("Zentrofast could not ask for the administrator's password: no authentication agent "
-                              "is running on this desktop. To apply the settings from a terminal, run \"sudo "
-                              "zentrofastctl kernel apply\".");
+        RefusedBeforeApplying(
+            "Zentrofast could not ask for the administrator's password: no authentication agent "
+            "is running on this desktop. To apply the settings from a terminal, run \"sudo "
+            "zentrofastctl kernel apply\".");
         return;
       case AuthenticationProblem::Refused:
         RefusedBeforeApplying("The administrator's password was not given.");
         return;
-      case AuthenticationProblem::None: GoBack(RevertCause::Failure, message); return;
+      case AuthenticationProblem::None:
+        GoBack(RevertCause::Failure, message);
+        return;
     }
   }
-  if (m_stage == Stage::Countdown &&
-      (state == kernel::SessionState::Reverted || state == kernel::SessionState::Failed))
+  if (m_stage == Stage::Countdown && (state == kernel::SessionState::Reverted || state == kernel::SessionState::Failed))
     GoBack(RevertCause::HelperDeadline, m_session->Message());
 }
 

@@ -8,9 +8,9 @@
 #include <functional>
 #include <memory>
 
+#include "core/AppServices.h"
 #include "kernel/IKernelBridge.h"
 #include "kernel/frmKernelPreview.h"
-#include "core/AppServices.h"
 #include "ui/ITuningFollowUp.h"
 
 class QWidget;

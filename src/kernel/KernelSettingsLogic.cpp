@@ -20,11 +20,16 @@ LiveSettingRow& RowFor(std::vector<LiveSettingRow>& rows, std::map<std::string, 
 
 QString PersistenceText(kernel::Persistence persistence) {
   switch (persistence) {
-    case kernel::Persistence::None: return QStringLiteral("not managed");
-    case kernel::Persistence::Sysctl: return QStringLiteral("persisted (sysctl.d)");
-    case kernel::Persistence::NetworkManager: return QStringLiteral("persisted (NetworkManager)");
-    case kernel::Persistence::LinkFile: return QStringLiteral("persisted (.link file)");
-    case kernel::Persistence::RuntimeOnly: return QStringLiteral("runtime only");
+    case kernel::Persistence::None:
+      return QStringLiteral("not managed");
+    case kernel::Persistence::Sysctl:
+      return QStringLiteral("persisted (sysctl.d)");
+    case kernel::Persistence::NetworkManager:
+      return QStringLiteral("persisted (NetworkManager)");
+    case kernel::Persistence::LinkFile:
+      return QStringLiteral("persisted (.link file)");
+    case kernel::Persistence::RuntimeOnly:
+      return QStringLiteral("runtime only");
   }
   return {};
 }
@@ -36,7 +41,8 @@ std::vector<LiveSettingRow> BuildLiveRows(const kernel::KernelStatus* status, co
     for (const kernel::KernelChange& change : plan->changes) {
       LiveSettingRow& row = RowFor(rows, index, change.key, change.setting);
       row.live = Text(change.now);
-      if (const auto tuned = plan->desired.find(change.key); tuned != plan->desired.end()) row.tuned = Text(tuned->second);
+      if (const auto tuned = plan->desired.find(change.key); tuned != plan->desired.end())
+        row.tuned = Text(tuned->second);
     }
   }
   if (status != nullptr) {

@@ -14,9 +14,9 @@ namespace zf {
 struct LiveSettingRow {
   QString setting;
   QString live;
-  QString tuned;     // the store's value; "—" when the store sets nothing for it
-  QString original;  // before Zentrofast first changed it; "—" when it never did
-  QString kept;      // persisted where, runtime only, or not managed
+  QString tuned;         // the store's value; "—" when the store sets nothing for it
+  QString original;      // before Zentrofast first changed it; "—" when it never did
+  QString kept;          // persisted where, runtime only, or not managed
   bool differs = false;  // the live value is not the tuned one
 };
 

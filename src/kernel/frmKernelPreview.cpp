@@ -1,13 +1,13 @@
 #include "kernel/frmKernelPreview.h"
 
 #include <QCheckBox>
-#include <algorithm>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace zf {
 namespace {
@@ -68,12 +68,13 @@ void frmKernelPreview::AddChanges(QVBoxLayout* layout) {
   m_lstChanges->setObjectName(QStringLiteral("lstChanges"));
   m_lstChanges->setRootIsDecorated(false);
   m_lstChanges->setSelectionMode(QAbstractItemView::NoSelection);
-  m_lstChanges->setHeaderLabels({QStringLiteral("Setting"), QStringLiteral("Now"), QStringLiteral("After"),
-                                 QStringLiteral("Note")});
+  m_lstChanges->setHeaderLabels(
+      {QStringLiteral("Setting"), QStringLiteral("Now"), QStringLiteral("After"), QStringLiteral("Note")});
   for (const PreviewRow& row : m_model.rows) {
     auto* item = new QTreeWidgetItem(m_lstChanges, {row.setting, row.now, row.after, row.note});
     if (!row.changes)
-      for (int column = 0; column < 4; ++column) item->setForeground(column, palette().brush(QPalette::PlaceholderText));
+      for (int column = 0; column < 4; ++column)
+        item->setForeground(column, palette().brush(QPalette::PlaceholderText));
   }
   m_lstChanges->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   m_lstChanges->header()->setStretchLastSection(true);

@@ -24,11 +24,11 @@ QString ShortName(const QString& setting) {
 
 QString Summary(const std::vector<LiveSettingRow>& rows, const QStringList& problems) {
   const auto differing = std::count_if(rows.begin(), rows.end(), [](const LiveSettingRow& row) { return row.differs; });
-  QString text = rows.empty()       ? QStringLiteral("Zentrofast neither tunes nor manages any setting of this computer yet.")
+  QString text = rows.empty() ? QStringLiteral("Zentrofast neither tunes nor manages any setting of this computer yet.")
                  : differing == 0 ? QStringLiteral("This computer holds the tuned values.")
-                                : QStringLiteral("%1 of %2 settings differ from the tuned values (marked \u2260).")
-                                      .arg(differing)
-                                      .arg(rows.size());
+                                  : QStringLiteral("%1 of %2 settings differ from the tuned values (marked \u2260).")
+                                        .arg(differing)
+                                        .arg(rows.size());
   for (const QString& problem : problems) text += QStringLiteral("\n") + problem;
   return text;
 }
@@ -93,11 +93,13 @@ void frmKernelSettings::Refresh() {
   if (!status)
     problems << QStringLiteral("The record of earlier changes could not be read: ") +
                     QString::fromStdString(status.error());
-  const std::vector<LiveSettingRow> rows = BuildLiveRows(status ? &status.value() : nullptr, plan ? &plan.value() : nullptr);
+  const std::vector<LiveSettingRow> rows =
+      BuildLiveRows(status ? &status.value() : nullptr, plan ? &plan.value() : nullptr);
   m_lstSettings->clear();
   for (const LiveSettingRow& row : rows) {
-    auto* item = new QTreeWidgetItem(m_lstSettings, {row.differs ? QStringLiteral("\u2260") : QString(),
-                                                     ShortName(row.setting), row.live, row.tuned, row.original, row.kept});
+    auto* item =
+        new QTreeWidgetItem(m_lstSettings, {row.differs ? QStringLiteral("\u2260") : QString(), ShortName(row.setting),
+                                            row.live, row.tuned, row.original, row.kept});
     item->setToolTip(kSetting, row.setting);
     if (!row.differs) continue;
     QFont font = item->font(kLive);

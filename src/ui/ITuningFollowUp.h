@@ -10,9 +10,9 @@ namespace zf {
 // How the store goes back to what it held before the run, should the computer not keep the
 // new values: the backup the run took, or a snapshot in backup format taken before a restore.
 struct RegistryWayBack {
-  std::string name;                // what the user is told: "008.BCK"
-  std::filesystem::path file;      // a backup file, or
-  std::string snapshot;            // the bytes of one
+  std::string name;            // what the user is told: "008.BCK"
+  std::filesystem::path file;  // a backup file, or
+  std::string snapshot;        // the bytes of one
   bool Exists() const { return !file.empty() || !snapshot.empty(); }
 };
 

@@ -1,10 +1,9 @@
 // The desktop program with the real helper, inside namespaces of the test's own: Optimize Now,
 // the preview, the countdown, and what the computer holds afterwards.
 #include <gtest/gtest.h>
-
-#include <QCoreApplication>
 #include <sys/mount.h>
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <chrono>
 #include <cstring>

@@ -42,8 +42,9 @@ struct Rig {
   test::FakeKernelBridge bridge;
   QStringList balloons;
   std::string missingTool;
-  KernelApplyFlow flow{env.services, {bridge, [this](const QString& text) { balloons << text; }, [] { return nullptr; },
-                                      [this] { return missingTool; }, 30, 5, 5}};
+  KernelApplyFlow flow{env.services,
+                       {bridge, [this](const QString& text) { balloons << text; }, [] { return nullptr; },
+                        [this] { return missingTool; }, 30, 5, 5}};
   WizardModeLogic wizard{env.services};
 
   Rig() {
@@ -141,8 +142,9 @@ class KernelFlowTest : public QObject {
   void ipv6LossNeedsItsOwnConsent() {
     Rig rig;
     rig.bridge.plan = PlanOf({{"link/eth0/mtu", "eth0 MTU", "1500", "576", {}}});
-    rig.bridge.plan.warnings = {{kernel::WarningKind::Ipv6Loss, "MTU 576 on eth0 is below 1280"},
-                                {kernel::WarningKind::LinkBounce, "changing the MTU of eth0 may briefly bounce the link"}};
+    rig.bridge.plan.warnings = {
+        {kernel::WarningKind::Ipv6Loss, "MTU 576 on eth0 is below 1280"},
+        {kernel::WarningKind::LinkBounce, "changing the MTU of eth0 may briefly bounce the link"}};
     rig.wizard.cmdOptimize_Click();
     frmKernelPreview* preview = rig.Preview();
     QVERIFY(preview->chkIpv6Loss() != nullptr);
@@ -218,11 +220,15 @@ class KernelFlowTest : public QObject {
     QTest::addColumn<QString>("failure");
     QTest::addColumn<QString>("missingTool");
     QTest::addColumn<QString>("told");
-    QTest::newRow("refused") << "authorisation was refused or cancelled; nothing was changed" << ""
+    QTest::newRow("refused") << "authorisation was refused or cancelled; nothing was changed"
+                             << ""
                              << "The administrator's password was not given.";
-    QTest::newRow("no agent") << "no polkit authentication agent answered, so nothing was changed" << ""
+    QTest::newRow("no agent") << "no polkit authentication agent answered, so nothing was changed"
+                              << ""
                               << "no authentication agent is running";
-    QTest::newRow("no pkexec") << "" << "pkexec is not installed." << "pkexec is not installed.";
+    QTest::newRow("no pkexec") << ""
+                               << "pkexec is not installed."
+                               << "pkexec is not installed.";
   }
   void authenticationProblemsLeaveTheStore() {
     QFETCH(QString, failure);

@@ -1,7 +1,8 @@
 // Shows one of the kernel bridge's dialogs with sample content for a few seconds, to look at by
 // eye and photograph:
 //   cmake --build build --target kernel_gallery
-//   xvfb-run -a -s "-screen 0 1024x768x24" sh -c 'build/bin/kernel_gallery preview & sleep 2; import -window root p.png'
+//   xvfb-run -a -s "-screen 0 1024x768x24" sh -c 'build/bin/kernel_gallery preview & sleep 2; import -window root
+//   p.png'
 #include <QApplication>
 #include <QTimer>
 #include <cstring>
@@ -22,15 +23,16 @@ kernel::KernelPlan SamplePlan() {
       {"net/ipv4/tcp_mtu_probing", "net.ipv4.tcp_mtu_probing", "0", "0", {}},
       {"link/enp3s0/mtu", "enp3s0 MTU", "1500", "576", "MSS 536 follows from the MTU"},
   };
-  plan.notes = {"NdiCacheSize, MaxConnPer10Server and MaxConnPerServer have no Linux setting: they stay in the "
-                "registry only",
-                "interface {9F3A} (wlan1) no longer exists: skipped"};
-  plan.warnings = {
-      {kernel::WarningKind::Ipv6Loss, "MTU 576 on enp3s0 is below 1280: the kernel removes its IPv6 addresses, and "
-                                      "going back restores only the link-local one"},
-      {kernel::WarningKind::ThroughputCap,
-       "a receive window of 4288 bytes caps one connection at about 1.7 Mbit/s at 20 ms round trip"},
-      {kernel::WarningKind::LinkBounce, "changing the MTU of enp3s0 may briefly bounce the link"}};
+  plan.notes = {
+      "NdiCacheSize, MaxConnPer10Server and MaxConnPerServer have no Linux setting: they stay in the "
+      "registry only",
+      "interface {9F3A} (wlan1) no longer exists: skipped"};
+  plan.warnings = {{kernel::WarningKind::Ipv6Loss,
+                    "MTU 576 on enp3s0 is below 1280: the kernel removes its IPv6 addresses, and "
+                    "going back restores only the link-local one"},
+                   {kernel::WarningKind::ThroughputCap,
+                    "a receive window of 4288 bytes caps one connection at about 1.7 Mbit/s at 20 ms round trip"},
+                   {kernel::WarningKind::LinkBounce, "changing the MTU of enp3s0 may briefly bounce the link"}};
   return plan;
 }
 

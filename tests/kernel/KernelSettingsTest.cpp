@@ -51,9 +51,8 @@ class KernelSettingsTest : public QObject {
  private slots:
   void rowsJoinLiveTunedOriginalAndPersistence() {
     const kernel::KernelPlan plan = StorePlan();
-    const kernel::KernelStatus status =
-        StatusOf({Mtu("1400"), {"net/ipv4/tcp_mtu_probing", "net.ipv4.tcp_mtu_probing", "0", "1", "1",
-                                Persistence::Sysctl}});
+    const kernel::KernelStatus status = StatusOf(
+        {Mtu("1400"), {"net/ipv4/tcp_mtu_probing", "net.ipv4.tcp_mtu_probing", "0", "1", "1", Persistence::Sysctl}});
     const std::vector<LiveSettingRow> rows = BuildLiveRows(&status, &plan);
     QCOMPARE(rows.size(), std::size_t{3});
     QCOMPARE(rows[0].setting, "net.ipv4.ip_default_ttl");
@@ -160,7 +159,8 @@ class KernelSettingsTest : public QObject {
     bool busy = false;
     DriftWatcher watcher({bridge, [&](const QString& text) { balloons << text; }, [&] { return busy; }, 20});
     watcher.Start();
-    QCOMPARE(balloons, QStringList{"A network setting of this computer changed: eth0 MTU is 1500, Zentrofast set 1400."});
+    QCOMPARE(balloons,
+             QStringList{"A network setting of this computer changed: eth0 MTU is 1500, Zentrofast set 1400."});
     QTest::qWait(100);  // several more checks
     QCOMPARE(balloons.size(), 1);
     busy = true;
