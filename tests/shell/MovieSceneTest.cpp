@@ -21,7 +21,7 @@ const QSet<QString> kCommands{
     "IDC_FS_help",       "Drag",                "IDC_FS_hide",               "IDC_FS_wizardMode",
     "IDC_FS_normalMode", "IDC_FS_backupManger", "IDC_FS_pingSetting",        "IDC_FS_systemSatus",
     "IDC_FS_ramConfig",  "IDC_FS_internetProperties", "IDC_FS_systemSetting", "IDC_FS_modemSetting",
-    "IDC_FS_networkSetting", "IDC_FS_restart",  "IDC_FS_sysSettingClicked"};
+    "IDC_FS_networkSetting", "IDC_FS_restart",  "IDC_FS_sysSettingClicked", "IDC_FS_kernelSettings"};
 
 bool ShowsText(QQuickItem* root, const QString& text) {
   for (QQuickItem* item : root->findChildren<QQuickItem*>()) {

@@ -92,7 +92,7 @@ class FakeWindowActions : public IMainWindowActions {
 
 inline QString ScreenName(ScreenId id) {
   static const char* const names[] = {"WizardMode",   "NormalMode",       "BackUp",      "NetPingerSettings",
-                                      "SystemStatus", "RamConfiguration", "MainSettings"};
+                                      "SystemStatus", "RamConfiguration", "MainSettings", "KernelSettings"};
   return QString::fromLatin1(names[static_cast<int>(id)]);
 }
 
