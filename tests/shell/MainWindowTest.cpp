@@ -34,10 +34,17 @@ class MainWindowTest : public QObject {
       if (rig.services.services.os.code == 7) atTray << "OS family";
       if (rig.services.services.tuning.profiles == Profiles()) atTray << "profiles";
     };
+    connect(&window, &frmMain::FirstFrameShown, [&] { rig.log << "first frame"; });
     window.Start();
     QCOMPARE(atTray, (QStringList{"movie loaded", "version sent", "frame skinned", "OS family", "profiles"}));
-    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode", "load BackUp",
-                                   "load NetPingerSettings", "load SystemStatus", "load RamConfiguration"}));
+    // The window shows at once; the start-up screens load right after its first frame.
+    QVERIFY(window.isVisible());
+    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "tray add"}));
+    QVERIFY(!window.loadFinished());
+    QTRY_VERIFY(window.loadFinished());
+    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "tray add", "first frame", "load WizardMode",
+                                   "load BackUp", "load NetPingerSettings", "load SystemStatus",
+                                   "load RamConfiguration"}));
     QVERIFY(window.screens().Loaded(ScreenId::MainSettings) != nullptr);
     QVERIFY(window.screens().Loaded(ScreenId::NormalMode) == nullptr);
     QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));
@@ -50,7 +57,7 @@ class MainWindowTest : public QObject {
   void TheWindowIsFramelessWithTheMovieOverTheFrame() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(window.isVisible());
     QCOMPARE(window.windowTitle(), QStringLiteral("Zentrofast"));
     QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -95,7 +102,7 @@ class MainWindowTest : public QObject {
   void ALeftClickOnTheIconBringsTheWindowBack() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
     QVERIFY(!window.isVisible());
     rig.tray.mouse(kTrayRightButtonDown);
@@ -108,7 +115,7 @@ class MainWindowTest : public QObject {
   void TheSceneCommandsReachTheDispatch() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QMetaObject::invokeMethod(window.flash()->rootObject(), "send", Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
     ChildScreen* pinger = window.screens().Loaded(ScreenId::NetPingerSettings);
     QVERIFY(pinger->isVisible());
@@ -118,10 +125,35 @@ class MainWindowTest : public QObject {
     QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
   }
 
-  void ScreensAreSkinnedWhenTheyLoad() {
+  void ACommandBeforeTheFirstFrameLoadsTheStartUpScreensFirst() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
     window.Start();
+    QVERIFY(!window.loadFinished());
+    emit window.flash()->FSCommand(QStringLiteral("IDC_FS_ramConfig"), QString());
+    QVERIFY(window.loadFinished());
+    const QStringList startUp{"load WizardMode", "load BackUp", "load NetPingerSettings", "load SystemStatus",
+                              "load RamConfiguration"};
+    QCOMPARE(rig.log.mid(2, startUp.size()), startUp);
+    QVERIFY(window.screens().Loaded(ScreenId::RamConfiguration)->isVisible());
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.log.count("load WizardMode"), 1);
+  }
+
+  void StartingHiddenRunsTheWholeLoadHandlerAtOnce() {
+    MainWindowRig rig;
+    rig.StoreMainSetting("chkRunProgramMini", "1");
+    frmMain& window = rig.Window();
+    window.Start();
+    QVERIFY(window.loadFinished());
+    QCOMPARE(rig.log.mid(0, 3), (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode"}));
+    QVERIFY(!window.isVisible());
+  }
+
+  void ScreensAreSkinnedWhenTheyLoad() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
     auto* settings = static_cast<frmMainSettings*>(window.screens().Loaded(ScreenId::MainSettings));
     QCOMPARE(settings->property("skinElement").toString(), QStringLiteral("controlForm"));
     QCOMPARE(settings->chkRunProgramMini()->property("skinElement").toString(), QStringLiteral("CheckBox"));
@@ -137,7 +169,7 @@ class MainWindowTest : public QObject {
                 "    onPressed: (m) => { if (m.button === Qt.RightButton) ++parent.rightPresses; else ++parent.leftPresses } } }\n");
     scene.close();
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QQuickItem* root = window.flash()->rootObject();
     QTest::mouseClick(window.flash(), Qt::RightButton, {}, QPoint(400, 300));
@@ -151,7 +183,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     std::filesystem::remove(rig.services.folder / "speed up.swf");
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(!window.flash()->isVisible());
     QVERIFY(window.buttonColumn() != nullptr && window.buttonColumn()->isVisible());
     QCOMPARE(window.buttonColumn()->Button(ButtonGroup::Zentrofast, 0)->text(), QStringLiteral("Zentrofast"));
@@ -164,7 +196,7 @@ class MainWindowTest : public QObject {
   void ClosingTheWindowEndsTheProgramWithoutAnIconLeft() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QSignalSpy ended(&window, &frmMain::EndRequested);
     rig.log.clear();
     window.close();
@@ -177,7 +209,7 @@ class MainWindowTest : public QObject {
   void UpdateTrayTipRefreshesTheIcon() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.UpdateTrayTip(QStringLiteral("Memory free: 512 MB"));
     QCOMPARE(rig.tray.tip, QStringLiteral(" Memory free: 512 MB "));
     QCOMPARE(rig.tray.icons, 1);
