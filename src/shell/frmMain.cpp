@@ -77,7 +77,7 @@ frmMain::~frmMain() {
 }
 
 void frmMain::Start() {
-  LoadUntilTray();
+  LoadUntilProfiles();
   // Kept in the tray: no frame to wait for, the whole load handler runs now.
   if (StoredStartHidden()) {
     FinishLoad();
@@ -86,7 +86,7 @@ void frmMain::Start() {
   show();
 }
 
-void frmMain::LoadUntilTray() {
+void frmMain::LoadUntilProfiles() {
   m_platform.locks.CreateNamedMutex(kNamedMutex);
   m_flash->setGeometry(0, 0, kMainWidth, kMainHeight);
   m_frame->raise();
@@ -97,12 +97,12 @@ void frmMain::LoadUntilTray() {
   SetVariable(QStringLiteral("_root.version"), VersionText());
   m_services.os = DetectOSFamily(m_services.config.osVersion);
   m_services.tuning.FillProfiles();
-  m_tray.Show(true);
 }
 
 void frmMain::FinishLoad() {
   if (m_loadFinished) return;
   m_loadFinished = true;
+  m_tray.Show(true);
   for (ScreenId id : kStartupScreens) m_screens.Screen(id);
   if (StartHiddenOption()) NotifyStillRunning();
   HookMoviePlayerWindow();

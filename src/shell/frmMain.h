@@ -43,10 +43,10 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
 
   // The load handler (the single-instance test has passed), then the window is shown unless
   // the start-hidden option keeps it in the tray. A window that shows gets its first frame
-  // before the start-up screens load: they load, in order, right after it.
+  // before the tray icon and the start-up screens: they follow, in order, right after it.
   void Start();
-  // The load handler's steps after the tray icon: the start-up screens, the start-hidden
-  // option, the movie's filter. Runs once; later calls do nothing.
+  // The load handler's steps from the tray icon on: the icon, the start-up screens, the
+  // start-hidden option, the movie's filter. Runs once; later calls do nothing.
   void FinishLoad();
   bool loadFinished() const { return m_loadFinished; }
   void ShowMainWindow();
@@ -87,8 +87,8 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  // The load handler's steps up to the tray icon.
-  void LoadUntilTray();
+  // The load handler's steps up to the filled profiles.
+  void LoadUntilProfiles();
   bool StartHiddenOption();
   bool StoredStartHidden();
   void AfterFirstFrame();
