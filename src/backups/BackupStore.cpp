@@ -91,9 +91,11 @@ bool EnsureBackupsFolder(const fs::path& folder, std::string* error) {
   return false;
 }
 
-BackupPathResult NewBackupFilePath(const fs::path& folder) {
+namespace {
+
+// The next number's path in a folder that exists.
+BackupPathResult NextBackupPath(const fs::path& folder) {
   BackupPathResult result;
-  if (!EnsureBackupsFolder(folder, &result.error)) return result;
   std::error_code error;
   int highest = 0;
   std::string highestName;
@@ -114,13 +116,21 @@ BackupPathResult NewBackupFilePath(const fs::path& folder) {
   return result;
 }
 
+}  // namespace
+
+BackupPathResult NewBackupFilePath(const fs::path& folder) {
+  BackupPathResult result;
+  if (!EnsureBackupsFolder(folder, &result.error)) return result;
+  return NextBackupPath(folder);
+}
+
 BackupPathResult StoreNewBackup(const fs::path& folder, std::string_view bytes) {
   BackupPathResult result;
   if (!EnsureBackupsFolder(folder, &result.error)) return result;
   const fs::path temp = WriteDurableTempFile(folder, kTempPrefix, bytes, &result.error);
   if (temp.empty()) return result;
   for (int attempt = 0; attempt < kPublishAttempts; ++attempt) {
-    BackupPathResult next = NewBackupFilePath(folder);
+    BackupPathResult next = NextBackupPath(folder);
     if (!next.ok()) {
       result.error = next.error;
       break;

@@ -77,37 +77,53 @@ const std::vector<RecordedGroup>& GroupsNT() {
   return groups;
 }
 
-// Reads current values for one backup through one CRegister.
+// Reads current values for one backup. A group's values share one key, so the key last read
+// stays open for the next value instead of being looked up again for each.
 class CurrentValues {
  public:
   // spelledTexts: a text value counts as the number it spells (the 9x layout keeps its numbers
   // as text, and their character codes would restore as a different number).
-  CurrentValues(IRegistry& registry, bool spelledTexts)
-      : m_registry(registry), m_register(registry), m_spelledTexts(spelledTexts) {}
+  CurrentValues(IRegistry& registry, bool spelledTexts) : m_registry(registry), m_spelledTexts(spelledTexts) {}
+  ~CurrentValues() { CloseKey(); }
+  CurrentValues(const CurrentValues&) = delete;
+  CurrentValues& operator=(const CurrentValues&) = delete;
 
+  // 0 for a missing key or value, as for an empty one.
   double Read(HKEY hive, std::string_view key, std::string_view name) {
-    if (m_spelledTexts) {
-      if (auto text = TextValue(hive, key, name)) return RegScalar(*text).ToInt32().value_or(0);
+    if (!OpenKey(hive, key)) return 0;
+    std::uint32_t type = REG_NONE;
+    std::vector<std::uint8_t> data;
+    if (m_registry.QueryValue(m_handle, name, &type, &data) != ERROR_SUCCESS) return 0;
+    if (m_spelledTexts && type == REG_SZ) {
+      const std::string text(data.begin(), data.end());
+      return RegScalar(text.substr(0, text.find('\0'))).ToInt32().value_or(0);
     }
-    return m_register.myREGGetSetting(hive, key, name);
+    return LittleEndianNumber(data);
   }
 
  private:
-  std::optional<std::string> TextValue(HKEY hive, std::string_view key, std::string_view name) {
-    HKEY handle = 0;
-    if (m_registry.OpenKey(hive, key, KEY_READ, &handle) != ERROR_SUCCESS) return std::nullopt;
-    std::uint32_t type = REG_NONE;
-    std::vector<std::uint8_t> data;
-    const LONG status = m_registry.QueryValue(handle, name, &type, &data);
-    m_registry.CloseKey(handle);
-    if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-    std::string text(data.begin(), data.end());
-    return text.substr(0, text.find('\0'));
+  bool OpenKey(HKEY hive, std::string_view key) {
+    if (m_open && m_hive == hive && m_key == key) return m_handle != 0;
+    CloseKey();
+    m_open = true;
+    m_hive = hive;
+    m_key = key;
+    if (m_registry.OpenKey(hive, key, KEY_READ, &m_handle) != ERROR_SUCCESS) m_handle = 0;
+    return m_handle != 0;
+  }
+
+  void CloseKey() {
+    if (m_handle != 0) m_registry.CloseKey(m_handle);
+    m_handle = 0;
+    m_open = false;
   }
 
   IRegistry& m_registry;
-  CRegister m_register;
   bool m_spelledTexts;
+  bool m_open = false;
+  HKEY m_hive = 0;
+  std::string m_key;
+  HKEY m_handle = 0;
 };
 
 void RecordGroup(const RecordedGroup& group, CurrentValues& values, BackupTextWriter& out) {
