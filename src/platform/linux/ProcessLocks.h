@@ -2,7 +2,7 @@
 // The single-instance lock and the named lock that lives as long as the process.
 #include <QString>
 
-#include "shell/IProcessLocks.h"
+#include "platform/locks.h"
 
 namespace zf {
 
