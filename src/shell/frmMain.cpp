@@ -106,6 +106,7 @@ void frmMain::FinishLoad() {
   for (ScreenId id : kStartupScreens) m_screens.Screen(id);
   if (StartHiddenOption()) NotifyStillRunning();
   HookMoviePlayerWindow();
+  emit LoadFinished();
 }
 
 bool frmMain::StoredStartHidden() {

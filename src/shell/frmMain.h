@@ -79,6 +79,8 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   void EndRequested();
   // The window's first frame is on screen; the rest of the load handler follows.
   void FirstFrameShown();
+  // The load handler has run to its end.
+  void LoadFinished();
 
  protected:
   bool event(QEvent* event) override;

@@ -35,6 +35,7 @@ class MainWindowTest : public QObject {
       if (rig.services.services.tuning.profiles == Profiles()) atTray << "profiles";
     };
     connect(&window, &frmMain::FirstFrameShown, [&] { rig.log << "first frame"; });
+    connect(&window, &frmMain::LoadFinished, [&] { rig.log << "loaded"; });
     window.Start();
     // The window shows at once; the tray icon and the start-up screens follow its first frame.
     QVERIFY(window.isVisible());
@@ -44,7 +45,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(atTray, (QStringList{"movie loaded", "version sent", "frame skinned", "OS family", "profiles"}));
     QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "first frame", "tray add", "load WizardMode",
                                    "load BackUp", "load NetPingerSettings", "load SystemStatus",
-                                   "load RamConfiguration"}));
+                                   "load RamConfiguration", "loaded"}));
     QVERIFY(window.screens().Loaded(ScreenId::MainSettings) != nullptr);
     QVERIFY(window.screens().Loaded(ScreenId::NormalMode) == nullptr);
     QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));
