@@ -82,7 +82,8 @@ int main(int argc, char* argv[]) {
   services.followUp = &kernelFlow;
 
   if (probe) {
-    zf::ReportFirstFrame(mainWindow.flash());
+    QObject::connect(&mainWindow, &zf::frmMain::FirstFrameShown, [] { zf::ProbeReport(QStringLiteral("shown")); });
+    QObject::connect(&mainWindow, &zf::frmMain::LoadFinished, [] { zf::ProbeReport(QStringLiteral("loaded")); });
     zf::ReportDialogs();
     zf::AcceptProbeCommands([&mainWindow](const QString& command) { mainWindow.dispatch().FSCommand(command); });
   }
