@@ -141,9 +141,7 @@ void BackupManagerLogic::cmdRestore_Click() {
     return;
   }
   if (result.outcome == RestoreOutcome::Failed) Tell(result.description, MsgIcon::None);
-  if (m_services.mainWindow != nullptr) {
-    m_services.mainWindow->SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
-  }
+  m_mainWindow.SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
 }
 
 RestoreResult BackupManagerLogic::RestoreSelected() const {

@@ -9,6 +9,7 @@
 #include "core/ApplySettings.h"
 #include "core/BackupStore.h"
 #include "core/SettingsBackup.h"
+#include "core/WholeNumber.h"
 
 namespace zf::cli {
 namespace {
@@ -48,13 +49,6 @@ bool SameWord(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::optional<std::int64_t> WholeNumber(std::string_view text, std::int64_t lowest, std::int64_t highest) {
-  std::int64_t number = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (ec != std::errc() || end != text.data() + text.size() || number < lowest || number > highest) return std::nullopt;
-  return number;
-}
-
 std::optional<bool> OnOff(std::string_view text) {
   for (std::string_view on : {"on", "true", "1"})
     if (SameWord(text, on)) return true;
@@ -78,11 +72,11 @@ std::string SetField(TcpSettings& settings, std::string_view assignment) {
   const std::string_view text = assignment.substr(equals + 1);
   const std::string complaint = "--set " + std::string(field->name) + ": \"" + std::string(text) + "\" is not ";
   if (auto m = std::get_if<std::int32_t TcpSettings::*>(&field->member)) {
-    auto n = WholeNumber(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+    auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
     if (!n) return complaint + "a 32-bit whole number";
     settings.*(*m) = static_cast<std::int32_t>(*n);
   } else if (auto m16 = std::get_if<std::int16_t TcpSettings::*>(&field->member)) {
-    auto n = WholeNumber(text, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
+    auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
     if (!n) return complaint + "a 16-bit whole number";
     settings.*(*m16) = static_cast<std::int16_t>(*n);
   } else {
@@ -118,12 +112,12 @@ std::optional<ApplyRequest> ParseApply(CliContext& context, const Args& args) {
     }
     if (request) return complain("give either --profile or --connection-type, once");
     if (option == "--profile") {
-      auto index = WholeNumber(value, 0, kProfileCount - 1);
+      auto index = ParseWholeNumber(value, WholeNumberForm::Signed, 0, kProfileCount - 1);
       if (!index) return complain("--profile wants 0 to 7, not \"" + value + "\"");
       request =
           ApplyRequest{Profiles()[*index], "profile " + value + " \"" + std::string(ProfileCaption(*index)) + "\""};
     } else {
-      auto type = WholeNumber(value, 0, kConnectionTypeCount - 1);
+      auto type = ParseWholeNumber(value, WholeNumberForm::Signed, 0, kConnectionTypeCount - 1);
       if (!type) return complain("--connection-type wants 0 to 3, not \"" + value + "\"");
       request = ApplyRequest{RecommendedSettings(static_cast<int>(*type)),
                              "connection type " + value + " \"" + std::string(ConnectionType(*type).caption) + "\""};

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/CliContext.h"
+#include "core/WholeNumber.h"
 #include "memory/FreeRAM.h"
 #include "memory/Rounding.h"
 #include "memory/clsCPUUsageNT.h"
@@ -48,8 +49,8 @@ int RunMemCommand(CliContext& context, const Args& args) {
 int RunCpuCommand(CliContext& context, const Args& args) {
   std::int64_t interval = kDefaultCpuIntervalMs;
   if (args.size() == 2 && args[0] == "--interval") {
-    const auto parsed = ParseWholeNumberIn(args[1], 1, kMaxCpuIntervalMs);
-    if (!parsed || args[1].find_first_not_of("0123456789") != std::string::npos)
+    const auto parsed = ParseWholeNumber(args[1], WholeNumberForm::Digits, 1, kMaxCpuIntervalMs);
+    if (!parsed)
       return Usage(context, "--interval wants whole milliseconds from 1 to 3600000, not \"" + args[1] + "\"");
     interval = *parsed;
   } else if (!args.empty()) {
@@ -70,9 +71,8 @@ int RunCpuCommand(CliContext& context, const Args& args) {
 
 int RunFreeMemoryCommand(CliContext& context, const Args& args) {
   constexpr std::int64_t kMaxMB = std::numeric_limits<std::int64_t>::max() / kBytesPerMB;
-  const auto megabytes = args.size() == 1 && args[0].find_first_not_of("0123456789") == std::string::npos
-                             ? ParseWholeNumberIn(args[0], 0, kMaxMB)
-                             : std::nullopt;
+  const auto megabytes =
+      args.size() == 1 ? ParseWholeNumber(args[0], WholeNumberForm::Digits, 0, kMaxMB) : std::nullopt;
   if (!megabytes) return Usage(context, "usage: free-memory MB (a whole number of megabytes)");
   ISystemInfo& info = context.platform.systemInfo;
   HeadlessDesktop desktop;

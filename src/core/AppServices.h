@@ -13,8 +13,6 @@
 
 namespace zf {
 
-class IMainWindow;
-
 struct AppServices {
   Config config;
   IRegistry& registry;
@@ -28,7 +26,6 @@ struct AppServices {
 
   OSFamily os;          // set once at start-up
   TuningState tuning;   // the current settings record and the profiles
-  IMainWindow* mainWindow = nullptr;
 };
 
 }  // namespace zf

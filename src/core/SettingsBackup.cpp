@@ -6,6 +6,7 @@
 #include "core/CRegister.h"
 #include "core/TuningKeys.h"
 #include "core/TuningWriter.h"
+#include "core/mdlOSVersion.h"
 
 namespace zf {
 namespace {
@@ -147,9 +148,6 @@ void RecordLayout(IRegistry& registry, bool is9x, BackupTextWriter& out) {
   }
 }
 
-bool Is9xFamily(std::int16_t code) { return code >= 1 && code <= 4; }
-bool IsNTFamily(std::int16_t code) { return code >= 5 && code <= 7; }
-
 // --- restoring ---
 
 using Status = BackupTextReader::Status;
@@ -229,8 +227,8 @@ std::string ValuesText(int count) { return count == 1 ? "1 value" : std::to_stri
 BackupPathResult WriteSettingsBackup(const TuningContext& context) {
   BackupTextWriter out;
   out.Header(BackupStamp::FromLocalTime(context.clock.Now()), context.familyCode);
-  if (Is9xFamily(context.familyCode) || IsNTFamily(context.familyCode))
-    RecordLayout(context.registry, Is9xFamily(context.familyCode), out);
+  if (OSFamily::Is9xLayout(context.familyCode) || OSFamily::IsNTLayout(context.familyCode))
+    RecordLayout(context.registry, OSFamily::Is9xLayout(context.familyCode), out);
   return StoreNewBackup(context.backupsFolder, out.bytes());
 }
 
@@ -255,10 +253,10 @@ RestoreResult RestoreBackupBytes(IRegistry& registry, std::int16_t runningFamily
     result.description = kOtherOSBackupMessage;
     return result;
   }
-  if (!Is9xFamily(runningFamily) && !IsNTFamily(runningFamily))
+  if (!OSFamily::Is9xLayout(runningFamily) && !OSFamily::IsNTLayout(runningFamily))
     return Failed("OS family code " + std::to_string(runningFamily) + " has no registry layout to restore into.");
 
-  const bool is9x = Is9xFamily(runningFamily);
+  const bool is9x = OSFamily::Is9xLayout(runningFamily);
   std::vector<RestoreWrite> writes;
   const Status read = ReadGroups(reader, is9x, &writes);
 

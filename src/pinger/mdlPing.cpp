@@ -4,6 +4,8 @@
 #include <charconv>
 #include <filesystem>
 
+#include "core/WholeNumber.h"
+
 namespace zf {
 namespace {
 
@@ -26,19 +28,6 @@ std::vector<std::string_view> SplitAtDots(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::int64_t> WholeNumber(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  if (text.starts_with('+')) {
-    text.remove_prefix(1);
-    if (text.starts_with('-')) return std::nullopt;
-  }
-  std::int64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 std::string EchoNotPermittedMessage() {
   std::error_code error;
   const std::string executable = std::filesystem::read_symlink("/proc/self/exe", error).string();
@@ -55,7 +44,7 @@ std::optional<IPv4Address> TextToIPv4(std::string_view dottedText) {
   IPv4Address address{};
   if (parts.size() < kAddressParts) return address;
   for (std::size_t i = 0; i < kAddressParts; ++i) {
-    const auto number = WholeNumber(parts[i]);
+    const auto number = ParseWholeNumber(parts[i], WholeNumberForm::Typed);
     if (!number) return std::nullopt;
     address[i] = static_cast<std::uint8_t>(*number & 0xFF);
   }
@@ -73,7 +62,7 @@ std::string IPv4Text(const IPv4Address& address) {
 
 bool IsAddressText(std::string_view hostText) {
   const std::size_t dot = hostText.find('.');
-  return dot != std::string_view::npos && WholeNumber(hostText.substr(0, dot)).has_value();
+  return dot != std::string_view::npos && ParseWholeNumber(hostText.substr(0, dot), WholeNumberForm::Typed).has_value();
 }
 
 void mdlPing::LetEventsRun() {

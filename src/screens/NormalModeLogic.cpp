@@ -227,7 +227,7 @@ void NormalModeLogic::Finish() {
     return;
   }
   m_controls.cmdNextPageEnabled = false;
-  ReturnMovieHome(m_services);
+  ReturnMovieHome(m_mainWindow);
 }
 
 void NormalModeLogic::ReadBoxesIntoRecord() {

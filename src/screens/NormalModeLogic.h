@@ -12,6 +12,7 @@
 namespace zf {
 
 struct AppServices;
+class IMainWindow;
 
 // The text boxes whose input is checked against bounds on every change.
 enum class ValidatedBox { MTU, MSS, TTL, HTTP10, HTTP11, KeepAliveTime, KeepAliveInterval };
@@ -54,7 +55,7 @@ QString NumberText(double value);
 
 class NormalModeLogic {
  public:
-  explicit NormalModeLogic(AppServices& services) : m_services(services) {}
+  NormalModeLogic(AppServices& services, IMainWindow& mainWindow) : m_services(services), m_mainWindow(mainWindow) {}
 
   // The page to start on: 0 to 7 are the pages, 8 means finished. Set before Form_Load.
   std::int16_t currWizardPage = 0;
@@ -88,6 +89,7 @@ class NormalModeLogic {
   QString DefaultMultiplierText() const;
 
   AppServices& m_services;
+  IMainWindow& m_mainWindow;
   NormalModeControls m_controls;
 };
 

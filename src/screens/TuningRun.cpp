@@ -16,10 +16,9 @@ bool RunApplySettings(AppServices& services) {
   return false;
 }
 
-void ReturnMovieHome(AppServices& services) {
-  if (services.mainWindow == nullptr) return;
-  services.mainWindow->MovieToFront();
-  services.mainWindow->SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
+void ReturnMovieHome(IMainWindow& mainWindow) {
+  mainWindow.MovieToFront();
+  mainWindow.SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
 }
 
 }  // namespace zf

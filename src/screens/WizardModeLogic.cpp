@@ -43,7 +43,7 @@ void WizardModeLogic::CopyProfile(int index) {
 
 void WizardModeLogic::cmdOptimize_Click() {
   if (!RunApplySettings(m_services)) return;
-  ReturnMovieHome(m_services);
+  ReturnMovieHome(m_mainWindow);
 }
 
 }  // namespace zf

@@ -8,13 +8,14 @@
 namespace zf {
 
 struct AppServices;
+class IMainWindow;
 
 // The summary of a settings record, tabs and CR LF included, as the wizard shows it.
 QString BuildModeDescription(const TcpSettings& settings);
 
 class WizardModeLogic {
  public:
-  explicit WizardModeLogic(AppServices& services) : m_services(services) {}
+  WizardModeLogic(AppServices& services, IMainWindow& mainWindow) : m_services(services), m_mainWindow(mainWindow) {}
 
   // Selects profile 0 and copies it into the current record.
   void Form_Load();
@@ -31,6 +32,7 @@ class WizardModeLogic {
   void CopyProfile(int index);
 
   AppServices& m_services;
+  IMainWindow& m_mainWindow;
   int m_selectedMode = 0;
   QString m_description = QStringLiteral("Modes Description");
 };

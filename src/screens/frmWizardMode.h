@@ -18,7 +18,7 @@ class frmWizardMode : public ChildScreen {
   Q_OBJECT
 
  public:
-  explicit frmWizardMode(AppServices& services, QWidget* parent = nullptr);
+  frmWizardMode(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr);
   ~frmWizardMode() override;
 
   void Form_Load() override;

@@ -44,7 +44,7 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
       m_frame(new QFrame(this)),
       m_flash(new MoviePlayer(this)),
       m_tray(platform.tray),
-      m_screens(m_frame, std::move(factory)),
+      m_screens(m_frame, [this, factory = std::move(factory)](ScreenId id) { return factory(id, *this); }),
       m_addons(services.shell, services.os),
       m_dispatch(*this, m_screens, m_tray, m_addons, services.shell, services.messageBox,
                  services.config.programFolder),
@@ -60,7 +60,6 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
   m_frame->setObjectName(QStringLiteral("framChildWindow"));
   m_frame->setGeometry(kFrameDesigned);
   m_flash->setObjectName(QStringLiteral("flash"));
-  m_services.mainWindow = this;
 
   connect(m_flash, &MoviePlayer::FSCommand, this,
           [this](const QString& command, const QString& args) { m_dispatch.FSCommand(command, args); });
@@ -69,9 +68,7 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
   connect(&m_tray, &Tray::MouseClick, this, &frmMain::ShowMainWindow);
 }
 
-frmMain::~frmMain() {
-  if (m_services.mainWindow == this) m_services.mainWindow = nullptr;
-}
+frmMain::~frmMain() = default;
 
 void frmMain::Start() {
   Form_Load();
@@ -134,7 +131,7 @@ void frmMain::ShowMainWindow() {
 
 void frmMain::NotifyStillRunning() {
   hide();
-  if (m_services.os.code > 4) {
+  if (m_services.os.IsNTLayout()) {
     m_tray.showBalloonoolTip(true);
     return;
   }

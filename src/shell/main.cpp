@@ -50,15 +50,17 @@ int main(int argc, char* argv[]) {
   zf::LinuxIcmp icmp;
   zf::LinuxSystemInfo systemInfo;
   zf::AppServices services{config, *registry, shell,     sound,      windowSystem, messageBox,
-                           clock,  icmp,      systemInfo, zf::OSFamily{}, zf::TuningState{}, nullptr};
+                           clock,  icmp,      systemInfo, zf::OSFamily{}, zf::TuningState{}};
 
   zf::QtTrayService systemTray;
   zf::ProbeTrayService probeTray(systemTray);
   zf::ITrayService& tray = probe ? static_cast<zf::ITrayService&>(probeTray) : systemTray;
   zf::BalloonNotifier autoMessageBox(windowSystem);
 
-  zf::frmMain mainWindow(services, [&services](zf::ScreenId id) { return zf::CreateScreen(id, services); },
-                         {tray, autoMessageBox, locks});
+  zf::ProgramScreens screens(services);
+  zf::frmMain mainWindow(
+      services, [&screens](zf::ScreenId id, zf::IMainWindow& host) { return screens.Create(id, host); },
+      {tray, autoMessageBox, locks});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
   if (probe) zf::ReportFirstFrame(mainWindow.flash());
   mainWindow.Start();

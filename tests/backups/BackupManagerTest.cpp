@@ -18,12 +18,9 @@ const std::string kTcpip = "HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\Pa
 struct Manager {
   test::TestServices env;
   test::FakeMainWindow main;
-  BackupManagerLogic logic{env.services};
+  BackupManagerLogic logic{env.services, main};
 
-  Manager() {
-    env.services.mainWindow = &main;
-    logic.Form_Load();
-  }
+  Manager() { logic.Form_Load(); }
   fs::path folder() const { return env.folder / "Backups"; }
   // A backup that sets DefaultTTL when restored; the lines end in CR LF.
   void Write(const std::string& name, const std::string& date, const std::string& time, int family = 7,

@@ -16,10 +16,9 @@ const std::string kInterface = kTcpip + "\\Interfaces\\{A1}";
 struct Screen {
   test::TestServices env;
   test::FakeMainWindow main;
-  NormalModeLogic logic{env.services};
+  NormalModeLogic logic{env.services, main};
 
   Screen() {
-    env.services.mainWindow = &main;
     env.registry.AddKey(kInterface);
     env.services.tuning.current = env.services.tuning.profiles[0];
     logic.Form_Load();

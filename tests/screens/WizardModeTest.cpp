@@ -20,10 +20,9 @@ const std::string kInterface = kTcpip + "\\Interfaces\\{B2}";
 struct Wizard {
   test::TestServices env;
   test::FakeMainWindow main;
-  frmWizardMode form{env.services};
+  frmWizardMode form{env.services, main};
 
   Wizard() {
-    env.services.mainWindow = &main;
     env.registry.AddKey(kInterface);
     form.Form_Load();
   }

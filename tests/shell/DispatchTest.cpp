@@ -3,6 +3,7 @@
 
 #include "ShellFakes.h"
 #include "shell/CommandDispatch.h"
+#include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 
 using namespace zf;
@@ -19,7 +20,7 @@ struct DispatchRig {
         tray(trayService),
         host(&frame,
              [this](ScreenId id) {
-               auto screen = std::make_unique<RecordingScreen>(services.services, id, log);
+               auto screen = std::make_unique<RecordingScreen>(services.services, hostWindow, id, log);
                created.push_back(screen.get());
                return screen;
              }),
@@ -50,6 +51,7 @@ struct DispatchRig {
   QWidget mainWindow;
   QWidget frame;
   QWidget movie;
+  FakeMainWindow hostWindow;
   ScreenHost host;
   mdlAddons addons;
   CommandDispatch dispatch;

@@ -99,7 +99,8 @@ inline QString ScreenName(ScreenId id) {
 // A screen that logs its load and unload, and the calls the dispatch makes on particular screens.
 class RecordingScreen : public ChildScreen, public IBackupListScreen, public IWizardPagesScreen {
  public:
-  RecordingScreen(AppServices& services, ScreenId id, CallLog& log) : ChildScreen(services), m_id(id), m_log(log) {}
+  RecordingScreen(AppServices& services, IMainWindow& mainWindow, ScreenId id, CallLog& log)
+      : ChildScreen(services, mainWindow), m_id(id), m_log(log) {}
   void Form_Load() override {
     SkinScreen();
     pageAtLoad = currWizardPage;

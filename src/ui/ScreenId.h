@@ -1,0 +1,9 @@
+#pragma once
+// The child screens the main window hosts, by the names the menu and the shell use.
+
+namespace zf {
+
+enum class ScreenId { WizardMode, NormalMode, BackUp, NetPingerSettings, SystemStatus, RamConfiguration, MainSettings };
+inline constexpr int kScreenCount = 7;
+
+}  // namespace zf
