@@ -15,6 +15,7 @@ packages=(
   libcap2-bin iproute2 util-linux
   clang libclang-rt-14-dev
   dpkg-dev
+  clang-format
 )
 
 missing=()
