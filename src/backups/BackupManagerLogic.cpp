@@ -141,6 +141,9 @@ void BackupManagerLogic::cmdRestore_Click() {
     return;
   }
   if (result.outcome == RestoreOutcome::Failed) Tell(result.description, MsgIcon::None);
+  if (m_services.mainWindow != nullptr && result.outcome == RestoreOutcome::Completed) {
+    m_services.mainWindow->ShowNotice(QStringLiteral("The settings of %1 were restored.").arg(SelectedRow()->fileName));
+  }
   if (m_services.mainWindow != nullptr) {
     m_services.mainWindow->SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
   }

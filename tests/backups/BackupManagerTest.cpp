@@ -222,6 +222,7 @@ class BackupManagerTest : public QObject {
     QCOMPARE(m.env.messageBox.shown.size(), std::size_t{1});
     QCOMPARE(m.env.registry.GetDword(kTcpip, "DefaultTTL"), std::optional<std::int32_t>(99));
     QCOMPARE(m.main.calls, QStringList({QStringLiteral("SetVariable _root.home=true")}));
+    QCOMPARE(m.main.notices, QStringList{"The settings of 001.BCK were restored."});
   }
 
   void failedRestoreShowsWhyAndTellsTheMovie() {
@@ -236,6 +237,7 @@ class BackupManagerTest : public QObject {
     QCOMPARE(m.LastMessage().icon, MsgIcon::None);
     QCOMPARE(m.LastMessage().buttons, MsgButtons::Ok);
     QCOMPARE(m.main.calls, QStringList({QStringLiteral("SetVariable _root.home=true")}));
+    QVERIFY(m.main.notices.isEmpty());  // the message box said what happened
   }
 
   void restoreWithoutASelectedRowFails() {
