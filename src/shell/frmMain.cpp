@@ -3,10 +3,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QApplication>
+#include <QFontInfo>
 #include <QFrame>
+#include <QShortcut>
 #include <QWindow>
 
 #include "shell/FallbackButtons.h"
+#include "shell/FocusChain.h"
 #include "shell/frmMainSettings.h"
 
 // Resources of a static library are registered by hand.
@@ -65,6 +69,10 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
   connect(m_flash, &MoviePlayer::FSCommand, this,
           [this](const QString& command, const QString& args) { m_dispatch.FSCommand(command, args); });
   connect(m_flash, &MoviePlayer::MovieFailed, this, &frmMain::ShowFallbackButtons);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_frame);
+  escape->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(escape, &QShortcut::activated, this, &frmMain::CloseScreenFromKeyboard);
+  connect(&m_screens, &ScreenHost::ScreenShown, this, [](QWidget* screen) { MoveFocusWithin(screen, true); });
   connect(&m_tray, &Tray::LeftClick, this, &frmMain::ShowMainWindow);
   connect(&m_tray, &Tray::MouseClick, this, &frmMain::ShowMainWindow);
 }
@@ -76,22 +84,28 @@ frmMain::~frmMain() {
 void frmMain::Start() {
   Form_Load();
   if (!m_keptHidden) show();
+  m_flash->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::Form_Load() {
   m_platform.locks.CreateNamedMutex(kNamedMutex);
+  m_platform.locks.ListenForRaiseRequests([this] {
+    ShowMainWindow();
+    emit RaisedOnRequest();
+  });
   m_flash->setGeometry(0, 0, kMainWidth, kMainHeight);
   m_frame->raise();
   m_flash->raise();
   m_flash->LoadMovie(0, ProgramFile(m_services, "speed up.swf"));
-  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame);
+  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame, QFontInfo(QApplication::font()).pixelSize());
   m_skin.ApplySkin(m_frame, QStringLiteral("NoFrame"));
   SetVariable(QStringLiteral("_root.version"), VersionText());
   m_services.os = DetectOSFamily(m_services.config.osVersion);
   m_services.tuning.FillProfiles();
   m_tray.Show(true);
   for (ScreenId id : kStartupScreens) m_screens.Screen(id);
-  if (StartHiddenOption()) {
+  // Without a tray a hidden window could never be brought back.
+  if (StartHiddenOption() && m_tray.Available()) {
     m_keptHidden = true;
     NotifyStillRunning();
   }
@@ -111,6 +125,10 @@ void frmMain::ShowFallbackButtons() {
   m_skin.SkinWindow(this);
   connect(m_buttons, &FallbackButtons::Clicked, this,
           [this](ButtonGroup group, int Index) { m_dispatch.ButtonClicked(group, Index); });
+  connect(m_buttons, &FallbackButtons::DragRequested, this, &frmMain::DragMainWindow);
+  connect(m_buttons, &FallbackButtons::MinimizeRequested, this, &frmMain::MinimizeMainWindow);
+  connect(m_buttons, &FallbackButtons::CloseRequested, this,
+          [this] { m_dispatch.FSCommand(QStringLiteral("IDC_FS_close")); });
   m_buttons->lower();
   m_buttons->show();
 }
@@ -127,12 +145,17 @@ void frmMain::HookMoviePlayerWindow() {
 }
 
 void frmMain::ShowMainWindow() {
+  setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();
 }
 
 void frmMain::NotifyStillRunning() {
+  if (!m_tray.Available()) {
+    showMinimized();
+    return;
+  }
   hide();
   if (m_services.os.code > 4) {
     m_tray.showBalloonoolTip(true);
@@ -146,9 +169,37 @@ void frmMain::NotifyStillRunning() {
 
 void frmMain::ApplySkinElement(QWidget* widget, const QString& element) { m_skin.ApplySkin(widget, element); }
 
-void frmMain::applyAllControls(QWidget* form) { m_skin.ApplyAllControls(form); }
+void frmMain::applyAllControls(QWidget* form) {
+  m_skin.ApplyAllControls(form);
+  ApplyKeyboardPolicy(form);
+}
 
-void frmMain::MovieToFront() { m_flash->raise(); }
+void frmMain::MovieToFront() {
+  const bool screenHadKeyboard = FocusInScreens();
+  m_flash->raise();
+  // A screen under the movie must not keep the keyboard.
+  if (screenHadKeyboard && m_flash->isVisible()) m_flash->setFocus(Qt::OtherFocusReason);
+}
+
+bool frmMain::FocusInScreens() const {
+  const QWidget* focus = QApplication::focusWidget();
+  return focus != nullptr && m_frame->isAncestorOf(focus);
+}
+
+bool frmMain::focusNextPrevChild(bool next) {
+  const QWidget* focus = QApplication::focusWidget();
+  for (ScreenId id : kAllScreens) {
+    ChildScreen* screen = m_screens.Loaded(id);
+    if (screen != nullptr && focus != nullptr && screen->isAncestorOf(focus)) return MoveFocusWithin(screen, next);
+  }
+  return QWidget::focusNextPrevChild(next);
+}
+
+void frmMain::CloseScreenFromKeyboard() {
+  m_dispatch.FSCommand(QStringLiteral("IDC_FS_hide"));
+  SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
+  if (m_flash->isVisible()) m_flash->setFocus(Qt::OtherFocusReason);
+}
 
 void frmMain::SetVariable(const QString& name, const QString& value) { m_flash->SetVariable(name, value); }
 
@@ -156,6 +207,8 @@ void frmMain::UpdateTrayTip(const QString& tip) {
   m_tray.SetTrayToolTip(tip);
   m_tray.Show(true);
 }
+
+void frmMain::ShowNotice(const QString& text) { m_tray.ShowNotice(QStringLiteral("Zentrofast"), text); }
 
 ChildScreen* frmMain::Screen(ScreenId id) { return m_screens.Screen(id); }
 

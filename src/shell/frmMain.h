@@ -14,6 +14,7 @@
 #include "shell/ScreenHost.h"
 #include "shell/SkinEngine.h"
 #include "shell/Tray.h"
+#include "shell/Version.h"
 #include "shell/mdlAddons.h"
 
 class QFrame;
@@ -24,9 +25,6 @@ class FallbackButtons;
 
 inline constexpr int kMainWidth = 724;
 inline constexpr int kMainHeight = 540;
-
-// "major.minor.0.revision" of this build.
-QString VersionText();
 
 class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   Q_OBJECT
@@ -54,6 +52,7 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   void MovieToFront() override;
   void SetVariable(const QString& name, const QString& value) override;
   void UpdateTrayTip(const QString& tip) override;
+  void ShowNotice(const QString& text) override;
   ChildScreen* Screen(ScreenId id) override;
 
   // IMainWindowActions
@@ -73,15 +72,22 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
  signals:
   // Every ending sequence has run; the process should end now.
   void EndRequested();
+  // A later start of the program asked for this window, and it has been brought to the front.
+  void RaisedOnRequest();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Inside a shown screen, Tab goes round that screen's controls only.
+  bool focusNextPrevChild(bool next) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   bool StartHiddenOption();
   void ShowFallbackButtons();
+  // Escape inside a screen: the screen closes and the menu has the keyboard again.
+  void CloseScreenFromKeyboard();
+  bool FocusInScreens() const;
 
   AppServices& m_services;
   Platform m_platform;

@@ -1,6 +1,7 @@
 // The desktop program: creates every service, then hands over to the main window.
 #include <QApplication>
 #include <memory>
+#include <optional>
 
 #include "core/Config.h"
 #include "core/RegistryStore.h"
@@ -14,10 +15,18 @@
 #include "platform/linux/QtWindowSystem.h"
 #include "shell/ScreenFactory.h"
 #include "shell/StartupProbe.h"
+#include "shell/WindowFit.h"
 #include "shell/frmMain.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  auto application = std::make_unique<QApplication>(argc, argv);
+  // Too large for this screen: the program is made anew, drawn small enough to fit.
+  if (const std::optional<double> factor = zf::MainWindowFitFactor({zf::kMainWidth, zf::kMainHeight})) {
+    application.reset();
+    const zf::ScaleFactorOverride fit(*factor);
+    application = std::make_unique<QApplication>(argc, argv);
+  }
+  QApplication& app = *application;
   QApplication::setApplicationName(QStringLiteral("Zentrofast"));
   QApplication::setApplicationVersion(zf::VersionText());
   // The program lives on in the tray while every window is hidden.
@@ -30,6 +39,8 @@ int main(int argc, char* argv[]) {
 
   zf::ProcessLocks locks;
   if (!locks.TryBecomeOnlyInstance()) {
+    // The running copy comes to the front; the notice stays as users know it.
+    locks.AskRunningInstanceToRaise();
     messageBox.Show("The program already opening", "Zentrofast", zf::MsgIcon::None, zf::MsgButtons::Ok);
     return 0;
   }
@@ -60,7 +71,14 @@ int main(int argc, char* argv[]) {
   zf::frmMain mainWindow(services, [&services](zf::ScreenId id) { return zf::CreateScreen(id, services); },
                          {tray, autoMessageBox, locks});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
-  if (probe) zf::ReportFirstFrame(mainWindow.flash());
+  if (probe) {
+    zf::ReportFirstFrame(mainWindow.flash());
+    QObject::connect(&mainWindow, &zf::frmMain::RaisedOnRequest, &mainWindow, [&mainWindow] {
+      const bool inFront = mainWindow.isVisible() && !mainWindow.isMinimized();
+      zf::ProbeReport(inFront ? QStringLiteral("raised") : QStringLiteral("raise failed"));
+    });
+  }
   mainWindow.Start();
+  if (probe) zf::ReportWindowFit(&mainWindow);
   return QApplication::exec();
 }

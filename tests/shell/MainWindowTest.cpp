@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QCheckBox>
+#include <QSet>
 #include <QFrame>
 #include <QPushButton>
 #include <QQuickItem>
@@ -91,6 +93,56 @@ class MainWindowTest : public QObject {
     QCOMPARE(notice.Intensity, 0);
   }
 
+  void WithoutATrayTheStartHiddenOptionStartsShown() {
+    MainWindowRig rig;
+    rig.tray.available = false;
+    rig.StoreMainSetting("chkRunProgramMini", "1");
+    frmMain& window = rig.Window();
+    window.Start();
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.isMinimized());
+    QVERIFY(rig.tray.balloons.isEmpty());
+    QVERIFY(rig.autoMessage.calls.empty());
+  }
+
+  void WithoutATrayHideToTrayMinimises() {
+    MainWindowRig rig;
+    rig.tray.available = false;
+    frmMain& window = rig.Window();
+    window.Start();
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
+    QVERIFY(window.isVisible());
+    QVERIFY(window.isMinimized());
+    QVERIFY(rig.tray.balloons.isEmpty());
+  }
+
+  void ARaiseRequestBringsTheWindowBack() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start();
+    QVERIFY(rig.locks.raise);  // listening once started
+    QSignalSpy raised(&window, &frmMain::RaisedOnRequest);
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
+    QVERIFY(!window.isVisible());
+    rig.locks.raise();
+    QVERIFY(window.isVisible());
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_minimize"));
+    QVERIFY(window.isMinimized());
+    rig.locks.raise();
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.isMinimized());
+    QCOMPARE(raised.count(), 2);
+  }
+
+  void ANoticeShowsOnTheTrayIcon() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start();
+    window.ShowNotice(QStringLiteral("The settings of 003.BCK were restored."));
+    QCOMPARE(rig.tray.balloons, QStringList{"Zentrofast | The settings of 003.BCK were restored."});
+    QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));  // the stored texts stay
+  }
+
   void ALeftClickOnTheIconBringsTheWindowBack() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
@@ -158,6 +210,56 @@ class MainWindowTest : public QObject {
     window.buttonColumn()->Button(ButtonGroup::RamBooster, 1)->click();
     QVERIFY(window.screens().Loaded(ScreenId::SystemStatus)->isVisible());
     QCOMPARE(ended.count(), 0);
+  }
+
+  void TheFallbackButtonsMoveMinimiseAndCloseTheWindow() {
+    MainWindowRig rig;
+    std::filesystem::remove(rig.services.folder / "speed up.swf");
+    frmMain& window = rig.Window();
+    window.Start();
+    FallbackButtons* buttons = window.buttonColumn();
+    QVERIFY(buttons != nullptr);
+    QSignalSpy dragged(buttons, &FallbackButtons::DragRequested);
+    QTest::mousePress(buttons->TitleBar(), Qt::LeftButton);
+    QCOMPARE(dragged.count(), 1);
+    QTest::mouseRelease(buttons->TitleBar(), Qt::LeftButton);
+    buttons->MinimizeButton()->click();
+    QVERIFY(window.isMinimized());
+    QSignalSpy ended(&window, &frmMain::EndRequested);
+    buttons->CloseButton()->click();
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(rig.tray.icons, 0);
+    // Every button fits in the window.
+    for (QPushButton* button : buttons->findChildren<QPushButton*>()) {
+      const QRect inWindow(button->mapTo(&window, QPoint(0, 0)), button->size());
+      QVERIFY2(window.rect().contains(inWindow), qPrintable(button->text()));
+    }
+  }
+
+  void TabStaysInsideTheShownScreenAndEscapeClosesIt() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "openScreen",
+                              Q_ARG(QVariant, QStringLiteral("IDC_FS_settings")));
+    QCOMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("screen"));
+    ChildScreen* settings = window.screens().Loaded(ScreenId::MainSettings);
+    QVERIFY(settings->isAncestorOf(QApplication::focusWidget()));  // the screen has the keyboard
+    QSet<QWidget*> visited;
+    for (int i = 0; i < 8; ++i) {
+      QTest::keyClick(QApplication::focusWidget(), i % 2 ? Qt::Key_Backtab : Qt::Key_Tab,
+                      i % 2 ? Qt::ShiftModifier : Qt::NoModifier);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QVERIFY2(settings->isAncestorOf(QApplication::focusWidget()), qPrintable(QApplication::focusWidget()->objectName()));
+      visited << QApplication::focusWidget();
+    }
+    QVERIFY(visited.size() > 1);  // it went round the controls
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
+    QCOMPARE(QApplication::focusWidget(), window.flash());
+    QTRY_COMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("home"));
   }
 
   void ClosingTheWindowEndsTheProgramWithoutAnIconLeft() {

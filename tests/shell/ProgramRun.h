@@ -41,8 +41,11 @@ struct ProgramFolders {
 
 class ProgramRun {
  public:
-  explicit ProgramRun(const ProgramFolders& folders) {
-    m_process.setProcessEnvironment(folders.Environment());
+  // extra: variables set on top of the folders' environment.
+  explicit ProgramRun(const ProgramFolders& folders, const QProcessEnvironment& extra = {}) {
+    QProcessEnvironment env = folders.Environment();
+    env.insert(extra);
+    m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(qEnvironmentVariable("ZENTROFAST_BIN") + "/zentrofast", {});
   }

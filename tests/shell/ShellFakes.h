@@ -36,7 +36,9 @@ class FakeTrayService : public ITrayService {
     if (icons > 0) balloons << title + QStringLiteral(" | ") + text;
   }
   void SetMouseHandler(std::function<void(int)> handler) override { mouse = std::move(handler); }
+  bool IsAvailable() const override { return available; }
 
+  bool available = true;  // whether the desktop has a tray at all
   int icons = 0;  // icons in the tray: never more than one
   QString tip;
   QStringList balloons;  // the ones actually shown
@@ -72,6 +74,10 @@ class FakeProcessLocks : public IProcessLocks {
   explicit FakeProcessLocks(CallLog& log) : m_log(log) {}
   bool TryBecomeOnlyInstance() override { return true; }
   void CreateNamedMutex(const std::string& name) override { m_log << QStringLiteral("mutex ") + QString::fromStdString(name); }
+  void ListenForRaiseRequests(std::function<void()> onRequest) override { raise = std::move(onRequest); }
+  bool AskRunningInstanceToRaise() override { return false; }
+
+  std::function<void()> raise;  // what a second start would call
 
  private:
   CallLog& m_log;
