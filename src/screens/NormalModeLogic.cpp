@@ -6,9 +6,9 @@
 #include <limits>
 #include <optional>
 
+#include "core/AppServices.h"
 #include "screens/BoxNumber.h"
 #include "screens/TuningRun.h"
-#include "shell/AppServices.h"
 
 namespace zf {
 namespace {

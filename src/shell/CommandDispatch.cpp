@@ -1,7 +1,7 @@
 #include "shell/CommandDispatch.h"
 
-#include "shell/ScreenContracts.h"
 #include "shell/Version.h"
+#include "ui/ScreenContracts.h"
 
 namespace zf {
 namespace {

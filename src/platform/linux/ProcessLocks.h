@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-#include "shell/IProcessLocks.h"
+#include "platform/locks.h"
 
 class QLocalServer;
 
