@@ -8,9 +8,10 @@ class QWidget;
 namespace zf {
 
 inline constexpr char kSkinElementProperty[] = "skinElement";
-// The screens' text size in pixels: the desktop's, within what the fixed frame can hold.
-inline constexpr int kSmallestSkinFont = 11;
-inline constexpr int kLargestSkinFont = 13;
+// The screens' text size in pixels: the desktop's, up to what the fixed frames hold (the
+// wizard's nine-line summary in its 250-pixel frame).
+inline constexpr int kSmallestSkinFont = 9;
+inline constexpr int kLargestSkinFont = 11;
 int SkinFontPixels(int desktopFontPixels);
 
 class SkinEngine {

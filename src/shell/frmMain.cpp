@@ -99,6 +99,8 @@ void frmMain::Form_Load() {
   m_flash->LoadMovie(0, ProgramFile(m_services, "speed up.swf"));
   m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame, QFontInfo(QApplication::font()).pixelSize());
   m_skin.ApplySkin(m_frame, QStringLiteral("NoFrame"));
+  // A scene that failed at once brought the buttons up before the skin was read.
+  if (m_buttons != nullptr) m_skin.SkinWindow(this);
   SetVariable(QStringLiteral("_root.version"), VersionText());
   m_services.os = DetectOSFamily(m_services.config.osVersion);
   m_services.tuning.FillProfiles();

@@ -57,7 +57,8 @@ class SingleInstanceTest : public QObject {
           QRegularExpression(R"(^window: (\d+)x(\d+) of (\d+)x(\d+)$)").match(reports.first());
       QVERIFY2(sizes.hasMatch(), qPrintable(reports.first()));
       const QSize window(sizes.captured(1).toInt(), sizes.captured(2).toInt());
-      QCOMPARE(QSize(sizes.captured(3).toInt(), sizes.captured(4).toInt()), QSize(1024, 768));
+      const QSize area(sizes.captured(3).toInt(), sizes.captured(4).toInt());
+      QVERIFY2(qAbs(area.width() - 1024) <= 2 && qAbs(area.height() - 768) <= 2, qPrintable(reports.first()));
       run.Kill();
       if (QString(scale) == "1") {
         QCOMPARE(window, QSize(724, 540));  // it fits: left as it is
