@@ -1,5 +1,7 @@
 #include "screens/TuningRun.h"
 
+#include <string>
+
 #include "core/AppServices.h"
 #include "core/ApplySettings.h"
 #include "ui/IMainWindow.h"
@@ -15,9 +17,20 @@ bool RunApplySettings(AppServices& services, const QString& done) {
     const QString backup = QString::fromStdString(result.backupFile.filename().string());
     services.mainWindow->ShowNotice(done + QStringLiteral(" Backup of the values before: ") + backup);
   }
-  if (result.outcome != ApplyOutcome::Refused && result.outcome != ApplyOutcome::Failed) return true;
+  if (result.outcome != ApplyOutcome::Refused && result.outcome != ApplyOutcome::Failed) {
+    if (!result.unkeptValues.empty())
+      services.messageBox.Show(UnkeptValuesText(result), "Zentrofast", MsgIcon::Exclamation, MsgButtons::Ok);
+    return true;
+  }
   services.messageBox.Show(result.reason, "Zentrofast", MsgIcon::Stop, MsgButtons::Ok);
   return false;
+}
+
+std::string UnkeptValuesText(const ApplyResult& result) {
+  std::string text = "The settings were applied, but backup " + result.backupFile.filename().string() +
+                     " could not keep every value it replaced:";
+  for (const std::string& value : result.unkeptValues) text += "\n" + value;
+  return text;
 }
 
 void ReturnMovieHome(AppServices& services) {

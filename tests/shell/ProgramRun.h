@@ -41,10 +41,10 @@ struct ProgramFolders {
 
 class ProgramRun {
  public:
-  // extra: variables set on top of the folders' environment.
-  explicit ProgramRun(const ProgramFolders& folders, const QProcessEnvironment& extra = {}) {
+  // extra: more environment variables, NAME=VALUE.
+  explicit ProgramRun(const ProgramFolders& folders, const QStringList& extra = {}) {
     QProcessEnvironment env = folders.Environment();
-    env.insert(extra);
+    for (const QString& assignment : extra) env.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(qEnvironmentVariable("ZENTROFAST_BIN") + "/zentrofast", {});
@@ -82,6 +82,7 @@ class ProgramRun {
   }
   QString Errors() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
   bool Running() const { return m_process.state() == QProcess::Running; }
+  qint64 Pid() const { return m_process.processId(); }
   int ExitCode() const { return m_process.exitCode(); }
 
  private:

@@ -45,11 +45,9 @@ class SingleInstanceTest : public QObject {
     screens.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 768,
                       "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     screens.close();
-    QProcessEnvironment smallScreen;
-    smallScreen.insert("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName());
     for (const char* scale : {"1.5", "1"}) {
-      smallScreen.insert("QT_SCALE_FACTOR", scale);
-      ProgramRun run(folders, smallScreen);
+      ProgramRun run(folders, {"QT_QPA_PLATFORM=offscreen:configfile=" + screens.fileName(),
+                               QString("QT_SCALE_FACTOR=") + scale});
       QVERIFY2(run.WaitFor("shown"), qPrintable(run.Lines().join('\n') + run.Errors()));
       const QStringList reports = run.Lines().filter(QRegularExpression("^window: "));
       QCOMPARE(reports.size(), 1);
