@@ -75,7 +75,8 @@ void FallbackButtons::AddGroup(ButtonGroup group, const char* objectName, const 
 
 QPushButton* FallbackButtons::Button(ButtonGroup group, int Index) const {
   for (QPushButton* button : findChildren<QPushButton*>()) {
-    if (button->property(kGroupProperty).isValid() && button->property(kGroupProperty).toInt() == static_cast<int>(group) &&
+    if (button->property(kGroupProperty).isValid() &&
+        button->property(kGroupProperty).toInt() == static_cast<int>(group) &&
         button->property(kIndexProperty).toInt() == Index)
       return button;
   }

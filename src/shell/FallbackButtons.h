@@ -20,7 +20,7 @@ class FallbackButtons : public QWidget {
   // The button of group at Index (0 for the single buttons); null when there is none.
   QPushButton* Button(ButtonGroup group, int Index) const;
 
- QLabel* TitleBar() const { return m_title; }
+  QLabel* TitleBar() const { return m_title; }
   QPushButton* MinimizeButton() const { return m_minimize; }
   QPushButton* CloseButton() const { return m_close; }
 

@@ -39,7 +39,11 @@ void ReportWindowFit(QWidget* window) {
   const qreal ratio = window->devicePixelRatioF();
   const QSize area = window->screen()->availableGeometry().size() * ratio;
   const QSize size = window->size() * ratio;
-  ProbeReport(QStringLiteral("window: %1x%2 of %3x%4").arg(size.width()).arg(size.height()).arg(area.width()).arg(area.height()));
+  ProbeReport(QStringLiteral("window: %1x%2 of %3x%4")
+                  .arg(size.width())
+                  .arg(size.height())
+                  .arg(area.width())
+                  .arg(area.height()));
 }
 
 namespace {

@@ -37,8 +37,10 @@ ScaleFactorOverride::ScaleFactorOverride(double factor)
 }
 
 ScaleFactorOverride::~ScaleFactorOverride() {
-  if (m_wasSet) qputenv(kScaleVariable, m_previous);
-  else qunsetenv(kScaleVariable);
+  if (m_wasSet)
+    qputenv(kScaleVariable, m_previous);
+  else
+    qunsetenv(kScaleVariable);
 }
 
 }  // namespace zf

@@ -1,9 +1,9 @@
 #include "shell/frmMain.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QApplication>
 #include <QFontInfo>
 #include <QFrame>
 #include <QShortcut>

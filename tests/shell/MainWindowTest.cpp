@@ -1,10 +1,10 @@
 #include <QApplication>
 #include <QCheckBox>
-#include <QLabel>
-#include <QSet>
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QQuickItem>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -161,7 +161,8 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     frmMain& window = rig.Window();
     window.Start();
-    QMetaObject::invokeMethod(window.flash()->rootObject(), "send", Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "send",
+                              Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
     ChildScreen* pinger = window.screens().Loaded(ScreenId::NetPingerSettings);
     QVERIFY(pinger->isVisible());
     QCOMPARE(window.framChildWindow()->height(), 244);
@@ -183,10 +184,12 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     QFile scene(QString::fromStdString((rig.services.folder / "speed up.swf").string()));
     QVERIFY(scene.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    scene.write("import QtQuick\n"
-                "Rectangle { width: 724; height: 540; property int leftPresses: 0; property int rightPresses: 0\n"
-                "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons\n"
-                "    onPressed: (m) => { if (m.button === Qt.RightButton) ++parent.rightPresses; else ++parent.leftPresses } } }\n");
+    scene.write(
+        "import QtQuick\n"
+        "Rectangle { width: 724; height: 540; property int leftPresses: 0; property int rightPresses: 0\n"
+        "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons\n"
+        "    onPressed: (m) => { if (m.button === Qt.RightButton) ++parent.rightPresses; else ++parent.leftPresses } } "
+        "}\n");
     scene.close();
     frmMain& window = rig.Window();
     window.Start();
@@ -253,7 +256,8 @@ class MainWindowTest : public QObject {
       const bool back = i >= 4;
       QTest::keyClick(QApplication::focusWidget(), back ? Qt::Key_Backtab : Qt::Key_Tab,
                       back ? Qt::ShiftModifier : Qt::NoModifier);
-      QVERIFY2(settings->isAncestorOf(QApplication::focusWidget()), qPrintable(QApplication::focusWidget()->objectName()));
+      QVERIFY2(settings->isAncestorOf(QApplication::focusWidget()),
+               qPrintable(QApplication::focusWidget()->objectName()));
       visited << QApplication::focusWidget();
     }
     QVERIFY(visited.size() > 1);  // it went round the controls

@@ -39,7 +39,7 @@ class FakeTrayService : public ITrayService {
   bool IsAvailable() const override { return available; }
 
   bool available = true;  // whether the desktop has a tray at all
-  int icons = 0;  // icons in the tray: never more than one
+  int icons = 0;          // icons in the tray: never more than one
   QString tip;
   QStringList balloons;  // the ones actually shown
   std::function<void(int)> mouse;
@@ -73,7 +73,9 @@ class FakeProcessLocks : public IProcessLocks {
  public:
   explicit FakeProcessLocks(CallLog& log) : m_log(log) {}
   bool TryBecomeOnlyInstance() override { return true; }
-  void CreateNamedMutex(const std::string& name) override { m_log << QStringLiteral("mutex ") + QString::fromStdString(name); }
+  void CreateNamedMutex(const std::string& name) override {
+    m_log << QStringLiteral("mutex ") + QString::fromStdString(name);
+  }
   void ListenForRaiseRequests(std::function<void()> onRequest) override { raise = std::move(onRequest); }
   bool AskRunningInstanceToRaise() override { return false; }
 

@@ -46,8 +46,8 @@ class SingleInstanceTest : public QObject {
                       "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
     screens.close();
     for (const char* scale : {"1.5", "1"}) {
-      ProgramRun run(folders, {"QT_QPA_PLATFORM=offscreen:configfile=" + screens.fileName(),
-                               QString("QT_SCALE_FACTOR=") + scale});
+      ProgramRun run(
+          folders, {"QT_QPA_PLATFORM=offscreen:configfile=" + screens.fileName(), QString("QT_SCALE_FACTOR=") + scale});
       QVERIFY2(run.WaitFor("shown"), qPrintable(run.Lines().join('\n') + run.Errors()));
       const QStringList reports = run.Lines().filter(QRegularExpression("^window: "));
       QCOMPARE(reports.size(), 1);

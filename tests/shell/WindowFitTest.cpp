@@ -18,7 +18,7 @@ class WindowFitTest : public QObject {
   void TooLargeBecomesJustSmallEnough_data() {
     QTest::addColumn<QSize>("available");  // in logical pixels under the current factor
     QTest::addColumn<double>("current");
-    QTest::addColumn<QSize>("device");     // the screen in device pixels
+    QTest::addColumn<QSize>("device");  // the screen in device pixels
     QTest::newRow("150% on 1024x768") << QSize(683, 512) << 1.5 << QSize(1024, 768);
     QTest::newRow("200% on 1280x1024") << QSize(640, 512) << 2.0 << QSize(1280, 1024);
     QTest::newRow("a panel takes height") << QSize(800, 500) << 1.0 << QSize(800, 500);

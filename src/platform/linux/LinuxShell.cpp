@@ -94,9 +94,7 @@ bool LinuxShell::OpenDocument(const std::string& pathOrUrl) {
   return QDesktopServices::openUrl(QUrl::fromUserInput(text));
 }
 
-bool LinuxShell::EndSession(SessionEnd how) {
-  return RequestEndSession(how, {});
-}
+bool LinuxShell::EndSession(SessionEnd how) { return RequestEndSession(how, {}); }
 
 bool LinuxShell::RequestEndSession(SessionEnd how, std::function<void()> onRefused) {
   QDBusConnection bus = QDBusConnection::systemBus();
