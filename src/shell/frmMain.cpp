@@ -11,6 +11,7 @@
 
 #include "shell/FallbackButtons.h"
 #include "shell/FocusChain.h"
+#include "shell/MainSettings.h"
 #include "shell/frmMainSettings.h"
 
 // Resources of a static library are registered by hand.
@@ -66,8 +67,10 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
   m_flash->setObjectName(QStringLiteral("flash"));
   m_services.mainWindow = this;
 
-  connect(m_flash, &MoviePlayer::FSCommand, this,
-          [this](const QString& command, const QString& args) { m_dispatch.FSCommand(command, args); });
+  connect(m_flash, &MoviePlayer::FSCommand, this, [this](const QString& command, const QString& args) {
+    FinishLoad();
+    m_dispatch.FSCommand(command, args);
+  });
   connect(m_flash, &MoviePlayer::MovieFailed, this, &frmMain::ShowFallbackButtons);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_frame);
   escape->setContext(Qt::WidgetWithChildrenShortcut);
@@ -82,12 +85,18 @@ frmMain::~frmMain() {
 }
 
 void frmMain::Start() {
-  Form_Load();
-  if (!m_keptHidden) show();
+  LoadUntilProfiles();
+  // Kept in the tray: no frame to wait for, the whole load handler runs now. Without a tray a
+  // hidden window could never be brought back, so there it starts shown.
+  if (StoredStartHidden() && m_tray.Available()) {
+    FinishLoad();
+    return;
+  }
+  show();
   m_flash->setFocus(Qt::OtherFocusReason);
 }
 
-void frmMain::Form_Load() {
+void frmMain::LoadUntilProfiles() {
   m_platform.locks.CreateNamedMutex(kNamedMutex);
   m_platform.locks.ListenForRaiseRequests([this] {
     ShowMainWindow();
@@ -104,14 +113,21 @@ void frmMain::Form_Load() {
   SetVariable(QStringLiteral("_root.version"), VersionText());
   m_services.os = DetectOSFamily(m_services.config.osVersion);
   m_services.tuning.FillProfiles();
+}
+
+void frmMain::FinishLoad() {
+  if (m_loadFinished) return;
+  m_loadFinished = true;
   m_tray.Show(true);
   for (ScreenId id : kStartupScreens) m_screens.Screen(id);
   // Without a tray a hidden window could never be brought back.
-  if (StartHiddenOption() && m_tray.Available()) {
-    m_keptHidden = true;
-    NotifyStillRunning();
-  }
+  if (StartHiddenOption() && m_tray.Available()) NotifyStillRunning();
   HookMoviePlayerWindow();
+  emit LoadFinished();
+}
+
+bool frmMain::StoredStartHidden() {
+  return MainSettings(m_services.registry, m_services.shell, {}).Read().chkRunProgramMini;
 }
 
 bool frmMain::StartHiddenOption() {
@@ -125,12 +141,16 @@ void frmMain::ShowFallbackButtons() {
   m_buttons->setObjectName(QStringLiteral("buttonColumn"));
   m_buttons->setGeometry(kButtonColumn);
   m_skin.SkinWindow(this);
-  connect(m_buttons, &FallbackButtons::Clicked, this,
-          [this](ButtonGroup group, int Index) { m_dispatch.ButtonClicked(group, Index); });
+  connect(m_buttons, &FallbackButtons::Clicked, this, [this](ButtonGroup group, int Index) {
+    FinishLoad();
+    m_dispatch.ButtonClicked(group, Index);
+  });
   connect(m_buttons, &FallbackButtons::DragRequested, this, &frmMain::DragMainWindow);
   connect(m_buttons, &FallbackButtons::MinimizeRequested, this, &frmMain::MinimizeMainWindow);
-  connect(m_buttons, &FallbackButtons::CloseRequested, this,
-          [this] { m_dispatch.FSCommand(QStringLiteral("IDC_FS_close")); });
+  connect(m_buttons, &FallbackButtons::CloseRequested, this, [this] {
+    FinishLoad();
+    m_dispatch.FSCommand(QStringLiteral("IDC_FS_close"));
+  });
   m_buttons->lower();
   m_buttons->show();
 }
@@ -240,6 +260,23 @@ void frmMain::mouseReleaseEvent(QMouseEvent* event) {
 void frmMain::EndProcess() {
   m_ending = true;
   emit EndRequested();
+}
+
+// The first paint of the window (or its hiding before any) ends the wait: what it painted is
+// flushed to the screen before the queued rest of the load handler runs.
+bool frmMain::event(QEvent* event) {
+  const bool firstFrame = event->type() == QEvent::Paint || event->type() == QEvent::Hide;
+  if (firstFrame && !m_firstFrameSeen) {
+    m_firstFrameSeen = true;
+    QMetaObject::invokeMethod(this, &frmMain::AfterFirstFrame, Qt::QueuedConnection);
+  }
+  return QWidget::event(event);
+}
+
+void frmMain::AfterFirstFrame() {
+  if (m_loadFinished) return;
+  emit FirstFrameShown();
+  FinishLoad();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -77,7 +77,8 @@ int main(int argc, char* argv[]) {
                          {tray, autoMessageBox, locks});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
   if (probe) {
-    zf::ReportFirstFrame(mainWindow.flash());
+    QObject::connect(&mainWindow, &zf::frmMain::FirstFrameShown, [] { zf::ProbeReport(QStringLiteral("shown")); });
+    QObject::connect(&mainWindow, &zf::frmMain::LoadFinished, [] { zf::ProbeReport(QStringLiteral("loaded")); });
     QObject::connect(&mainWindow, &zf::frmMain::RaisedOnRequest, &mainWindow, [&mainWindow] {
       const bool inFront = mainWindow.isVisible() && !mainWindow.isMinimized();
       zf::ProbeReport(inFront ? QStringLiteral("raised") : QStringLiteral("raise failed"));

@@ -10,6 +10,7 @@
 
 #include "MainWindowRig.h"
 #include "shell/FallbackButtons.h"
+#include "shell/MenuScene.h"
 
 using namespace zf;
 using namespace zf::test;
@@ -29,17 +30,25 @@ class MainWindowTest : public QObject {
     frmMain& window = rig.Window();
     QStringList atTray;
     rig.tray.onAdd = [&] {
-      const QUrl movie = QUrl::fromLocalFile(QString::fromStdString((rig.services.folder / "speed up.swf").string()));
-      if (window.flash()->source() == movie) atTray << "movie loaded";
+      // The program folder holds the shipped scene, so its compiled form plays.
+      if (window.flash()->source() == QUrl(kBuiltInSceneUrl)) atTray << "movie loaded";
       if (window.flash()->rootObject()->property("version").toString() == VersionText()) atTray << "version sent";
       if (window.framChildWindow()->property("skinElement") == "NoFrame") atTray << "frame skinned";
       if (rig.services.services.os.code == 7) atTray << "OS family";
       if (rig.services.services.tuning.profiles == Profiles()) atTray << "profiles";
     };
-    window.Start();
+    connect(&window, &frmMain::FirstFrameShown, [&] { rig.log << "first frame"; });
+    connect(&window, &frmMain::LoadFinished, [&] { rig.log << "loaded"; });
+    rig.Start();
+    // The window shows at once; the tray icon and the start-up screens follow its first frame.
+    QVERIFY(window.isVisible());
+    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast"}));
+    QVERIFY(!window.loadFinished());
+    QTRY_VERIFY(window.loadFinished());
     QCOMPARE(atTray, (QStringList{"movie loaded", "version sent", "frame skinned", "OS family", "profiles"}));
-    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode", "load BackUp",
-                                   "load NetPingerSettings", "load SystemStatus", "load RamConfiguration"}));
+    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "first frame", "tray add", "load WizardMode",
+                                   "load BackUp", "load NetPingerSettings", "load SystemStatus",
+                                   "load RamConfiguration", "loaded"}));
     QVERIFY(window.screens().Loaded(ScreenId::MainSettings) != nullptr);
     QVERIFY(window.screens().Loaded(ScreenId::NormalMode) == nullptr);
     QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));
@@ -52,7 +61,7 @@ class MainWindowTest : public QObject {
   void TheWindowIsFramelessWithTheMovieOverTheFrame() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(window.isVisible());
     QCOMPARE(window.windowTitle(), QStringLiteral("Zentrofast"));
     QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -68,7 +77,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     rig.StoreMainSetting("chkRunProgramMini", "1");
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(!window.isVisible());
     QCOMPARE(rig.tray.balloons, QStringList{"Program notification | The Program Still Running Here"});
     QVERIFY(rig.autoMessage.calls.empty());
@@ -78,7 +87,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig({1, 4, 10});
     rig.StoreMainSetting("chkRunProgramMini", "1");
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(!window.isVisible());
     QVERIFY(rig.tray.balloons.isEmpty());
     QCOMPARE(rig.autoMessage.calls.size(), 1u);
@@ -99,7 +108,7 @@ class MainWindowTest : public QObject {
     rig.tray.available = false;
     rig.StoreMainSetting("chkRunProgramMini", "1");
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(window.isVisible());
     QVERIFY(!window.isMinimized());
     QVERIFY(rig.tray.balloons.isEmpty());
@@ -110,7 +119,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     rig.tray.available = false;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
     QVERIFY(window.isVisible());
     QVERIFY(window.isMinimized());
@@ -120,7 +129,7 @@ class MainWindowTest : public QObject {
   void ARaiseRequestBringsTheWindowBack() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(rig.locks.raise);  // listening once started
     QSignalSpy raised(&window, &frmMain::RaisedOnRequest);
     window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
@@ -138,7 +147,7 @@ class MainWindowTest : public QObject {
   void ANoticeShowsOnTheTrayIcon() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.ShowNotice(QStringLiteral("The settings of 003.BCK were restored."));
     QCOMPARE(rig.tray.balloons, QStringList{"Zentrofast | The settings of 003.BCK were restored."});
     QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));  // the stored texts stay
@@ -147,7 +156,7 @@ class MainWindowTest : public QObject {
   void ALeftClickOnTheIconBringsTheWindowBack() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
     QVERIFY(!window.isVisible());
     rig.tray.mouse(kTrayRightButtonDown);
@@ -160,9 +169,8 @@ class MainWindowTest : public QObject {
   void TheSceneCommandsReachTheDispatch() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
-    QMetaObject::invokeMethod(window.flash()->rootObject(), "send",
-                              Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
+    rig.Start();
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "send", Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
     ChildScreen* pinger = window.screens().Loaded(ScreenId::NetPingerSettings);
     QVERIFY(pinger->isVisible());
     QCOMPARE(window.framChildWindow()->height(), 244);
@@ -171,10 +179,35 @@ class MainWindowTest : public QObject {
     QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
   }
 
+  void ACommandBeforeTheFirstFrameLoadsTheStartUpScreensFirst() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
+    QVERIFY(!window.loadFinished());
+    emit window.flash()->FSCommand(QStringLiteral("IDC_FS_ramConfig"), QString());
+    QVERIFY(window.loadFinished());
+    const QStringList startUp{"load WizardMode", "load BackUp", "load NetPingerSettings", "load SystemStatus",
+                              "load RamConfiguration"};
+    QCOMPARE(rig.log.mid(2, startUp.size()), startUp);
+    QVERIFY(window.screens().Loaded(ScreenId::RamConfiguration)->isVisible());
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.log.count("load WizardMode"), 1);
+  }
+
+  void StartingHiddenRunsTheWholeLoadHandlerAtOnce() {
+    MainWindowRig rig;
+    rig.StoreMainSetting("chkRunProgramMini", "1");
+    frmMain& window = rig.Window();
+    rig.Start();
+    QVERIFY(window.loadFinished());
+    QCOMPARE(rig.log.mid(0, 3), (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode"}));
+    QVERIFY(!window.isVisible());
+  }
+
   void ScreensAreSkinnedWhenTheyLoad() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     auto* settings = static_cast<frmMainSettings*>(window.screens().Loaded(ScreenId::MainSettings));
     QCOMPARE(settings->property("skinElement").toString(), QStringLiteral("controlForm"));
     QCOMPARE(settings->chkRunProgramMini()->property("skinElement").toString(), QStringLiteral("CheckBox"));
@@ -192,7 +225,7 @@ class MainWindowTest : public QObject {
         "}\n");
     scene.close();
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QQuickItem* root = window.flash()->rootObject();
     QTest::mouseClick(window.flash(), Qt::RightButton, {}, QPoint(400, 300));
@@ -206,7 +239,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     std::filesystem::remove(rig.services.folder / "speed up.swf");
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(!window.flash()->isVisible());
     QVERIFY(window.buttonColumn() != nullptr && window.buttonColumn()->isVisible());
     QCOMPARE(window.buttonColumn()->Button(ButtonGroup::Zentrofast, 0)->text(), QStringLiteral("Zentrofast"));
@@ -220,7 +253,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     std::filesystem::remove(rig.services.folder / "speed up.swf");
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     FallbackButtons* buttons = window.buttonColumn();
     QVERIFY(buttons != nullptr);
     QSignalSpy dragged(buttons, &FallbackButtons::DragRequested);
@@ -243,7 +276,7 @@ class MainWindowTest : public QObject {
   void TabStaysInsideTheShownScreenAndEscapeClosesIt() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QMetaObject::invokeMethod(window.flash()->rootObject(), "openScreen",
@@ -270,7 +303,7 @@ class MainWindowTest : public QObject {
   void ClosingTheWindowEndsTheProgramWithoutAnIconLeft() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QSignalSpy ended(&window, &frmMain::EndRequested);
     rig.log.clear();
     window.close();
@@ -283,7 +316,7 @@ class MainWindowTest : public QObject {
   void UpdateTrayTipRefreshesTheIcon() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.UpdateTrayTip(QStringLiteral("Memory free: 512 MB"));
     QCOMPARE(rig.tray.tip, QStringLiteral(" Memory free: 512 MB "));
     QCOMPARE(rig.tray.icons, 1);

@@ -1,9 +1,9 @@
 #pragma once
 // The single-instance lock, the named lock that lives as long as the process, and the local
 // socket through which a later start asks the running instance to come to the front.
-#include <QLockFile>
-#include <QString>
+#include <functional>
 #include <memory>
+#include <QString>
 
 #include "platform/locks.h"
 
@@ -27,7 +27,7 @@ class ProcessLocks final : public IProcessLocks {
   void ReadRequests();
 
   QString m_folder;
-  std::unique_ptr<QLockFile> m_instanceLock;
+  int m_instanceLock = -1;
   int m_namedMutex = -1;
   std::unique_ptr<QLocalServer> m_server;
   std::function<void()> m_onRaise;
