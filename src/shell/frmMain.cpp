@@ -93,7 +93,6 @@ void frmMain::Start() {
     return;
   }
   show();
-  m_flash->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::LoadUntilProfiles() {
@@ -277,6 +276,8 @@ void frmMain::AfterFirstFrame() {
   if (m_loadFinished) return;
   emit FirstFrameShown();
   FinishLoad();
+  // The menu has the keyboard from the start.
+  if (isVisible() && focusWidget() == nullptr) m_flash->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

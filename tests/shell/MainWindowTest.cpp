@@ -39,16 +39,16 @@ class MainWindowTest : public QObject {
     };
     connect(&window, &frmMain::FirstFrameShown, [&] { rig.log << "first frame"; });
     connect(&window, &frmMain::LoadFinished, [&] { rig.log << "loaded"; });
-    rig.Start();
+    window.Start();
     // The window shows at once; the tray icon and the start-up screens follow its first frame.
     QVERIFY(window.isVisible());
     QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast"}));
     QVERIFY(!window.loadFinished());
     QTRY_VERIFY(window.loadFinished());
     QCOMPARE(atTray, (QStringList{"movie loaded", "version sent", "frame skinned", "OS family", "profiles"}));
-    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "first frame", "tray add", "load WizardMode",
-                                   "load BackUp", "load NetPingerSettings", "load SystemStatus",
-                                   "load RamConfiguration", "loaded"}));
+    QCOMPARE(rig.log,
+             (QStringList{"mutex HollowmereZentrofast", "first frame", "tray add", "load WizardMode", "load BackUp",
+                          "load NetPingerSettings", "load SystemStatus", "load RamConfiguration", "loaded"}));
     QVERIFY(window.screens().Loaded(ScreenId::MainSettings) != nullptr);
     QVERIFY(window.screens().Loaded(ScreenId::NormalMode) == nullptr);
     QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));
@@ -77,7 +77,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     rig.StoreMainSetting("chkRunProgramMini", "1");
     frmMain& window = rig.Window();
-    rig.Start();
+    window.Start();
     QVERIFY(!window.isVisible());
     QCOMPARE(rig.tray.balloons, QStringList{"Program notification | The Program Still Running Here"});
     QVERIFY(rig.autoMessage.calls.empty());
@@ -87,7 +87,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig({1, 4, 10});
     rig.StoreMainSetting("chkRunProgramMini", "1");
     frmMain& window = rig.Window();
-    rig.Start();
+    window.Start();
     QVERIFY(!window.isVisible());
     QVERIFY(rig.tray.balloons.isEmpty());
     QCOMPARE(rig.autoMessage.calls.size(), 1u);
@@ -170,7 +170,8 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     frmMain& window = rig.Window();
     rig.Start();
-    QMetaObject::invokeMethod(window.flash()->rootObject(), "send", Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "send",
+                              Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
     ChildScreen* pinger = window.screens().Loaded(ScreenId::NetPingerSettings);
     QVERIFY(pinger->isVisible());
     QCOMPARE(window.framChildWindow()->height(), 244);
@@ -182,7 +183,7 @@ class MainWindowTest : public QObject {
   void ACommandBeforeTheFirstFrameLoadsTheStartUpScreensFirst() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    rig.Start();
+    window.Start();
     QVERIFY(!window.loadFinished());
     emit window.flash()->FSCommand(QStringLiteral("IDC_FS_ramConfig"), QString());
     QVERIFY(window.loadFinished());
@@ -198,7 +199,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     rig.StoreMainSetting("chkRunProgramMini", "1");
     frmMain& window = rig.Window();
-    rig.Start();
+    window.Start();
     QVERIFY(window.loadFinished());
     QCOMPARE(rig.log.mid(0, 3), (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode"}));
     QVERIFY(!window.isVisible());
