@@ -32,8 +32,9 @@ const std::map<std::string, CommandFn>& Commands() {
 
 }  // namespace
 
-int RunCli(const Args& argv, std::ostream& out, std::ostream& err) {
+int RunCli(const Args& argv, std::ostream& out, std::ostream& err, int rawIcmpSocket) {
   CliContext context{LoadConfig(), out, err};
+  context.rawIcmpSocket = rawIcmpSocket;
   std::size_t i = 0;
   for (; i < argv.size() && argv[i].starts_with("--"); i += 2) {
     const std::string& option = argv[i];

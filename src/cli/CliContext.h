@@ -22,6 +22,7 @@ struct CliContext {
   Config config;
   std::ostream& out;
   std::ostream& err;
+  int rawIcmpSocket = -1;  // opened while the tool still held cap_net_raw; ping owns it
 
   // Opens the registry store on first use; null after printing the reason to err.
   IRegistry* Registry();
@@ -43,6 +44,6 @@ int RunCpuCommand(CliContext& context, const Args& args);
 int RunFreeMemoryCommand(CliContext& context, const Args& args);
 
 // Runs one command line (without the program name); the tool's main and the tests use it.
-int RunCli(const Args& argv, std::ostream& out, std::ostream& err);
+int RunCli(const Args& argv, std::ostream& out, std::ostream& err, int rawIcmpSocket = -1);
 
 }  // namespace zf::cli

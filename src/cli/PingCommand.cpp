@@ -90,7 +90,7 @@ void ReportFailure(CliContext& context, const PingRequest& request, const PingOu
 int RunPingCommand(CliContext& context, const Args& args) {
   const auto request = ParsePingArguments(context, args);
   if (!request) return kExitUsage;
-  LinuxIcmp icmp;
+  LinuxIcmp icmp(IcmpOptions{IcmpSocketKinds::DatagramThenRaw, context.rawIcmpSocket, {}});
   mdlPing ping(icmp, nullptr);
   const bool replied = ping.PingHost(request->host, request->timeoutMs);
   if (!replied) {

@@ -8,6 +8,7 @@
 #include "platform/linux/LinuxIcmp.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/LinuxSystemInfo.h"
+#include "platform/linux/PingProgramClient.h"
 #include "platform/linux/ProcessLocks.h"
 #include "platform/linux/QtSound.h"
 #include "platform/linux/QtTrayService.h"
@@ -47,7 +48,10 @@ int main(int argc, char* argv[]) {
   zf::QtSound sound;
   zf::QtWindowSystem windowSystem;
   zf::SystemClock clock;
-  zf::LinuxIcmp icmp;
+  // This program never holds a capability (Qt loads plugins the environment names): where datagram
+  // sockets are refused, the ping program sends the echo requests.
+  zf::LinuxIcmp icmp(
+      zf::IcmpOptions{zf::IcmpSocketKinds::DatagramOnly, -1, zf::PingProgramFor(zf::ExecutableFolder())});
   zf::LinuxSystemInfo systemInfo;
   zf::AppServices services{config, *registry, shell,     sound,      windowSystem, messageBox,
                            clock,  icmp,      systemInfo, zf::OSFamily{}, zf::TuningState{}, nullptr};

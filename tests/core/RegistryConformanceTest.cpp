@@ -309,6 +309,18 @@ TYPED_TEST(RegistryConformanceTest, ReadOnlyRefusesEveryOpenForWritingButReads) 
   EXPECT_FALSE(reg.REGSaveSetting(HKEY_LOCAL_MACHINE, "Ro\\Sub", "v", "new"));
 }
 
+TYPED_TEST(RegistryConformanceTest, AccessLayerStarNameIsTheDefaultValue) {
+  CRegister reg(this->Registry());
+  this->Registry().CloseKey(this->Create(HKEY_LOCAL_MACHINE, "Sec"));
+  EXPECT_EQ(reg.REGGetSetting(HKEY_LOCAL_MACHINE, "\\Sec\\", "*", "dflt"), "dflt");
+  EXPECT_TRUE(reg.REGSaveSetting(HKEY_LOCAL_MACHINE, "\\Sec\\", "*", "x"));
+  EXPECT_EQ(this->Get(HKEY_LOCAL_MACHINE, "Sec", ""), std::make_pair(std::uint32_t{REG_SZ}, Bytes{'x', 0}));
+  EXPECT_EQ(reg.REGGetSetting(HKEY_LOCAL_MACHINE, "Sec", "*", "dflt"), "x");
+  EXPECT_EQ(this->List(HKEY_LOCAL_MACHINE, "Sec", true), std::vector<std::string>{""});
+  EXPECT_TRUE(reg.REGDeleteSetting(HKEY_LOCAL_MACHINE, "\\Sec\\", "*"));
+  EXPECT_FALSE(this->Get(HKEY_LOCAL_MACHINE, "Sec", ""));
+}
+
 TYPED_TEST(RegistryConformanceTest, AccessLayerReadsBackWhatItWrote) {
   RegistrySettings settings(this->Registry());
   RegFunctions functions(this->Registry());
