@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
+#include "core/RegistryLimits.h"
 #include "core/RegistryNames.h"
 
 namespace zf {
@@ -54,6 +56,9 @@ constexpr HKEY kFirstHive = HKEY_CLASSES_ROOT;
 constexpr auto kBusyTimeout = std::chrono::seconds(10);
 // Reads never see a snapshot older than this.
 constexpr auto kSharedReadLimit = std::chrono::milliseconds(5);
+
+// Levels below the hive of a key with this full path.
+std::size_t PathDepth(const std::string& path) { return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')); }
 
 LONG ReadStatus(int code) {
   switch (code & 0xFF) {
@@ -255,6 +260,8 @@ LONG RegistryStore::CreateKey(HKEY parent, std::string_view subKey, std::uint32_
   std::int64_t id = 0;
   StartSharedRead();
   status = FindKeyId(path, &id);
+  if (status == ERROR_FILE_NOT_FOUND && !KeyPathProblem(subKey, PathDepth(base->path)).empty())
+    status = ERROR_INVALID_PARAMETER;
   if (status == ERROR_FILE_NOT_FOUND)
     status = AtomicWrite(Statements::Several, [&] { return CreatePath(*base, subKey, &id); });
   if (status != ERROR_SUCCESS) {
@@ -311,6 +318,7 @@ LONG RegistryStore::SetValue(HKEY key, std::string_view name, std::uint32_t type
   const KeyRef* ref = Find(key);
   if (ref == nullptr) return ERROR_INVALID_HANDLE;
   if (!ref->writable) return ERROR_ACCESS_DENIED;
+  if (!ValueNameProblem(name).empty()) return ERROR_INVALID_PARAMETER;
   const std::int64_t id = ref->id;
   const std::string folded = FoldName(name);
   return AtomicWrite(Statements::One, [&] {
