@@ -87,6 +87,8 @@ LONG WriteStatus(int code) {
     // handle or process has deleted.
     case SQLITE_CONSTRAINT:
       return ERROR_KEY_DELETED;
+    case SQLITE_FULL:
+      return ERROR_DISK_FULL;
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
       return ERROR_BADDB;
@@ -253,7 +255,7 @@ LONG RegistryStore::CreateKey(HKEY parent, std::string_view subKey, std::uint32_
   ExpireSharedRead();
   const KeyRef* base = Find(parent);
   if (base == nullptr) return ERROR_INVALID_HANDLE;
-  if (m_readOnly) return ERROR_ACCESS_DENIED;
+  if (m_readOnly) return m_writeRefusal;
   std::string path;
   LONG status = ChildPath(*base, subKey, &path);
   if (status != ERROR_SUCCESS) return status;
@@ -317,7 +319,7 @@ LONG RegistryStore::SetValue(HKEY key, std::string_view name, std::uint32_t type
                              const std::vector<std::uint8_t>& data) {
   const KeyRef* ref = Find(key);
   if (ref == nullptr) return ERROR_INVALID_HANDLE;
-  if (!ref->writable) return ERROR_ACCESS_DENIED;
+  if (!ref->writable) return m_readOnly ? m_writeRefusal : ERROR_ACCESS_DENIED;
   if (!ValueNameProblem(name).empty()) return ERROR_INVALID_PARAMETER;
   const std::int64_t id = ref->id;
   const std::string folded = FoldName(name);
@@ -330,7 +332,7 @@ LONG RegistryStore::SetValue(HKEY key, std::string_view name, std::uint32_t type
 LONG RegistryStore::DeleteValue(HKEY key, std::string_view name) {
   const KeyRef* ref = Find(key);
   if (ref == nullptr) return ERROR_INVALID_HANDLE;
-  if (!ref->writable) return ERROR_ACCESS_DENIED;
+  if (!ref->writable) return m_readOnly ? m_writeRefusal : ERROR_ACCESS_DENIED;
   const std::int64_t id = ref->id;
   const std::string folded = FoldName(name);
   return AtomicWrite(Statements::One, [&] {
@@ -344,7 +346,7 @@ LONG RegistryStore::DeleteValue(HKEY key, std::string_view name) {
 LONG RegistryStore::DeleteKey(HKEY parent, std::string_view subKey) {
   const KeyRef* base = Find(parent);
   if (base == nullptr) return ERROR_INVALID_HANDLE;
-  if (m_readOnly) return ERROR_ACCESS_DENIED;
+  if (m_readOnly) return m_writeRefusal;
   std::string path;
   const LONG status = ChildPath(*base, subKey, &path);
   if (status != ERROR_SUCCESS) return status;
@@ -381,7 +383,7 @@ LONG RegistryStore::EnumValue(HKEY key, std::uint32_t index, std::string* name) 
 }
 
 LONG RegistryStore::BeginBatch() {
-  if (m_readOnly) return ERROR_ACCESS_DENIED;
+  if (m_readOnly) return m_writeRefusal;
   EndSharedRead();
   if (m_batchDepth == 0) {
     const int code = BeginWrite();
