@@ -32,9 +32,8 @@ const std::map<std::string, CommandFn>& Commands() {
 
 }  // namespace
 
-int RunCli(const Args& argv, std::ostream& out, std::ostream& err, int rawIcmpSocket) {
-  CliContext context{LoadConfig(), out, err};
-  context.rawIcmpSocket = rawIcmpSocket;
+int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostream& err) {
+  CliContext context{LoadConfig(), platform, out, err};
   std::size_t i = 0;
   for (; i < argv.size() && argv[i].starts_with("--"); i += 2) {
     const std::string& option = argv[i];

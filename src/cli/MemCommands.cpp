@@ -9,7 +9,6 @@
 #include "memory/Rounding.h"
 #include "memory/clsCPUUsageNT.h"
 #include "platform/headless.h"
-#include "platform/linux/LinuxSystemInfo.h"
 
 namespace zf::cli {
 namespace {
@@ -30,7 +29,7 @@ int Usage(CliContext& context, const std::string& message) {
 
 int RunMemCommand(CliContext& context, const Args& args) {
   if (!args.empty()) return Usage(context, "mem takes no arguments");
-  LinuxSystemInfo info;
+  ISystemInfo& info = context.platform.systemInfo;
   MemoryStatus check;
   if (!info.ReadMemoryStatus(&check)) {
     context.err << "zentrofastctl: cannot read the memory figures from /proc/meminfo\n";
@@ -56,7 +55,7 @@ int RunCpuCommand(CliContext& context, const Args& args) {
   } else if (!args.empty()) {
     return Usage(context, "usage: cpu [--interval MS]");
   }
-  LinuxSystemInfo info;
+  ISystemInfo& info = context.platform.systemInfo;
   clsCPUUsageNT probe(info);
   probe.Initialize();
   std::this_thread::sleep_for(std::chrono::milliseconds(interval));
@@ -75,7 +74,7 @@ int RunFreeMemoryCommand(CliContext& context, const Args& args) {
                              ? ParseWholeNumberIn(args[0], 0, kMaxMB)
                              : std::nullopt;
   if (!megabytes) return Usage(context, "usage: free-memory MB (a whole number of megabytes)");
-  LinuxSystemInfo info;
+  ISystemInfo& info = context.platform.systemInfo;
   HeadlessDesktop desktop;
   FreeRAM ram(info, desktop, desktop);
   const std::int64_t asked = *megabytes * kBytesPerMB;

@@ -6,7 +6,6 @@
 #include "cli/CliContext.h"
 #include "pinger/PingerScheduler.h"
 #include "pinger/mdlPing.h"
-#include "platform/linux/LinuxIcmp.h"
 
 namespace zf::cli {
 namespace {
@@ -90,8 +89,7 @@ void ReportFailure(CliContext& context, const PingRequest& request, const PingOu
 int RunPingCommand(CliContext& context, const Args& args) {
   const auto request = ParsePingArguments(context, args);
   if (!request) return kExitUsage;
-  LinuxIcmp icmp(IcmpOptions{IcmpSocketKinds::DatagramThenRaw, context.rawIcmpSocket, {}});
-  mdlPing ping(icmp, nullptr);
+  mdlPing ping(context.platform.icmp, nullptr);
   const bool replied = ping.PingHost(request->host, request->timeoutMs);
   if (!replied) {
     ReportFailure(context, *request, ping.LastPing());

@@ -21,7 +21,7 @@
 #include "core/RegistryStatus.h"
 #include "core/RegistrySettings.h"
 #include "core/TcpSettings.h"
-#include "platform/linux/DurableFile.h"
+#include "platform/files.h"
 
 namespace zf::cli {
 namespace {

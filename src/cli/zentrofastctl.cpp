@@ -1,3 +1,4 @@
+// The command-line tool: chooses the Linux services, then runs the command line.
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -7,6 +8,8 @@
 
 #include "cli/CliContext.h"
 #include "platform/linux/Capabilities.h"
+#include "platform/linux/LinuxIcmp.h"
+#include "platform/linux/LinuxSystemInfo.h"
 
 int main(int argc, char** argv) {
   const zf::cli::Args args(argv + 1, argv + argc);
@@ -18,5 +21,7 @@ int main(int argc, char** argv) {
     std::cerr << "zentrofastctl: cannot give up the privileges it was started with\n";
     return zf::cli::kExitFailed;
   }
-  return zf::cli::RunCli(args, std::cout, std::cerr, rawIcmpSocket);
+  zf::LinuxSystemInfo systemInfo;
+  zf::LinuxIcmp icmp(zf::IcmpOptions{zf::IcmpSocketKinds::DatagramThenRaw, rawIcmpSocket, {}});
+  return zf::cli::RunCli(args, {systemInfo, icmp}, std::cout, std::cerr);
 }
