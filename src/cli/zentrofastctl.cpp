@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   const zf::cli::Args args(argv + 1, argv + argc);
   // Where the package gives this tool cap_net_raw, it serves one raw socket for ping and nothing
   // else: the socket is opened first, then every capability goes before anything reads the input.
+  // (New privileges stay possible: a command may start a privileged helper through pkexec.)
   const bool pings = std::find(args.begin(), args.end(), std::string_view("ping")) != args.end();
   const int rawIcmpSocket = pings ? ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMP) : -1;
   if (!zf::DropAllCapabilities()) {

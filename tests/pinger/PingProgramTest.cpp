@@ -31,7 +31,10 @@ constexpr uid_t kNobody = 65534;
 const std::string kPayload = "Echo This";
 const IPv4Address kLoopback{127, 0, 0, 1};
 
-fs::path BuiltPingProgram() { return fs::path(std::getenv("ZENTROFAST_BIN")) / "zentrofast-ping"; }
+fs::path BuiltPingProgram() {
+  const char* bin = std::getenv("ZENTROFAST_BIN");
+  return fs::path(bin ? bin : "build/bin") / "zentrofast-ping";
+}
 
 // A copy of the ping program in a folder every user may enter; with the capability when asked.
 class PingProgramCopy {

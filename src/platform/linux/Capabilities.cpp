@@ -25,13 +25,14 @@ bool HoldsNoCapability() {
 }
 
 bool DropAllCapabilities() {
-  // Ambient capabilities are cleared with the permitted set anyway; clearing them first keeps the
-  // order the kernel documents. No new privileges: a later exec cannot bring file capabilities back.
+  // Ambient capabilities go with the permitted set anyway; clearing them first keeps the order
+  // the kernel documents.
   ::prctl(PR_CAP_AMBIENT, PR_CAP_AMBIENT_CLEAR_ALL, 0, 0, 0);
-  if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) return false;
   CapabilitySets none;
   if (::syscall(SYS_capset, &none.header, none.data) != 0) return false;
   return HoldsNoCapability();
 }
+
+bool ForbidNewPrivileges() { return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0; }
 
 }  // namespace zf

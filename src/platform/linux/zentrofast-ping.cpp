@@ -44,7 +44,8 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 
 int main() {
   const int rawSocket = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMP);
-  if (!zf::DropAllCapabilities()) return kExitCouldNotDrop;
+  // It never starts another program, so nothing may regain a privilege through exec either.
+  if (!zf::DropAllCapabilities() || !zf::ForbidNewPrivileges()) return kExitCouldNotDrop;
   ::clearenv();
   // Without a socket every request is answered "not permitted": the caller explains what to do.
   zf::LinuxIcmp icmp(zf::IcmpOptions{zf::IcmpSocketKinds::RawOnly, rawSocket, {}});
