@@ -41,8 +41,11 @@ struct ProgramFolders {
 
 class ProgramRun {
  public:
-  explicit ProgramRun(const ProgramFolders& folders) {
-    m_process.setProcessEnvironment(folders.Environment());
+  // extra: more environment variables, NAME=VALUE.
+  explicit ProgramRun(const ProgramFolders& folders, const QStringList& extra = {}) {
+    QProcessEnvironment env = folders.Environment();
+    for (const QString& assignment : extra) env.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
+    m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(qEnvironmentVariable("ZENTROFAST_BIN") + "/zentrofast", {});
   }
@@ -79,6 +82,7 @@ class ProgramRun {
   }
   QString Errors() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
   bool Running() const { return m_process.state() == QProcess::Running; }
+  qint64 Pid() const { return m_process.processId(); }
   int ExitCode() const { return m_process.exitCode(); }
 
  private:
