@@ -16,6 +16,7 @@ packages=(
   libcap2-bin iproute2 util-linux
   clang libclang-rt-14-dev
   dpkg-dev
+  libnl-3-dev libnl-route-3-dev pkexec polkitd
 )
 
 missing=()

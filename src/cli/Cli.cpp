@@ -17,7 +17,9 @@ constexpr const char* kUsage =
     "  apply (--profile N | --connection-type T) [--set FIELD=VALUE ...]\n"
     "  backup list | backup restore NAME.BCK | backup delete NAME.BCK\n"
     "  ping HOST [--timeout MS]\n"
-    "  mem | cpu [--interval MS] | free-memory MB\n";
+    "  mem | cpu [--interval MS] | free-memory MB\n"
+    "  kernel plan [--check] | kernel apply [--keep-within S] [--yes] [--allow-ipv6-loss]\n"
+    "  kernel status | kernel revert | kernel export --format sysctl|tuned|networkd\n";
 
 using CommandFn = int (*)(CliContext&, const Args&);
 
@@ -25,7 +27,7 @@ const std::map<std::string, CommandFn>& Commands() {
   static const std::map<std::string, CommandFn> commands{
       {"reg", RunRegCommand},   {"profiles", RunProfilesCommand}, {"apply", RunApplyCommand},
       {"backup", RunBackupCommand}, {"ping", RunPingCommand},     {"mem", RunMemCommand},
-      {"cpu", RunCpuCommand},   {"free-memory", RunFreeMemoryCommand},
+      {"cpu", RunCpuCommand},   {"free-memory", RunFreeMemoryCommand}, {"kernel", RunKernelCommand},
   };
   return commands;
 }

@@ -50,6 +50,7 @@ int RunPingCommand(CliContext& context, const Args& args);
 int RunMemCommand(CliContext& context, const Args& args);
 int RunCpuCommand(CliContext& context, const Args& args);
 int RunFreeMemoryCommand(CliContext& context, const Args& args);
+int RunKernelCommand(CliContext& context, const Args& args);
 
 // Runs one command line (without the program name); the tool's main and the tests use it.
 int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostream& err);
