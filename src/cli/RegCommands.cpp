@@ -12,13 +12,16 @@
 #include <optional>
 #include <ostream>
 #include <set>
+#include <sstream>
 
 #include "cli/CliContext.h"
 #include "cli/RegEditFile.h"
 #include "cli/RegText.h"
+#include "core/RegistryLimits.h"
 #include "core/RegistryStatus.h"
 #include "core/RegistrySettings.h"
 #include "core/TcpSettings.h"
+#include "platform/files.h"
 
 namespace zf::cli {
 namespace {
@@ -82,6 +85,7 @@ std::string ParseOptions(const Args& args, const std::set<std::string>& allowed,
 std::optional<std::int32_t> ParseDword(std::string_view text) {
   const bool hex = text.starts_with("0x") || text.starts_with("0X");
   if (hex) text.remove_prefix(2);
+  if (hex && text.starts_with('-')) return std::nullopt;  // a hex pattern has no sign
   std::int64_t number = 0;
   const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), number, hex ? 16 : 10);
   if (status != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
@@ -163,6 +167,9 @@ int Add(CliContext& context, const RegOptions& options) {
   }
   Target target = OpenTarget(context, options.operands[0]);
   if (target.exitStatus != kExitOk) return target.exitStatus;
+  std::string problem = KeyPathProblem(target.key.subKey);
+  if (problem.empty() && options.valueName) problem = ValueNameProblem(*options.valueName);
+  if (!problem.empty()) return Failure(context, problem);
   LONG status = ERROR_SUCCESS;
   if (!options.valueName) {
     HKEY key = 0;
@@ -205,21 +212,20 @@ int Delete(CliContext& context, const RegOptions& options) {
   return kExitOk;
 }
 
-// Writes the export beside file and renames it into place, so a failure never leaves half a file.
+// Writes the export to a new file beside file (created exclusively, so no link planted there is
+// followed) and renames it into place: a failure leaves neither half a file nor the temporary one.
 bool WriteExport(const Target& target, const std::filesystem::path& file, std::string* error) {
-  const std::filesystem::path temp = file.string() + ".part";
-  bool written = false;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    written =
-        out && ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, out, error);
-    written = written && out.flush().good();
-    if (!out && error->empty()) *error = "cannot write " + file.string() + ": " + std::strerror(errno);
-  }
+  std::ostringstream text;
+  if (!ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, text, error))
+    return false;
+  const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+  const std::filesystem::path temp =
+      WriteDurableTempFile(folder, file.filename().string() + ".part-", std::move(text).str(), error);
+  if (temp.empty()) return false;
   std::error_code failure;
-  if (written) std::filesystem::rename(temp, file, failure);
-  if (written && !failure) return true;
-  if (failure) *error = "cannot write " + file.string() + ": " + failure.message();
+  std::filesystem::rename(temp, file, failure);
+  if (!failure) return true;
+  *error = "cannot write " + file.string() + ": " + failure.message();
   std::filesystem::remove(temp, failure);
   return false;
 }

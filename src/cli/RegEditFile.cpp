@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/RegText.h"
+#include "core/RegistryLimits.h"
 #include "core/RegistryStatus.h"
 #include "core/RegistryNames.h"
 
@@ -64,9 +65,10 @@ std::string ValueData(std::uint32_t type, const std::vector<std::uint8_t>& data)
   return HexData(prefix, data);
 }
 
-bool ExportKey(IRegistry& registry, HKEY key, const std::string& display, std::ostream& out, std::string* error) {
+// The key line and the values of one key.
+bool ExportValues(IRegistry& registry, HKEY key, const std::string& display, std::ostream& out, std::string* error) {
   if (HasLineBreak(display)) {
-    *error = "cannot export the key \"" + display + "\": its name holds a line break";
+    *error = "cannot export the key \"" + PrintableExcerpt(display) + "\": its name holds a line break";
     return false;
   }
   out << "\n[" << display << "]\n";
@@ -75,23 +77,46 @@ bool ExportKey(IRegistry& registry, HKEY key, const std::string& display, std::o
     std::uint32_t type = 0;
     std::vector<std::uint8_t> data;
     if (HasLineBreak(name) || registry.QueryValue(key, name, &type, &data) != ERROR_SUCCESS) {
-      *error = "cannot export the value \"" + name + "\" of " + display;
+      *error = "cannot export the value \"" + PrintableExcerpt(name) + "\" of " + display;
       return false;
     }
     out << (name.empty() ? "@" : Quote(name)) << "=" << ValueData(type, data) << "\n";
   }
-  for (std::uint32_t i = 0; registry.EnumKey(key, i, &name) == ERROR_SUCCESS; ++i) {
-    HKEY child = 0;
-    const LONG status = registry.OpenKey(key, name, KEY_READ, &child);
-    if (status != ERROR_SUCCESS) {
-      *error = "cannot read " + display + "\\" + name + ": " + RegistryStatusText(status);
-      return false;
-    }
-    const bool exported = ExportKey(registry, child, display + "\\" + name, out, error);
-    registry.CloseKey(child);
-    if (!exported) return false;
-  }
   return true;
+}
+
+// The key and everything below it, depth first, each key before its subkeys. A loop rather than
+// recursion: however deep a store is, the export cannot run out of stack.
+bool ExportKey(IRegistry& registry, HKEY top, const std::string& display, std::ostream& out, std::string* error) {
+  struct Level {
+    HKEY key;
+    std::string display;
+    std::uint32_t nextSubkey = 0;
+  };
+  if (!ExportValues(registry, top, display, out, error)) return false;
+  std::vector<Level> levels{{top, display}};
+  bool exported = true;
+  std::string name;
+  while (exported && !levels.empty()) {
+    Level& level = levels.back();
+    if (registry.EnumKey(level.key, level.nextSubkey++, &name) != ERROR_SUCCESS) {
+      if (levels.size() > 1) registry.CloseKey(level.key);
+      levels.pop_back();
+      continue;
+    }
+    HKEY child = 0;
+    const std::string childDisplay = level.display + "\\" + name;
+    const LONG status = registry.OpenKey(level.key, name, KEY_READ, &child);
+    if (status != ERROR_SUCCESS) {
+      *error = "cannot read " + PrintableExcerpt(childDisplay) + ": " + RegistryStatusText(status);
+      exported = false;
+      break;
+    }
+    levels.push_back({child, childDisplay});
+    exported = ExportValues(registry, child, childDisplay, out, error);
+  }
+  for (std::size_t i = 1; i < levels.size(); ++i) registry.CloseKey(levels[i].key);
+  return exported;
 }
 
 // --- reading -------------------------------------------------------------------------------
@@ -207,6 +232,8 @@ class RegFileReader {
     std::string problem;
     if (!ParseKeyArgument(path, &key, &problem)) return Fail(problem);
     if (remove && key.subKey.empty()) return Fail("a whole hive cannot be deleted");
+    if (const std::string limit = remove ? std::string() : KeyPathProblem(key.subKey); !limit.empty())
+      return Fail(limit);
     m_entries->push_back(
         {remove ? RegFileEntry::Kind::DeleteKey : RegFileEntry::Kind::Key, m_line, key.hive, key.subKey, {}, 0, {}});
     m_inKey = !remove;
@@ -221,11 +248,12 @@ class RegFileReader {
     if (line.starts_with('@')) {
       line.remove_prefix(1);
     } else if (!ReadQuoted(&line, &entry.name)) {
-      return Fail("cannot read the value name: " + std::string(line));
+      return Fail("cannot read the value name: " + PrintableExcerpt(line));
     }
+    if (const std::string limit = ValueNameProblem(entry.name); !limit.empty()) return Fail(limit);
     line = TrimSpaces(line);
     if (!line.starts_with('=') || !ReadValueData(TrimSpaces(line.substr(1)), &entry))
-      return Fail("cannot read the value: " + std::string(line));
+      return Fail("cannot read the value: " + PrintableExcerpt(line));
     m_entries->push_back(std::move(entry));
     return true;
   }

@@ -11,6 +11,7 @@
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/PerfStatsRegistry.h"
+#include "platform/linux/PingProgramClient.h"
 #include "platform/linux/ProcessLocks.h"
 #include "platform/linux/QtSound.h"
 #include "platform/linux/QtTrayService.h"
@@ -60,7 +61,10 @@ int main(int argc, char* argv[]) {
   zf::QtSound sound(zf::PlayDesktopDefaultSound);
   zf::QtWindowSystem windowSystem;
   zf::SystemClock clock;
-  zf::LinuxIcmp icmp;
+  // This program never holds a capability (Qt loads plugins the environment names): where datagram
+  // sockets are refused, the ping program sends the echo requests.
+  zf::LinuxIcmp icmp(
+      zf::IcmpOptions{zf::IcmpSocketKinds::DatagramOnly, -1, zf::PingProgramFor(zf::ExecutableFolder())});
   zf::LinuxSystemInfo systemInfo;
   // The 9x family's processor probe reads the live performance-statistics keys through it.
   zf::PerfStatsRegistry programRegistry(*registry, systemInfo);

@@ -51,7 +51,7 @@ bool ProcessLocks::TryBecomeOnlyInstance() {
 void ProcessLocks::CreateNamedMutex(const std::string& name) {
   if (m_namedMutex >= 0) return;
   const QByteArray path = (m_folder + QLatin1Char('/') + QString::fromStdString(name)).toLocal8Bit();
-  m_namedMutex = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  m_namedMutex = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
   // Shared: it marks the process as running without ever being owned.
   if (m_namedMutex >= 0) ::flock(m_namedMutex, LOCK_SH | LOCK_NB);
 }
