@@ -14,7 +14,8 @@ packages=(
   fp-utils-3.2.2
   libcap2-bin iproute2 util-linux
   clang libclang-rt-14-dev
-  dpkg-dev
+  dpkg-dev lintian
+  libcli11-dev
 )
 
 missing=()
