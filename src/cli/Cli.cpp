@@ -108,7 +108,6 @@ int RunCli(const Args& argv, std::ostream& out, std::ostream& err) {
   CLI::App app(kDescription, "zentrofastctl");
   app.footer(kFooter);
   app.get_formatter()->label("Subcommands", "Commands");
-  app.get_formatter()->label("SUBCOMMAND", "COMMAND");
   app.allow_extras();
   app.set_version_flag("--version", VersionLine(), "Print the version and exit");
   GlobalOptions global;
