@@ -14,7 +14,7 @@ packages=(
   fp-utils-3.2.2
   libcap2-bin iproute2 util-linux
   clang libclang-rt-14-dev
-  dpkg-dev lintian
+  dpkg-dev lintian bash-completion
   libcli11-dev
 )
 

@@ -73,7 +73,8 @@ frmMain::~frmMain() {
   if (m_services.mainWindow == this) m_services.mainWindow = nullptr;
 }
 
-void frmMain::Start() {
+void frmMain::Start(bool startHidden) {
+  m_startHiddenAsked = startHidden;
   Form_Load();
   if (!m_keptHidden) show();
 }
@@ -100,7 +101,7 @@ void frmMain::Form_Load() {
 
 bool frmMain::StartHiddenOption() {
   const auto* settings = qobject_cast<frmMainSettings*>(m_screens.Screen(ScreenId::MainSettings));
-  return settings != nullptr && settings->chkRunProgramMini()->isChecked();
+  return m_startHiddenAsked || (settings != nullptr && settings->chkRunProgramMini()->isChecked());
 }
 
 void frmMain::ShowFallbackButtons() {

@@ -42,8 +42,8 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   ~frmMain() override;
 
   // The load handler (the single-instance test has passed), then the window is shown unless
-  // the start-hidden option keeps it in the tray.
-  void Start();
+  // the stored start-hidden option or startHidden (--start-hidden) keeps it in the tray.
+  void Start(bool startHidden = false);
   void Form_Load();
   void ShowMainWindow();
   void HookMoviePlayerWindow();
@@ -81,6 +81,7 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
 
  private:
   bool StartHiddenOption();
+  bool m_startHiddenAsked = false;
   void ShowFallbackButtons();
 
   AppServices& m_services;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/RegEncoding.h"
-
 #include <gtest/gtest.h>
+
+#include "cli/RegEncoding.h"
 
 namespace zf::cli {
 namespace {

@@ -94,8 +94,7 @@ class RegFileFormatsTest : public ::testing::Test {
 
   void ExpectVersion5Contents() {
     EXPECT_EQ(Get(kKey, ""), std::make_pair(REG_SZ, Sz("Default text")));
-    EXPECT_EQ(Get(kKey, "Greeting"),
-              std::make_pair(REG_SZ, Sz("Grüße ☃ 𝄞 \"quoted\" C:\\path\\")));
+    EXPECT_EQ(Get(kKey, "Greeting"), std::make_pair(REG_SZ, Sz("Grüße ☃ 𝄞 \"quoted\" C:\\path\\")));
     EXPECT_EQ(Get(kKey, "Number"), std::make_pair(REG_DWORD, Bytes{0x10, 0xFF, 0, 0}));
     EXPECT_EQ(Get(kKey, "Binary"), std::make_pair(REG_BINARY, Bytes{0, 1, 0xFE, 0xFF}));
     EXPECT_EQ(Get(kKey, "Expandable"), std::make_pair(REG_EXPAND_SZ, Sz("%HOME%\\é☃")));
@@ -159,11 +158,11 @@ TEST_F(RegFileFormatsTest, ABadLineInTheMiddleLeavesTheStoreUntouched) {
 TEST_F(RegFileFormatsTest, RefusesTextThatIsNotWhatTheEncodingSays) {
   const std::string header = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n";
   const std::vector<std::pair<std::string, std::string>> cases{
-      {header + "\"v\"=\"\xE9\"\r\n", "line 3: "},                         // Windows-1252 in a UTF-8 file
-      {header + "\"v\"=hex(2):41,00,42\r\n", "line 3: "},                  // half a UTF-16 unit
-      {header + "\"v\"=hex(7):00,dc,00,00\r\n", "line 3: "},               // a lone low surrogate
-      {"\xFF\xFE" + std::string("W\0", 2) + "\x01", "line 1: "},            // the file ends in half a unit
-      {"\xFF\xFE" + std::string("W\0\n\0\0\xD8\n\0", 8), "line 2: "},       // a lone high surrogate
+      {header + "\"v\"=\"\xE9\"\r\n", "line 3: "},                     // Windows-1252 in a UTF-8 file
+      {header + "\"v\"=hex(2):41,00,42\r\n", "line 3: "},              // half a UTF-16 unit
+      {header + "\"v\"=hex(7):00,dc,00,00\r\n", "line 3: "},           // a lone low surrogate
+      {"\xFF\xFE" + std::string("W\0", 2) + "\x01", "line 1: "},       // the file ends in half a unit
+      {"\xFF\xFE" + std::string("W\0\n\0\0\xD8\n\0", 8), "line 2: "},  // a lone high surrogate
   };
   for (const auto& [bytes, said] : cases) {
     WriteAll(cli.File("bad.reg"), bytes);

@@ -17,7 +17,9 @@ dpkg --root="$root" --force-depends --force-script-chrootless --log=/dev/null -i
 fail() { echo "package test: $*" >&2; exit 1; }
 for file in usr/bin/zentrofast usr/bin/zentrofastctl "usr/share/zentrofast/speed up.swf" \
             usr/share/zentrofast/QorvMask.skn usr/share/applications/org.zentrofast.Zentrofast.desktop \
-            usr/share/metainfo/org.zentrofast.Zentrofast.metainfo.xml usr/share/man/man1/zentrofastctl.1 \
+            usr/share/metainfo/org.zentrofast.Zentrofast.metainfo.xml usr/share/man/man1/zentrofastctl.1.gz usr/share/man/man1/zentrofast.1.gz \
+            usr/share/doc/zentrofast/copyright usr/share/doc/zentrofast/changelog.Debian.gz \
+            usr/share/bash-completion/completions/zentrofastctl \
             usr/share/icons/hicolor/32x32/apps/zentrofast.png usr/share/icons/hicolor/scalable/apps/zentrofast.svg; do
   [ -e "$root/$file" ] || fail "$file is missing"
 done

@@ -68,7 +68,7 @@ class LinuxShellTest : public QObject {
     const std::string text = ReadFile(file);
     QVERIFY(text.starts_with("[Desktop Entry]\n"));
     QVERIFY(text.find("\nType=Application\n") != std::string::npos);
-    QVERIFY(text.find("\nExec=\"/home/ann/My Programs/zentrofast\"\n") != std::string::npos);
+    QVERIFY(text.find("\nExec=\"/home/ann/My Programs/zentrofast\" --start-hidden\n") != std::string::npos);
     QCOMPARE(shell.AutoStartProgram("Zentrofast"), program);
     QVERIFY(shell.SetAutoStart("Zentrofast", "/moved/zentrofast"));
     QCOMPARE(shell.AutoStartProgram("Zentrofast"), std::string("/moved/zentrofast"));

@@ -41,10 +41,11 @@ struct ProgramFolders {
 
 class ProgramRun {
  public:
-  explicit ProgramRun(const ProgramFolders& folders) {
-    m_process.setProcessEnvironment(folders.Environment());
+  explicit ProgramRun(const ProgramFolders& folders, const QStringList& arguments = {},
+                      const QProcessEnvironment& environment = {}) {
+    m_process.setProcessEnvironment(environment.isEmpty() ? folders.Environment() : environment);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_process.start(qEnvironmentVariable("ZENTROFAST_BIN") + "/zentrofast", {});
+    m_process.start(qEnvironmentVariable("ZENTROFAST_BIN") + "/zentrofast", arguments);
   }
   ~ProgramRun() {
     if (m_process.state() != QProcess::NotRunning) {

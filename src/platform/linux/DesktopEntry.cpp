@@ -95,7 +95,7 @@ std::string AutoStartEntry(std::string_view name, std::string_view programPath) 
         << "Type=Application\n"
         << "Name=" << EscapeStringValue(name) << "\n"
         << "Comment=Connection tuning, keep-alive pinger and memory monitor\n"
-        << "Exec=" << QuoteExecArgument(programPath) << "\n"
+        << "Exec=" << QuoteExecArgument(programPath) << " --start-hidden\n"
         << "Terminal=false\n"
         << "X-GNOME-Autostart-enabled=true\n";
   return entry.str();
