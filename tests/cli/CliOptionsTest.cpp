@@ -98,5 +98,14 @@ TEST(CliOptions, GlobalOptionsStillComeBeforeTheCommand) {
   EXPECT_EQ(run.err, "");
 }
 
+TEST(CliOptions, DataThatBeginsWithADashGoesAfterAnEqualsSign) {
+  test::CliRunner cli;
+  EXPECT_EQ(cli.Run({"reg", "add", "HKCU\\T", "--value", "w", "--data=-text"}).exitStatus, 0);
+  EXPECT_EQ(cli.Run({"reg", "add", "HKCU\\T", "--value", "n", "--type", "REG_DWORD", "--data", "-2"}).exitStatus, 0);
+  const CliResult query = cli.Run({"reg", "query", "HKCU\\T"});
+  EXPECT_NE(query.out.find("    w    REG_SZ    -text\n"), std::string::npos) << query.out;
+  EXPECT_NE(query.out.find("    n    REG_DWORD    0xfffffffe\n"), std::string::npos) << query.out;
+}
+
 }  // namespace
 }  // namespace zf
