@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "backups/SettingsBackup.h"
+#include "core/SettingsBackup.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "backups/BackupDateText.h"
-#include "backups/BackupStore.h"
-#include "backups/SettingsBackup.h"
+#include "core/AppServices.h"
+#include "core/BackupStore.h"
 #include "core/Config.h"
-#include "shell/AppServices.h"
-#include "shell/IMainWindow.h"
+#include "core/SettingsBackup.h"
+#include "ui/IMainWindow.h"
 
 namespace zf {
 namespace {

@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "backups/BackupStore.h"
-#include "backups/SettingsBackup.h"
+#include "core/BackupStore.h"
+#include "core/SettingsBackup.h"
 #include "platform/window.h"
 
 namespace zf {

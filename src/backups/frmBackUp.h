@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "backups/BackupManagerLogic.h"
-#include "shell/ChildScreen.h"
-#include "shell/ScreenContracts.h"
+#include "ui/ChildScreen.h"
+#include "ui/ScreenContracts.h"
 
 namespace Ui {
 class frmBackUp;

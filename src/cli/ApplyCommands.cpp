@@ -8,10 +8,10 @@
 #include <tuple>
 #include <variant>
 
-#include "backups/BackupStore.h"
-#include "backups/SettingsBackup.h"
 #include "cli/CliContext.h"
 #include "core/ApplySettings.h"
+#include "core/BackupStore.h"
+#include "core/SettingsBackup.h"
 
 namespace zf::cli {
 namespace {

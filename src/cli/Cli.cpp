@@ -103,8 +103,8 @@ std::string ApplyGlobalOptions(const GlobalOptions& options, const CLI::App& app
 
 }  // namespace
 
-int RunCli(const Args& argv, std::ostream& out, std::ostream& err) {
-  CliContext context{LoadConfig(), out, err};
+int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostream& err) {
+  CliContext context{LoadConfig(), platform, out, err};
   CLI::App app(kDescription, "zentrofastctl");
   app.footer(kFooter);
   app.get_formatter()->label("Subcommands", "Commands");

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "core/Config.h"
+#include "platform/icmp.h"
+#include "platform/memory.h"
 #include "platform/registry.h"
 
 namespace CLI {
@@ -21,11 +23,18 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
+// The platform services the commands use, chosen by the tool's main (tests choose their own).
+struct CliPlatform {
+  ISystemInfo& systemInfo;
+  IIcmp& icmp;
+};
+
 struct CliContext {
-  CliContext(Config configuration, std::ostream& output, std::ostream& errors)
-      : config(std::move(configuration)), out(output), err(errors) {}
+  CliContext(Config configuration, CliPlatform services, std::ostream& output, std::ostream& errors)
+      : config(std::move(configuration)), platform(services), out(output), err(errors) {}
 
   Config config;
+  CliPlatform platform;
   std::ostream& out;
   std::ostream& err;
 
@@ -54,6 +63,6 @@ void AddPingCommand(CLI::App& app, CommandTable& table);
 void AddMemCommands(CLI::App& app, CommandTable& table);
 
 // Runs one command line (without the program name); the tool's main and the tests use it.
-int RunCli(const Args& argv, std::ostream& out, std::ostream& err);
+int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostream& err);
 
 }  // namespace zf::cli

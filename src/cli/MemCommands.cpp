@@ -1,9 +1,9 @@
 #include <CLI/CLI.hpp>
 #include <chrono>
-#include <memory>
-#include <optional>
 #include <iomanip>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <thread>
 
@@ -12,7 +12,6 @@
 #include "memory/Rounding.h"
 #include "memory/clsCPUUsageNT.h"
 #include "platform/headless.h"
-#include "platform/linux/LinuxSystemInfo.h"
 
 namespace zf::cli {
 namespace {
@@ -25,7 +24,7 @@ void PrintBytes(std::ostream& out, const char* label, std::int64_t bytes) {
 }
 
 int RunMem(CliContext& context) {
-  LinuxSystemInfo info;
+  ISystemInfo& info = context.platform.systemInfo;
   MemoryStatus check;
   if (!info.ReadMemoryStatus(&check)) {
     context.err << "zentrofastctl: cannot read the memory figures from /proc/meminfo\n";
@@ -50,7 +49,7 @@ int RunCpu(CliContext& context, const std::optional<std::string>& intervalText) 
                                 "\"");
     interval = *parsed;
   }
-  LinuxSystemInfo info;
+  ISystemInfo& info = context.platform.systemInfo;
   clsCPUUsageNT probe(info);
   probe.Initialize();
   std::this_thread::sleep_for(std::chrono::milliseconds(interval));
@@ -68,7 +67,7 @@ int RunFreeMemory(CliContext& context, const std::string& text) {
   const auto megabytes =
       text.find_first_not_of("0123456789") == std::string::npos ? ParseWholeNumberIn(text, 0, kMaxMB) : std::nullopt;
   if (!megabytes) return context.UsageError("free-memory wants MB, a whole number of megabytes, not \"" + text + "\"");
-  LinuxSystemInfo info;
+  ISystemInfo& info = context.platform.systemInfo;
   HeadlessDesktop desktop;
   FreeRAM ram(info, desktop, desktop);
   const std::int64_t asked = *megabytes * kBytesPerMB;

@@ -8,7 +8,6 @@
 #include "cli/CliContext.h"
 #include "pinger/PingerScheduler.h"
 #include "pinger/mdlPing.h"
-#include "platform/linux/LinuxIcmp.h"
 
 namespace zf::cli {
 namespace {
@@ -86,8 +85,7 @@ void ReportFailure(CliContext& context, const PingRequest& request, const PingOu
 int RunPing(CliContext& context, const PingOptions& options) {
   const auto request = MakePingRequest(context, options);
   if (!request) return kExitUsage;
-  LinuxIcmp icmp;
-  mdlPing ping(icmp, nullptr);
+  mdlPing ping(context.platform.icmp, nullptr);
   const bool replied = ping.PingHost(request->host, request->timeoutMs);
   if (!replied) {
     ReportFailure(context, *request, ping.LastPing());

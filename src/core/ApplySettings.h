@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "backups/SettingsBackup.h"
+#include "core/SettingsBackup.h"
 #include "core/TcpSettings.h"
 
 namespace zf {

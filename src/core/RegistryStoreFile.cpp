@@ -14,7 +14,7 @@
 
 #include "core/RegistrySeed.h"
 #include "core/RegistryStore.h"
-#include "platform/linux/NetworkInterfaces.h"
+#include "platform/network.h"
 
 namespace zf {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "core/RegistrySettings.h"
 #include "memory/frmSystemStatus.h"
-#include "shell/IMainWindow.h"
+#include "ui/IMainWindow.h"
 #include "ui_frmRamConfiguration.h"
 
 namespace zf {

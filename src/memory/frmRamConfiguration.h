@@ -6,7 +6,7 @@
 
 #include "memory/RamAlarm.h"
 #include "memory/RamSettings.h"
-#include "shell/ChildScreen.h"
+#include "ui/ChildScreen.h"
 
 namespace Ui {
 class frmRamConfiguration;

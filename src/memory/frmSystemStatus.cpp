@@ -8,7 +8,7 @@
 #include "memory/StatusFigures.h"
 #include "memory/frmRamConfiguration.h"
 #include "memory/modFreeRam.h"
-#include "shell/IMainWindow.h"
+#include "ui/IMainWindow.h"
 #include "ui_frmSystemStatus.h"
 
 namespace zf {

@@ -7,7 +7,7 @@
 
 #include "memory/FreeRAM.h"
 #include "memory/ICpuUsage.h"
-#include "shell/ChildScreen.h"
+#include "ui/ChildScreen.h"
 
 namespace Ui {
 class frmSystemStatus;

@@ -2,8 +2,8 @@
 // The self-closing balloon notice for the shell: one window at a time, reused while it shows.
 #include <QPointer>
 
+#include "platform/notice.h"
 #include "platform/window.h"
-#include "shell/IAutoMessageBox.h"
 
 namespace zf {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/AppServices.h"
 #include "pinger/mdlPing.h"
-#include "shell/AppServices.h"
 
 namespace zf {
 

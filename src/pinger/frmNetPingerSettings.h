@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "pinger/PingerScheduler.h"
-#include "shell/ChildScreen.h"
+#include "ui/ChildScreen.h"
 
 namespace Ui {
 class frmNetPingerSettings;

@@ -6,8 +6,8 @@
 #include <limits>
 #include <optional>
 
+#include "core/AppServices.h"
 #include "screens/TuningRun.h"
-#include "shell/AppServices.h"
 
 namespace zf {
 namespace {

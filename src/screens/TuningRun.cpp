@@ -1,8 +1,8 @@
 #include "screens/TuningRun.h"
 
+#include "core/AppServices.h"
 #include "core/ApplySettings.h"
-#include "shell/AppServices.h"
-#include "shell/IMainWindow.h"
+#include "ui/IMainWindow.h"
 
 namespace zf {
 

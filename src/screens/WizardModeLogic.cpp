@@ -1,7 +1,7 @@
 #include "screens/WizardModeLogic.h"
 
+#include "core/AppServices.h"
 #include "screens/TuningRun.h"
-#include "shell/AppServices.h"
 
 namespace zf {
 namespace {

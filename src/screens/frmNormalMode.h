@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "screens/NormalModeLogic.h"
-#include "shell/ChildScreen.h"
-#include "shell/ScreenContracts.h"
+#include "ui/ChildScreen.h"
+#include "ui/ScreenContracts.h"
 
 class QGroupBox;
 class QLineEdit;

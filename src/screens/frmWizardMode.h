@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "screens/WizardModeLogic.h"
-#include "shell/ChildScreen.h"
+#include "ui/ChildScreen.h"
 
 class QRadioButton;
 

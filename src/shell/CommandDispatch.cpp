@@ -1,6 +1,6 @@
 #include "shell/CommandDispatch.h"
 
-#include "shell/ScreenContracts.h"
+#include "ui/ScreenContracts.h"
 
 namespace zf {
 

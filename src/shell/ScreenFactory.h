@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "shell/ChildScreen.h"
+#include "ui/ChildScreen.h"
 
 namespace zf {
 

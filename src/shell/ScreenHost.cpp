@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QWidget>
 
-#include "shell/ScreenContracts.h"
+#include "ui/ScreenContracts.h"
 
 namespace zf {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "shell/ChildScreen.h"
+#include "ui/ChildScreen.h"
 
 class QWidget;
 

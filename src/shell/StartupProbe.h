@@ -5,8 +5,8 @@
 // answers them at once instead of waiting for a click).
 #include <QObject>
 
+#include "platform/tray.h"
 #include "platform/window.h"
-#include "shell/ITrayService.h"
 
 class QQuickWidget;
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "shell/ITrayService.h"
+#include "platform/tray.h"
 
 namespace zf {
 

@@ -4,17 +4,17 @@
 #include <QPoint>
 #include <QWidget>
 
-#include "shell/AppServices.h"
+#include "core/AppServices.h"
+#include "platform/locks.h"
+#include "platform/notice.h"
 #include "shell/CommandDispatch.h"
-#include "shell/IAutoMessageBox.h"
-#include "shell/IMainWindow.h"
 #include "shell/IMainWindowActions.h"
-#include "shell/IProcessLocks.h"
 #include "shell/MoviePlayer.h"
 #include "shell/ScreenHost.h"
 #include "shell/SkinEngine.h"
 #include "shell/Tray.h"
 #include "shell/mdlAddons.h"
+#include "ui/IMainWindow.h"
 
 class QFrame;
 

@@ -2,8 +2,8 @@
 // The main settings screen: start with the desktop session, start hidden in the tray.
 #include <memory>
 
-#include "shell/ChildScreen.h"
 #include "shell/MainSettings.h"
+#include "ui/ChildScreen.h"
 
 class QCheckBox;
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
+#include "LinuxCliPlatform.h"
 #include "core/CRegister.h"
 #include "core/RegistrySettings.h"
 #include "core/RegistryStore.h"
@@ -29,7 +30,8 @@ class BackupCommandsTest : public ::testing::Test {
                                   osVersion};
     argv.insert(argv.end(), args.begin(), args.end());
     std::ostringstream out, err;
-    const int code = cli::RunCli(argv, out, err);
+    test::LinuxCliPlatform platform;
+    const int code = cli::RunCli(argv, platform.Services(), out, err);
     return {code, out.str(), err.str()};
   }
   void Touch(const std::string& name, const std::string& bytes) {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
+#include "LinuxCliPlatform.h"
 
 namespace zf::test {
 namespace {
@@ -25,7 +26,8 @@ CliResult CliRunner::Run(const std::vector<std::string>& args) const {
   argv.insert(argv.end(), args.begin(), args.end());
   std::ostringstream out, err;
   CliResult result;
-  result.exitStatus = cli::RunCli(argv, out, err);
+  test::LinuxCliPlatform platform;
+  result.exitStatus = cli::RunCli(argv, platform.Services(), out, err);
   result.out = out.str();
   result.err = err.str();
   return result;

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
+#include "LinuxCliPlatform.h"
 #include "memory/Rounding.h"
 #include "platform/linux/LinuxSystemInfo.h"
 
@@ -18,7 +19,8 @@ struct CliRun {
 
 CliRun Cli(const Args& args) {
   std::ostringstream out, err;
-  const int status = RunCli(args, out, err);
+  test::LinuxCliPlatform platform;
+  const int status = RunCli(args, platform.Services(), out, err);
   return {status, out.str(), err.str()};
 }
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
+#include "LinuxCliPlatform.h"
 #include "support/NetNamespace.h"
 
 namespace zf::cli {
@@ -18,7 +19,8 @@ struct CtlRun {
 CtlRun Ctl(const Args& args) {
   std::ostringstream out;
   std::ostringstream err;
-  const int status = RunCli(args, out, err);
+  test::LinuxCliPlatform platform;
+  const int status = RunCli(args, platform.Services(), out, err);
   return {status, out.str(), err.str()};
 }
 

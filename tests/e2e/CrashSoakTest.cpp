@@ -12,8 +12,8 @@
 #include <random>
 #include <thread>
 
-#include "backups/BackupStore.h"
 #include "core/ApplySettings.h"
+#include "core/BackupStore.h"
 #include "core/CRegister.h"
 #include "core/RegistryStore.h"
 #include "support/MemoryRegistry.h"

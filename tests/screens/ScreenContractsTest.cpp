@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "shell/ScreenContracts.h"
 #include "shell/ScreenFactory.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
+#include "ui/ScreenContracts.h"
 
 namespace zf {
 

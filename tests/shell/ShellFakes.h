@@ -3,12 +3,12 @@
 #include <QEvent>
 #include <QStringList>
 
-#include "shell/ChildScreen.h"
-#include "shell/IAutoMessageBox.h"
+#include "platform/locks.h"
+#include "platform/notice.h"
+#include "platform/tray.h"
 #include "shell/IMainWindowActions.h"
-#include "shell/IProcessLocks.h"
-#include "shell/ITrayService.h"
-#include "shell/ScreenContracts.h"
+#include "ui/ChildScreen.h"
+#include "ui/ScreenContracts.h"
 
 namespace zf::test {
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/IMainWindow.h"
+#include "ui/IMainWindow.h"
 
 namespace zf::test {
 

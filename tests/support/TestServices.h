@@ -1,7 +1,7 @@
 #pragma once
 // An AppServices over fakes and an in-memory registry, with the program folder in a temporary
 // folder, for tests of the screens and the shell.
-#include "shell/AppServices.h"
+#include "core/AppServices.h"
 #include "support/Fakes.h"
 #include "support/MemoryRegistry.h"
 #include "support/TempDir.h"

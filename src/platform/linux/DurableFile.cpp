@@ -1,4 +1,4 @@
-#include "platform/linux/DurableFile.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/linux/NetworkInterfaces.h"
+#include "platform/network.h"
 
 #include <net/if.h>
 

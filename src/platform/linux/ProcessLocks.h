@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-#include "shell/IProcessLocks.h"
+#include "platform/locks.h"
 
 namespace zf {
 

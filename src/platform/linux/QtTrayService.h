@@ -2,7 +2,7 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 
-#include "shell/ITrayService.h"
+#include "platform/tray.h"
 
 namespace zf {
 

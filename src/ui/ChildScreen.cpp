@@ -1,6 +1,6 @@
-#include "shell/ChildScreen.h"
+#include "ui/ChildScreen.h"
 
-#include "shell/IMainWindow.h"
+#include "ui/IMainWindow.h"
 
 namespace zf {
 

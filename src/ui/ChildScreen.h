@@ -3,7 +3,7 @@
 // (only the advanced mode is re-created), loaded hidden, its handlers called by the host.
 #include <QWidget>
 
-#include "shell/AppServices.h"
+#include "core/AppServices.h"
 
 namespace zf {
 

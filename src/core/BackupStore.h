@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backups/BackupFormat.h"
+#include "core/BackupFormat.h"
 
 namespace zf {
 

@@ -1,8 +1,8 @@
 // Numbering, atomic storing, listing, finding and deleting backup files.
 #include <gtest/gtest.h>
 
-#include "backups/BackupStore.h"
-#include "platform/linux/DurableFile.h"
+#include "core/BackupStore.h"
+#include "platform/files.h"
 #include "support/BackupFiles.h"
 #include "support/TempDir.h"
 

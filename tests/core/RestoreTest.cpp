@@ -1,7 +1,7 @@
 // Putting a backup's values back: the three outcomes, value types, and the batch.
 #include <gtest/gtest.h>
 
-#include "backups/SettingsBackup.h"
+#include "core/SettingsBackup.h"
 #include "support/BackupFiles.h"
 #include "support/MemoryRegistry.h"
 #include "support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "backups/BackupStore.h"
+#include "core/BackupStore.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "platform/linux/DurableFile.h"
+#include "platform/files.h"
 
 namespace zf {
 namespace {

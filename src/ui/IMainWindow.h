@@ -2,7 +2,7 @@
 // The services of the main window that the child screens use.
 #include <QString>
 
-#include "shell/ChildScreen.h"
+#include "ui/ChildScreen.h"
 
 class QWidget;
 

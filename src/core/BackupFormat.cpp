@@ -1,4 +1,4 @@
-#include "backups/BackupFormat.h"
+#include "core/BackupFormat.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The bytes of backup files, built here line by line from the layout tables.
 #include <gtest/gtest.h>
 
-#include "backups/SettingsBackup.h"
+#include "core/SettingsBackup.h"
 #include "support/BackupFiles.h"
 #include "support/Fakes.h"
 #include "support/MemoryRegistry.h"

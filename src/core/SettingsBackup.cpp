@@ -1,4 +1,4 @@
-#include "backups/SettingsBackup.h"
+#include "core/SettingsBackup.h"
 
 #include <fstream>
 #include <optional>

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backups/BackupStore.h"
+#include "core/BackupStore.h"
 #include "platform/clock.h"
 #include "platform/registry.h"
 
