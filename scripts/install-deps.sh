@@ -12,6 +12,7 @@ packages=(
   libgl-dev
   xvfb xauth
   fp-utils-3.2.2
+  libcanberra-dev sound-theme-freedesktop
   libcap2-bin iproute2 util-linux
   clang libclang-rt-14-dev
   dpkg-dev lintian bash-completion

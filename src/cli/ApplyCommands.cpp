@@ -136,6 +136,14 @@ int ReportFailedWrites(CliContext& context, const std::vector<std::string>& fail
   return kExitFailed;
 }
 
+// The apply went on; the user still learns what its backup could not keep.
+void ReportUnkeptValues(CliContext& context, const ApplyResult& result) {
+  if (result.unkeptValues.empty()) return;
+  context.err << "zentrofastctl: backup " << result.backupFile.filename().string() << " could not keep "
+              << result.unkeptValues.size() << " value(s):\n";
+  for (const std::string& value : result.unkeptValues) context.err << "  " << value << "\n";
+}
+
 int RunBackupList(CliContext& context) {
   const BackupList list = ListBackups(BackupsFolder(context.config));
   for (const BackupListEntry& entry : list.entries) {
@@ -202,6 +210,7 @@ int RunApply(CliContext& context, const ApplyOptions& options) {
               << result.backupFile.parent_path().string() << ".\n"
               << "Applied " << request->start << " in the " << (os.Is9xLayout() ? "9x" : "NT") << " layout (" << os.name
               << ").\n";
+  ReportUnkeptValues(context, result);
   return ReportFailedWrites(context, result.failedWrites);
 }
 

@@ -90,7 +90,7 @@ ApplyResult ApplySettings(const TuningContext& context, const TcpSettings& setti
     return Ended(
         ApplyOutcome::Failed,
         "The registry store cannot be written (it is read-only or busy with another program); no setting was changed.");
-  const BackupPathResult backup = WriteSettingsBackup(context);
+  const TakenBackup backup = WriteSettingsBackup(context);
   if (!backup.ok())
     return Ended(ApplyOutcome::Refused, "No backup could be taken, so no setting was changed. " + backup.error);
 
@@ -104,11 +104,13 @@ ApplyResult ApplySettings(const TuningContext& context, const TcpSettings& setti
     ApplyResult failed = Ended(ApplyOutcome::Failed, "The registry store could not save the new settings (" +
                                                          RegistryStatusText(status) + "); no setting was changed.");
     failed.backupFile = backup.path;
+    failed.unkeptValues = backup.unkeptValues;
     return failed;
   }
   ApplyResult result = Ended(ApplyOutcome::Applied, {});
   result.backupFile = backup.path;
   result.failedWrites = writer.failures();
+  result.unkeptValues = backup.unkeptValues;
   return result;
 }
 

@@ -22,6 +22,7 @@ struct ApplyResult {
   std::string reason;                     // for Skipped, Refused and Failed: a sentence to show as it stands
   std::filesystem::path backupFile;       // the backup taken, when one was
   std::vector<std::string> failedWrites;  // values the store refused while the rest went in
+  std::vector<std::string> unkeptValues;  // values the backup could not keep (it recorded 0)
   bool ok() const { return outcome == ApplyOutcome::Applied; }
 };
 

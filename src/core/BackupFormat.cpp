@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::size_t kQuotedLength = 40;  // how much of a bad line an error message repeats
+constexpr std::int64_t kLargestDwordPattern = 0xFFFFFFFFll;
 
 std::string TwoDigits(int n) {
   char buffer[8];
@@ -60,11 +61,6 @@ bool ParseTime(std::string_view line, BackupStamp* stamp) {
 bool IsDecimalInteger(std::string_view text) {
   if (text.starts_with('-')) text.remove_prefix(1);
   return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-std::string Quoted(std::string_view line) {
-  if (line.size() > kQuotedLength) return "\"" + std::string(line.substr(0, kQuotedLength)) + "...\"";
-  return "\"" + std::string(line) + "\"";
 }
 
 }  // namespace
@@ -118,70 +114,99 @@ void BackupTextWriter::Text(std::string_view text) { Line("\"" + std::string(tex
 
 void BackupTextWriter::Value(double value) { Line(FormatBackupValue(value)); }
 
-BackupTextReader::BackupTextReader(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const std::size_t end = bytes.find('\n');
-    std::string_view line = bytes.substr(0, end);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    m_lines.push_back(line);
-    bytes.remove_prefix(end == std::string_view::npos ? bytes.size() : end + 1);
+std::string QuotedExcerpt(std::string_view line) {
+  std::string quoted = "\"";
+  for (const char c : line.substr(0, kQuotedLength)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F && c != '\\') {
+      quoted += c;
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      quoted += escaped;
+    }
   }
+  return quoted + (line.size() > kQuotedLength ? "...\"" : "\"");
+}
+
+std::optional<std::string_view> BackupBytesLines::NextLine() {
+  if (m_rest.empty()) return std::nullopt;
+  const std::size_t end = m_rest.find('\n');
+  std::string_view line = m_rest.substr(0, end);
+  m_rest.remove_prefix(end == std::string_view::npos ? m_rest.size() : end + 1);
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  return line;
 }
 
 std::optional<std::string_view> BackupTextReader::NextLine() {
-  if (m_next >= m_lines.size()) return std::nullopt;
-  return m_lines[m_next++];
+  if (m_failed) return std::nullopt;
+  const auto line = m_lines.NextLine();
+  if (!line) {
+    if (const std::string error = m_lines.error(); !error.empty()) {
+      m_failed = true;
+      Fail(error, false);
+    }
+    return std::nullopt;
+  }
+  ++m_lineNumber;
+  if (line->size() > kLongestBackupLine) {
+    m_failed = true;
+    Fail("the line is longer than " + std::to_string(kLongestBackupLine) + " bytes");
+    return std::nullopt;
+  }
+  return line;
 }
 
+BackupTextReader::Status BackupTextReader::AtEnd() { return m_failed ? Status::Error : Status::End; }
+
 BackupTextReader::Status BackupTextReader::Fail(std::string message, bool atLine) {
-  m_error = atLine ? "line " + std::to_string(m_next) + ": " + std::move(message) : std::move(message);
+  m_error = atLine ? "line " + std::to_string(m_lineNumber) + ": " + std::move(message) : std::move(message);
   return Status::Error;
 }
 
 BackupTextReader::Status BackupTextReader::ReadHeader(BackupHeader* header) {
   constexpr const char* kShort = "the file ends before its header (date, time and OS family code) is complete";
   const auto date = NextLine();
-  if (!date) return Fail(kShort, false);
-  if (!ParseDate(*date, &header->taken)) return Fail(Quoted(*date) + " is not a date like #2026-12-07#");
+  if (!date) return m_failed ? Status::Error : Fail(kShort, false);
+  if (!ParseDate(*date, &header->taken)) return Fail(QuotedExcerpt(*date) + " is not a date like #2026-12-07#");
   const auto time = NextLine();
-  if (!time) return Fail(kShort, false);
-  if (!ParseTime(*time, &header->taken)) return Fail(Quoted(*time) + " is not a time like #09:05:03#");
+  if (!time) return m_failed ? Status::Error : Fail(kShort, false);
+  if (!ParseTime(*time, &header->taken)) return Fail(QuotedExcerpt(*time) + " is not a time like #09:05:03#");
   const auto family = NextLine();
-  if (!family) return Fail(kShort, false);
+  if (!family) return m_failed ? Status::Error : Fail(kShort, false);
   int code = 0;
   if (!IsDecimalInteger(*family) ||
       std::from_chars(family->data(), family->data() + family->size(), code).ec != std::errc() ||
       code < std::numeric_limits<std::int16_t>::min() || code > std::numeric_limits<std::int16_t>::max())
-    return Fail(Quoted(*family) + " is not an OS family code");
+    return Fail(QuotedExcerpt(*family) + " is not an OS family code");
   header->familyCode = static_cast<std::int16_t>(code);
   return Status::Ok;
 }
 
 BackupTextReader::Status BackupTextReader::ReadText(std::string* text) {
   const auto line = NextLine();
-  if (!line) return Status::End;
+  if (!line) return AtEnd();
   if (line->empty()) {
     text->clear();
     return Status::Ok;
   }
   if (line->size() < 2 || !line->starts_with('"') || !line->ends_with('"'))
-    return Fail("expected a text in double quotes, found " + Quoted(*line));
+    return Fail("expected a text in double quotes, found " + QuotedExcerpt(*line));
   *text = std::string(line->substr(1, line->size() - 2));
   return Status::Ok;
 }
 
 BackupTextReader::Status BackupTextReader::ReadValue(std::int32_t* value) {
   const auto line = NextLine();
-  if (!line) return Status::End;
-  if (!IsDecimalInteger(*line)) return Fail(Quoted(*line) + " is not a whole number");
+  if (!line) return AtEnd();
+  if (!IsDecimalInteger(*line)) return Fail(QuotedExcerpt(*line) + " is not a whole number");
   const bool negative = line->starts_with('-');
   std::int64_t number = 0;
   const auto parsed = std::from_chars(line->data(), line->data() + line->size(), number);
-  if (parsed.ec != std::errc() || number > std::numeric_limits<std::int32_t>::max() ||
-      number < std::numeric_limits<std::int32_t>::min())
-    return Fail(std::string(*line) + (negative ? " is below -2147483648" : " is above 2147483647") +
+  if (parsed.ec != std::errc() || number > kLargestDwordPattern || number < std::numeric_limits<std::int32_t>::min())
+    return Fail(QuotedExcerpt(*line) + (negative ? " is below -2147483648" : " is above 4294967295") +
                 " and does not fit a 32-bit value");
-  *value = static_cast<std::int32_t>(number);
+  *value = static_cast<std::int32_t>(static_cast<std::uint32_t>(number));
   return Status::Ok;
 }
 

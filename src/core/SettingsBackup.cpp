@@ -1,6 +1,7 @@
 #include "core/SettingsBackup.h"
 
-#include <fstream>
+#include <charconv>
+#include <limits>
 #include <optional>
 
 #include "core/CRegister.h"
@@ -77,20 +78,53 @@ const std::vector<RecordedGroup>& GroupsNT() {
   return groups;
 }
 
+// The range of numbers a layout's text values may spell: the 9x layout restores them as the text
+// of a signed 32-bit number, the NT layout as a REG_DWORD.
+struct SpelledRange {
+  std::int64_t lowest;
+  std::int64_t highest;
+};
+
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::optional<std::int64_t> SpelledNumber(std::string_view text, SpelledRange range) {
+  text = TrimBlanks(text);
+  if (text.starts_with('+')) text.remove_prefix(1);
+  std::int64_t number = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (number < range.lowest || number > range.highest) return std::nullopt;
+  return number;
+}
+
+std::string ValuePath(HKEY hive, std::string_view key, std::string_view name) {
+  return std::string(hive == HKEY_CURRENT_USER ? "HKCU\\" : "HKLM\\") + std::string(key) + " " +
+         (name.empty() ? std::string("(default)") : std::string(name));
+}
+
 // Reads current values for one backup through one CRegister.
 class CurrentValues {
  public:
-  // spelledTexts: a text value counts as the number it spells (the 9x layout keeps its numbers
-  // as text, and their character codes would restore as a different number).
-  CurrentValues(IRegistry& registry, bool spelledTexts)
-      : m_registry(registry), m_register(registry), m_spelledTexts(spelledTexts) {}
+  CurrentValues(IRegistry& registry, SpelledRange spelled)
+      : m_registry(registry), m_register(registry), m_spelled(spelled) {}
 
+  // A text value counts as the number it spells: its character codes would restore as another
+  // number. A text that spells none it can keep is recorded as 0 and noted.
   double Read(HKEY hive, std::string_view key, std::string_view name) {
-    if (m_spelledTexts) {
-      if (auto text = TextValue(hive, key, name)) return RegScalar(*text).ToInt32().value_or(0);
-    }
-    return m_register.myREGGetSetting(hive, key, name);
+    const auto text = TextValue(hive, key, name);
+    if (!text) return m_register.myREGGetSetting(hive, key, name);
+    if (TrimBlanks(*text).empty()) return 0;
+    if (const auto number = SpelledNumber(*text, m_spelled)) return static_cast<double>(*number);
+    m_unkept.push_back(ValuePath(hive, key, name) + ": the text " + QuotedExcerpt(*text) +
+                       " is no number the backup can keep; it records 0.");
+    return 0;
   }
+
+  std::vector<std::string> TakeUnkept() { return std::move(m_unkept); }
 
  private:
   std::optional<std::string> TextValue(HKEY hive, std::string_view key, std::string_view name) {
@@ -107,7 +141,8 @@ class CurrentValues {
 
   IRegistry& m_registry;
   CRegister m_register;
-  bool m_spelledTexts;
+  SpelledRange m_spelled;
+  std::vector<std::string> m_unkept;
 };
 
 void RecordGroup(const RecordedGroup& group, CurrentValues& values, BackupTextWriter& out) {
@@ -132,8 +167,10 @@ void RecordSubkeyGroup(std::string_view key, std::string_view first, std::string
   }
 }
 
-void RecordLayout(IRegistry& registry, bool is9x, BackupTextWriter& out) {
-  CurrentValues values(registry, is9x);
+std::vector<std::string> RecordLayout(IRegistry& registry, bool is9x, BackupTextWriter& out) {
+  constexpr SpelledRange k9xRange{std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
+  constexpr SpelledRange kNTRange{std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::uint32_t>::max()};
+  CurrentValues values(registry, is9x ? k9xRange : kNTRange);
   for (const RecordedGroup& group : is9x ? Groups9x() : GroupsNT()) RecordGroup(group, values, out);
   std::vector<std::string> subkeys;
   EnumerateSubkeys(registry, HKEY_LOCAL_MACHINE, is9x ? kNetTransKey : kInterfacesKey, &subkeys);
@@ -145,6 +182,7 @@ void RecordLayout(IRegistry& registry, bool is9x, BackupTextWriter& out) {
       RecordSubkeyGroup(AdapterKey(name), "MTU", "MSS", values, out);
     }
   }
+  return values.TakeUnkept();
 }
 
 bool Is9xFamily(std::int16_t code) { return code >= 1 && code <= 4; }
@@ -154,66 +192,66 @@ bool IsNTFamily(std::int16_t code) { return code >= 5 && code <= 7; }
 
 using Status = BackupTextReader::Status;
 
-struct RestoreWrite {
-  HKEY hive;
-  std::string key;
-  std::string name;
-  std::int32_t value;
-};
-
-// A file of a plausible size read whole; a backup of even a hundred interfaces is a few dozen KiB.
+// A backup of even a hundred interfaces is a few dozen KiB.
 constexpr std::uintmax_t kLargestBackupFile = 16u << 20;
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, std::string* error) {
-  std::error_code sizeError;
-  const auto size = std::filesystem::file_size(file, sizeError);
-  std::ifstream in(file, std::ios::binary);
-  if (sizeError || !in) {
-    *error = "Cannot open " + file.string() + (sizeError ? ": " + sizeError.message() : std::string()) + ".";
-    return std::nullopt;
-  }
-  if (size > kLargestBackupFile) {
-    *error = file.filename().string() + " is too large to be a backup file.";
-    return std::nullopt;
-  }
-  std::string bytes(size, '\0');
-  if (!in.read(bytes.data(), static_cast<std::streamsize>(size))) {
-    *error = "Cannot read " + file.string() + ".";
-    return std::nullopt;
-  }
-  return bytes;
-}
+// Reads the groups after the header into the writer, a pair at a time: three of fixed sizes,
+// then groups of two pairs until an empty key line or the end of the file. The file may end only
+// right after a whole group; any other end is a file cut short, which sets cutShort.
+class GroupReader {
+ public:
+  GroupReader(BackupTextReader& reader, TuningWriter& writer) : m_reader(reader), m_writer(writer) {}
 
-Status ReadPairs(BackupTextReader& reader, HKEY hive, const std::string& key, int count,
-                 std::vector<RestoreWrite>* writes) {
-  for (int i = 0; i < count; ++i) {
-    std::string name;
-    std::int32_t value = 0;
-    if (Status s = reader.ReadText(&name); s != Status::Ok) return s;
-    if (Status s = reader.ReadValue(&value); s != Status::Ok) return s;
-    writes->push_back({hive, key, std::move(name), value});
+  Status ReadAll(bool is9x) {
+    const struct {
+      HKEY hive;
+      int pairs;
+    } fixed[] = {{HKEY_LOCAL_MACHINE, is9x ? 10 : 13}, {HKEY_CURRENT_USER, 2}, {HKEY_LOCAL_MACHINE, 1}};
+    for (const auto& group : fixed) {
+      if (Status s = ReadGroup(group.hive, group.pairs, false); s != Status::Ok) return s;
+    }
+    for (;;) {
+      if (Status s = ReadGroup(HKEY_LOCAL_MACHINE, 2, true); s != Status::Ok) return s;
+    }
   }
-  return Status::Ok;
-}
 
-// Reads the groups after the header: three of fixed sizes, then groups of two pairs until an
-// empty key line. Returns End when the file was read to its end, Error at a read error.
-Status ReadGroups(BackupTextReader& reader, bool is9x, std::vector<RestoreWrite>* writes) {
-  const struct {
-    HKEY hive;
-    int pairs;
-  } fixed[] = {{HKEY_LOCAL_MACHINE, is9x ? 10 : 13}, {HKEY_CURRENT_USER, 2}, {HKEY_LOCAL_MACHINE, 1}};
-  std::string key;
-  for (const auto& group : fixed) {
-    if (Status s = reader.ReadText(&key); s != Status::Ok) return s;
-    if (Status s = ReadPairs(reader, group.hive, key, group.pairs, writes); s != Status::Ok) return s;
+  // Where the file ended too early, as the restore's description says it.
+  const std::string& cutShort() const { return m_cutShort; }
+
+ private:
+  // Ok for a whole group; End at the end of the file after a whole group, or at an empty key
+  // line where the repeated groups begin; Error otherwise.
+  Status ReadGroup(HKEY hive, int pairs, bool repeated) {
+    std::string key;
+    const std::size_t keyLine = m_reader.lineNumber() + 1;
+    const Status keyStatus = m_reader.ReadText(&key);
+    if (keyStatus == Status::End && m_wholeGroups > 0) return Status::End;
+    if (keyStatus == Status::End) return CutShort("before its first group");
+    if (keyStatus != Status::Ok) return keyStatus;
+    if (repeated && key.empty()) return Status::End;
+    for (int i = 0; i < pairs; ++i) {
+      std::string name;
+      std::int32_t value = 0;
+      Status s = m_reader.ReadText(&name);
+      if (s == Status::Ok) s = m_reader.ReadValue(&value);
+      if (s == Status::End) return CutShort("inside the group whose key line is line " + std::to_string(keyLine));
+      if (s != Status::Ok) return s;
+      m_writer.Write(hive, key, name, value);
+    }
+    ++m_wholeGroups;
+    return Status::Ok;
   }
-  for (;;) {
-    if (Status s = reader.ReadText(&key); s != Status::Ok) return s;
-    if (key.empty()) return Status::End;
-    if (Status s = ReadPairs(reader, HKEY_LOCAL_MACHINE, key, 2, writes); s != Status::Ok) return s;
+
+  Status CutShort(const std::string& where) {
+    m_cutShort = "it ends after line " + std::to_string(m_reader.lineNumber()) + ", " + where;
+    return Status::Error;
   }
-}
+
+  BackupTextReader& m_reader;
+  TuningWriter& m_writer;
+  int m_wholeGroups = 0;
+  std::string m_cutShort;
+};
 
 RestoreResult Failed(std::string description) {
   RestoreResult result;
@@ -224,27 +262,9 @@ RestoreResult Failed(std::string description) {
 
 std::string ValuesText(int count) { return count == 1 ? "1 value" : std::to_string(count) + " values"; }
 
-}  // namespace
-
-BackupPathResult WriteSettingsBackup(const TuningContext& context) {
-  BackupTextWriter out;
-  out.Header(BackupStamp::FromLocalTime(context.clock.Now()), context.familyCode);
-  if (Is9xFamily(context.familyCode) || IsNTFamily(context.familyCode))
-    RecordLayout(context.registry, Is9xFamily(context.familyCode), out);
-  return StoreNewBackup(context.backupsFolder, out.bytes());
-}
-
-RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFamily,
-                                    const std::filesystem::path& file) {
-  std::string error;
-  const auto bytes = ReadWholeFile(file, &error);
-  if (!bytes) return Failed(error);
-  return RestoreBackupBytes(registry, runningFamily, file.filename().string(), *bytes);
-}
-
-RestoreResult RestoreBackupBytes(IRegistry& registry, std::int16_t runningFamily, const std::string& name,
-                                 std::string_view bytes) {
-  BackupTextReader reader(bytes);
+RestoreResult RestoreBackupLines(IRegistry& registry, std::int16_t runningFamily, const std::string& name,
+                                 BackupLineSource& lines) {
+  BackupTextReader reader(lines);
   BackupHeader header;
   if (reader.ReadHeader(&header) != Status::Ok) return Failed(name + " is not a backup file (" + reader.error() + ").");
 
@@ -259,15 +279,13 @@ RestoreResult RestoreBackupBytes(IRegistry& registry, std::int16_t runningFamily
     return Failed("OS family code " + std::to_string(runningFamily) + " has no registry layout to restore into.");
 
   const bool is9x = Is9xFamily(runningFamily);
-  std::vector<RestoreWrite> writes;
-  const Status read = ReadGroups(reader, is9x, &writes);
-
   RegistryBatch batch(registry);
   if (!batch.isOpen())
     return Failed(
         "The registry store cannot be written (it is read-only or busy with another program); nothing was restored.");
   TuningWriter writer(registry, is9x ? REG_SZ : REG_DWORD);
-  for (const RestoreWrite& write : writes) writer.Write(write.hive, write.key, write.name, write.value);
+  GroupReader groups(reader, writer);
+  const Status read = groups.ReadAll(is9x);
   if (const LONG status = batch.commit(); status != ERROR_SUCCESS)
     return Failed("The registry store could not save the restored values (" + RegistryStatusText(status) +
                   "); nothing was restored.");
@@ -276,12 +294,44 @@ RestoreResult RestoreBackupBytes(IRegistry& registry, std::int16_t runningFamily
   result.failedWrites = writer.failures();
   if (read == Status::Error) {
     result.outcome = RestoreOutcome::Failed;
-    result.description = name + " is damaged at " + reader.error() + ". The " + ValuesText(result.valuesWritten) +
-                         " before it " + (result.valuesWritten == 1 ? "was" : "were") + " restored.";
+    const std::string restored = ". The " + ValuesText(result.valuesWritten) + " before it " +
+                                 (result.valuesWritten == 1 ? "was" : "were") + " restored.";
+    result.description = groups.cutShort().empty() ? name + " is damaged at " + reader.error() + restored
+                                                   : name + " is cut short: " + groups.cutShort() + restored;
   } else {
     result.outcome = RestoreOutcome::Completed;
   }
   return result;
+}
+
+}  // namespace
+
+TakenBackup WriteSettingsBackup(const TuningContext& context) {
+  BackupTextWriter out;
+  out.Header(BackupStamp::FromLocalTime(context.clock.Now()), context.familyCode);
+  TakenBackup taken;
+  if (Is9xFamily(context.familyCode) || IsNTFamily(context.familyCode))
+    taken.unkeptValues = RecordLayout(context.registry, Is9xFamily(context.familyCode), out);
+  BackupPathResult stored = StoreNewBackup(context.backupsFolder, out.bytes());
+  taken.path = std::move(stored.path);
+  taken.error = std::move(stored.error);
+  return taken;
+}
+
+RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFamily,
+                                    const std::filesystem::path& file) {
+  OpenedRegularFile opened = OpenBackupFile(file);
+  if (!opened.ok()) return Failed(opened.error);
+  const std::string name = file.filename().string();
+  if (opened.size > kLargestBackupFile) return Failed(name + " is too large to be a backup file.");
+  BackupFileLines lines(std::move(opened.fd), file.string());
+  return RestoreBackupLines(registry, runningFamily, name, lines);
+}
+
+RestoreResult RestoreBackupBytes(IRegistry& registry, std::int16_t runningFamily, const std::string& name,
+                                 std::string_view bytes) {
+  BackupBytesLines lines(bytes);
+  return RestoreBackupLines(registry, runningFamily, name, lines);
 }
 
 }  // namespace zf

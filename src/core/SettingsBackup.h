@@ -20,10 +20,19 @@ struct TuningContext {
   std::int16_t familyCode = 0;          // the running OS family
 };
 
+struct TakenBackup {
+  std::filesystem::path path;
+  std::string error;  // why no file was written
+  // Values the backup could not keep as they are: texts that spell no number it can record
+  // (recorded as 0), one sentence each.
+  std::vector<std::string> unkeptValues;
+  bool ok() const { return error.empty(); }
+};
+
 // Records the current values of the family's layout as the next numbered backup, dated by one
-// clock reading. Fails, writing no file, when the folder or the file cannot be written or no
-// number is free.
-BackupPathResult WriteSettingsBackup(const TuningContext& context);
+// clock reading. A text value counts as the number it spells, blanks around it ignored. Fails,
+// writing no file, when the folder or the file cannot be written or no number is free.
+TakenBackup WriteSettingsBackup(const TuningContext& context);
 
 enum class RestoreOutcome { Completed, Refused, Failed };
 
@@ -38,9 +47,10 @@ struct RestoreResult {
   std::vector<std::string> failedWrites;  // values the store refused
 };
 
-// Writes a backup's values back. A file of another OS family writes nothing. A read error ends
-// the restore as failed, with the values before it written. All writes commit as one store
-// batch after the whole file was read, so a crash leaves all of them or none.
+// Writes a backup's values back. A file of another OS family writes nothing. A read error, or a
+// file that ends before its three fixed groups are whole or inside a later group, ends the
+// restore as failed, with the values before it written. The file is read line by line into one
+// store batch, committed at the end, so a crash leaves all of the values or none.
 RestoreResult RestoreSettingsBackup(IRegistry& registry, std::int16_t runningFamily, const std::filesystem::path& file);
 // The same for a backup's bytes already read; name is the file name the descriptions show.
 RestoreResult RestoreBackupBytes(IRegistry& registry, std::int16_t runningFamily, const std::string& name,

@@ -29,6 +29,9 @@ frmRamConfiguration::frmRamConfiguration(AppServices& services, QWidget* parent)
   m_ui->setupUi(this);
   tmrAlarm.setObjectName(QStringLiteral("tmrAlarm"));
   tmrSoundPlayer.setObjectName(QStringLiteral("tmrSoundPlayer"));
+  // Qt coarsens timers of 20 s and more to whole seconds unless told otherwise.
+  tmrAlarm.setTimerType(Qt::PreciseTimer);
+  tmrSoundPlayer.setTimerType(Qt::PreciseTimer);
   tmrAlarm.setInterval(kInitialCheckInterval);
   tmrSoundPlayer.setInterval(kSoundInterval);
   connect(&tmrAlarm, &QTimer::timeout, this, [this] { m_alarm.CheckMemory(*this); });

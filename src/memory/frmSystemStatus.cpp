@@ -26,6 +26,8 @@ frmSystemStatus::frmSystemStatus(AppServices& services, QWidget* parent)
   m_ui->setupUi(this);
   tmrCPU.setObjectName(QStringLiteral("tmrCPU"));
   tmrMemory.setObjectName(QStringLiteral("tmrMemory"));
+  tmrCPU.setTimerType(Qt::PreciseTimer);
+  tmrMemory.setTimerType(Qt::PreciseTimer);
   tmrCPU.setInterval(kInitialSampleInterval);
   tmrMemory.setInterval(kInitialSampleInterval);
   connect(&tmrCPU, &QTimer::timeout, this, &frmSystemStatus::SampleCpu);

@@ -58,6 +58,8 @@ msgFrm::msgFrm(IWindowSystem& windowSystem, QWidget* parent) : BalloonWindow(win
                Round(TwipsToPixels(kDesignClientHeight, TwipsPerPixelY())));
   BuildControls();
   m_closeTimer.setSingleShot(true);
+  // A coarse timer may close the notice up to 5 % late.
+  m_closeTimer.setTimerType(Qt::PreciseTimer);
   connect(&m_closeTimer, &QTimer::timeout, this, &msgFrm::Unload);
 }
 

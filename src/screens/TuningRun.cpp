@@ -1,5 +1,7 @@
 #include "screens/TuningRun.h"
 
+#include <string>
+
 #include "core/AppServices.h"
 #include "core/ApplySettings.h"
 #include "ui/IMainWindow.h"
@@ -11,9 +13,20 @@ namespace zf {
 bool RunApplySettings(AppServices& services) {
   const TuningContext context{services.registry, services.clock, BackupsFolder(services.config), services.os.code};
   const ApplyResult result = ApplySettings(context, services.tuning.current);
-  if (result.outcome != ApplyOutcome::Refused && result.outcome != ApplyOutcome::Failed) return true;
+  if (result.outcome != ApplyOutcome::Refused && result.outcome != ApplyOutcome::Failed) {
+    if (!result.unkeptValues.empty())
+      services.messageBox.Show(UnkeptValuesText(result), "Zentrofast", MsgIcon::Exclamation, MsgButtons::Ok);
+    return true;
+  }
   services.messageBox.Show(result.reason, "Zentrofast", MsgIcon::Stop, MsgButtons::Ok);
   return false;
+}
+
+std::string UnkeptValuesText(const ApplyResult& result) {
+  std::string text = "The settings were applied, but backup " + result.backupFile.filename().string() +
+                     " could not keep every value it replaced:";
+  for (const std::string& value : result.unkeptValues) text += "\n" + value;
+  return text;
 }
 
 void ReturnMovieHome(AppServices& services) {

@@ -17,6 +17,7 @@ QString TipText(const QString& TrayToolTip) {
 
 Tray::Tray(ITrayService& service, QObject* parent) : QObject(parent), m_service(service) {
   Timer1.setSingleShot(true);
+  Timer1.setTimerType(Qt::PreciseTimer);
   connect(&Timer1, &QTimer::timeout, this, &Tray::ReleaseLatch);
   m_service.SetMouseHandler([this](int message) { MouseMessage(message); });
 }

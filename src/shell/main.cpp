@@ -6,9 +6,11 @@
 #include "core/Config.h"
 #include "core/RegistryStore.h"
 #include "msgbox/BalloonNotifier.h"
+#include "platform/linux/DesktopSound.h"
 #include "platform/linux/LinuxIcmp.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/LinuxSystemInfo.h"
+#include "platform/linux/PerfStatsRegistry.h"
 #include "platform/linux/ProcessLocks.h"
 #include "platform/linux/QtSound.h"
 #include "platform/linux/QtTrayService.h"
@@ -68,13 +70,16 @@ int main(int argc, char* argv[]) {
   }
 
   zf::LinuxShell shell;
-  zf::QtSound sound;
+  zf::QtSound sound(zf::PlayDesktopDefaultSound);
   zf::QtWindowSystem windowSystem;
   zf::SystemClock clock;
   zf::LinuxIcmp icmp;
   zf::LinuxSystemInfo systemInfo;
-  zf::AppServices services{config, *registry, shell,     sound,      windowSystem, messageBox,
-                           clock,  icmp,      systemInfo, zf::OSFamily{}, zf::TuningState{}, nullptr};
+  // The 9x family's processor probe reads the live performance-statistics keys through it.
+  zf::PerfStatsRegistry programRegistry(*registry, systemInfo);
+  zf::AppServices services{
+      config,         programRegistry,   shell,  sound, windowSystem, messageBox, clock, icmp, systemInfo,
+      zf::OSFamily{}, zf::TuningState{}, nullptr};
 
   zf::QtTrayService systemTray;
   zf::ProbeTrayService probeTray(systemTray);

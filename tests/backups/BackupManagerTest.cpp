@@ -25,16 +25,18 @@ struct Manager {
     logic.Form_Load();
   }
   fs::path folder() const { return env.folder / "Backups"; }
-  // A backup that sets DefaultTTL when restored; the lines end in CR LF.
+  // A whole backup of the NT layout's three groups that sets DefaultTTL when restored; the lines
+  // end in CR LF.
   void Write(const std::string& name, const std::string& date, const std::string& time, int family = 7,
              const std::string& ttl = "99") {
     fs::create_directories(folder());
     std::ofstream file(folder() / name, std::ios::binary);
-    for (const std::string& line : {"#" + date + "#", "#" + time + "#", std::to_string(family),
-                                    std::string("\"System\\CurrentControlSet\\Services\\Tcpip\\Parameters\""),
-                                    std::string("\"DefaultTTL\""), ttl}) {
-      file << line << "\r\n";
-    }
+    std::vector<std::string> lines{"#" + date + "#",       "#" + time + "#",
+                                   std::to_string(family), "\"System\\CurrentControlSet\\Services\\Tcpip\\Parameters\"",
+                                   "\"DefaultTTL\"",       ttl};
+    for (int pair = 1; pair < 13; ++pair) lines.insert(lines.end(), {"\"Other" + std::to_string(pair) + "\"", "0"});
+    lines.insert(lines.end(), {"\"Browser\"", "\"A\"", "2", "\"B\"", "4", "\"Cache\"", "\"\"", "0"});
+    for (const std::string& line : lines) file << line << "\r\n";
   }
   QStringList Names() const {
     QStringList names;
@@ -74,7 +76,7 @@ class BackupManagerTest : public QObject {
     std::ofstream(m.folder() / "003.BCK") << "not a backup\r\n";
     std::ofstream(m.folder() / "notes.txt") << "ignored";
     m.logic.intializeList();
-    QCOMPARE(m.Names(), QStringList({"001.BCK", "002.BCK", "003.BCK"}));
+    QCOMPARE(m.Names(), QStringList({"001.BCK", "002.bck", "003.BCK"}));  // each by its own name
     const BackupRow& first = m.logic.rows()[0];
     QCOMPARE(first.date, QStringLiteral("12/7/26"));
     QVERIFY(first.time.startsWith(QStringLiteral("9:05:03")));
@@ -154,7 +156,7 @@ class BackupManagerTest : public QObject {
     Manager m;
     m.Write("001.bck", "2026-03-05", "18:00:00");
     m.logic.intializeList();
-    m.Select(QStringLiteral("001.BCK"));
+    m.Select(QStringLiteral("001.bck"));  // listed by its own name
     m.env.messageBox.answers = {MsgAnswer::Yes};
     m.logic.cmdDelete_Click();
     QCOMPARE(m.LastMessage().text, std::string("Do you want to delete this file?"));
@@ -216,7 +218,7 @@ class BackupManagerTest : public QObject {
     Manager m;
     m.Write("001.bck", "2026-03-05", "18:00:00");
     m.logic.intializeList();
-    m.Select(QStringLiteral("001.BCK"));
+    m.Select(QStringLiteral("001.bck"));  // listed by its own name
     m.env.messageBox.answers = {MsgAnswer::Yes};
     m.logic.cmdRestore_Click();
     QCOMPARE(m.env.messageBox.shown.size(), std::size_t{1});
@@ -226,7 +228,7 @@ class BackupManagerTest : public QObject {
 
   void failedRestoreShowsWhyAndTellsTheMovie() {
     Manager m;
-    m.Write("001.BCK", "2026-03-05", "18:00:00", 7, "2147483648");
+    m.Write("001.BCK", "2026-03-05", "18:00:00", 7, "4294967296");  // beyond 32 bits
     m.logic.intializeList();
     m.Select(QStringLiteral("001.BCK"));
     m.env.messageBox.answers = {MsgAnswer::Yes};

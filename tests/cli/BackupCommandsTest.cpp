@@ -1,11 +1,12 @@
 // zentrofastctl apply and backup: argument checks, listing and deleting, and whole runs over a
 // real registry store.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <sstream>
 
-#include "cli/CliContext.h"
 #include "LinuxCliPlatform.h"
+#include "cli/CliContext.h"
 #include "core/CRegister.h"
 #include "core/RegistrySettings.h"
 #include "core/RegistryStore.h"
@@ -144,7 +145,7 @@ TEST_F(BackupCommandsTest, RestoreOfAnotherFamilyIsRefusedAndChangesNothing) {
 
 TEST_F(BackupCommandsTest, DamagedBackupFailsAtItsLineKeepingTheValuesBefore) {
   Touch("005.BCK", test::CrLfLines({"#2026-12-07#", "#09:05:03#", "7", test::Quoted(kTcpip), test::Quoted("DefaultTTL"),
-                                    "77", test::Quoted("TcpWindowSize"), "4294967295", test::Quoted("MTU"), "1"}));
+                                    "77", test::Quoted("TcpWindowSize"), "4294967296", test::Quoted("MTU"), "1"}));
   const CtlRun run = Ctl({"backup", "restore", "005.BCK"});
   EXPECT_EQ(run.exitCode, cli::kExitFailed);
   EXPECT_NE(run.err.find("line 8"), std::string::npos) << run.err;
@@ -159,6 +160,49 @@ TEST_F(BackupCommandsTest, ApplyWithoutAFreeBackupNumberChangesNothing) {
   EXPECT_NE(run.err.find("999"), std::string::npos) << run.err;
   EXPECT_EQ(TcpipValue("DefaultTTL"), 0);
   EXPECT_EQ(test::FolderNames(backups), std::vector<std::string>{"999.BCK"});
+}
+
+TEST_F(BackupCommandsTest, ANegativeTtlComesBackFromItsBackup) {
+  ASSERT_EQ(Ctl({"apply", "--profile", "0", "--set", "TTL=-5"}).exitCode, cli::kExitOk);
+  ASSERT_EQ(Ctl({"apply", "--profile", "1"}).exitCode, cli::kExitOk);
+  const CtlRun run = Ctl({"backup", "restore", "002.BCK"});
+  EXPECT_EQ(run.exitCode, cli::kExitOk) << run.err;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 4294967291.0);  // -5 as a REG_DWORD's bytes
+}
+
+TEST_F(BackupCommandsTest, ApplyNamesTheValuesItsBackupCouldNotKeepAndGoesOn) {
+  {
+    std::string error;
+    auto store = OpenRegistryStore(registryFile, &error);
+    ASSERT_TRUE(store) << error;
+    RegFunctions(*store).SetRegistryValue(HKEY_LOCAL_MACHINE, kTcpip, "DefaultTTL", REG_SZ, "abc", false);
+  }
+  const CtlRun run = Ctl({"apply", "--profile", "0"});
+  EXPECT_EQ(run.exitCode, cli::kExitOk) << run.err;
+  EXPECT_NE(run.err.find("could not keep"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("DefaultTTL"), std::string::npos) << run.err;
+  EXPECT_EQ(TcpipValue("DefaultTTL"), 128);
+}
+
+TEST_F(BackupCommandsTest, LinksAndFifosInTheFolderAreNeitherListedNorRestored) {
+  ASSERT_EQ(Ctl({"apply", "--profile", "0"}).exitCode, cli::kExitOk);
+  test::WriteBytes(home / "secret", "#2026-12-07#\r\n#09:05:03#\r\n7\r\nSECRET-BYTES\r\n");
+  fs::create_symlink(home / "secret", backups / "002.BCK");
+  ASSERT_EQ(::mkfifo((backups / "003.BCK").c_str(), 0600), 0);
+  CtlRun run = Ctl({"backup", "list"});  // a FIFO opened for reading would wait here for ever
+  EXPECT_EQ(run.exitCode, cli::kExitOk) << run.err;
+  EXPECT_NE(run.out.find("001.BCK"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("002.BCK"), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("003.BCK"), std::string::npos) << run.out;
+  for (const char* name : {"002.BCK", "003.BCK"}) {
+    run = Ctl({"backup", "restore", name});
+    EXPECT_EQ(run.exitCode, cli::kExitFailed) << name;
+    EXPECT_EQ(run.err.find("SECRET"), std::string::npos) << run.err;
+  }
+  // With 002 and 003 taken by odd entries, the next apply still finds a number.
+  run = Ctl({"apply", "--profile", "1"});
+  EXPECT_EQ(run.exitCode, cli::kExitOk) << run.err;
+  EXPECT_NE(run.out.find("004.BCK"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -312,3 +312,60 @@ TEST_F(ApplySettingsTest, EveryApplyTakesItsOwnBackup) {
 
 }  // namespace
 }  // namespace zf
+
+namespace zf {
+namespace {
+
+class ApplyRoundTripTest : public ::testing::Test {
+ protected:
+  ApplyResult Apply(std::int16_t family, const TcpSettings& settings) {
+    return ApplySettings({registry, clock, backups, family}, settings);
+  }
+  test::TempDir folder;
+  fs::path backups = folder / "Backups";
+  test::MemoryRegistry registry;
+  test::FakeClock clock;
+};
+
+TEST_F(ApplyRoundTripTest, ValuesWithTheTopBitSetComeBack) {
+  TcpSettings settings = Profiles()[0];
+  settings.TTL = -5;
+  settings.KeepAliveTime = -1;  // 0xFFFFFFFF
+  ASSERT_TRUE(Apply(7, settings).ok());
+  const ApplyResult second = Apply(7, Profiles()[1]);
+  ASSERT_TRUE(second.ok());
+  const RestoreResult restored = RestoreSettingsBackup(registry, 7, second.backupFile);
+  ASSERT_EQ(restored.outcome, RestoreOutcome::Completed) << restored.description;
+  EXPECT_EQ(registry.GetDword(kTcpipLower, "DefaultTTL"), -5);
+  EXPECT_EQ(registry.GetDword(kTcpipLower, "KeepAliveTime"), -1);
+  EXPECT_TRUE(second.unkeptValues.empty());
+}
+
+TEST_F(ApplyRoundTripTest, NTTextValuesComeBackAsTheNumbersTheySpell) {
+  registry.PutText(kTcpip, "DefaultTTL", "64");
+  registry.PutText(kTcpip, "KeepAliveTime", " 7200000 ");
+  const ApplyResult applied = Apply(7, Profiles()[0]);
+  ASSERT_TRUE(applied.ok());
+  EXPECT_TRUE(applied.unkeptValues.empty()) << ::testing::PrintToString(applied.unkeptValues);
+  const RestoreResult restored = RestoreSettingsBackup(registry, 7, applied.backupFile);
+  ASSERT_EQ(restored.outcome, RestoreOutcome::Completed) << restored.description;
+  EXPECT_EQ(registry.GetDword(kTcpip, "DefaultTTL"), 64);
+  EXPECT_EQ(registry.GetDword(kTcpip, "KeepAliveTime"), 7200000);
+}
+
+TEST_F(ApplyRoundTripTest, ATextThatSpellsNoNumberIsNamedAndTheApplyGoesOn) {
+  registry.PutText(kTcpip, "DefaultTTL", "abc");
+  registry.PutText(kMstcp, "DefaultTTL", "4294967295");
+  const ApplyResult nt = Apply(7, Profiles()[0]);
+  ASSERT_TRUE(nt.ok()) << nt.reason;
+  ASSERT_EQ(nt.unkeptValues.size(), 1u);
+  EXPECT_NE(nt.unkeptValues[0].find("DefaultTTL"), std::string::npos) << nt.unkeptValues[0];
+  EXPECT_EQ(registry.GetDword(kTcpip, "DefaultTTL"), 128);  // written all the same
+  const ApplyResult nineX = Apply(3, Profiles()[0]);
+  ASSERT_TRUE(nineX.ok()) << nineX.reason;
+  ASSERT_EQ(nineX.unkeptValues.size(), 1u);
+  EXPECT_NE(nineX.unkeptValues[0].find("4294967295"), std::string::npos) << nineX.unkeptValues[0];
+}
+
+}  // namespace
+}  // namespace zf

@@ -1,5 +1,10 @@
 // Numbering, atomic storing, listing, finding and deleting backup files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 
 #include "core/BackupStore.h"
 #include "platform/files.h"
@@ -102,7 +107,7 @@ TEST_F(BackupStoreTest, PublishingNeverReplacesAFile) {
 TEST_F(BackupStoreTest, ListShowsPlainBackupsByNameWithTheirRecordedDateAndTime) {
   Touch("002.BCK", "#2025-01-31#\r\n#23:00:01#\r\n5\r\n");
   Touch("001.BCK");
-  Touch("003.bck");
+  Touch("003.bck");  // listed by its own name: beside it an 003.BCK may exist
   Touch("004.BCK", "garbage\r\n#09:05:03#\r\n7\r\n");
   Touch("005.BCK", "#2026-02-30#\r\n#09:05:03#\r\n7\r\n");  // no such day
   Touch("006.BCK", "#2026-12-07#\r\n#09:05:03#\r\nseven\r\n");
@@ -117,7 +122,7 @@ TEST_F(BackupStoreTest, ListShowsPlainBackupsByNameWithTheirRecordedDateAndTime)
   std::vector<std::string> rows;
   for (const BackupListEntry& e : list.entries) rows.push_back(e.fileName + "|" + e.DateText() + "|" + e.TimeText());
   EXPECT_EQ(rows, (std::vector<std::string>{"001.BCK|2026-12-07|09:05:03", "002.BCK|2025-01-31|23:00:01",
-                                            "003.BCK|2026-12-07|09:05:03", "004.BCK||", "005.BCK||", "006.BCK||"}));
+                                            "003.bck|2026-12-07|09:05:03", "004.BCK||", "005.BCK||", "006.BCK||"}));
   EXPECT_EQ(list.entries[1].taken, (BackupStamp{2025, 1, 31, 23, 0, 1}));
 }
 
@@ -152,6 +157,176 @@ TEST_F(BackupStoreTest, DeleteRemovesOneListedBackupAndRefusesOtherNames) {
   EXPECT_NE(DeleteBackup(backups, "003.BCK"), "");
   EXPECT_EQ(FolderNames(backups), std::vector<std::string>{"002.BCK"});
   EXPECT_TRUE(fs::exists(home / "003.BCK"));
+}
+
+}  // namespace
+}  // namespace zf
+
+namespace zf {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FolderNames;
+
+const std::string kValidHeader = "#2026-12-07#\r\n#09:05:03#\r\n7\r\n";
+
+// Entries of a folder others may write: links, folders, FIFOs and names that only look like
+// backups must neither be read nor block the numbering.
+class HostileBackupsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::create_directories(backups); }
+  void Plain(const std::string& name) { test::WriteBytes(backups / name, kValidHeader); }
+  std::vector<std::string> Listed() {
+    std::vector<std::string> names;
+    for (const BackupListEntry& entry : ListBackups(backups).entries) names.push_back(entry.fileName);
+    return names;
+  }
+  std::string Stored() {
+    const BackupPathResult stored = StoreNewBackup(backups, kValidHeader);
+    EXPECT_TRUE(stored.ok()) << stored.error;
+    return stored.path.filename().string();
+  }
+
+  test::TempDir home;
+  fs::path backups = home / "Backups";
+  fs::path secret = home / "secret";
+};
+
+TEST_F(HostileBackupsTest, LinksFoldersAndFifosAreNeitherListedNorFound) {
+  test::WriteBytes(secret, kValidHeader);
+  Plain("001.BCK");
+  fs::create_symlink(secret, backups / "002.BCK");
+  fs::create_directory(backups / "003.BCK");
+  ASSERT_EQ(::mkfifo((backups / "004.BCK").c_str(), 0600), 0);
+  fs::create_symlink(home / "nowhere", backups / "005.BCK");
+  EXPECT_EQ(Listed(), std::vector<std::string>{"001.BCK"});  // a FIFO would hang here when opened
+  for (const char* name : {"002.BCK", "003.BCK", "004.BCK", "005.BCK"}) {
+    EXPECT_FALSE(FindBackupFile(backups, name).ok()) << name;
+    EXPECT_NE(DeleteBackup(backups, name), "") << name;
+  }
+  EXPECT_TRUE(fs::exists(secret));
+  EXPECT_TRUE(fs::is_symlink(backups / "002.BCK"));
+}
+
+TEST_F(HostileBackupsTest, OpeningRefusesLinksAndFifosWithoutWaiting) {
+  test::WriteBytes(secret, "top secret bytes\r\n");
+  fs::create_symlink(secret, backups / "002.BCK");
+  ASSERT_EQ(::mkfifo((backups / "004.BCK").c_str(), 0600), 0);
+  const OpenedRegularFile link = OpenBackupFile(backups / "002.BCK");
+  EXPECT_FALSE(link.ok());
+  EXPECT_FALSE(link.fd.isOpen());
+  EXPECT_EQ(link.error.find("top secret"), std::string::npos) << link.error;
+  const OpenedRegularFile fifo = OpenBackupFile(backups / "004.BCK");
+  EXPECT_FALSE(fifo.ok());
+  EXPECT_NE(fifo.error.find("not a regular file"), std::string::npos) << fifo.error;
+  Plain("001.BCK");
+  EXPECT_TRUE(OpenBackupFile(backups / "001.BCK").ok());
+}
+
+TEST_F(HostileBackupsTest, NumberingGoesPastNamesItCannotUse) {
+  Plain("001.BCK");
+  fs::create_directory(backups / "002.BCK");
+  EXPECT_EQ(Stored(), "003.BCK");
+  fs::create_symlink(home / "nowhere", backups / "004.BCK");
+  EXPECT_EQ(Stored(), "005.BCK");
+  Plain("copy of 999.BCK");  // counts 999, but is no backup name
+  EXPECT_EQ(Stored(), "006.BCK");
+  EXPECT_EQ(Listed(), (std::vector<std::string>{"001.BCK", "003.BCK", "005.BCK", "006.BCK"}));
+}
+
+TEST_F(HostileBackupsTest, ATakenNumberIsSkippedAndTheEndOfNumbersIsExplained) {
+  // Chosen 007 is taken after choosing it (another program): the next attempt goes past it.
+  Plain("006.BCK");
+  EXPECT_EQ(NewBackupFilePath(backups, 7).path.filename(), "008.BCK");
+  fs::create_directory(backups / "999.BCK");
+  const BackupPathResult blocked = StoreNewBackup(backups, kValidHeader);
+  EXPECT_FALSE(blocked.ok());
+  EXPECT_NE(blocked.error.find("999.BCK"), std::string::npos) << blocked.error;
+  EXPECT_NE(blocked.error.find("not a backup file"), std::string::npos) << blocked.error;
+  EXPECT_EQ(blocked.error.find("Other programs"), std::string::npos) << blocked.error;
+}
+
+TEST_F(HostileBackupsTest, TemporaryFilesOlderThanAMinuteAreRemovedByTheNextBackup) {
+  const fs::path old = backups / ".incomplete-Old123";
+  const fs::path young = backups / ".incomplete-New123";
+  test::WriteBytes(old, "half a backup");
+  test::WriteBytes(young, "being written");
+  fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+  fs::last_write_time(young, fs::file_time_type::clock::now() - std::chrono::seconds(10));
+  fs::create_directory(backups / ".incomplete-Dir123");
+  fs::last_write_time(backups / ".incomplete-Dir123", fs::file_time_type::clock::now() - std::chrono::minutes(2));
+  EXPECT_EQ(Stored(), "001.BCK");
+  EXPECT_EQ(FolderNames(backups), (std::vector<std::string>{".incomplete-Dir123", ".incomplete-New123", "001.BCK"}));
+}
+
+TEST_F(HostileBackupsTest, NamesDifferingInLetterCaseAreTwoBackups) {
+  test::WriteBytes(backups / "001.bck", "#2026-01-02#\r\n#03:04:05#\r\n7\r\n");
+  test::WriteBytes(backups / "001.BCK", "#2026-06-07#\r\n#08:09:10#\r\n7\r\n");
+  const BackupList list = ListBackups(backups);
+  ASSERT_EQ(list.entries.size(), 2u);
+  EXPECT_EQ(list.entries[0].fileName, "001.BCK");
+  EXPECT_EQ(list.entries[0].DateText(), "2026-06-07");
+  EXPECT_EQ(list.entries[1].fileName, "001.bck");
+  EXPECT_EQ(list.entries[1].DateText(), "2026-01-02");
+  EXPECT_EQ(FindBackupFile(backups, "001.bck").path, backups / "001.bck");
+  EXPECT_EQ(FindBackupFile(backups, "001.BCK").path, backups / "001.BCK");
+  const BackupPathResult ambiguous = FindBackupFile(backups, "001.Bck");
+  EXPECT_FALSE(ambiguous.ok());
+  EXPECT_NE(ambiguous.error.find("exact name"), std::string::npos) << ambiguous.error;
+  EXPECT_EQ(DeleteBackup(backups, "001.bck"), "");
+  EXPECT_EQ(FolderNames(backups), std::vector<std::string>{"001.BCK"});
+}
+
+}  // namespace
+}  // namespace zf
+
+namespace zf {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Passes every sync on and notes which file or folder it made durable.
+class CountingSync final : public FileSync {
+ public:
+  int Sync(int fd) override {
+    struct stat info {};
+    ::fstat(fd, &info);
+    synced.push_back(info.st_ino);
+    return FileSync::Sync(fd);
+  }
+  std::vector<ino_t> synced;
+};
+
+ino_t InodeOf(const fs::path& path) {
+  struct stat info {};
+  ::lstat(path.c_str(), &info);
+  return info.st_ino;
+}
+
+TEST(DurableBackupTest, TheFileIsSyncedBeforeItsNameAndTheFolderAfterIt) {
+  test::TempDir home;
+  CountingSync sync;
+  const BackupPathResult stored = StoreNewBackup(home / "Backups", "#2026-12-07#\r\n", sync);
+  ASSERT_TRUE(stored.ok()) << stored.error;
+  EXPECT_EQ(sync.synced, (std::vector<ino_t>{InodeOf(stored.path), InodeOf(home / "Backups")}));
+}
+
+// A sync that fails like a full disk at its first call.
+class FailingSync final : public FileSync {
+ public:
+  int Sync(int) override {
+    errno = ENOSPC;
+    return -1;
+  }
+};
+
+TEST(DurableBackupTest, AFailedSyncStoresNoBackupAndLeavesNoTemporaryFile) {
+  test::TempDir home;
+  FailingSync sync;
+  const BackupPathResult stored = StoreNewBackup(home / "Backups", "#2026-12-07#\r\n", sync);
+  EXPECT_FALSE(stored.ok());
+  EXPECT_NE(stored.error.find(std::strerror(ENOSPC)), std::string::npos) << stored.error;
+  EXPECT_TRUE(test::FolderNames(home / "Backups").empty());
 }
 
 }  // namespace

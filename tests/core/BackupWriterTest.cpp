@@ -80,10 +80,12 @@ void AddGroup(std::vector<std::string>& lines, const std::string& key, const std
 class BackupWriterTest : public ::testing::Test {
  protected:
   std::filesystem::path Take(std::int16_t family) {
-    const BackupPathResult result = WriteSettingsBackup({registry, clock, folder / "Backups", family});
+    TakenBackup result = WriteSettingsBackup({registry, clock, folder / "Backups", family});
     EXPECT_TRUE(result.ok()) << result.error;
+    unkept = std::move(result.unkeptValues);
     return result.path;
   }
+  std::vector<std::string> unkept;
 
   test::TempDir folder;
   test::MemoryRegistry registry;
@@ -140,7 +142,7 @@ TEST_F(BackupWriterTest, NineXLayoutRecordsSpelledNumbersReducedFlagsAndTranspor
   registry.PutText(kMstcp, "PMTUBlackHoleDetect", "0");
   registry.PutText(kMstcp, "PMTUDiscovery", "5");
   registry.PutText(kMstcp, "KeepAliveTime", "7200000");
-  registry.PutText(kMstcp, "KeepAliveInterval", "abc");  // not a number: recorded as missing
+  registry.PutText(kMstcp, "KeepAliveInterval", "abc");  // not a number: recorded as 0 and noted
   registry.PutText(kBrowser, "MaxConnectionsPer1_0Server", "16");
   registry.PutDword(kBrowser, "MaxConnectionsPerServer", 8);  // a number stays a number
   registry.PutText(kCache, "", "32");
@@ -152,6 +154,44 @@ TEST_F(BackupWriterTest, NineXLayoutRecordsSpelledNumbersReducedFlagsAndTranspor
   AddGroup(lines, "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0000", "MaxMTU", "576", "MaxMSS", "536");
   AddGroup(lines, "System\\CurrentControlSet\\Services\\Class\\NetTrans\\0001", "MaxMTU", "1500", "MaxMSS", "0");
   EXPECT_EQ(FileBytes(Take(3)), CrLfLines(lines));
+  ASSERT_EQ(unkept.size(), 1u);
+  EXPECT_NE(unkept[0].find("KeepAliveInterval"), std::string::npos) << unkept[0];
+  EXPECT_NE(unkept[0].find("\"abc\""), std::string::npos) << unkept[0];
+}
+
+TEST_F(BackupWriterTest, NTLayoutRecordsTheNumberATextSpellsAndNotesTextsThatSpellNone) {
+  registry.PutText(kTcpip, "DefaultTTL", "64");  // its character codes would read 13366
+  registry.PutText(kTcpip, "GlobalMaxTcpWindowSize", " 65535 ");
+  registry.PutText(kTcpip, "TcpWindowSize", "4294967295");  // a REG_DWORD's whole range
+  registry.PutText(kTcpip, "KeepAliveTime", "abc");
+  registry.PutText(kTcpip, "KeepAliveInterval", "4294967296");
+  registry.PutText(kTcpip, "SYNAttackProtect", "");
+  registry.PutDword(kTcpip, "EnableICMPRedirects", -1);  // 0xFFFFFFFF
+  const std::string bytes = FileBytes(Take(7));
+  EXPECT_EQ(bytes,
+            CrLfLines(NTLines({"64", "65535", "4294967295", "0", "0", "0", "0", "0", "4294967295"}, {"0", "0"}, "0")));
+  ASSERT_EQ(unkept.size(), 2u) << ::testing::PrintToString(unkept);
+  EXPECT_NE(unkept[0].find("KeepAliveTime"), std::string::npos) << unkept[0];
+  EXPECT_NE(unkept[1].find("KeepAliveInterval"), std::string::npos) << unkept[1];
+  EXPECT_NE(unkept[1].find("4294967296"), std::string::npos) << unkept[1];
+}
+
+TEST_F(BackupWriterTest, NineXLayoutTrimsBlanksAndNotesNumbersBeyond32Bits) {
+  registry.PutText(kMstcp, "DefaultTTL", "64 ");
+  registry.PutText(kMstcp, "GlobalMaxTcpWindowSize", "\t-5");
+  registry.PutText(kMstcp, "KeepAliveTime", "4294967295");  // restores as text of a signed number
+  EXPECT_EQ(FileBytes(Take(3)), CrLfLines(Lines9x({"64", "0", "-5", "0", "0", "0", "0", "0"}, {"0", "0"}, "0")));
+  ASSERT_EQ(unkept.size(), 1u) << ::testing::PrintToString(unkept);
+  EXPECT_NE(unkept[0].find("KeepAliveTime"), std::string::npos) << unkept[0];
+}
+
+TEST_F(BackupWriterTest, ATextWithControlBytesIsNotedAsAPrintableExcerpt) {
+  registry.PutText(kTcpip, "DefaultTTL", "6\x1b[2J4" + std::string(200, 'x'));
+  Take(7);
+  ASSERT_EQ(unkept.size(), 1u);
+  EXPECT_EQ(unkept[0].find('\x1b'), std::string::npos) << unkept[0];
+  EXPECT_NE(unkept[0].find("\\x1B"), std::string::npos) << unkept[0];
+  EXPECT_LT(unkept[0].size(), 200u) << unkept[0];
 }
 
 TEST_F(BackupWriterTest, NineXLayoutWithoutNetTransEndsAfterTheCacheSizeGroup) {
@@ -168,7 +208,7 @@ TEST_F(BackupWriterTest, OneClockReadingDatesTheBackup) {
     std::uint64_t TickCount() override { return 0; }
     int calls = 0;
   } midnight;
-  const BackupPathResult result = WriteSettingsBackup({registry, midnight, folder / "Backups", 7});
+  const TakenBackup result = WriteSettingsBackup({registry, midnight, folder / "Backups", 7});
   ASSERT_TRUE(result.ok()) << result.error;
   EXPECT_TRUE(FileBytes(result.path).starts_with("#2026-12-07#\r\n#23:59:59#\r\n7\r\n"));
 }

@@ -1,5 +1,12 @@
 // Putting a backup's values back: the three outcomes, value types, and the batch.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+#include <limits>
 
 #include "core/SettingsBackup.h"
 #include "support/BackupFiles.h"
@@ -99,29 +106,86 @@ TEST_F(RestoreTest, FileEndingAfterTheCacheSizeGroupCompletes) {
   EXPECT_EQ(result.valuesWritten, 16);
 }
 
-TEST_F(RestoreTest, EndInsideAPairOrAnEmptyKeyLineCompletesWithoutTheRest) {
+TEST_F(RestoreTest, EndInsideALaterGroupFailsNamingTheLineAndAnEmptyKeyLineCompletes) {
   std::vector<std::string> lines = NTFile(kFirst13);
   lines.insert(lines.end(), {Quoted("A"), Quoted("MTU"), "1", Quoted("MSS")});  // the value is missing
-  EXPECT_EQ(Restore(lines).outcome, RestoreOutcome::Completed);
+  RestoreResult result = Restore(lines);
+  EXPECT_EQ(result.outcome, RestoreOutcome::Failed);
+  EXPECT_NE(result.description.find("line 42"), std::string::npos) << result.description;
+  EXPECT_NE(result.description.find("line 39"), std::string::npos) << result.description;
   EXPECT_FALSE(registry.HasValue("HKLM\\A", "MSS"));
-  EXPECT_EQ(registry.GetDword("HKLM\\A", "MTU"), 1);
+  EXPECT_EQ(registry.GetDword("HKLM\\A", "MTU"), 1);  // the values before the cut stay written
+  EXPECT_EQ(result.valuesWritten, 17);
+
+  lines = NTFile(kFirst13);
+  lines.push_back(Quoted("A key line without its pairs"));
+  EXPECT_EQ(Restore(lines).outcome, RestoreOutcome::Failed);
 
   lines = NTFile(kFirst13);
   lines.insert(lines.end(), {"", "whatever follows an empty key line", "is not read"});
   EXPECT_EQ(Restore(lines).outcome, RestoreOutcome::Completed);
 }
 
-TEST_F(RestoreTest, ValueAbove2147483647FailsThereWithTheEarlierValuesWritten) {
+TEST_F(RestoreTest, OnlyTheEndOfAWholeGroupIsANormalEnd) {
+  const std::vector<std::string> whole = NTFile(kFirst13);
+  // Header only; after a value name; after a key line; inside the cache-size group.
+  for (const std::size_t cut : {3u, 13u, 4u, 37u, 31u}) {
+    registry = test::MemoryRegistry();
+    const RestoreResult result = Restore({whole.begin(), whole.begin() + static_cast<long>(cut)});
+    EXPECT_EQ(result.outcome, RestoreOutcome::Failed) << cut;
+    EXPECT_NE(result.description.find("line " + std::to_string(cut)), std::string::npos) << result.description;
+    EXPECT_NE(result.description.find("003.BCK"), std::string::npos) << result.description;
+  }
+  // Right after the first and the second group.
+  for (const std::size_t cut : {30u, 35u}) {
+    const RestoreResult result = Restore({whole.begin(), whole.begin() + static_cast<long>(cut)});
+    EXPECT_EQ(result.outcome, RestoreOutcome::Completed) << cut << ": " << result.description;
+  }
+}
+
+TEST_F(RestoreTest, ValuesFromMinus2147483648To4294967295RestoreAsTheir32BitPattern) {
   std::vector<std::string> first = kFirst13;
-  first[6] = "4294967295";  // TcpWindowSize, line 18
+  first[4] = "4294967291";  // DefaultTTL of -5
+  first[5] = "2147483647";
+  first[6] = "-2147483648";
+  first[7] = "2147483648";
+  first[8] = "4294967295";
   const RestoreResult result = Restore(NTFile(first));
+  ASSERT_EQ(result.outcome, RestoreOutcome::Completed) << result.description;
+  const std::string key = "HKLM\\" + kTcpipKey;
+  EXPECT_EQ(registry.GetDword(key, "DefaultTTL"), -5);
+  EXPECT_EQ(registry.GetDword(key, "GlobalMaxTcpWindowSize"), 2147483647);
+  EXPECT_EQ(registry.GetDword(key, "TcpWindowSize"), std::numeric_limits<std::int32_t>::min());
+  EXPECT_EQ(registry.Get(key, "EnablePMTUBHDetect"), (std::vector<std::uint8_t>{0, 0, 0, 0x80}));
+  EXPECT_EQ(registry.Get(key, "EnablePMTUDiscovery"), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(RestoreTest, ValuesBeyondThe32BitRangeFailThereWithTheEarlierValuesWritten) {
+  for (const std::string beyond : {"4294967296", "-2147483649", "99999999999999999999"}) {
+    registry = test::MemoryRegistry();
+    std::vector<std::string> first = kFirst13;
+    first[6] = beyond;  // TcpWindowSize, line 18
+    const RestoreResult result = Restore(NTFile(first));
+    EXPECT_EQ(result.outcome, RestoreOutcome::Failed) << beyond;
+    EXPECT_NE(result.description.find("line 18"), std::string::npos) << result.description;
+    EXPECT_NE(result.description.find(beyond), std::string::npos) << result.description;
+    EXPECT_EQ(result.valuesWritten, 6);
+    EXPECT_EQ(WrittenNames(),
+              (std::vector<std::string>{"SackOpts", "Tcp1323Opts", "TcpMaxDupAcks", "DefaultReceiveWindow",
+                                        "DefaultTTL", "GlobalMaxTcpWindowSize"}));
+    EXPECT_EQ(registry.CommittedBatches(), 1);  // what was written stays written
+  }
+}
+
+TEST_F(RestoreTest, ADamagedLineIsQuotedAsAShortPrintableExcerpt) {
+  std::vector<std::string> lines = NTFile(kFirst13);
+  lines[5] = "\x1b]0;owned\x07" + std::string(4000, '7');
+  const RestoreResult result = Restore(lines);
   EXPECT_EQ(result.outcome, RestoreOutcome::Failed);
-  EXPECT_NE(result.description.find("line 18"), std::string::npos) << result.description;
-  EXPECT_NE(result.description.find("4294967295"), std::string::npos) << result.description;
-  EXPECT_EQ(result.valuesWritten, 6);
-  EXPECT_EQ(WrittenNames(), (std::vector<std::string>{"SackOpts", "Tcp1323Opts", "TcpMaxDupAcks",
-                                                      "DefaultReceiveWindow", "DefaultTTL", "GlobalMaxTcpWindowSize"}));
-  EXPECT_EQ(registry.CommittedBatches(), 1);  // what was written stays written
+  EXPECT_NE(result.description.find("line 6"), std::string::npos) << result.description;
+  EXPECT_EQ(result.description.find('\x1b'), std::string::npos);
+  EXPECT_EQ(result.description.find('\x07'), std::string::npos);
+  EXPECT_LT(result.description.size(), 300u) << result.description;
 }
 
 TEST_F(RestoreTest, OtherReadErrorsFailWithTheLine) {
@@ -174,6 +238,45 @@ TEST_F(RestoreTest, NineXFileWritesTextsAndCountsTenPairsInTheFirstGroup) {
   EXPECT_EQ(registry.GetText("HKLM\\System\\CurrentControlSet\\Services\\VxD\\MSTCP", "V9"), "90");
   EXPECT_EQ(registry.Get("HKCU\\Software\\Internet", "A"), (std::vector<std::uint8_t>{'1', '6', 0}));
   EXPECT_EQ(registry.GetText("HKCU\\Software\\Internet", "B"), "-1");
+}
+
+// Runs body in a child whose address space may grow by at most extraBytes; true when the body
+// returned true without running out of memory.
+bool RunsWithin(std::size_t extraBytes, const std::function<bool()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + extraBytes;
+    const rlimit bound{limit, limit};
+    ::setrlimit(RLIMIT_AS, &bound);
+    try {
+      ::_exit(body() ? 0 : 1);
+    } catch (...) {
+      ::_exit(2);
+    }
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+TEST_F(RestoreTest, ALargeFileOfEmptyLinesIsReadLineByLine) {
+  if (kAddressSanitizer) GTEST_SKIP() << "the sanitizer reserves more address space than the bound allows";
+  std::string bytes = CrLfLines({"#2026-12-07#", "#09:05:03#", "7"});
+  bytes.resize((16u << 20) - 1, '\n');  // just below the largest backup file
+  test::WriteBytes(file, bytes);
+  EXPECT_TRUE(RunsWithin(48u << 20, [&] {
+    const RestoreResult result = RestoreSettingsBackup(registry, 7, file);
+    return result.outcome == RestoreOutcome::Failed && result.description.find("line 6") != std::string::npos;
+  }));
+  EXPECT_TRUE(RunsWithin(48u << 20, [&] { return ListBackups(folder.path()).entries.size() == 1; }));
 }
 
 // A store whose commit fails, rolling the batch back as a durable store does.

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "memory/RamAlarm.h"
+#include "memory/RamSettings.h"
 #include "memory/clsCPUUsage.h"
 #include "memory/clsCPUUsageNT.h"
 #include "memory/modFreeRam.h"
 #include "platform/linux/PerfStatsRegistry.h"
 #include "support/Fakes.h"
 #include "support/MemoryRegistry.h"
+#include "support/TempDir.h"
 
 namespace zf {
 namespace {
@@ -153,6 +156,44 @@ TEST_F(PerfStatsRegistryTest, EverythingElseGoesToTheStore) {
   EXPECT_EQ(store.GetText("HKLM\\SOFTWARE\\X", "v"), "a");
   EXPECT_EQ(registry.OpenKey(HKEY_DYN_DATA, "PerfStats\\Other", KEY_READ, &key), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(store.OpenHandleCount(), 0);
+}
+
+// The 9x family end to end: the probe the system status screen makes reads the live counter
+// through the registry adapter, and the RAM booster's processor gate follows it.
+class NinetyXCpuGateTest : public ::testing::Test, public IRamAlarmView {
+ protected:
+  NinetyXCpuGateTest() {
+    info.SetPhysicalMB(8192, 200);  // below the default alarm level, above the safety margin
+    RamSettings values;
+    values.txtRunOnly = 50;
+    values.txtRetryOptimization = 1;
+    alarm.Load(values);
+  }
+  bool SoundOnTicked() override { return false; }
+  bool AutomaticTicked() override { return true; }
+  std::string FreeAlarmText() override { return "1"; }
+  ICpuUsage* CpuProbe() override { return probe.get(); }
+
+  FakeSystemInfo info;
+  MemoryRegistry store;
+  PerfStatsRegistry registry{store, info};
+  std::unique_ptr<ICpuUsage> probe = NewCpuProbe({1, 4, 10}, info, registry);
+  test::TempDir folder;
+  test::FakeWindowSystem events;
+  test::FakeShell shell;
+  test::FakeSound sound;
+  RamAlarm alarm{RamAlarmServices{info, events, shell, sound, folder.path()}};
+};
+
+TEST_F(NinetyXCpuGateTest, FreeingWaitsWhileTheProcessorIsBusy) {
+  // One processor: 90 of 100 units busy, then 10 of 100.
+  info.cpuTimes = {Times(1, 0, 0), Times(1, 10, 100), Times(1, 100, 200)};
+  probe->Initialize();
+  alarm.CheckMemory(*this);
+  EXPECT_TRUE(info.blocks.empty());
+  alarm.CheckMemory(*this);
+  EXPECT_EQ(info.blocks.size(), 1u);
+  probe->Terminate();
 }
 
 }  // namespace

@@ -202,6 +202,9 @@ class MemoryScreensTest : public QObject {
     QCOMPARE(Child<QTimer>(booster, "tmrAlarm")->interval(), 100);
     QVERIFY(Child<QTimer>(booster, "tmrAlarm")->isActive());
     QCOMPARE(Child<QTimer>(booster, "tmrSoundPlayer")->interval(), 65535);
+    // A coarse timer of 20 s and more fires on whole seconds: every 66 s instead of 65.535 s.
+    QCOMPARE(Child<QTimer>(booster, "tmrSoundPlayer")->timerType(), Qt::PreciseTimer);
+    QCOMPARE(Child<QTimer>(booster, "tmrAlarm")->timerType(), Qt::PreciseTimer);
     QVERIFY(Child<QTimer>(booster, "tmrSoundPlayer")->isActive());
   }
 

@@ -163,3 +163,61 @@ TEST(LinuxSystemInfoTest, BlocksAreWritableAndGoBack) {
 
 }  // namespace
 }  // namespace zf
+
+namespace zf {
+namespace {
+
+TEST(CgroupParsersTest, TheMemoryControllerOfVersion1WinsOverTheUnifiedPath) {
+  const auto v2 = ParseSelfCgroup("0::/user.slice/app.scope\n");
+  ASSERT_TRUE(v2);
+  EXPECT_EQ(v2->path, "/user.slice/app.scope");
+  EXPECT_FALSE(v2->v1);
+  const auto v1 = ParseSelfCgroup("9:name=systemd:/\n4:cpu,memory:/docker/4f2a\n0::/\n");
+  ASSERT_TRUE(v1);
+  EXPECT_EQ(v1->path, "/docker/4f2a");
+  EXPECT_TRUE(v1->v1);
+  EXPECT_FALSE(ParseSelfCgroup("4:cpu:/x\n"));
+  EXPECT_FALSE(ParseSelfCgroup("garbage"));
+}
+
+TEST(CgroupParsersTest, LimitsInBytesAndNoLimitAsEmpty) {
+  EXPECT_EQ(ParseCgroupBytes("314572800\n"), 314572800);
+  EXPECT_FALSE(ParseCgroupBytes("max\n"));
+  EXPECT_FALSE(ParseCgroupBytes("9223372036854771712\n"));  // version 1's "no limit"
+  EXPECT_FALSE(ParseCgroupBytes("12abc\n"));
+  EXPECT_FALSE(ParseCgroupBytes(""));
+}
+
+TEST(CgroupParsersTest, NarrowingKeepsTheSmallerFiguresAndRecomputesTheLoad) {
+  MemoryStatus status;
+  status.totalPhysical = 1000;
+  status.availPhysical = 900;
+  NarrowToCgroup(&status, 400, 100);
+  EXPECT_EQ(status.totalPhysical, 400);
+  EXPECT_EQ(status.availPhysical, 300);
+  EXPECT_EQ(status.memoryLoad, 25);
+  NarrowToCgroup(&status, 2000, 1950);  // a wider limit nearly used up elsewhere
+  EXPECT_EQ(status.totalPhysical, 400);
+  EXPECT_EQ(status.availPhysical, 50);
+  NarrowToCgroup(&status, 400, 500);  // over its limit: nothing is available
+  EXPECT_EQ(status.availPhysical, 0);
+  EXPECT_EQ(status.memoryLoad, 100);
+}
+
+TEST(LinuxSystemInfoTest, AvailableMemoryIsWhatTheCgroupLimitLeaves) {
+  LinuxSystemInfo v2(kData / "cgroup-v2" / "proc", kData / "cgroup-v2" / "sys");
+  MemoryStatus status;
+  ASSERT_TRUE(v2.ReadMemoryStatus(&status));
+  EXPECT_EQ(status.totalPhysical, 300 * kKB * kKB);
+  EXPECT_EQ(status.availPhysical, 200 * kKB * kKB);
+  EXPECT_EQ(status.memoryLoad, 33);
+
+  // In a container the recorded path is not under the mount; its top holds the limit.
+  LinuxSystemInfo v1(kData / "cgroup-v1" / "proc", kData / "cgroup-v1" / "sys");
+  ASSERT_TRUE(v1.ReadMemoryStatus(&status));
+  EXPECT_EQ(status.totalPhysical, 512 * kKB * kKB);
+  EXPECT_EQ(status.availPhysical, 256 * kKB * kKB);
+}
+
+}  // namespace
+}  // namespace zf

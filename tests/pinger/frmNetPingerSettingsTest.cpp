@@ -78,6 +78,7 @@ class frmNetPingerSettingsTest : public QObject {
     QVERIFY(!Control<QPushButton>("cmdPingNow")->isEnabled());
     QVERIFY(!Control<QPushButton>("cmdSave")->isEnabled());
     QCOMPARE(form->PingerTimer().interval(), 65535);
+    QCOMPARE(form->PingerTimer().timerType(), Qt::PreciseTimer);  // a coarse one fires every 66 s
     QVERIFY(!form->PingerTimer().isActive());
   }
 

@@ -127,6 +127,45 @@ class NormalModeTest : public QObject {
     QVERIFY(s.record() == before);  // boxes reach the record only on Finish
   }
 
+  void everyBoxAcceptsItsBoundsAndRefusesOneBeyond_data() {
+    QTest::addColumn<int>("box");
+    QTest::addColumn<qint64>("lower");
+    QTest::addColumn<qint64>("upper");
+    constexpr qint64 kLong = 2147483647;
+    const auto row = [](const char* name, ValidatedBox box, qint64 lower, qint64 upper) {
+      QTest::newRow(name) << static_cast<int>(box) << lower << upper;
+    };
+    row("MTU", ValidatedBox::MTU, 0, kLong);
+    row("MSS", ValidatedBox::MSS, 0, kLong);
+    row("TTL", ValidatedBox::TTL, 0, 256);
+    row("HTTP 1.0", ValidatedBox::HTTP10, 4, kLong);
+    row("HTTP 1.1", ValidatedBox::HTTP11, 2, kLong);
+    row("Keep Alive Time", ValidatedBox::KeepAliveTime, 0, kLong);
+    row("Keep Alive Interval", ValidatedBox::KeepAliveInterval, 0, kLong);
+  }
+  // A bound moved by one lets -1 through, which Finish would take for the delete marker.
+  void everyBoxAcceptsItsBoundsAndRefusesOneBeyond() {
+    QFETCH(int, box);
+    QFETCH(qint64, lower);
+    QFETCH(qint64, upper);
+    const auto shownAfterTyping = [box](qint64 typed) {
+      Screen s;
+      s.NextTo(kLastWizardPage);
+      const QString fallback = s.c().text(static_cast<ValidatedBox>(box));
+      s.logic.SetValidatedText(static_cast<ValidatedBox>(box), QString::number(typed));
+      return std::pair{s.c().text(static_cast<ValidatedBox>(box)), fallback};
+    };
+    for (const qint64 accepted : {lower, upper}) {
+      const auto [shown, fallback] = shownAfterTyping(accepted);
+      QCOMPARE(shown, QString::number(accepted));
+    }
+    for (const qint64 refused : {lower - 1, upper + 1}) {
+      const auto [shown, fallback] = shownAfterTyping(refused);
+      QCOMPARE(shown, fallback);
+      QVERIFY(shown != QString::number(refused));
+    }
+  }
+
   // After the wizard chose "Automatic-C" or "Windows default" the fallbacks lie outside the
   // bounds: shown once, no endless snapping.
   void fallbackOutsideItsBoundsIsShownOnce() {

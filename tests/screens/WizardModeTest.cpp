@@ -124,6 +124,20 @@ class WizardModeTest : public QObject {
     QVERIFY(!w.env.registry.HasValue(kTcpip, "GlobalMaxTcpWindowSize"));
   }
 
+  void optimizeNamesTheValuesItsBackupCouldNotKeep() {
+    Wizard w;
+    w.env.registry.PutText(kTcpip, "DefaultTTL", "sixty-four");
+    w.Optimize();
+    QCOMPARE(w.env.registry.GetDword(kTcpip, "DefaultTTL"), std::optional<std::int32_t>(128));
+    QCOMPARE(w.env.messageBox.shown.size(), std::size_t{1});
+    const auto& note = w.env.messageBox.shown[0];
+    QVERIFY2(note.text.find("DefaultTTL") != std::string::npos, note.text.c_str());
+    QVERIFY2(note.text.find("001.BCK") != std::string::npos, note.text.c_str());
+    QCOMPARE(note.icon, MsgIcon::Exclamation);
+    QCOMPARE(w.main.calls,
+             QStringList({QStringLiteral("MovieToFront"), QStringLiteral("SetVariable _root.home=true")}));
+  }
+
   void optimizeWithoutABackupShowsTheReasonAndStays() {
     Wizard w;
     {

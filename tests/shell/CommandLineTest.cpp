@@ -50,20 +50,20 @@ class CommandLineTest : public QObject {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) noDisplay.remove(name);
     noDisplay.insert("QT_QPA_PLATFORM", "xcb");  // would abort if it tried to open a display
     for (const QStringList& arguments : {QStringList{"--help"}, QStringList{"--version"}}) {
-      test::ProgramRun run(folders, arguments, noDisplay);
+      test::ProgramRun run(noDisplay, {}, arguments);
       QVERIFY(run.WaitForEnd());
       QCOMPARE(run.ExitCode(), 0);
       QCOMPARE(run.Errors(), QString());
       QVERIFY(!run.Lines().isEmpty());
     }
-    test::ProgramRun version(folders, {"--version"}, noDisplay);
+    test::ProgramRun version(noDisplay, {}, {"--version"});
     QVERIFY(version.WaitForEnd());
     QCOMPARE(version.Lines(), QStringList{"zentrofast " + VersionText()});
   }
 
   void TheProgramRefusesAnUnknownOptionWithStatus2() {
     test::ProgramFolders folders;
-    test::ProgramRun run(folders, {"--bogus"});
+    test::ProgramRun run(folders.Environment(), {}, {"--bogus"});
     QVERIFY(run.WaitForEnd());
     QCOMPARE(run.ExitCode(), 2);
     QVERIFY(run.Lines().isEmpty());

@@ -1,5 +1,6 @@
-#include <QTest>
 #include <unistd.h>
+
+#include <QTest>
 #include <fstream>
 #include <sstream>
 
@@ -7,6 +8,7 @@
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/ProcessLocks.h"
+#include "platform/linux/QtSound.h"
 #include "shell/mdlAddons.h"
 #include "support/TempDir.h"
 
@@ -132,6 +134,20 @@ class LinuxShellTest : public QObject {
     QCOMPARE(FindDesktopTool("rundll32.exe shell32.dll,Control_RunDLL NCPA.CPL", "GNOME",
                              Installed({"nm-connection-editor"})),
              std::nullopt);
+  }
+
+  void AMissingSoundFilePlaysTheDefaultSound() {
+    TempDir folder;
+    int defaultSounds = 0;
+    QtSound sound([&defaultSounds] { ++defaultSounds; });
+    sound.PlayAsync((folder / "Ping.wav").string());
+    QCOMPARE(defaultSounds, 1);
+    std::filesystem::create_directory(folder / "low-memory.wav");  // not a file either
+    sound.PlayAsync((folder / "low-memory.wav").string());
+    QCOMPARE(defaultSounds, 2);
+    std::ofstream(folder / "present.wav") << "RIFF";
+    sound.PlayAsync((folder / "present.wav").string());
+    QCOMPARE(defaultSounds, 2);
   }
 };
 

@@ -41,9 +41,14 @@ struct ProgramFolders {
 
 class ProgramRun {
  public:
-  explicit ProgramRun(const ProgramFolders& folders, const QStringList& arguments = {},
-                      const QProcessEnvironment& environment = {}) {
-    m_process.setProcessEnvironment(environment.isEmpty() ? folders.Environment() : environment);
+  // extra: more environment variables, NAME=VALUE.
+  explicit ProgramRun(const ProgramFolders& folders, const QStringList& extra = {})
+      : ProgramRun(folders.Environment(), extra, {}) {}
+  // The program started with arguments in environment plus extra.
+  ProgramRun(QProcessEnvironment environment, const QStringList& extra, const QStringList& arguments) {
+    for (const QString& assignment : extra)
+      environment.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
+    m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(qEnvironmentVariable("ZENTROFAST_BIN") + "/zentrofast", arguments);
   }
@@ -80,6 +85,7 @@ class ProgramRun {
   }
   QString Errors() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
   bool Running() const { return m_process.state() == QProcess::Running; }
+  qint64 Pid() const { return m_process.processId(); }
   int ExitCode() const { return m_process.exitCode(); }
 
  private:

@@ -25,10 +25,10 @@ bool WriteAll(int fd, std::string_view data) {
 }
 
 // Some file systems cannot flush a folder (EINVAL); there the rename is as durable as it gets.
-int FlushFolder(const std::filesystem::path& folder) {
+int FlushFolder(const std::filesystem::path& folder, FileSync& sync) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return errno;
-  const int result = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+  const int result = sync.Sync(fd) == 0 || errno == EINVAL ? 0 : errno;
   ::close(fd);
   return result;
 }
@@ -44,15 +44,22 @@ int RenameNoReplace(const std::filesystem::path& from, const std::filesystem::pa
 
 }  // namespace
 
+int FileSync::Sync(int fd) { return ::fsync(fd); }
+
+FileSync& SystemFileSync() {
+  static FileSync system;
+  return system;
+}
+
 std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, std::string_view prefix,
-                                           std::string_view data, std::string* error) {
+                                           std::string_view data, std::string* error, FileSync& sync) {
   std::string name = (folder / (std::string(prefix) + "XXXXXX")).string();
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) {
     *error = Reason("Cannot create a file in", folder, errno);
     return {};
   }
-  const bool written = WriteAll(fd, data) && ::fsync(fd) == 0;
+  const bool written = WriteAll(fd, data) && sync.Sync(fd) == 0;
   const int writeError = errno;
   const bool closed = ::close(fd) == 0;
   if (written && closed) return name;
@@ -61,13 +68,14 @@ std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, 
   return {};
 }
 
-PublishResult PublishDurably(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error) {
+PublishResult PublishDurably(const std::filesystem::path& from, const std::filesystem::path& to, std::string* error,
+                             FileSync& sync) {
   if (const int renameError = RenameNoReplace(from, to); renameError != 0) {
     if (renameError == EEXIST) return PublishResult::TargetExists;
     *error = Reason("Cannot rename to", to, renameError);
     return PublishResult::Failed;
   }
-  if (const int flushError = FlushFolder(to.parent_path()); flushError != 0) {
+  if (const int flushError = FlushFolder(to.parent_path(), sync); flushError != 0) {
     *error = Reason("Cannot flush the folder", to.parent_path(), flushError);
     ::unlink(to.c_str());
     return PublishResult::Failed;

@@ -30,10 +30,12 @@ std::int64_t UserAddressSpace() {
 
 }  // namespace
 
-LinuxSystemInfo::LinuxSystemInfo(std::filesystem::path procRoot)
+LinuxSystemInfo::LinuxSystemInfo(std::filesystem::path procRoot, std::filesystem::path cgroupRoot)
     : m_meminfoPath((procRoot / "meminfo").string()),
       m_statPath((procRoot / "stat").string()),
       m_statmPath((procRoot / "self" / "statm").string()),
+      m_selfCgroupPath((procRoot / "self" / "cgroup").string()),
+      m_cgroupRoot(std::move(cgroupRoot)),
       m_ticksPerSecond(sysconf(_SC_CLK_TCK)),
       m_pageSize(sysconf(_SC_PAGESIZE)),
       m_userAddressSpace(UserAddressSpace()) {
@@ -62,10 +64,36 @@ bool LinuxSystemInfo::ReadFile(const std::string& path) {
 
 bool LinuxSystemInfo::ReadMemoryStatus(MemoryStatus* status) {
   if (!ReadFile(m_meminfoPath)) return false;
-  const auto parsed = ParseMeminfo(m_buffer);
+  auto parsed = ParseMeminfo(m_buffer);
   if (!parsed) return false;
+  NarrowToCgroups(&*parsed);
   *status = *parsed;
   return true;
+}
+
+std::optional<std::int64_t> LinuxSystemInfo::ReadCgroupBytes(const std::filesystem::path& file) {
+  if (!ReadFile(file.string())) return std::nullopt;
+  return ParseCgroupBytes(m_buffer);
+}
+
+// A limit anywhere above the process's cgroup binds it too. Inside a container the recorded
+// path may not exist under the mount, whose own top then holds the container's limit.
+void LinuxSystemInfo::NarrowToCgroups(MemoryStatus* status) {
+  if (!ReadFile(m_selfCgroupPath)) return;
+  const auto place = ParseSelfCgroup(m_buffer);
+  if (!place) return;
+  const std::filesystem::path mount = place->v1 ? m_cgroupRoot / "memory" : m_cgroupRoot;
+  const char* limitName = place->v1 ? "memory.limit_in_bytes" : "memory.max";
+  const char* usageName = place->v1 ? "memory.usage_in_bytes" : "memory.current";
+  std::filesystem::path relative = std::filesystem::path(place->path).relative_path();
+  for (;;) {
+    const std::filesystem::path folder = mount / relative;
+    if (const auto limit = ReadCgroupBytes(folder / limitName)) {
+      if (const auto usage = ReadCgroupBytes(folder / usageName)) NarrowToCgroup(status, *limit, *usage);
+    }
+    if (relative.empty()) break;
+    relative = relative.parent_path();
+  }
 }
 
 bool LinuxSystemInfo::ReadAddressSpace(AddressSpace* space) {

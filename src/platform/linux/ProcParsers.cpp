@@ -101,4 +101,43 @@ std::optional<std::int64_t> ParseStatmPages(std::string_view text) {
   return NextNumber(text, std::numeric_limits<std::int64_t>::max());
 }
 
+std::optional<CgroupPlace> ParseSelfCgroup(std::string_view text) {
+  std::optional<CgroupPlace> unified;
+  while (!text.empty()) {
+    const std::string_view line = NextLine(text);
+    const auto first = line.find(':');
+    const auto second = first == std::string_view::npos ? first : line.find(':', first + 1);
+    if (second == std::string_view::npos) continue;
+    const std::string_view controllers = line.substr(first + 1, second - first - 1);
+    const std::string_view path = line.substr(second + 1);
+    if (!path.starts_with('/')) continue;
+    if (line.substr(0, first) == "0" && controllers.empty()) {
+      unified = CgroupPlace{std::string(path), false};
+      continue;
+    }
+    for (std::string_view rest = controllers; !rest.empty();) {
+      const auto comma = rest.find(',');
+      if (rest.substr(0, comma) == "memory") return CgroupPlace{std::string(path), true};
+      rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
+    }
+  }
+  return unified;
+}
+
+std::optional<std::int64_t> ParseCgroupBytes(std::string_view text) {
+  // Version 1 writes "no limit" as the largest page-aligned 63-bit figure.
+  constexpr std::int64_t kNoLimit = std::int64_t{1} << 62;
+  const auto bytes = NextNumber(text, std::numeric_limits<std::int64_t>::max());
+  if (!bytes || *bytes >= kNoLimit || (!text.empty() && text.front() != '\n')) return std::nullopt;
+  return bytes;
+}
+
+void NarrowToCgroup(MemoryStatus* status, std::int64_t limit, std::int64_t usage) {
+  if (limit <= 0 || status->totalPhysical <= 0) return;
+  const std::int64_t total = std::min(status->totalPhysical, limit);
+  status->totalPhysical = total;
+  status->availPhysical = std::clamp<std::int64_t>(limit - usage, 0, std::min(status->availPhysical, total));
+  status->memoryLoad = static_cast<std::int32_t>((100 * (total - status->availPhysical) + total / 2) / total);
+}
+
 }  // namespace zf

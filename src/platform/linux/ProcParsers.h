@@ -2,6 +2,7 @@
 // The /proc files behind the memory and processor figures, parsed without touching the system.
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/memory.h"
@@ -19,5 +20,21 @@ std::optional<CpuTimes> ParseProcStat(std::string_view text, std::int64_t ticksP
 
 // /proc/self/statm: the process's total size in pages (its first field).
 std::optional<std::int64_t> ParseStatmPages(std::string_view text);
+
+// Where the process's memory cgroup lies: the version 1 memory controller's path when it has
+// one, else the version 2 path ("0::/user.slice/x.scope"). Empty when the text names neither.
+struct CgroupPlace {
+  std::string path;  // begins with "/"
+  bool v1 = false;
+};
+std::optional<CgroupPlace> ParseSelfCgroup(std::string_view text);
+
+// A cgroup memory figure (memory.max, memory.current, memory.limit_in_bytes, ...) in bytes;
+// empty for "max", for version 1's "no limit" (a figure near 2^63) and for anything unreadable.
+std::optional<std::int64_t> ParseCgroupBytes(std::string_view text);
+
+// Narrows physical memory to what a cgroup allows: at most its limit in all, at most the limit
+// less its usage available, and the load recomputed from the two.
+void NarrowToCgroup(MemoryStatus* status, std::int64_t limit, std::int64_t usage);
 
 }  // namespace zf

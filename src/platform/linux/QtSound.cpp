@@ -6,13 +6,17 @@
 
 namespace zf {
 
-QtSound::QtSound(QObject* parent) : QObject(parent) {}
+QtSound::QtSound(std::function<void()> defaultSound, QObject* parent)
+    : QObject(parent), m_defaultSound(std::move(defaultSound)) {}
 
 QtSound::~QtSound() = default;
 
 void QtSound::PlayAsync(const std::string& wavPath) {
   const QString path = QString::fromStdString(wavPath);
-  if (!QFileInfo(path).isFile()) return;
+  if (!QFileInfo(path).isFile()) {
+    m_defaultSound();
+    return;
+  }
   auto& effect = m_effects[wavPath];
   if (!effect) {
     effect = std::make_unique<QSoundEffect>();
