@@ -114,7 +114,8 @@ std::optional<ApplyRequest> ParseApply(CliContext& context, const ApplyOptions& 
   if (const auto& value = options.profile) {
     auto index = WholeNumber(*value, 0, kProfileCount - 1);
     if (!index) return complain("--profile wants 0 to 7, not \"" + *value + "\"");
-    request = ApplyRequest{Profiles()[*index], "profile " + *value + " \"" + std::string(ProfileCaption(*index)) + "\""};
+    request =
+        ApplyRequest{Profiles()[*index], "profile " + *value + " \"" + std::string(ProfileCaption(*index)) + "\""};
   } else {
     const std::string& text = *options.connectionType;
     auto type = WholeNumber(text, 0, kConnectionTypeCount - 1);
@@ -222,8 +223,9 @@ void AddApplyCommand(CLI::App& app, CommandTable& table) {
       "apply", "Take a backup of the values about to change, then write a profile or the recommendations");
   apply->allow_extras();
   apply->add_option("--profile", options->profile, "One of the eight wizard profiles (0-7)")->type_name("N");
-  apply->add_option("--connection-type", options->connectionType,
-                    "The advanced editor's recommendations for a connection type (0-3)")
+  apply
+      ->add_option("--connection-type", options->connectionType,
+                   "The advanced editor's recommendations for a connection type (0-3)")
       ->type_name("T");
   apply->add_option("--set", options->assignments, "Change one field; may be repeated")->type_name("FIELD=VALUE");
   apply->footer(

@@ -113,8 +113,9 @@ int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostre
   GlobalOptions global;
   app.add_option("--home", global.home, "The program folder (default: $ZENTROFAST_HOME or the installed one)")
       ->type_name("DIR");
-  app.add_option("--registry", global.registry, "The registry store (default: $ZENTROFAST_REGISTRY or "
-                                                "$XDG_DATA_HOME/zentrofast/registry.sqlite3)")
+  app.add_option("--registry", global.registry,
+                 "The registry store (default: $ZENTROFAST_REGISTRY or "
+                 "$XDG_DATA_HOME/zentrofast/registry.sqlite3)")
       ->type_name("FILE");
   app.add_option("--os-version", global.osVersion, "The Windows version to act as (default 2.5.1, Windows XP)")
       ->type_name("P.MAJ.MIN");

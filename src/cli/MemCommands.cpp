@@ -45,8 +45,7 @@ int RunCpu(CliContext& context, const std::optional<std::string>& intervalText) 
   if (intervalText) {
     const auto parsed = ParseWholeNumberIn(*intervalText, 1, kMaxCpuIntervalMs);
     if (!parsed || intervalText->find_first_not_of("0123456789") != std::string::npos)
-      return context.UsageError("--interval wants whole milliseconds from 1 to 3600000, not \"" + *intervalText +
-                                "\"");
+      return context.UsageError("--interval wants whole milliseconds from 1 to 3600000, not \"" + *intervalText + "\"");
     interval = *parsed;
   }
   ISystemInfo& info = context.platform.systemInfo;

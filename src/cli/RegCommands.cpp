@@ -17,8 +17,8 @@
 #include "cli/CliContext.h"
 #include "cli/RegEditFile.h"
 #include "cli/RegText.h"
-#include "core/RegistryStatus.h"
 #include "core/RegistrySettings.h"
+#include "core/RegistryStatus.h"
 #include "core/TcpSettings.h"
 
 namespace zf::cli {
@@ -180,8 +180,8 @@ bool WriteExport(const Target& target, RegFileFormat format, const std::filesyst
   bool written = false;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    written =
-        out && ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, format, out, error);
+    written = out && ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, format,
+                                   out, error);
     written = written && out.flush().good();
     if (!out && error->empty()) *error = "cannot write " + file.string() + ": " + std::strerror(errno);
   }
