@@ -17,6 +17,7 @@ packages=(
   clang libclang-rt-14-dev
   dpkg-dev lintian bash-completion
   libcli11-dev
+  libnl-3-dev libnl-route-3-dev pkexec polkitd
 )
 
 missing=()

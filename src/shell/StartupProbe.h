@@ -1,8 +1,9 @@
 #pragma once
 // Start-up observation for whole-program tests and benchmarks, switched on by the environment
 // variable ZENTROFAST_STARTUP_PROBE: the program reports on standard output when its window
-// first shows, when the tray icon is added or removed and which plain messages it shows (and
-// answers them at once instead of waiting for a click).
+// first shows ("shown") and when its load handler has run to its end ("loaded"), when the
+// tray icon is added or removed and which plain messages it shows (and answers them at once
+// instead of waiting for a click).
 #include <QObject>
 
 #include "platform/tray.h"

@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include "shell/FallbackButtons.h"
+#include "shell/MainSettings.h"
 #include "shell/frmMainSettings.h"
 
 // Resources of a static library are registered by hand.
@@ -62,8 +63,10 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
   m_flash->setObjectName(QStringLiteral("flash"));
   m_services.mainWindow = this;
 
-  connect(m_flash, &MoviePlayer::FSCommand, this,
-          [this](const QString& command, const QString& args) { m_dispatch.FSCommand(command, args); });
+  connect(m_flash, &MoviePlayer::FSCommand, this, [this](const QString& command, const QString& args) {
+    FinishLoad();
+    m_dispatch.FSCommand(command, args);
+  });
   connect(m_flash, &MoviePlayer::MovieFailed, this, &frmMain::ShowFallbackButtons);
   connect(&m_tray, &Tray::LeftClick, this, &frmMain::ShowMainWindow);
   connect(&m_tray, &Tray::MouseClick, this, &frmMain::ShowMainWindow);
@@ -75,11 +78,16 @@ frmMain::~frmMain() {
 
 void frmMain::Start(bool startHidden) {
   m_startHiddenAsked = startHidden;
-  Form_Load();
-  if (!m_keptHidden) show();
+  LoadUntilProfiles();
+  // Kept in the tray: no frame to wait for, the whole load handler runs now.
+  if (StoredStartHidden()) {
+    FinishLoad();
+    return;
+  }
+  show();
 }
 
-void frmMain::Form_Load() {
+void frmMain::LoadUntilProfiles() {
   m_platform.locks.CreateNamedMutex(kNamedMutex);
   m_flash->setGeometry(0, 0, kMainWidth, kMainHeight);
   m_frame->raise();
@@ -90,13 +98,20 @@ void frmMain::Form_Load() {
   SetVariable(QStringLiteral("_root.version"), VersionText());
   m_services.os = DetectOSFamily(m_services.config.osVersion);
   m_services.tuning.FillProfiles();
+}
+
+void frmMain::FinishLoad() {
+  if (m_loadFinished) return;
+  m_loadFinished = true;
   m_tray.Show(true);
   for (ScreenId id : kStartupScreens) m_screens.Screen(id);
-  if (StartHiddenOption()) {
-    m_keptHidden = true;
-    NotifyStillRunning();
-  }
+  if (StartHiddenOption()) NotifyStillRunning();
   HookMoviePlayerWindow();
+  emit LoadFinished();
+}
+
+bool frmMain::StoredStartHidden() {
+  return m_startHiddenAsked || MainSettings(m_services.registry, m_services.shell, {}).Read().chkRunProgramMini;
 }
 
 bool frmMain::StartHiddenOption() {
@@ -110,8 +125,10 @@ void frmMain::ShowFallbackButtons() {
   m_buttons->setObjectName(QStringLiteral("buttonColumn"));
   m_buttons->setGeometry(kButtonColumn);
   m_skin.SkinWindow(this);
-  connect(m_buttons, &FallbackButtons::Clicked, this,
-          [this](ButtonGroup group, int Index) { m_dispatch.ButtonClicked(group, Index); });
+  connect(m_buttons, &FallbackButtons::Clicked, this, [this](ButtonGroup group, int Index) {
+    FinishLoad();
+    m_dispatch.ButtonClicked(group, Index);
+  });
   m_buttons->lower();
   m_buttons->show();
 }
@@ -186,6 +203,23 @@ void frmMain::mouseReleaseEvent(QMouseEvent* event) {
 void frmMain::EndProcess() {
   m_ending = true;
   emit EndRequested();
+}
+
+// The first paint of the window (or its hiding before any) ends the wait: what it painted is
+// flushed to the screen before the queued rest of the load handler runs.
+bool frmMain::event(QEvent* event) {
+  const bool firstFrame = event->type() == QEvent::Paint || event->type() == QEvent::Hide;
+  if (firstFrame && !m_firstFrameSeen) {
+    m_firstFrameSeen = true;
+    QMetaObject::invokeMethod(this, &frmMain::AfterFirstFrame, Qt::QueuedConnection);
+  }
+  return QWidget::event(event);
+}
+
+void frmMain::AfterFirstFrame() {
+  if (m_loadFinished) return;
+  emit FirstFrameShown();
+  FinishLoad();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -42,9 +42,14 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   ~frmMain() override;
 
   // The load handler (the single-instance test has passed), then the window is shown unless
-  // the stored start-hidden option or startHidden (--start-hidden) keeps it in the tray.
+  // the stored start-hidden option or startHidden (--start-hidden) keeps it in the tray. A window
+  // that shows gets its first frame before the tray icon and the start-up screens: they follow,
+  // in order, right after it.
   void Start(bool startHidden = false);
-  void Form_Load();
+  // The load handler's steps from the tray icon on: the icon, the start-up screens, the
+  // start-hidden option, the movie's filter. Runs once; later calls do nothing.
+  void FinishLoad();
+  bool loadFinished() const { return m_loadFinished; }
   void ShowMainWindow();
   void HookMoviePlayerWindow();
 
@@ -73,15 +78,23 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
  signals:
   // Every ending sequence has run; the process should end now.
   void EndRequested();
+  // The window's first frame is on screen; the rest of the load handler follows.
+  void FirstFrameShown();
+  // The load handler has run to its end.
+  void LoadFinished();
 
  protected:
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  // The load handler's steps up to the filled profiles.
+  void LoadUntilProfiles();
   bool StartHiddenOption();
-  bool m_startHiddenAsked = false;
+  bool StoredStartHidden();
+  void AfterFirstFrame();
   void ShowFallbackButtons();
 
   AppServices& m_services;
@@ -96,7 +109,8 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   CommandDispatch m_dispatch;
   MovieRightClickFilter m_movieFilter;
   bool m_movieHooked = false;
-  bool m_keptHidden = false;
+  bool m_firstFrameSeen = false;
+  bool m_loadFinished = false;
   bool m_ending = false;
   bool m_manualDrag = false;
   QPoint m_dragOffset;

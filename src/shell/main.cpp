@@ -89,7 +89,10 @@ int main(int argc, char* argv[]) {
   zf::frmMain mainWindow(services, [&services](zf::ScreenId id) { return zf::CreateScreen(id, services); },
                          {tray, autoMessageBox, locks});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
-  if (probe) zf::ReportFirstFrame(mainWindow.flash());
+  if (probe) {
+    QObject::connect(&mainWindow, &zf::frmMain::FirstFrameShown, [] { zf::ProbeReport(QStringLiteral("shown")); });
+    QObject::connect(&mainWindow, &zf::frmMain::LoadFinished, [] { zf::ProbeReport(QStringLiteral("loaded")); });
+  }
   mainWindow.Start(commandLine.startHidden);
   return QApplication::exec();
 }

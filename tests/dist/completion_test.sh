@@ -35,7 +35,7 @@ offers() {
   fi
 }
 
-offers "zentrofastctl " reg profiles apply backup ping mem cpu free-memory --home --registry --os-version --help --version
+offers "zentrofastctl " reg profiles apply backup ping mem cpu free-memory kernel --home --registry --os-version --help --version
 offers "zentrofastctl re" reg
 offers "zentrofastctl --registry store.sqlite3 reg " query add delete export import --help
 offers "zentrofastctl reg add HKLM\\A --t" --type
@@ -46,5 +46,7 @@ offers "zentrofastctl backup " list restore delete --help
 offers "zentrofastctl apply --profile " 0 1 2 3 4 5 6 7
 offers "zentrofastctl apply --set TT" TTL=
 offers "zentrofastctl ping 127.0.0.1 -" --timeout --help
+offers "zentrofastctl kernel " plan apply status revert export --help
+offers "zentrofastctl kernel export --format " sysctl tuned networkd
 [ "$failures" -eq 0 ] || exit 1
 echo "completion test: every command line completed as expected"

@@ -20,10 +20,18 @@ for file in usr/bin/zentrofast usr/bin/zentrofastctl "usr/share/zentrofast/speed
             usr/share/metainfo/org.zentrofast.Zentrofast.metainfo.xml usr/share/man/man1/zentrofastctl.1.gz usr/share/man/man1/zentrofast.1.gz \
             usr/share/doc/zentrofast/copyright usr/share/doc/zentrofast/changelog.Debian.gz \
             usr/share/bash-completion/completions/zentrofastctl \
-            usr/share/icons/hicolor/32x32/apps/zentrofast.png usr/share/icons/hicolor/scalable/apps/zentrofast.svg; do
+            usr/share/icons/hicolor/32x32/apps/zentrofast.png usr/share/icons/hicolor/scalable/apps/zentrofast.svg \
+            usr/libexec/zentrofast/zentrofast-kernel-helper usr/share/polkit-1/actions/org.zentrofast.kernel.policy; do
   [ -e "$root/$file" ] || fail "$file is missing"
 done
 [ -z "$(find "$root" -perm -4000 -o -perm -2000)" ] || fail "something is installed setuid or setgid"
+# pkexec runs exactly the installed helper, and the package pulls in what starts it.
+grep -q '<annotate key="org.freedesktop.policykit.exec.path">/usr/libexec/zentrofast/zentrofast-kernel-helper</annotate>' \
+  "$root/usr/share/polkit-1/actions/org.zentrofast.kernel.policy" || fail "the polkit action does not name the helper"
+depends=$(dpkg-deb -f "$deb" Depends)
+for package in pkexec polkitd; do
+  [[ ", $depends," == *", $package,"* || ", $depends," == *", $package "* ]] || fail "the package does not depend on $package"
+done
 # Echo requests without root: either every group may open ICMP datagram sockets, or the
 # programs carry cap_net_raw.
 read -r low high < /proc/sys/net/ipv4/ping_group_range
@@ -41,4 +49,5 @@ ctl="$root/usr/bin/zentrofastctl"
 [ -f "$XDG_DATA_HOME/zentrofast/Backups/001.BCK" ] || fail "the backup is not in the user's data folder"
 [ -f "$XDG_DATA_HOME/zentrofast/registry.sqlite3" ] || fail "the store is not in the user's data folder"
 [ ! -e "$root/usr/share/zentrofast/Backups" ] || fail "the installed program folder was written"
+"$ctl" kernel plan | grep -q 'net.ipv4.ip_default_ttl' || fail "kernel plan shows no TTL"
 echo "package test: installed $(basename "$deb") into an empty root; profiles, apply and backup work from it"

@@ -7,6 +7,7 @@
 
 #include "MainWindowRig.h"
 #include "shell/FallbackButtons.h"
+#include "shell/MenuScene.h"
 
 using namespace zf;
 using namespace zf::test;
@@ -26,17 +27,25 @@ class MainWindowTest : public QObject {
     frmMain& window = rig.Window();
     QStringList atTray;
     rig.tray.onAdd = [&] {
-      const QUrl movie = QUrl::fromLocalFile(QString::fromStdString((rig.services.folder / "speed up.swf").string()));
-      if (window.flash()->source() == movie) atTray << "movie loaded";
+      // The program folder holds the shipped scene, so its compiled form plays.
+      if (window.flash()->source() == QUrl(kBuiltInSceneUrl)) atTray << "movie loaded";
       if (window.flash()->rootObject()->property("version").toString() == VersionText()) atTray << "version sent";
       if (window.framChildWindow()->property("skinElement") == "NoFrame") atTray << "frame skinned";
       if (rig.services.services.os.code == 7) atTray << "OS family";
       if (rig.services.services.tuning.profiles == Profiles()) atTray << "profiles";
     };
+    connect(&window, &frmMain::FirstFrameShown, [&] { rig.log << "first frame"; });
+    connect(&window, &frmMain::LoadFinished, [&] { rig.log << "loaded"; });
     window.Start();
+    // The window shows at once; the tray icon and the start-up screens follow its first frame.
+    QVERIFY(window.isVisible());
+    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast"}));
+    QVERIFY(!window.loadFinished());
+    QTRY_VERIFY(window.loadFinished());
     QCOMPARE(atTray, (QStringList{"movie loaded", "version sent", "frame skinned", "OS family", "profiles"}));
-    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode", "load BackUp",
-                                   "load NetPingerSettings", "load SystemStatus", "load RamConfiguration"}));
+    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "first frame", "tray add", "load WizardMode",
+                                   "load BackUp", "load NetPingerSettings", "load SystemStatus",
+                                   "load RamConfiguration", "loaded"}));
     QVERIFY(window.screens().Loaded(ScreenId::MainSettings) != nullptr);
     QVERIFY(window.screens().Loaded(ScreenId::NormalMode) == nullptr);
     QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));
@@ -49,7 +58,7 @@ class MainWindowTest : public QObject {
   void TheWindowIsFramelessWithTheMovieOverTheFrame() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(window.isVisible());
     QCOMPARE(window.windowTitle(), QStringLiteral("Zentrofast"));
     QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -102,7 +111,7 @@ class MainWindowTest : public QObject {
   void ALeftClickOnTheIconBringsTheWindowBack() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
     QVERIFY(!window.isVisible());
     rig.tray.mouse(kTrayRightButtonDown);
@@ -115,7 +124,7 @@ class MainWindowTest : public QObject {
   void TheSceneCommandsReachTheDispatch() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QMetaObject::invokeMethod(window.flash()->rootObject(), "send", Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
     ChildScreen* pinger = window.screens().Loaded(ScreenId::NetPingerSettings);
     QVERIFY(pinger->isVisible());
@@ -125,10 +134,35 @@ class MainWindowTest : public QObject {
     QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
   }
 
-  void ScreensAreSkinnedWhenTheyLoad() {
+  void ACommandBeforeTheFirstFrameLoadsTheStartUpScreensFirst() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
     window.Start();
+    QVERIFY(!window.loadFinished());
+    emit window.flash()->FSCommand(QStringLiteral("IDC_FS_ramConfig"), QString());
+    QVERIFY(window.loadFinished());
+    const QStringList startUp{"load WizardMode", "load BackUp", "load NetPingerSettings", "load SystemStatus",
+                              "load RamConfiguration"};
+    QCOMPARE(rig.log.mid(2, startUp.size()), startUp);
+    QVERIFY(window.screens().Loaded(ScreenId::RamConfiguration)->isVisible());
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.log.count("load WizardMode"), 1);
+  }
+
+  void StartingHiddenRunsTheWholeLoadHandlerAtOnce() {
+    MainWindowRig rig;
+    rig.StoreMainSetting("chkRunProgramMini", "1");
+    frmMain& window = rig.Window();
+    window.Start();
+    QVERIFY(window.loadFinished());
+    QCOMPARE(rig.log.mid(0, 3), (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode"}));
+    QVERIFY(!window.isVisible());
+  }
+
+  void ScreensAreSkinnedWhenTheyLoad() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
     auto* settings = static_cast<frmMainSettings*>(window.screens().Loaded(ScreenId::MainSettings));
     QCOMPARE(settings->property("skinElement").toString(), QStringLiteral("controlForm"));
     QCOMPARE(settings->chkRunProgramMini()->property("skinElement").toString(), QStringLiteral("CheckBox"));
@@ -144,7 +178,7 @@ class MainWindowTest : public QObject {
                 "    onPressed: (m) => { if (m.button === Qt.RightButton) ++parent.rightPresses; else ++parent.leftPresses } } }\n");
     scene.close();
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QQuickItem* root = window.flash()->rootObject();
     QTest::mouseClick(window.flash(), Qt::RightButton, {}, QPoint(400, 300));
@@ -158,7 +192,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     std::filesystem::remove(rig.services.folder / "speed up.swf");
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(!window.flash()->isVisible());
     QVERIFY(window.buttonColumn() != nullptr && window.buttonColumn()->isVisible());
     QCOMPARE(window.buttonColumn()->Button(ButtonGroup::Zentrofast, 0)->text(), QStringLiteral("Zentrofast"));
@@ -171,7 +205,7 @@ class MainWindowTest : public QObject {
   void ClosingTheWindowEndsTheProgramWithoutAnIconLeft() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QSignalSpy ended(&window, &frmMain::EndRequested);
     rig.log.clear();
     window.close();
@@ -184,7 +218,7 @@ class MainWindowTest : public QObject {
   void UpdateTrayTipRefreshesTheIcon() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.UpdateTrayTip(QStringLiteral("Memory free: 512 MB"));
     QCOMPARE(rig.tray.tip, QStringLiteral(" Memory free: 512 MB "));
     QCOMPARE(rig.tray.icons, 1);

@@ -1,3 +1,4 @@
+#include <QColor>
 #include <QFile>
 #include <QQuickItem>
 #include <QRegularExpression>
@@ -5,8 +6,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "shell/MenuScene.h"
 #include "shell/MoviePlayer.h"
 #include "shell/frmMain.h"
+#include "support/TempDir.h"
 
 using namespace zf;
 
@@ -22,6 +28,18 @@ const QSet<QString> kCommands{
     "IDC_FS_normalMode", "IDC_FS_backupManger", "IDC_FS_pingSetting",        "IDC_FS_systemSatus",
     "IDC_FS_ramConfig",  "IDC_FS_internetProperties", "IDC_FS_systemSetting", "IDC_FS_modemSetting",
     "IDC_FS_networkSetting", "IDC_FS_restart",  "IDC_FS_sysSettingClicked"};
+
+QByteArray ShippedScene() {
+  QFile scene(ScenePath());
+  return scene.open(QIODevice::ReadOnly) ? scene.readAll() : QByteArray();
+}
+
+QString WriteScene(const zf::test::TempDir& folder, const QByteArray& text) {
+  const QString path = QString::fromStdString((folder.path() / "speed up.swf").string());
+  QFile scene(path);
+  if (scene.open(QIODevice::WriteOnly)) scene.write(text);
+  return path;
+}
 
 bool ShowsText(QQuickItem* root, const QString& text) {
   for (QQuickItem* item : root->findChildren<QQuickItem*>()) {
@@ -58,6 +76,45 @@ class MovieSceneTest : public QObject {
     QMetaObject::invokeMethod(root, "openScreen", Q_ARG(QVariant, QStringLiteral("IDC_FS_wizardMode")));
     QCOMPARE(commands.count(), 1);
     QCOMPARE(commands.at(0), (QList<QVariant>{QStringLiteral("IDC_FS_wizardMode"), QString()}));
+  }
+
+  void TheShippedSceneFilePlaysInItsCompiledForm() {
+    QVERIFY(HoldsBuiltInScene(ScenePath()));
+    MoviePlayer player;
+    player.LoadMovie(0, ScenePath());
+    QCOMPARE(player.source(), QUrl(kBuiltInSceneUrl));
+    QCOMPARE(player.status(), QQuickWidget::Ready);
+    QVERIFY(player.rootObject()->property("entries").isValid());
+  }
+
+  void AReplacedSceneFilePlaysFromTheFileEvenAtTheSameSize() {
+    zf::test::TempDir folder;
+    // The shipped text with one character changed: same size, other bytes.
+    QByteArray text = ShippedScene();
+    const qsizetype colour = text.indexOf("#EEF2F7");
+    QVERIFY(colour > 0);
+    text[colour + 1] = 'F';
+    const QString path = WriteScene(folder, text);
+    QVERIFY(!HoldsBuiltInScene(path));
+    MoviePlayer player;
+    player.LoadMovie(0, path);
+    QCOMPARE(player.source(), QUrl::fromLocalFile(path));
+    QCOMPARE(player.status(), QQuickWidget::Ready);
+    QCOMPARE(player.rootObject()->property("color").value<QColor>(), QColor(QStringLiteral("#FEF2F7")));
+  }
+
+  void OnlyARegularFileCountsAsTheShippedScene() {
+    zf::test::TempDir folder;
+    const std::string link = (folder.path() / "linked.swf").string();
+    QCOMPARE(::symlink(ScenePath().toLocal8Bit().constData(), link.c_str()), 0);
+    QVERIFY(!HoldsBuiltInScene(QString::fromStdString(link)));
+    QCOMPARE(SceneUrl(QString::fromStdString(link)), QUrl::fromLocalFile(QString::fromStdString(link)));
+    const std::string fifo = (folder.path() / "fifo.swf").string();
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    QVERIFY(!HoldsBuiltInScene(QString::fromStdString(fifo)));  // returns at once, no writer needed
+    const QString missing = QString::fromStdString((folder.path() / "missing.swf").string());
+    QCOMPARE(SceneUrl(missing), QUrl::fromLocalFile(missing));
+    QVERIFY(!HoldsBuiltInScene(WriteScene(folder, ShippedScene() + "\n")));
   }
 
   void OnlyLayerZeroPlays() {

@@ -13,7 +13,9 @@ class SingleInstanceTest : public QObject {
     ProgramFolders folders;
     ProgramRun first(folders);
     QVERIFY2(first.WaitFor("shown"), qPrintable(first.Lines().join('\n') + first.Errors()));
-    QVERIFY(first.Lines().contains("tray: add"));
+    // The icon follows the first frame.
+    QVERIFY2(first.WaitFor("tray: add"), qPrintable(first.Lines().join('\n') + first.Errors()));
+    QVERIFY2(first.WaitFor("loaded"), qPrintable(first.Lines().join('\n') + first.Errors()));
 
     ProgramRun second(folders);
     QVERIFY(second.WaitForEnd());

@@ -2,7 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QDir>
 #include <QStandardPaths>
@@ -16,17 +19,22 @@ ProcessLocks::ProcessLocks(QString runtimeFolder) : m_folder(std::move(runtimeFo
 }
 
 ProcessLocks::~ProcessLocks() {
+  if (m_instanceLock >= 0) ::close(m_instanceLock);
   if (m_namedMutex >= 0) ::close(m_namedMutex);
 }
 
 bool ProcessLocks::TryBecomeOnlyInstance() {
-  m_instanceLock = std::make_unique<QLockFile>(m_folder + QStringLiteral("/zentrofast.lock"));
-  // Age never makes the lock stale; a lock whose process is gone always is, so a killed
-  // instance never blocks the next start.
-  m_instanceLock->setStaleLockTime(0);
-  if (m_instanceLock->tryLock(0)) return true;
+  if (m_instanceLock >= 0) ::close(m_instanceLock);
+  const QByteArray path = (m_folder + QStringLiteral("/zentrofast.lock")).toLocal8Bit();
+  // The kernel drops the lock when its process ends, however it ends: a killed instance never
+  // blocks the next start, and there is nothing to write or flush.
+  m_instanceLock = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
   // Only a lock held by a live instance stops us; a folder we cannot write must not.
-  return m_instanceLock->error() != QLockFile::LockFailedError;
+  if (m_instanceLock < 0) return true;
+  struct stat info {};
+  if (::fstat(m_instanceLock, &info) != 0 || !S_ISREG(info.st_mode)) return true;
+  if (::flock(m_instanceLock, LOCK_EX | LOCK_NB) == 0) return true;
+  return errno != EWOULDBLOCK;
 }
 
 void ProcessLocks::CreateNamedMutex(const std::string& name) {

@@ -1,8 +1,6 @@
 #pragma once
 // The single-instance lock and the named lock that lives as long as the process.
-#include <QLockFile>
 #include <QString>
-#include <memory>
 
 #include "platform/locks.h"
 
@@ -19,7 +17,7 @@ class ProcessLocks final : public IProcessLocks {
 
  private:
   QString m_folder;
-  std::unique_ptr<QLockFile> m_instanceLock;
+  int m_instanceLock = -1;
   int m_namedMutex = -1;
 };
 
