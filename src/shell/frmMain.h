@@ -94,6 +94,7 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   void LoadUntilProfiles();
   bool StartHiddenOption();
   bool StoredStartHidden();
+  bool m_startHiddenAsked = false;  // --start-hidden
   void AfterFirstFrame();
   void ShowFallbackButtons();
 
