@@ -35,7 +35,10 @@ inline constexpr LONG ERROR_KEY_DELETED = 1018;  // the open key was deleted mea
 
 inline constexpr std::uint32_t REG_NONE = 0;
 inline constexpr std::uint32_t REG_SZ = 1;
+inline constexpr std::uint32_t REG_EXPAND_SZ = 2;
+inline constexpr std::uint32_t REG_BINARY = 3;
 inline constexpr std::uint32_t REG_DWORD = 4;
+inline constexpr std::uint32_t REG_MULTI_SZ = 7;
 
 inline constexpr std::uint32_t KEY_QUERY_VALUE = 0x0001;
 inline constexpr std::uint32_t KEY_SET_VALUE = 0x0002;

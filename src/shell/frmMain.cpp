@@ -84,7 +84,8 @@ frmMain::~frmMain() {
   if (m_services.mainWindow == this) m_services.mainWindow = nullptr;
 }
 
-void frmMain::Start() {
+void frmMain::Start(bool startHidden) {
+  m_startHiddenAsked = startHidden;
   LoadUntilProfiles();
   // Kept in the tray: no frame to wait for, the whole load handler runs now. Without a tray a
   // hidden window could never be brought back, so there it starts shown.
@@ -126,12 +127,12 @@ void frmMain::FinishLoad() {
 }
 
 bool frmMain::StoredStartHidden() {
-  return MainSettings(m_services.registry, m_services.shell, {}).Read().chkRunProgramMini;
+  return m_startHiddenAsked || MainSettings(m_services.registry, m_services.shell, {}).Read().chkRunProgramMini;
 }
 
 bool frmMain::StartHiddenOption() {
   const auto* settings = qobject_cast<frmMainSettings*>(m_screens.Screen(ScreenId::MainSettings));
-  return settings != nullptr && settings->chkRunProgramMini()->isChecked();
+  return m_startHiddenAsked || (settings != nullptr && settings->chkRunProgramMini()->isChecked());
 }
 
 void frmMain::ShowFallbackButtons() {

@@ -40,9 +40,10 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   ~frmMain() override;
 
   // The load handler (the single-instance test has passed), then the window is shown unless
-  // the start-hidden option keeps it in the tray. A window that shows gets its first frame
-  // before the tray icon and the start-up screens: they follow, in order, right after it.
-  void Start();
+  // the stored start-hidden option or startHidden (--start-hidden) keeps it in the tray. A window
+  // that shows gets its first frame before the tray icon and the start-up screens: they follow,
+  // in order, right after it.
+  void Start(bool startHidden = false);
   // The load handler's steps from the tray icon on: the icon, the start-up screens, the
   // start-hidden option, the movie's filter. Runs once; later calls do nothing.
   void FinishLoad();
@@ -96,6 +97,7 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   void LoadUntilProfiles();
   bool StartHiddenOption();
   bool StoredStartHidden();
+  bool m_startHiddenAsked = false;  // --start-hidden
   void AfterFirstFrame();
   void ShowFallbackButtons();
   // Escape inside a screen: the screen closes and the menu has the keyboard again.

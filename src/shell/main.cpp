@@ -1,5 +1,6 @@
 // The desktop program: creates every service, then hands over to the main window.
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 #include <optional>
 
@@ -16,12 +17,29 @@
 #include "platform/linux/QtSound.h"
 #include "platform/linux/QtTrayService.h"
 #include "platform/linux/QtWindowSystem.h"
+#include "shell/CommandLine.h"
 #include "shell/ScreenFactory.h"
 #include "shell/StartupProbe.h"
 #include "shell/WindowFit.h"
 #include "shell/frmMain.h"
 
+namespace {
+
+QStringList Arguments(int argc, char* argv[]) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  // Help and version need no display, so they are answered before the application opens one.
+  const zf::CommandLine early = zf::ReadCommandLine(Arguments(argc, argv));
+  if (early.action == zf::CommandLine::Action::ShowHelp || early.action == zf::CommandLine::Action::ShowVersion) {
+    std::fputs(early.text.toLocal8Bit().constData(), stdout);
+    return 0;
+  }
   auto application = std::make_unique<QApplication>(argc, argv);
   // Too large for this screen: the program is made anew, drawn small enough to fit.
   if (const std::optional<double> factor = zf::MainWindowFitFactor({zf::kMainWidth, zf::kMainHeight})) {
@@ -30,6 +48,12 @@ int main(int argc, char* argv[]) {
     application = std::make_unique<QApplication>(argc, argv);
   }
   QApplication& app = *application;
+  // Read again once Qt has taken its own options (-platform, -style, …) off the command line.
+  const zf::CommandLine commandLine = zf::ReadCommandLine(QCoreApplication::arguments());
+  if (commandLine.action == zf::CommandLine::Action::Refuse) {
+    std::fputs(commandLine.text.toLocal8Bit().constData(), stderr);
+    return 2;
+  }
   QApplication::setApplicationName(QStringLiteral("Zentrofast"));
   QApplication::setApplicationVersion(zf::VersionText());
   // The program lives on in the tray while every window is hidden.
@@ -88,7 +112,7 @@ int main(int argc, char* argv[]) {
       zf::ProbeReport(inFront ? QStringLiteral("raised") : QStringLiteral("raise failed"));
     });
   }
-  mainWindow.Start();
+  mainWindow.Start(commandLine.startHidden);
   if (probe) zf::ReportWindowFit(&mainWindow);
   return QApplication::exec();
 }

@@ -34,7 +34,9 @@ install_with_range "1 0"
 for file in usr/bin/zentrofast usr/bin/zentrofastctl usr/libexec/zentrofast/zentrofast-ping \
             "usr/share/zentrofast/speed up.swf" \
             usr/share/zentrofast/QorvMask.skn usr/share/applications/org.zentrofast.Zentrofast.desktop \
-            usr/share/metainfo/org.zentrofast.Zentrofast.metainfo.xml usr/share/man/man1/zentrofastctl.1 \
+            usr/share/metainfo/org.zentrofast.Zentrofast.metainfo.xml usr/share/man/man1/zentrofastctl.1.gz usr/share/man/man1/zentrofast.1.gz \
+            usr/share/doc/zentrofast/copyright usr/share/doc/zentrofast/changelog.Debian.gz \
+            usr/share/bash-completion/completions/zentrofastctl \
             usr/share/icons/hicolor/32x32/apps/zentrofast.png usr/share/icons/hicolor/scalable/apps/zentrofast.svg \
             usr/libexec/zentrofast/zentrofast-kernel-helper usr/share/polkit-1/actions/org.zentrofast.kernel.policy; do
   [ -e "$root/$file" ] || fail "$file is missing"

@@ -83,6 +83,14 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.autoMessage.calls.empty());
   }
 
+  void StartHiddenFromTheCommandLineKeepsTheWindowInTheTray() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start(true);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(rig.tray.balloons, QStringList{"Program notification | The Program Still Running Here"});
+  }
+
   void StartHiddenOnTheOlderFamilyShowsTheSelfClosingNotice() {
     MainWindowRig rig({1, 4, 10});
     rig.StoreMainSetting("chkRunProgramMini", "1");
