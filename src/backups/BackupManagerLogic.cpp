@@ -141,6 +141,8 @@ void BackupManagerLogic::cmdRestore_Click() {
     return;
   }
   if (result.outcome == RestoreOutcome::Failed) Tell(result.description, MsgIcon::None);
+  if (result.outcome == RestoreOutcome::Completed)
+    m_mainWindow.ShowNotice(QStringLiteral("The settings of %1 were restored.").arg(SelectedRow()->fileName));
   m_mainWindow.SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
 }
 

@@ -139,9 +139,11 @@ bool EnsureBackupsFolder(const fs::path& folder, std::string* error) {
   return false;
 }
 
-BackupPathResult NewBackupFilePath(const fs::path& folder, int notBelow) {
+namespace {
+
+// The next number's path in a folder that exists.
+BackupPathResult NextBackupPath(const fs::path& folder, int notBelow) {
   BackupPathResult result;
-  if (!EnsureBackupsFolder(folder, &result.error)) return result;
   std::error_code error;
   const std::vector<FolderEntry> entries = BckEntries(folder, error);
   if (error) {
@@ -163,6 +165,14 @@ BackupPathResult NewBackupFilePath(const fs::path& folder, int notBelow) {
   return result;
 }
 
+}  // namespace
+
+BackupPathResult NewBackupFilePath(const fs::path& folder, int notBelow) {
+  BackupPathResult result;
+  if (!EnsureBackupsFolder(folder, &result.error)) return result;
+  return NextBackupPath(folder, notBelow);
+}
+
 BackupPathResult StoreNewBackup(const fs::path& folder, std::string_view bytes, FileSync& sync) {
   BackupPathResult result;
   if (!EnsureBackupsFolder(folder, &result.error)) return result;
@@ -171,7 +181,7 @@ BackupPathResult StoreNewBackup(const fs::path& folder, std::string_view bytes, 
   if (temp.empty()) return result;
   int taken = 0;
   for (int attempt = 0; attempt < kPublishAttempts; ++attempt) {
-    BackupPathResult next = NewBackupFilePath(folder, taken);
+    BackupPathResult next = NextBackupPath(folder, taken);
     if (!next.ok()) {
       result.error = next.error;
       break;

@@ -73,9 +73,13 @@ std::vector<std::string> CRegister::GetAllKeys(HKEY hive, std::string_view path)
 double CRegister::myREGGetSetting(HKEY hive, std::string_view section, std::string_view key, double) {
   std::vector<std::uint8_t> data;
   if (!ReadNonEmptyValue(hive, section, key, &data)) return 0;
+  return LittleEndianNumber(data);
+}
+
+double LittleEndianNumber(const std::vector<std::uint8_t>& bytes) {
   double sum = 0;
   double weight = 1;
-  for (std::uint8_t byte : data) {
+  for (std::uint8_t byte : bytes) {
     sum += byte * weight;
     weight *= 256;
   }

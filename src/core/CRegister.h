@@ -30,6 +30,9 @@ class CRegister {
   IRegistry& m_registry;
 };
 
+// Raw value bytes as an unsigned little-endian number, as myREGGetSetting reads them.
+double LittleEndianNumber(const std::vector<std::uint8_t>& bytes);
+
 // Subkey enumeration as the tuning core does it: names up to 255 characters, entries that fail
 // with anything but "no more items" skipped. Returns false when the key cannot be opened.
 bool EnumerateSubkeys(IRegistry& registry, HKEY hive, std::string_view path, std::vector<std::string>* names);

@@ -4,12 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/TuningKeys.h"
 #include "platform/registry.h"
 
 namespace zf {
-
-inline constexpr std::string_view kInterfacesKey = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
-inline constexpr std::string_view kNetTransKey = "System\\CurrentControlSet\\Services\\Class\\NetTrans";
 
 // "{8-4-4-4-12}" in upper-case hex, the same for the same interface name on every run.
 std::string InterfaceGuid(std::string_view interfaceName);

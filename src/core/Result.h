@@ -15,6 +15,9 @@ struct Error {
 
 inline Error Failure(std::string text) { return Error{std::move(text)}; }
 
+// What a Result<Done> holds when the operation has nothing to hand back but must be a value.
+struct Done {};
+
 template <typename T>
 class [[nodiscard]] Result {
  public:
@@ -22,6 +25,7 @@ class [[nodiscard]] Result {
   Result(Error error) : m_state(std::in_place_index<1>, std::move(error)) {}
 
   bool has_value() const { return m_state.index() == 0; }
+  bool ok() const { return has_value(); }
   explicit operator bool() const { return has_value(); }
 
   T& value() & {

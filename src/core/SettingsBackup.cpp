@@ -1,5 +1,6 @@
 #include "core/SettingsBackup.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <optional>
@@ -107,20 +108,28 @@ std::string ValuePath(HKEY hive, std::string_view key, std::string_view name) {
          (name.empty() ? std::string("(default)") : std::string(name));
 }
 
-// Reads current values for one backup through one CRegister.
+// Reads current values for one backup. A group's values share one key, so the key last read
+// stays open for the next value instead of being looked up again for each.
 class CurrentValues {
  public:
-  CurrentValues(IRegistry& registry, SpelledRange spelled)
-      : m_registry(registry), m_register(registry), m_spelled(spelled) {}
+  CurrentValues(IRegistry& registry, SpelledRange spelled) : m_registry(registry), m_spelled(spelled) {}
+  ~CurrentValues() { CloseKey(); }
+  CurrentValues(const CurrentValues&) = delete;
+  CurrentValues& operator=(const CurrentValues&) = delete;
 
   // A text value counts as the number it spells: its character codes would restore as another
-  // number. A text that spells none it can keep is recorded as 0 and noted.
+  // number. A text that spells none it can keep is recorded as 0 and noted. Any other value is
+  // its raw bytes as a little-endian number; a missing key or value reads as 0.
   double Read(HKEY hive, std::string_view key, std::string_view name) {
-    const auto text = TextValue(hive, key, name);
-    if (!text) return m_register.myREGGetSetting(hive, key, name);
-    if (TrimBlanks(*text).empty()) return 0;
-    if (const auto number = SpelledNumber(*text, m_spelled)) return static_cast<double>(*number);
-    m_unkept.push_back(ValuePath(hive, key, name) + ": the text " + QuotedExcerpt(*text) +
+    std::uint32_t type = REG_NONE;
+    std::vector<std::uint8_t> data;
+    if (!OpenKey(hive, key) || m_registry.QueryValue(m_handle, name, &type, &data) != ERROR_SUCCESS) return 0;
+    if (type != REG_SZ) return LittleEndianNumber(data);
+    std::string text(data.begin(), data.end());
+    text.resize(std::min(text.size(), text.find('\0')));
+    if (TrimBlanks(text).empty()) return 0;
+    if (const auto number = SpelledNumber(text, m_spelled)) return static_cast<double>(*number);
+    m_unkept.push_back(ValuePath(hive, key, name) + ": the text " + QuotedExcerpt(text) +
                        " is no number the backup can keep; it records 0.");
     return 0;
   }
@@ -128,22 +137,29 @@ class CurrentValues {
   std::vector<std::string> TakeUnkept() { return std::move(m_unkept); }
 
  private:
-  std::optional<std::string> TextValue(HKEY hive, std::string_view key, std::string_view name) {
-    HKEY handle = 0;
-    if (m_registry.OpenKey(hive, key, KEY_READ, &handle) != ERROR_SUCCESS) return std::nullopt;
-    std::uint32_t type = REG_NONE;
-    std::vector<std::uint8_t> data;
-    const LONG status = m_registry.QueryValue(handle, name, &type, &data);
-    m_registry.CloseKey(handle);
-    if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-    std::string text(data.begin(), data.end());
-    return text.substr(0, text.find('\0'));
+  bool OpenKey(HKEY hive, std::string_view key) {
+    if (m_open && m_hive == hive && m_key == key) return m_handle != 0;
+    CloseKey();
+    m_open = true;
+    m_hive = hive;
+    m_key = key;
+    if (m_registry.OpenKey(hive, key, KEY_READ, &m_handle) != ERROR_SUCCESS) m_handle = 0;
+    return m_handle != 0;
+  }
+
+  void CloseKey() {
+    if (m_handle != 0) m_registry.CloseKey(m_handle);
+    m_handle = 0;
+    m_open = false;
   }
 
   IRegistry& m_registry;
-  CRegister m_register;
   SpelledRange m_spelled;
   std::vector<std::string> m_unkept;
+  bool m_open = false;
+  HKEY m_hive = 0;
+  std::string m_key;
+  HKEY m_handle = 0;
 };
 
 void RecordGroup(const RecordedGroup& group, CurrentValues& values, BackupTextWriter& out) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 
 #include "core/WholeNumber.h"
 
@@ -29,13 +28,10 @@ std::vector<std::string_view> SplitAtDots(std::string_view text) {
 }  // namespace
 
 std::string EchoNotPermittedMessage() {
-  std::error_code error;
-  const std::string executable = std::filesystem::read_symlink("/proc/self/exe", error).string();
-  return "Echo requests cannot be sent: this system lets the program open neither an ICMP datagram socket nor a "
-         "raw socket. To allow them, as root either widen the ping group range so that it includes your group "
-         "(sysctl -w net.ipv4.ping_group_range=\"0 2147483647\") or give the program the cap_net_raw capability "
-         "(setcap cap_net_raw+ep '" +
-         (error ? std::string("PROGRAM") : executable) + "').";
+  return "Echo requests cannot be sent: this system lets the program open no ICMP datagram socket, and the "
+         "ping program that comes with it may not send them either. To allow them, as root widen the ping group "
+         "range so that it includes your group: sysctl -w net.ipv4.ping_group_range=\"0 2147483647\" (to keep "
+         "it, put net.ipv4.ping_group_range = 0 2147483647 in a file under /etc/sysctl.d/).";
 }
 
 std::optional<IPv4Address> TextToIPv4(std::string_view dottedText) {

@@ -10,9 +10,13 @@ namespace zf {
 
 // A family without a layout applies nothing and says nothing, as before; a run that wrote
 // nothing although it should have is never passed off as done.
-bool RunApplySettings(AppServices& services) {
+bool RunApplySettings(AppServices& services, IMainWindow& mainWindow, const QString& done) {
   const TuningContext context{services.registry, services.clock, BackupsFolder(services.config), services.os.code};
   const ApplyResult result = ApplySettings(context, services.tuning.current);
+  if (result.ok()) {
+    const QString backup = QString::fromStdString(result.backupFile.filename().string());
+    mainWindow.ShowNotice(done + QStringLiteral(" Backup of the values before: ") + backup);
+  }
   if (result.outcome != ApplyOutcome::Refused && result.outcome != ApplyOutcome::Failed) {
     if (!result.unkeptValues.empty())
       services.messageBox.Show(UnkeptValuesText(result), "Zentrofast", MsgIcon::Exclamation, MsgButtons::Ok);

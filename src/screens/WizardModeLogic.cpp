@@ -41,8 +41,12 @@ void WizardModeLogic::CopyProfile(int index) {
   m_description = BuildModeDescription(m_services.tuning.current);
 }
 
+bool WizardModeLogic::AdvancedValuesPending() const {
+  return m_services.tuning.current != m_services.tuning.profiles[static_cast<std::size_t>(m_selectedMode)];
+}
+
 void WizardModeLogic::cmdOptimize_Click() {
-  if (!RunApplySettings(m_services)) return;
+  if (!RunApplySettings(m_services, m_mainWindow, QStringLiteral("The wizard's settings were applied."))) return;
   ReturnMovieHome(m_mainWindow);
 }
 

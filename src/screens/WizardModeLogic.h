@@ -25,6 +25,10 @@ class WizardModeLogic {
   // could be written the reason is shown and the screen stays.
   void cmdOptimize_Click();
 
+  // The advanced mode has changed the current record since the option was chosen: Optimize
+  // applies its values, not the profile's.
+  bool AdvancedValuesPending() const;
+
   int selectedMode() const { return m_selectedMode; }
   const QString& description() const { return m_description; }
 

@@ -34,7 +34,15 @@ void frmWizardMode::optMode_Click(int index) {
   Refresh();
 }
 
-void frmWizardMode::cmdOptimize_Click() { m_logic.cmdOptimize_Click(); }
+void frmWizardMode::cmdOptimize_Click() {
+  m_logic.cmdOptimize_Click();
+  Refresh();
+}
+
+void frmWizardMode::showEvent(QShowEvent* event) {
+  Refresh();
+  ChildScreen::showEvent(event);
+}
 
 void frmWizardMode::Refresh() {
   QRadioButton* selected = m_optMode[static_cast<std::size_t>(m_logic.selectedMode())];
@@ -43,6 +51,7 @@ void frmWizardMode::Refresh() {
     selected->setChecked(true);
   }
   m_ui->lblModeDescrip->setText(m_logic.description());
+  m_ui->lblAdvancedValues->setVisible(m_logic.AdvancedValuesPending());
 }
 
 }  // namespace zf

@@ -23,6 +23,10 @@ class frmWizardMode : public ChildScreen {
 
   void Form_Load() override;
 
+ protected:
+  // The record may have been changed by the advanced mode while this screen was away.
+  void showEvent(QShowEvent* event) override;
+
  private:
   void optMode_Click(int index);
   void cmdOptimize_Click();

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "shell/MenuScene.h"
+
 namespace zf {
 namespace {
 
@@ -23,7 +25,7 @@ MoviePlayer::MoviePlayer(QWidget* parent) : QQuickWidget(parent) {
 
 void MoviePlayer::LoadMovie(int layer, const QString& path) {
   if (layer != 0) return;
-  setSource(QUrl::fromLocalFile(path));
+  setSource(SceneUrl(path));
 }
 
 QString MoviePlayer::RootProperty(const QString& name) {

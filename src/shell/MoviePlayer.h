@@ -14,7 +14,8 @@ class MoviePlayer : public QQuickWidget {
  public:
   explicit MoviePlayer(QWidget* parent = nullptr);
 
-  // Plays the scene at path. There is one layer, 0; other layers are ignored.
+  // Plays the scene at path, in its compiled form when it is the program's own scene. There is
+  // one layer, 0; other layers are ignored.
   void LoadMovie(int layer, const QString& path);
   // "_root.X" sets the scene root's property X. Values set before the scene is ready are
   // handed over once it is.

@@ -57,6 +57,7 @@ void ScreenHost::ShowChildScreen(ScreenId id) {
   screen->raise();
   screen->show();
   m_frame->raise();
+  emit ScreenShown(screen);
 }
 
 void ScreenHost::HideAllChildScreens() {

@@ -66,6 +66,10 @@ class ScreenHost : public QObject {
   void ReloadNormalMode();
   void SizeFrame(int height);
 
+ signals:
+  // A screen has been placed in the frame and shown.
+  void ScreenShown(QWidget* screen);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

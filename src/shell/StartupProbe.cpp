@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QQuickWidget>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -32,6 +33,17 @@ void ProbeTrayService::Delete() {
 void ProbeTrayService::ShowBalloon(const QString& title, const QString& text) {
   ProbeReport(QStringLiteral("tray: balloon ") + title + QStringLiteral(" | ") + text);
   m_inner.ShowBalloon(title, text);
+}
+
+void ReportWindowFit(QWidget* window) {
+  const qreal ratio = window->devicePixelRatioF();
+  const QSize area = window->screen()->availableGeometry().size() * ratio;
+  const QSize size = window->size() * ratio;
+  ProbeReport(QStringLiteral("window: %1x%2 of %3x%4")
+                  .arg(size.width())
+                  .arg(size.height())
+                  .arg(area.width())
+                  .arg(area.height()));
 }
 
 namespace {

@@ -1,14 +1,16 @@
 #pragma once
 // Start-up observation for whole-program tests and benchmarks, switched on by the environment
 // variable ZENTROFAST_STARTUP_PROBE: the program reports on standard output when its window
-// first shows, when the tray icon is added or removed and which plain messages it shows (and
-// answers them at once instead of waiting for a click).
+// first shows ("shown") and when its load handler has run to its end ("loaded"), when the
+// tray icon is added or removed and which plain messages it shows (and answers them at once
+// instead of waiting for a click).
 #include <QObject>
 
 #include "platform/tray.h"
 #include "platform/window.h"
 
 class QQuickWidget;
+class QWidget;
 
 namespace zf {
 
@@ -30,10 +32,14 @@ class ProbeTrayService final : public ITrayService {
   void Delete() override;
   void ShowBalloon(const QString& title, const QString& text) override;
   void SetMouseHandler(std::function<void(int)> handler) override { m_inner.SetMouseHandler(std::move(handler)); }
+  bool IsAvailable() const override { return m_inner.IsAvailable(); }
 
  private:
   ITrayService& m_inner;
 };
+
+// Reports "window: W x H of W x H", the window and the screen's available area in device pixels.
+void ReportWindowFit(QWidget* window);
 
 // Reports "shown" once, when the movie has first been painted on the visible window.
 void ReportFirstFrame(QQuickWidget* movie);

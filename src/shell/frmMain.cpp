@@ -1,12 +1,17 @@
 #include "shell/frmMain.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFontInfo>
 #include <QFrame>
+#include <QShortcut>
 #include <QWindow>
 
 #include "shell/FallbackButtons.h"
+#include "shell/FocusChain.h"
+#include "shell/MainSettings.h"
 #include "shell/frmMainSettings.h"
 
 // Resources of a static library are registered by hand.
@@ -61,43 +66,70 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
   m_frame->setGeometry(kFrameDesigned);
   m_flash->setObjectName(QStringLiteral("flash"));
 
-  connect(m_flash, &MoviePlayer::FSCommand, this,
-          [this](const QString& command, const QString& args) { m_dispatch.FSCommand(command, args); });
+  connect(m_flash, &MoviePlayer::FSCommand, this, [this](const QString& command, const QString& args) {
+    FinishLoad();
+    m_dispatch.FSCommand(command, args);
+  });
   connect(m_flash, &MoviePlayer::MovieFailed, this, &frmMain::ShowFallbackButtons);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_frame);
+  escape->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(escape, &QShortcut::activated, this, &frmMain::CloseScreenFromKeyboard);
+  connect(&m_screens, &ScreenHost::ScreenShown, this, [](QWidget* screen) { MoveFocusWithin(screen, true); });
   connect(&m_tray, &Tray::LeftClick, this, &frmMain::ShowMainWindow);
   connect(&m_tray, &Tray::MouseClick, this, &frmMain::ShowMainWindow);
 }
 
 frmMain::~frmMain() = default;
 
-void frmMain::Start() {
-  Form_Load();
-  if (!m_keptHidden) show();
+void frmMain::Start(bool startHidden) {
+  m_startHiddenAsked = startHidden;
+  LoadUntilProfiles();
+  // Kept in the tray: no frame to wait for, the whole load handler runs now. Without a tray a
+  // hidden window could never be brought back, so there it starts shown.
+  if (StoredStartHidden() && m_tray.Available()) {
+    FinishLoad();
+    return;
+  }
+  show();
 }
 
-void frmMain::Form_Load() {
+void frmMain::LoadUntilProfiles() {
   m_platform.locks.CreateNamedMutex(kNamedMutex);
+  m_platform.locks.ListenForRaiseRequests([this] {
+    ShowMainWindow();
+    emit RaisedOnRequest();
+  });
   m_flash->setGeometry(0, 0, kMainWidth, kMainHeight);
   m_frame->raise();
   m_flash->raise();
   m_flash->LoadMovie(0, ProgramFile(m_services, "speed up.swf"));
-  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame);
+  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame, QFontInfo(QApplication::font()).pixelSize());
   m_skin.ApplySkin(m_frame, QStringLiteral("NoFrame"));
+  // A scene that failed at once brought the buttons up before the skin was read.
+  if (m_buttons != nullptr) m_skin.SkinWindow(this);
   SetVariable(QStringLiteral("_root.version"), VersionText());
   m_services.os = DetectOSFamily(m_services.config.osVersion);
   m_services.tuning.FillProfiles();
+}
+
+void frmMain::FinishLoad() {
+  if (m_loadFinished) return;
+  m_loadFinished = true;
   m_tray.Show(true);
   for (ScreenId id : kStartupScreens) m_screens.Screen(id);
-  if (StartHiddenOption()) {
-    m_keptHidden = true;
-    NotifyStillRunning();
-  }
+  // Without a tray a hidden window could never be brought back.
+  if (StartHiddenOption() && m_tray.Available()) NotifyStillRunning();
   HookMoviePlayerWindow();
+  emit LoadFinished();
+}
+
+bool frmMain::StoredStartHidden() {
+  return m_startHiddenAsked || MainSettings(m_services.registry, m_services.shell, {}).Read().chkRunProgramMini;
 }
 
 bool frmMain::StartHiddenOption() {
   const auto* settings = qobject_cast<frmMainSettings*>(m_screens.Screen(ScreenId::MainSettings));
-  return settings != nullptr && settings->chkRunProgramMini()->isChecked();
+  return m_startHiddenAsked || (settings != nullptr && settings->chkRunProgramMini()->isChecked());
 }
 
 void frmMain::ShowFallbackButtons() {
@@ -106,8 +138,16 @@ void frmMain::ShowFallbackButtons() {
   m_buttons->setObjectName(QStringLiteral("buttonColumn"));
   m_buttons->setGeometry(kButtonColumn);
   m_skin.SkinWindow(this);
-  connect(m_buttons, &FallbackButtons::Clicked, this,
-          [this](ButtonGroup group, int Index) { m_dispatch.ButtonClicked(group, Index); });
+  connect(m_buttons, &FallbackButtons::Clicked, this, [this](ButtonGroup group, int Index) {
+    FinishLoad();
+    m_dispatch.ButtonClicked(group, Index);
+  });
+  connect(m_buttons, &FallbackButtons::DragRequested, this, &frmMain::DragMainWindow);
+  connect(m_buttons, &FallbackButtons::MinimizeRequested, this, &frmMain::MinimizeMainWindow);
+  connect(m_buttons, &FallbackButtons::CloseRequested, this, [this] {
+    FinishLoad();
+    m_dispatch.FSCommand(QStringLiteral("IDC_FS_close"));
+  });
   m_buttons->lower();
   m_buttons->show();
 }
@@ -124,12 +164,17 @@ void frmMain::HookMoviePlayerWindow() {
 }
 
 void frmMain::ShowMainWindow() {
+  setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();
 }
 
 void frmMain::NotifyStillRunning() {
+  if (!m_tray.Available()) {
+    showMinimized();
+    return;
+  }
   hide();
   if (m_services.os.IsNTLayout()) {
     m_tray.showBalloonoolTip(true);
@@ -143,9 +188,37 @@ void frmMain::NotifyStillRunning() {
 
 void frmMain::ApplySkinElement(QWidget* widget, const QString& element) { m_skin.ApplySkin(widget, element); }
 
-void frmMain::applyAllControls(QWidget* form) { m_skin.ApplyAllControls(form); }
+void frmMain::applyAllControls(QWidget* form) {
+  m_skin.ApplyAllControls(form);
+  ApplyKeyboardPolicy(form);
+}
 
-void frmMain::MovieToFront() { m_flash->raise(); }
+void frmMain::MovieToFront() {
+  const bool screenHadKeyboard = FocusInScreens();
+  m_flash->raise();
+  // A screen under the movie must not keep the keyboard.
+  if (screenHadKeyboard && m_flash->isVisible()) m_flash->setFocus(Qt::OtherFocusReason);
+}
+
+bool frmMain::FocusInScreens() const {
+  const QWidget* focus = QApplication::focusWidget();
+  return focus != nullptr && m_frame->isAncestorOf(focus);
+}
+
+bool frmMain::focusNextPrevChild(bool next) {
+  const QWidget* focus = QApplication::focusWidget();
+  for (ScreenId id : kAllScreens) {
+    ChildScreen* screen = m_screens.Loaded(id);
+    if (screen != nullptr && focus != nullptr && screen->isAncestorOf(focus)) return MoveFocusWithin(screen, next);
+  }
+  return QWidget::focusNextPrevChild(next);
+}
+
+void frmMain::CloseScreenFromKeyboard() {
+  m_dispatch.FSCommand(QStringLiteral("IDC_FS_hide"));
+  SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
+  if (m_flash->isVisible()) m_flash->setFocus(Qt::OtherFocusReason);
+}
 
 void frmMain::SetVariable(const QString& name, const QString& value) { m_flash->SetVariable(name, value); }
 
@@ -153,6 +226,8 @@ void frmMain::UpdateTrayTip(const QString& tip) {
   m_tray.SetTrayToolTip(tip);
   m_tray.Show(true);
 }
+
+void frmMain::ShowNotice(const QString& text) { m_tray.ShowNotice(QStringLiteral("Zentrofast"), text); }
 
 ChildScreen* frmMain::Screen(ScreenId id) { return m_screens.Screen(id); }
 
@@ -182,6 +257,25 @@ void frmMain::mouseReleaseEvent(QMouseEvent* event) {
 void frmMain::EndProcess() {
   m_ending = true;
   emit EndRequested();
+}
+
+// The first paint of the window (or its hiding before any) ends the wait: what it painted is
+// flushed to the screen before the queued rest of the load handler runs.
+bool frmMain::event(QEvent* event) {
+  const bool firstFrame = event->type() == QEvent::Paint || event->type() == QEvent::Hide;
+  if (firstFrame && !m_firstFrameSeen) {
+    m_firstFrameSeen = true;
+    QMetaObject::invokeMethod(this, &frmMain::AfterFirstFrame, Qt::QueuedConnection);
+  }
+  return QWidget::event(event);
+}
+
+void frmMain::AfterFirstFrame() {
+  if (m_loadFinished) return;
+  emit FirstFrameShown();
+  FinishLoad();
+  // The menu has the keyboard from the start.
+  if (isVisible() && focusWidget() == nullptr) m_flash->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -221,6 +221,7 @@ class BackupManagerTest : public QObject {
     QCOMPARE(m.env.messageBox.shown.size(), std::size_t{1});
     QCOMPARE(m.env.registry.GetDword(kTcpip, "DefaultTTL"), std::optional<std::int32_t>(99));
     QCOMPARE(m.main.calls, QStringList({QStringLiteral("SetVariable _root.home=true")}));
+    QCOMPARE(m.main.notices, QStringList{"The settings of 001.bck were restored."});  // the file as it is named
   }
 
   void failedRestoreShowsWhyAndTellsTheMovie() {
@@ -235,6 +236,7 @@ class BackupManagerTest : public QObject {
     QCOMPARE(m.LastMessage().icon, MsgIcon::None);
     QCOMPARE(m.LastMessage().buttons, MsgButtons::Ok);
     QCOMPARE(m.main.calls, QStringList({QStringLiteral("SetVariable _root.home=true")}));
+    QVERIFY(m.main.notices.isEmpty());  // the message box said what happened
   }
 
   void restoreWithoutASelectedRowFails() {

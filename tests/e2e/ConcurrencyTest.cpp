@@ -62,11 +62,11 @@ int Wait(Child& child) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// Reads the program's reports until it says its window was shown; false when it ended first.
-bool WaitUntilShown(Child& child) {
+// Reads the program's reports until the one given; false when it ended first.
+bool WaitUntilReported(Child& child, const std::string& report) {
   char line[512];
   while (fgets(line, sizeof line, child.output) != nullptr)
-    if (std::string(line).starts_with("shown")) return true;
+    if (std::string(line).starts_with(report)) return true;
   return false;
 }
 
@@ -107,10 +107,13 @@ TEST(ConcurrencyTest, DesktopProgramAndFourToolsShareTheStoreWithoutLosingAWrite
   while (std::chrono::steady_clock::now() < until) {
     Child program = Spawn({Bin("zentrofast")});
     ASSERT_GE(program.pid, 0);
-    const bool shown = WaitUntilShown(program);
+    const bool shown = WaitUntilReported(program, "shown");
+    // The start-up screens, the main settings among them, load after the first frame.
+    const bool loaded = shown && WaitUntilReported(program, "loaded");
     kill(program.pid, SIGTERM);
     Wait(program);
     EXPECT_TRUE(shown) << "start " << starts << " never showed its window";
+    EXPECT_TRUE(loaded) << "start " << starts << " never finished loading";
     ++starts;
   }
   for (std::thread& writer : writers) writer.join();

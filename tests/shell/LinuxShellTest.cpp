@@ -95,6 +95,15 @@ class LinuxShellTest : public QObject {
     QVERIFY(next.TryBecomeOnlyInstance());
   }
 
+  void ALinkPlantedAsTheLockIsNeverFollowed() {
+    TempDir runtime;
+    const std::filesystem::path target = runtime / "elsewhere";
+    std::filesystem::create_symlink(target, runtime / "zentrofast.lock");
+    ProcessLocks locks(QString::fromStdString(runtime.path().string()));
+    QVERIFY(locks.TryBecomeOnlyInstance());
+    QVERIFY(!std::filesystem::exists(target));
+  }
+
   void AFolderThatCannotHoldTheLockDoesNotStopTheProgram() {
     if (::geteuid() == 0) QSKIP("root writes everywhere");
     TempDir runtime;

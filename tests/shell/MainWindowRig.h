@@ -2,6 +2,7 @@
 // A main window over fakes, with the program's own scene and skin copied into the temporary
 // program folder.
 #include <QFile>
+#include <QTest>
 #include <QString>
 #include <filesystem>
 #include <memory>
@@ -33,6 +34,12 @@ struct MainWindowRig {
       window = std::make_unique<frmMain>(services.services, factory, frmMain::Platform{tray, autoMessage, locks});
     }
     return *window;
+  }
+
+  // Starts the window and waits until its load handler has run to its end.
+  void Start() {
+    Window().Start();
+    QTRY_VERIFY(window->loadFinished());
   }
 
   void StoreMainSetting(const char* name, const char* value) {

@@ -1,12 +1,16 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QQuickItem>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "MainWindowRig.h"
 #include "shell/FallbackButtons.h"
+#include "shell/MenuScene.h"
 
 using namespace zf;
 using namespace zf::test;
@@ -26,17 +30,25 @@ class MainWindowTest : public QObject {
     frmMain& window = rig.Window();
     QStringList atTray;
     rig.tray.onAdd = [&] {
-      const QUrl movie = QUrl::fromLocalFile(QString::fromStdString((rig.services.folder / "speed up.swf").string()));
-      if (window.flash()->source() == movie) atTray << "movie loaded";
+      // The program folder holds the shipped scene, so its compiled form plays.
+      if (window.flash()->source() == QUrl(kBuiltInSceneUrl)) atTray << "movie loaded";
       if (window.flash()->rootObject()->property("version").toString() == VersionText()) atTray << "version sent";
       if (window.framChildWindow()->property("skinElement") == "NoFrame") atTray << "frame skinned";
       if (rig.services.services.os.code == 7) atTray << "OS family";
       if (rig.services.services.tuning.profiles == Profiles()) atTray << "profiles";
     };
+    connect(&window, &frmMain::FirstFrameShown, [&] { rig.log << "first frame"; });
+    connect(&window, &frmMain::LoadFinished, [&] { rig.log << "loaded"; });
     window.Start();
+    // The window shows at once; the tray icon and the start-up screens follow its first frame.
+    QVERIFY(window.isVisible());
+    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast"}));
+    QVERIFY(!window.loadFinished());
+    QTRY_VERIFY(window.loadFinished());
     QCOMPARE(atTray, (QStringList{"movie loaded", "version sent", "frame skinned", "OS family", "profiles"}));
-    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode", "load BackUp",
-                                   "load NetPingerSettings", "load SystemStatus", "load RamConfiguration"}));
+    QCOMPARE(rig.log,
+             (QStringList{"mutex HollowmereZentrofast", "first frame", "tray add", "load WizardMode", "load BackUp",
+                          "load NetPingerSettings", "load SystemStatus", "load RamConfiguration", "loaded"}));
     QVERIFY(window.screens().Loaded(ScreenId::MainSettings) != nullptr);
     QVERIFY(window.screens().Loaded(ScreenId::NormalMode) == nullptr);
     QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));
@@ -49,7 +61,7 @@ class MainWindowTest : public QObject {
   void TheWindowIsFramelessWithTheMovieOverTheFrame() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(window.isVisible());
     QCOMPARE(window.windowTitle(), QStringLiteral("Zentrofast"));
     QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
@@ -69,6 +81,14 @@ class MainWindowTest : public QObject {
     QVERIFY(!window.isVisible());
     QCOMPARE(rig.tray.balloons, QStringList{"Program notification | The Program Still Running Here"});
     QVERIFY(rig.autoMessage.calls.empty());
+  }
+
+  void StartHiddenFromTheCommandLineKeepsTheWindowInTheTray() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start(true);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(rig.tray.balloons, QStringList{"Program notification | The Program Still Running Here"});
   }
 
   void StartHiddenOnTheOlderFamilyShowsTheSelfClosingNotice() {
@@ -91,10 +111,60 @@ class MainWindowTest : public QObject {
     QCOMPARE(notice.Intensity, 0);
   }
 
+  void WithoutATrayTheStartHiddenOptionStartsShown() {
+    MainWindowRig rig;
+    rig.tray.available = false;
+    rig.StoreMainSetting("chkRunProgramMini", "1");
+    frmMain& window = rig.Window();
+    rig.Start();
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.isMinimized());
+    QVERIFY(rig.tray.balloons.isEmpty());
+    QVERIFY(rig.autoMessage.calls.empty());
+  }
+
+  void WithoutATrayHideToTrayMinimises() {
+    MainWindowRig rig;
+    rig.tray.available = false;
+    frmMain& window = rig.Window();
+    rig.Start();
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
+    QVERIFY(window.isVisible());
+    QVERIFY(window.isMinimized());
+    QVERIFY(rig.tray.balloons.isEmpty());
+  }
+
+  void ARaiseRequestBringsTheWindowBack() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
+    QVERIFY(rig.locks.raise);  // listening once started
+    QSignalSpy raised(&window, &frmMain::RaisedOnRequest);
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
+    QVERIFY(!window.isVisible());
+    rig.locks.raise();
+    QVERIFY(window.isVisible());
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_minimize"));
+    QVERIFY(window.isMinimized());
+    rig.locks.raise();
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.isMinimized());
+    QCOMPARE(raised.count(), 2);
+  }
+
+  void ANoticeShowsOnTheTrayIcon() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
+    window.ShowNotice(QStringLiteral("The settings of 003.BCK were restored."));
+    QCOMPARE(rig.tray.balloons, QStringList{"Zentrofast | The settings of 003.BCK were restored."});
+    QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));  // the stored texts stay
+  }
+
   void ALeftClickOnTheIconBringsTheWindowBack() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
     QVERIFY(!window.isVisible());
     rig.tray.mouse(kTrayRightButtonDown);
@@ -107,8 +177,9 @@ class MainWindowTest : public QObject {
   void TheSceneCommandsReachTheDispatch() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
-    QMetaObject::invokeMethod(window.flash()->rootObject(), "send", Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
+    rig.Start();
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "send",
+                              Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
     ChildScreen* pinger = window.screens().Loaded(ScreenId::NetPingerSettings);
     QVERIFY(pinger->isVisible());
     QCOMPARE(window.framChildWindow()->height(), 244);
@@ -117,10 +188,35 @@ class MainWindowTest : public QObject {
     QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
   }
 
-  void ScreensAreSkinnedWhenTheyLoad() {
+  void ACommandBeforeTheFirstFrameLoadsTheStartUpScreensFirst() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
     window.Start();
+    QVERIFY(!window.loadFinished());
+    emit window.flash()->FSCommand(QStringLiteral("IDC_FS_ramConfig"), QString());
+    QVERIFY(window.loadFinished());
+    const QStringList startUp{"load WizardMode", "load BackUp", "load NetPingerSettings", "load SystemStatus",
+                              "load RamConfiguration"};
+    QCOMPARE(rig.log.mid(2, startUp.size()), startUp);
+    QVERIFY(window.screens().Loaded(ScreenId::RamConfiguration)->isVisible());
+    QCoreApplication::processEvents();
+    QCOMPARE(rig.log.count("load WizardMode"), 1);
+  }
+
+  void StartingHiddenRunsTheWholeLoadHandlerAtOnce() {
+    MainWindowRig rig;
+    rig.StoreMainSetting("chkRunProgramMini", "1");
+    frmMain& window = rig.Window();
+    window.Start();
+    QVERIFY(window.loadFinished());
+    QCOMPARE(rig.log.mid(0, 3), (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode"}));
+    QVERIFY(!window.isVisible());
+  }
+
+  void ScreensAreSkinnedWhenTheyLoad() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
     auto* settings = static_cast<frmMainSettings*>(window.screens().Loaded(ScreenId::MainSettings));
     QCOMPARE(settings->property("skinElement").toString(), QStringLiteral("controlForm"));
     QCOMPARE(settings->chkRunProgramMini()->property("skinElement").toString(), QStringLiteral("CheckBox"));
@@ -130,13 +226,15 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     QFile scene(QString::fromStdString((rig.services.folder / "speed up.swf").string()));
     QVERIFY(scene.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    scene.write("import QtQuick\n"
-                "Rectangle { width: 724; height: 540; property int leftPresses: 0; property int rightPresses: 0\n"
-                "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons\n"
-                "    onPressed: (m) => { if (m.button === Qt.RightButton) ++parent.rightPresses; else ++parent.leftPresses } } }\n");
+    scene.write(
+        "import QtQuick\n"
+        "Rectangle { width: 724; height: 540; property int leftPresses: 0; property int rightPresses: 0\n"
+        "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons\n"
+        "    onPressed: (m) => { if (m.button === Qt.RightButton) ++parent.rightPresses; else ++parent.leftPresses } } "
+        "}\n");
     scene.close();
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QQuickItem* root = window.flash()->rootObject();
     QTest::mouseClick(window.flash(), Qt::RightButton, {}, QPoint(400, 300));
@@ -150,7 +248,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     std::filesystem::remove(rig.services.folder / "speed up.swf");
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QVERIFY(!window.flash()->isVisible());
     QVERIFY(window.buttonColumn() != nullptr && window.buttonColumn()->isVisible());
     QCOMPARE(window.buttonColumn()->Button(ButtonGroup::Zentrofast, 0)->text(), QStringLiteral("Zentrofast"));
@@ -160,10 +258,61 @@ class MainWindowTest : public QObject {
     QCOMPARE(ended.count(), 0);
   }
 
+  void TheFallbackButtonsMoveMinimiseAndCloseTheWindow() {
+    MainWindowRig rig;
+    std::filesystem::remove(rig.services.folder / "speed up.swf");
+    frmMain& window = rig.Window();
+    rig.Start();
+    FallbackButtons* buttons = window.buttonColumn();
+    QVERIFY(buttons != nullptr);
+    QSignalSpy dragged(buttons, &FallbackButtons::DragRequested);
+    QTest::mousePress(buttons->TitleBar(), Qt::LeftButton);
+    QCOMPARE(dragged.count(), 1);
+    QTest::mouseRelease(&window, Qt::LeftButton);  // the window follows the mouse until here
+    buttons->MinimizeButton()->click();
+    QVERIFY(window.isMinimized());
+    QSignalSpy ended(&window, &frmMain::EndRequested);
+    buttons->CloseButton()->click();
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(rig.tray.icons, 0);
+    // Every button fits in the window.
+    for (QPushButton* button : buttons->findChildren<QPushButton*>()) {
+      const QRect inWindow(button->mapTo(&window, QPoint(0, 0)), button->size());
+      QVERIFY2(window.rect().contains(inWindow), qPrintable(button->text()));
+    }
+  }
+
+  void TabStaysInsideTheShownScreenAndEscapeClosesIt() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "openScreen",
+                              Q_ARG(QVariant, QStringLiteral("IDC_FS_settings")));
+    QCOMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("screen"));
+    ChildScreen* settings = window.screens().Loaded(ScreenId::MainSettings);
+    QVERIFY(settings->isAncestorOf(QApplication::focusWidget()));  // the screen has the keyboard
+    QSet<QWidget*> visited;
+    for (int i = 0; i < 8; ++i) {
+      const bool back = i >= 4;
+      QTest::keyClick(QApplication::focusWidget(), back ? Qt::Key_Backtab : Qt::Key_Tab,
+                      back ? Qt::ShiftModifier : Qt::NoModifier);
+      QVERIFY2(settings->isAncestorOf(QApplication::focusWidget()),
+               qPrintable(QApplication::focusWidget()->objectName()));
+      visited << QApplication::focusWidget();
+    }
+    QVERIFY(visited.size() > 1);  // it went round the controls
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
+    QCOMPARE(QApplication::focusWidget(), window.flash());
+    QTRY_COMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("home"));
+  }
+
   void ClosingTheWindowEndsTheProgramWithoutAnIconLeft() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     QSignalSpy ended(&window, &frmMain::EndRequested);
     rig.log.clear();
     window.close();
@@ -176,7 +325,7 @@ class MainWindowTest : public QObject {
   void UpdateTrayTipRefreshesTheIcon() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    window.Start();
+    rig.Start();
     window.UpdateTrayTip(QStringLiteral("Memory free: 512 MB"));
     QCOMPARE(rig.tray.tip, QStringLiteral(" Memory free: 512 MB "));
     QCOMPARE(rig.tray.icons, 1);

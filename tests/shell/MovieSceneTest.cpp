@@ -1,3 +1,4 @@
+#include <QColor>
 #include <QFile>
 #include <QQuickItem>
 #include <QRegularExpression>
@@ -5,8 +6,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "shell/MenuScene.h"
 #include "shell/MoviePlayer.h"
 #include "shell/frmMain.h"
+#include "support/TempDir.h"
 
 using namespace zf;
 
@@ -23,9 +29,34 @@ const QSet<QString> kCommands{
     "IDC_FS_ramConfig",  "IDC_FS_internetProperties", "IDC_FS_systemSetting", "IDC_FS_modemSetting",
     "IDC_FS_networkSetting", "IDC_FS_restart",  "IDC_FS_sysSettingClicked"};
 
+QByteArray ShippedScene() {
+  QFile scene(ScenePath());
+  return scene.open(QIODevice::ReadOnly) ? scene.readAll() : QByteArray();
+}
+
+QString WriteScene(const zf::test::TempDir& folder, const QByteArray& text) {
+  const QString path = QString::fromStdString((folder.path() / "speed up.swf").string());
+  QFile scene(path);
+  if (scene.open(QIODevice::WriteOnly)) scene.write(text);
+  return path;
+}
+
 bool ShowsText(QQuickItem* root, const QString& text) {
   for (QQuickItem* item : root->findChildren<QQuickItem*>()) {
     if (item->isVisible() && item->property("text").toString().contains(text)) return true;
+  }
+  return false;
+}
+
+QQuickItem* Focused(MoviePlayer& player) { return player.quickWindow()->activeFocusItem(); }
+QString FocusedLabel(MoviePlayer& player) {
+  QQuickItem* item = Focused(player);
+  return item != nullptr ? item->property("label").toString() : QString();
+}
+// The ring drawn around the focused control, shown only while it has the keyboard.
+bool RingShown(QQuickItem* control) {
+  for (QQuickItem* child : control->childItems()) {
+    if (child->isVisible() && child->property("cornerRadius").isValid()) return true;
   }
   return false;
 }
@@ -58,6 +89,45 @@ class MovieSceneTest : public QObject {
     QMetaObject::invokeMethod(root, "openScreen", Q_ARG(QVariant, QStringLiteral("IDC_FS_wizardMode")));
     QCOMPARE(commands.count(), 1);
     QCOMPARE(commands.at(0), (QList<QVariant>{QStringLiteral("IDC_FS_wizardMode"), QString()}));
+  }
+
+  void TheShippedSceneFilePlaysInItsCompiledForm() {
+    QVERIFY(HoldsBuiltInScene(ScenePath()));
+    MoviePlayer player;
+    player.LoadMovie(0, ScenePath());
+    QCOMPARE(player.source(), QUrl(kBuiltInSceneUrl));
+    QCOMPARE(player.status(), QQuickWidget::Ready);
+    QVERIFY(player.rootObject()->property("entries").isValid());
+  }
+
+  void AReplacedSceneFilePlaysFromTheFileEvenAtTheSameSize() {
+    zf::test::TempDir folder;
+    // The shipped text with one character changed: same size, other bytes.
+    QByteArray text = ShippedScene();
+    const qsizetype colour = text.indexOf("#EEF2F7");
+    QVERIFY(colour > 0);
+    text[colour + 1] = 'F';
+    const QString path = WriteScene(folder, text);
+    QVERIFY(!HoldsBuiltInScene(path));
+    MoviePlayer player;
+    player.LoadMovie(0, path);
+    QCOMPARE(player.source(), QUrl::fromLocalFile(path));
+    QCOMPARE(player.status(), QQuickWidget::Ready);
+    QCOMPARE(player.rootObject()->property("color").value<QColor>(), QColor(QStringLiteral("#FEF2F7")));
+  }
+
+  void OnlyARegularFileCountsAsTheShippedScene() {
+    zf::test::TempDir folder;
+    const std::string link = (folder.path() / "linked.swf").string();
+    QCOMPARE(::symlink(ScenePath().toLocal8Bit().constData(), link.c_str()), 0);
+    QVERIFY(!HoldsBuiltInScene(QString::fromStdString(link)));
+    QCOMPARE(SceneUrl(QString::fromStdString(link)), QUrl::fromLocalFile(QString::fromStdString(link)));
+    const std::string fifo = (folder.path() / "fifo.swf").string();
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    QVERIFY(!HoldsBuiltInScene(QString::fromStdString(fifo)));  // returns at once, no writer needed
+    const QString missing = QString::fromStdString((folder.path() / "missing.swf").string());
+    QCOMPARE(SceneUrl(missing), QUrl::fromLocalFile(missing));
+    QVERIFY(!HoldsBuiltInScene(WriteScene(folder, ShippedScene() + "\n")));
   }
 
   void OnlyLayerZeroPlays() {
@@ -104,6 +174,57 @@ class MovieSceneTest : public QObject {
     QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("IDC_FS_about"));
     QCOMPARE(commands.at(1).at(0).toString(), QStringLiteral("IDC_FS_closeAbout"));
     QTRY_VERIFY(!ShowsText(root, QStringLiteral("Version 7.3.0.42")));
+  }
+
+  void TheMenuWorksFromTheKeyboard() {
+    MoviePlayer player;
+    player.resize(724, 540);
+    player.LoadMovie(0, ScenePath());
+    player.show();
+    QVERIFY(QTest::qWaitForWindowActive(&player));
+    player.setFocus();
+    QSignalSpy commands(&player, &MoviePlayer::FSCommand);
+
+    // Tab visits the controls one by one, each with its ring; Shift+Tab goes back.
+    QStringList labels;
+    for (int i = 0; i < 30; ++i) {
+      QTest::keyClick(&player, Qt::Key_Tab);
+      labels << FocusedLabel(player);
+      QVERIFY2(RingShown(Focused(player)), qPrintable(labels.last()));
+    }
+    for (const char* label : {"Home", "Wizard Mode", "Backup Manager", "System Settings", "Help", "Close Zentrofast"})
+      QVERIFY2(labels.contains(label), qPrintable(labels.join(", ")));
+    const QString before = FocusedLabel(player);
+    QTest::keyClick(&player, Qt::Key_Tab);
+    QTest::keyClick(&player, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(FocusedLabel(player), before);
+    QVERIFY(commands.isEmpty());  // moving presses nothing
+
+    // The arrows move through the sidebar; Enter and Space press.
+    while (FocusedLabel(player) != "Home") QTest::keyClick(&player, Qt::Key_Tab);
+    QTest::keyClick(&player, Qt::Key_Down);
+    QCOMPARE(FocusedLabel(player), QStringLiteral("Wizard Mode"));
+    QTest::keyClick(&player, Qt::Key_Down);
+    QTest::keyClick(&player, Qt::Key_Up);
+    QCOMPARE(FocusedLabel(player), QStringLiteral("Wizard Mode"));
+    QTest::keyClick(&player, Qt::Key_Return);
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("IDC_FS_wizardMode"));
+    QCOMPARE(player.rootObject()->property("page").toString(), QStringLiteral("screen"));
+
+    // Escape closes the open screen.
+    QTest::keyClick(&player, Qt::Key_Escape);
+    QCOMPARE(commands.last().at(0).toString(), QStringLiteral("IDC_FS_hide"));
+    QCOMPARE(player.rootObject()->property("page").toString(), QStringLiteral("home"));
+
+    // Space opens About, whose Close then has the keyboard; Escape closes it again.
+    while (FocusedLabel(player) != "About") QTest::keyClick(&player, Qt::Key_Tab);
+    QTest::keyClick(&player, Qt::Key_Space);
+    QCOMPARE(commands.last().at(0).toString(), QStringLiteral("IDC_FS_about"));
+    QTRY_COMPARE(FocusedLabel(player), QStringLiteral("Close"));
+    QTest::keyClick(&player, Qt::Key_Escape);
+    QCOMPARE(commands.last().at(0).toString(), QStringLiteral("IDC_FS_closeAbout"));
+    QVERIFY(!player.rootObject()->property("aboutOpen").toBool());
   }
 };
 

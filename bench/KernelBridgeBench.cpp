@@ -1,0 +1,183 @@
+// The kernel bridge against what it stands on, measured in the same iterations so that load
+// cancels out:
+//  - a plan against a bare loop reading the same live values (target: at most 2×);
+//  - a kept apply through the helper (as root, no pkexec) against systemd-sysctl loading an
+//    equivalent file (target: at most 1.5×).
+// Everything runs in mount and network namespaces of the program's own with tmpfs over the
+// helper's folders (support/KernelNamespace), so the machine is never changed.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+
+#include "kernel/HelperSession.h"
+#include "kernel/KernelPlan.h"
+#include "kernel/NetlinkLinks.h"
+#include "kernel/PersistTexts.h"
+#include "support/KernelNamespace.h"
+
+namespace {
+
+using namespace zf::kernel;
+using Clock = std::chrono::steady_clock;
+
+std::string g_sandboxProblem;
+double g_planRatio = 0;
+double g_applyRatio = 0;
+
+const SettingMap kDesired[2] = {{{"net/ipv4/ip_default_ttl", "99"},
+                                 {"net/ipv4/tcp_keepalive_time", "600"},
+                                 {"net/ipv4/tcp_keepalive_intvl", "5"},
+                                 {"net/ipv4/tcp_syncookies", "1"},
+                                 {"net/ipv4/ip_no_pmtu_disc", "0"},
+                                 {"net/ipv4/tcp_mtu_probing", "1"},
+                                 {"net/ipv4/tcp_rmem", "4096 65536 513920"},
+                                 {"net/ipv4/conf/all/accept_redirects", "0"},
+                                 {"net/ipv4/conf/default/accept_redirects", "0"},
+                                 {"net/ipv4/conf/zf0/accept_redirects", "0"},
+                                 {"link/zf0/mtu", "1400"}},
+                                {{"net/ipv4/ip_default_ttl", "98"},
+                                 {"net/ipv4/tcp_keepalive_time", "700"},
+                                 {"net/ipv4/tcp_keepalive_intvl", "6"},
+                                 {"net/ipv4/tcp_syncookies", "1"},
+                                 {"net/ipv4/ip_no_pmtu_disc", "0"},
+                                 {"net/ipv4/tcp_mtu_probing", "0"},
+                                 {"net/ipv4/tcp_rmem", "4096 65536 413920"},
+                                 {"net/ipv4/conf/all/accept_redirects", "1"},
+                                 {"net/ipv4/conf/default/accept_redirects", "1"},
+                                 {"net/ipv4/conf/zf0/accept_redirects", "1"},
+                                 {"link/zf0/mtu", "1300"}}};
+
+const ProcLiveSystem& Live() {
+  static const ProcLiveSystem live("/proc/sys", [] { return ListLinks(); });
+  return live;
+}
+
+template <typename Work>
+double Seconds(Work&& work) {
+  const auto start = Clock::now();
+  work();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// What the plan reads, read plainly: each sysctl file, and the MTU from sysfs.
+std::size_t BareReads(const SettingMap& desired) {
+  std::size_t bytes = 0;
+  char buffer[256];
+  for (const auto& [key, value] : desired) {
+    const std::string path = key.starts_with("link/") ? "/sys/class/net/zf0/mtu" : "/proc/sys/" + key;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    bytes += static_cast<std::size_t>(std::max<ssize_t>(::read(fd, buffer, sizeof buffer), 0));
+    ::close(fd);
+  }
+  return bytes;
+}
+
+void BM_PlanAgainstBareReads(benchmark::State& state) {
+  if (!g_sandboxProblem.empty() || !zf::test::FreshKernelMachine().empty()) {
+    state.SkipWithError(("no sandbox: " + g_sandboxProblem).c_str());
+    return;
+  }
+  double plan = 0, bare = 0;
+  for (auto _ : state) {
+    bare += Seconds([] { benchmark::DoNotOptimize(BareReads(kDesired[0])); });
+    const double seconds = Seconds([] { benchmark::DoNotOptimize(MakePlan(kDesired[0], Live(), Ledger{}).hash); });
+    plan += seconds;
+    state.SetIterationTime(seconds);
+  }
+  g_planRatio = plan / bare;
+  state.counters["ratio_to_bare_reads"] = g_planRatio;
+}
+
+bool RunSystemdSysctl(const std::string& file) {
+  char program[] = "/lib/systemd/systemd-sysctl";
+  std::string argument = file;
+  char* argv[] = {program, argument.data(), nullptr};
+  char* envp[] = {nullptr};
+  pid_t child = 0;
+  if (posix_spawn(&child, program, nullptr, nullptr, argv, envp) != 0) return false;
+  int status = 0;
+  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// systemd-sysctl cannot set an MTU; ip(8) does that part of the yardstick.
+bool RunIpMtu(const std::string& mtu) {
+  char program[] = "/sbin/ip";
+  std::string value = mtu;
+  char link[] = "link", set[] = "set", dev[] = "zf0", word[] = "mtu";
+  char* argv[] = {program, link, set, dev, word, value.data(), nullptr};
+  char* envp[] = {nullptr};
+  pid_t child = 0;
+  if (posix_spawn(&child, program, nullptr, nullptr, argv, envp) != 0) return false;
+  int status = 0;
+  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool KeptApply(const SettingMap& desired, std::string& problem) {
+  auto ledger = LoadLedger(kLedgerPath);
+  const KernelPlan plan = MakePlan(desired, Live(), ledger ? ledger.value() : Ledger{});
+  HelperRequest request;
+  request.settings = plan.desired;
+  request.planHash = plan.hash;
+  HelperSession session({std::string(ZF_HELPER)}, request);
+  if (session.Poll(30000) != SessionState::Applied) {
+    problem = session.Message();
+    return false;
+  }
+  auto kept = session.Keep();
+  if (!kept) problem = kept.error();
+  return kept.ok();
+}
+
+void BM_KeptApplyAgainstSystemdSysctl(benchmark::State& state) {
+  if (!g_sandboxProblem.empty() || !zf::test::FreshKernelMachine().empty()) {
+    state.SkipWithError(("no sandbox: " + g_sandboxProblem).c_str());
+    return;
+  }
+  const std::string files[2] = {"/run/zentrofast/bench-0.conf", "/run/zentrofast/bench-1.conf"};
+  for (int i = 0; i < 2; ++i) std::ofstream(files[i]) << SysctlFileText(kDesired[i]);
+  double helper = 0, yardstick = 0;
+  int turn = 0;
+  std::string problem;
+  for (auto _ : state) {
+    const int i = turn++ % 2;
+    bool ok = true;
+    yardstick += Seconds([&] { ok = RunSystemdSysctl(files[i]) && RunIpMtu(kDesired[i].at("link/zf0/mtu")); });
+    // Back to the other state first, so the helper's apply really changes every value.
+    if (ok) ok = RunSystemdSysctl(files[1 - i]) && RunIpMtu(kDesired[1 - i].at("link/zf0/mtu"));
+    const double seconds = Seconds([&] { ok = ok && KeptApply(kDesired[i], problem); });
+    if (!ok) {
+      state.SkipWithError(("apply failed: " + problem).c_str());
+      return;
+    }
+    helper += seconds;
+    state.SetIterationTime(seconds);
+  }
+  g_applyRatio = helper / yardstick;
+  state.counters["ratio_to_systemd_sysctl"] = g_applyRatio;
+}
+
+BENCHMARK(BM_PlanAgainstBareReads)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_KeptApplyAgainstSystemdSysctl)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  g_sandboxProblem = zf::test::EnterKernelSandbox();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (!g_sandboxProblem.empty()) {
+    std::printf("kernel bridge benchmarks skipped: %s\n", g_sandboxProblem.c_str());
+    return 0;
+  }
+  std::printf("plan / bare /proc/sys reads: %.2f (target <= 2)\n", g_planRatio);
+  std::printf("kept apply through the helper / systemd-sysctl: %.2f (target <= 1.5)\n", g_applyRatio);
+  return 0;
+}

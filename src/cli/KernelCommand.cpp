@@ -1,0 +1,217 @@
+// zentrofastctl kernel: the kernel bridge from the command line.
+#include <poll.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cerrno>
+#include <functional>
+#include <memory>
+#include <iomanip>
+#include <ostream>
+
+#include "core/BackupStore.h"
+#include "cli/CliContext.h"
+#include "cli/KernelOutput.h"
+#include "kernel/HelperProcess.h"
+#include "kernel/HelperProtocol.h"
+#include "kernel/KernelBridge.h"
+#include "kernel/Ledger.h"
+#include "kernel/PersistTexts.h"
+
+namespace zf::cli {
+namespace {
+
+using namespace zf::kernel;
+
+constexpr int kExitReverted = 3;
+constexpr const char* kUsage =
+    "usage: zentrofastctl kernel plan [--check] | apply [--keep-within SECONDS] [--yes] [--allow-ipv6-loss]\n"
+    "                            | status | revert | export --format sysctl|tuned|networkd\n";
+
+struct KernelOptions {
+  bool check = false;
+  bool yes = false;
+  bool allowIpv6Loss = false;
+  int keepWithin = 30;
+  std::string format;
+};
+
+// --keep-within: whole seconds from 1 to the helper's longest window; what is wrong, or nothing.
+std::string CheckKeepWithin(const std::string& text, int* seconds) {
+  try {
+    std::size_t used = 0;
+    *seconds = std::stoi(text, &used);
+    if (used != text.size()) *seconds = 0;
+  } catch (...) {
+    *seconds = 0;
+  }
+  if (*seconds < 1 || *seconds > kMaxKeepWithinSeconds) return "--keep-within wants 1 to 600 seconds";
+  return {};
+}
+
+std::string NewestBackup(const Config& config) {
+  const BackupList list = ListBackups(BackupsFolder(config));
+  return list.entries.empty() ? std::string() : list.entries.back().fileName;
+}
+
+// Waits for the answer to "Keep these settings? [y/N]" until the deadline; true for yes.
+bool AskToKeep(const IKernelSession& session, std::ostream& out) {
+  const bool terminal = ::isatty(STDIN_FILENO);
+  std::string answer;
+  for (bool first = true;; first = false) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::seconds>(session.Deadline() - std::chrono::system_clock::now());
+    if (left.count() <= 0) break;
+    if (terminal || first)
+      out << (terminal ? "\r" : "") << "Keep these settings? [y/N] (reverting in " << std::setw(3) << left.count()
+          << " s) " << std::flush;
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    const int ready = ::poll(&input, 1, 1000);
+    if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
+    char c = 0;
+    if (ready < 0 || ::read(STDIN_FILENO, &c, 1) != 1 || c == '\n') break;
+    answer += c;
+  }
+  out << "\n";
+  return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+KernelBridge MakeBridge(CliContext& context, IRegistry& registry) {
+  return KernelBridge(
+      {registry, DetectOSFamily(context.config.osVersion), ThisMachine(), kLedgerPath, HelperCommandLine()});
+}
+
+int RunPlan(CliContext& context, IRegistry& registry, const KernelOptions& options) {
+  auto plan = MakeBridge(context, registry).Plan();
+  if (!plan) {
+    context.err << "zentrofastctl: " << plan.error() << "\n";
+    return kExitFailed;
+  }
+  PrintPlan(plan.value(), context.out);
+  return options.check && plan->ChangesAnything() ? kExitReverted : kExitOk;
+}
+
+int Conclude(IKernelSession& session, CliContext& context, const KernelOptions& options) {
+  const bool keep = options.yes || AskToKeep(session, context.out);
+  if (keep) {
+    auto kept = session.Keep();
+    if (kept) {
+      context.out << "Kept: " << kept.value() << "\n";
+      return kExitOk;
+    }
+    context.err << "zentrofastctl: not kept: " << kept.error() << "\n";
+    return kExitReverted;
+  }
+  auto reverted = session.Revert();
+  context.out << "Reverted: " << (reverted ? session.Message() : reverted.error()) << "\n";
+  return kExitReverted;
+}
+
+int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& options) {
+  KernelBridge bridge = MakeBridge(context, registry);
+  auto plan = bridge.Plan();
+  if (!plan) {
+    context.err << "zentrofastctl: " << plan.error() << "\n";
+    return kExitFailed;
+  }
+  PrintPlan(plan.value(), context.out);
+  if (!plan->ChangesAnything() && plan->desired.empty()) {
+    context.out << "Nothing to apply.\n";
+    return kExitOk;
+  }
+  if (plan->NeedsIpv6Acceptance() && !options.allowIpv6Loss) {
+    context.err << "zentrofastctl: an MTU below 1280 removes IPv6 addresses; nothing was changed "
+                   "(accept it with --allow-ipv6-loss)\n";
+    return kExitFailed;
+  }
+  auto session = bridge.Apply(plan.value(), {options.keepWithin, options.allowIpv6Loss, NewestBackup(context.config)});
+  while (session->Poll(1000) == SessionState::Starting) {
+  }
+  for (const auto& note : session->Notes()) context.out << "note: " << note << "\n";
+  if (session->State() != SessionState::Applied) {
+    context.err << "zentrofastctl: " << session->Message() << "\n";
+    return kExitFailed;
+  }
+  return Conclude(*session, context, options);
+}
+
+int RunStatus(CliContext& context, IRegistry& registry) {
+  auto status = MakeBridge(context, registry).Status();
+  if (!status) {
+    context.err << "zentrofastctl: " << status.error() << "\n";
+    return kExitFailed;
+  }
+  PrintStatus(status.value(), context.out);
+  return kExitOk;
+}
+
+int RunRevert(CliContext& context, IRegistry& registry) {
+  auto reverted = MakeBridge(context, registry).Revert();
+  if (!reverted) {
+    context.err << "zentrofastctl: " << reverted.error() << "\n";
+    return kExitFailed;
+  }
+  context.out << reverted.value() << "\n";
+  return kExitOk;
+}
+
+int RunExport(CliContext& context, IRegistry& registry, const KernelOptions& options) {
+  auto plan = MakeBridge(context, registry).Plan();
+  if (!plan) {
+    context.err << "zentrofastctl: " << plan.error() << "\n";
+    return kExitFailed;
+  }
+  auto text = ExportDesiredState(plan->desired, ThisMachine().Links(), options.format);
+  if (!text) {
+    context.err << "zentrofastctl: " << text.error() << "\n" << kUsage;
+    return kExitUsage;
+  }
+  context.out << text.value();
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddKernelCommands(CLI::App& app, CommandTable& table) {
+  CLI::App* kernel = app.add_subcommand("kernel", "Make the tuned values true in the running Linux kernel");
+  kernel->allow_extras();
+  kernel->footer("Exit status 3: the settings were reverted (apply) or differ from the tuned values (plan --check).");
+  auto options = std::make_shared<KernelOptions>();
+  auto keepWithin = std::make_shared<std::string>();
+  auto add = [&](const char* name, const char* help, std::function<int(CliContext&, IRegistry&)> run) {
+    CLI::App* sub = kernel->add_subcommand(name, help);
+    sub->allow_extras();
+    table[sub] = [run = std::move(run)](CliContext& context) {
+      IRegistry* registry = context.Registry();
+      return registry ? run(context, *registry) : kExitFailed;
+    };
+    return sub;
+  };
+  add("plan", "Show the Linux settings the stored tuning values stand for",
+      [options](CliContext& context, IRegistry& registry) { return RunPlan(context, registry, *options); })
+      ->add_flag("--check", options->check, "Exit 3 when the live system differs");
+  CLI::App* apply = add("apply", "Apply them through the helper, then ask whether to keep them",
+                        [options, keepWithin](CliContext& context, IRegistry& registry) {
+                          if (!keepWithin->empty()) {
+                            if (std::string problem = CheckKeepWithin(*keepWithin, &options->keepWithin);
+                                !problem.empty())
+                              return context.UsageError(problem);
+                          }
+                          return RunApply(context, registry, *options);
+                        });
+  apply->add_option("--keep-within", *keepWithin, "Seconds to answer before they are reverted (default 30)")
+      ->type_name("S");
+  apply->add_flag("--yes", options->yes, "Keep them without asking");
+  apply->add_flag("--allow-ipv6-loss", options->allowIpv6Loss, "Apply even where IPv6 would be lost");
+  add("status", "The managed settings with their originals, persistence and drift",
+      [](CliContext& context, IRegistry& registry) { return RunStatus(context, registry); });
+  add("revert", "Every managed setting back to its original, the persisted files removed",
+      [](CliContext& context, IRegistry& registry) { return RunRevert(context, registry); });
+  add("export", "The same settings as a sysctl.d file, a TuneD profile or systemd .link files",
+      [options](CliContext& context, IRegistry& registry) { return RunExport(context, registry, *options); })
+      ->add_option("--format", options->format, "sysctl, tuned or networkd")
+      ->type_name("FORMAT")
+      ->required();
+}
+
+}  // namespace zf::cli

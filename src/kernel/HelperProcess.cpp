@@ -1,0 +1,127 @@
+#include "kernel/HelperProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+extern char** environ;
+
+namespace zf::kernel {
+
+std::string InstalledHelperPath() { return ZENTROFAST_HELPER_PATH; }
+
+std::vector<std::string> HelperCommandLine() {
+  if (::geteuid() != 0) return {"/usr/bin/pkexec", InstalledHelperPath()};
+  std::error_code error;
+  const auto beside = std::filesystem::read_symlink("/proc/self/exe", error).parent_path() / "zentrofast-kernel-helper";
+  if (!error && ::access(beside.c_str(), X_OK) == 0) return {beside.string()};
+  return {InstalledHelperPath()};
+}
+
+HelperProcess::~HelperProcess() {
+  if (m_pid > 0 && m_status < 0) Finish();
+}
+
+Result<Done> HelperProcess::Start(const std::vector<std::string>& commandLine) {
+  int in[2], out[2];
+  if (::pipe2(in, O_CLOEXEC) != 0) return Error{std::string("cannot make a pipe: ") + std::strerror(errno)};
+  if (::pipe2(out, O_CLOEXEC) != 0) {
+    ::close(in[0]);
+    ::close(in[1]);
+    return Error{std::string("cannot make a pipe: ") + std::strerror(errno)};
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  std::vector<std::string> arguments = commandLine;
+  std::vector<char*> argv;
+  for (auto& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  const int spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(in[0]);
+  ::close(out[1]);
+  m_in = in[1];
+  m_out = out[0];
+  if (spawned != 0) {
+    m_pid = -1;
+    return Error{"cannot start " + commandLine.front() + ": " + std::strerror(spawned)};
+  }
+  return Done{};
+}
+
+bool HelperProcess::Send(const std::string& text) {
+  // The helper may be gone: a broken pipe is an answer, not a reason to die.
+  struct sigaction ignore {
+  }, previous{};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGPIPE, &ignore, &previous);
+  std::size_t done = 0;
+  while (m_in >= 0 && done < text.size()) {
+    const ssize_t n = ::write(m_in, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::sigaction(SIGPIPE, &previous, nullptr);
+  return done == text.size();
+}
+
+ReadOutcome HelperProcess::ReadLine(int timeoutMs, std::string& line) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (const auto end = m_buffer.find('\n'); end != std::string::npos) {
+      line = m_buffer.substr(0, end);
+      m_buffer.erase(0, end + 1);
+      return ReadOutcome::Line;
+    }
+    if (m_out < 0) return ReadOutcome::Closed;
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd fd{m_out, POLLIN, 0};
+    const int ready = ::poll(&fd, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+    if (ready == 0) return ReadOutcome::Timeout;
+    if (ready < 0 && errno == EINTR) continue;
+    char buffer[1024];
+    const ssize_t n = ready < 0 ? -1 : ::read(m_out, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || m_buffer.size() > 65536) {
+      ::close(m_out);
+      m_out = -1;
+      continue;
+    }
+    m_buffer.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
+int HelperProcess::Finish() {
+  if (m_in >= 0) ::close(m_in);
+  m_in = -1;
+  if (m_pid > 0 && m_status < 0) {
+    int status = 0;
+    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  if (m_out >= 0) ::close(m_out);
+  m_out = -1;
+  return m_status;
+}
+
+std::string DescribeEndedHelper(int exitStatus, bool throughPkexec) {
+  if (throughPkexec && exitStatus == 127)
+    return "no polkit authentication agent answered, so nothing was changed; in a terminal run "
+           "\"sudo zentrofastctl kernel apply\" (or start pkttyagent and try again)";
+  if (throughPkexec && exitStatus == 126) return "authorisation was refused or cancelled; nothing was changed";
+  return "the kernel helper ended without an answer (exit status " + std::to_string(exitStatus) + ")";
+}
+
+}  // namespace zf::kernel

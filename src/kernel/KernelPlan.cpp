@@ -1,0 +1,101 @@
+#include "kernel/KernelPlan.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <sstream>
+
+#include "kernel/SettingTable.h"
+
+namespace zf::kernel {
+namespace {
+
+constexpr double kRoundTripSeconds = 0.020;
+constexpr double kCapWorthWarning = 1000.0;  // Mbit/s
+constexpr long kIpv6MinimumMtu = 1280;
+
+std::string Hash(const std::vector<KernelChange>& changes) {
+  std::uint64_t hash = 0xCBF29CE484222325ULL;
+  auto mix = [&hash](std::string_view text) {
+    for (unsigned char c : text) {
+      hash ^= c;
+      hash *= 0x100000001B3ULL;
+    }
+    hash ^= 0xFF;  // a field separator no field can hold
+    hash *= 0x100000001B3ULL;
+  };
+  for (const auto& change : changes) {
+    mix(change.key);
+    mix(change.now);
+    mix(change.after);
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+long long LastNumber(const std::string& text) {
+  std::istringstream words(text);
+  long long last = 0;
+  for (long long number; words >> number;) last = number;
+  return last;
+}
+
+void AddWarnings(KernelPlan& plan) {
+  for (const auto& change : plan.changes) {
+    if (!change.Changes()) continue;
+    if (IsMtuKey(change.key)) {
+      const long mtu = static_cast<long>(LastNumber(change.after));
+      const std::string name = InterfaceOfKey(change.key);
+      if (mtu < kIpv6MinimumMtu)
+        plan.warnings.push_back(
+            {WarningKind::Ipv6Loss, "MTU " + change.after + " on " + name +
+                                        " is below 1280: the kernel removes its IPv6 addresses, and going back "
+                                        "restores only the link-local one"});
+      plan.warnings.push_back(
+          {WarningKind::LinkBounce, "changing the MTU of " + name + " may briefly bounce the link"});
+    } else if (change.key == kRmemKey) {
+      const double cap = ThroughputCapMbits(LastNumber(change.after));
+      if (cap < kCapWorthWarning) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "a receive window of %lld bytes caps one connection at about %.1f Mbit/s at 20 ms round trip",
+                      LastNumber(change.after) / 2, cap);
+        plan.warnings.push_back({WarningKind::ThroughputCap, text});
+      }
+    }
+  }
+}
+
+}  // namespace
+
+double ThroughputCapMbits(long long rmemMax) {
+  // Linux advertises about half of the buffer as window (tcp_adv_win_scale 1).
+  return static_cast<double>(rmemMax) / 2 * 8 / kRoundTripSeconds / 1e6;
+}
+
+KernelPlan MakePlan(const SettingMap& desired, const ILiveSystem& live, const Ledger& ledger) {
+  KernelPlan plan;
+  plan.desired = desired;
+  SettingMap targets = desired;
+  for (const auto& [key, value] : ledger.managed)
+    if (!desired.count(key) && ledger.originals.count(key)) targets[key] = ledger.originals.at(key);
+  // One link dump for all the MTUs rather than one per interface.
+  std::optional<std::vector<LinkInfo>> links;
+  auto now = [&](const std::string& key) -> std::string {
+    if (!IsMtuKey(key)) return live.Read(key).value_or("");
+    if (!links) links = live.Links();
+    const LinkInfo* link = FindLink(*links, InterfaceOfKey(key));
+    return link ? std::to_string(link->mtu) : std::string();
+  };
+  for (const auto& [key, after] : targets) {
+    KernelChange change{key, DisplayName(key), now(key), after, {}};
+    if (!desired.count(key)) change.note = "back to its original";
+    plan.changes.push_back(std::move(change));
+  }
+  plan.hash = Hash(plan.changes);
+  AddWarnings(plan);
+  return plan;
+}
+
+}  // namespace zf::kernel

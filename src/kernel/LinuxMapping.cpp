@@ -1,0 +1,174 @@
+#include "kernel/LinuxMapping.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "core/RegistrySeed.h"
+#include "kernel/SettingTable.h"
+
+namespace zf::kernel {
+namespace {
+
+class Mapper {
+ public:
+  Mapper(DesiredState& state, const std::vector<LinkInfo>& links) : m_state(state), m_links(links) {}
+
+  // Sets key to value when the table allows it, otherwise says why the field stays unapplied.
+  void Set(const std::string& key, long long value, const std::string& source) {
+    const std::string text = std::to_string(value);
+    const std::string problem = CheckSetting(key, text, FindLink(m_links, InterfaceOfKey(key)));
+    if (!problem.empty()) {
+      m_state.notes.push_back(source + " gives " + DisplayName(key) + " = " + text +
+                              ", which is not applied: " + problem);
+      return;
+    }
+    m_state.values[key] = text;
+    m_state.sources[key] = source;
+  }
+
+  std::vector<const LinkInfo*> Interfaces() const {
+    std::vector<const LinkInfo*> result;
+    for (const auto& link : m_links)
+      if (!link.loopback && IsSafeInterfaceName(link.name)) result.push_back(&link);
+    return result;
+  }
+
+  DesiredState& state() { return m_state; }
+
+ private:
+  DesiredState& m_state;
+  const std::vector<LinkInfo>& m_links;
+};
+
+long long CeilSeconds(long long milliseconds) { return milliseconds <= 0 ? 0 : (milliseconds + 999) / 1000; }
+
+void MapScalars(const StoredTuning& t, Mapper& map) {
+  if (t.TTL) map.Set(std::string(kTtlKey), *t.TTL, "TTL " + std::to_string(*t.TTL));
+  if (t.KeepAliveTime)
+    map.Set(std::string(kKeepAliveTimeKey), CeilSeconds(*t.KeepAliveTime),
+            "KeepAliveTime " + std::to_string(*t.KeepAliveTime) + " ms");
+  if (t.KeepAliveInterval)
+    map.Set(std::string(kKeepAliveIntervalKey), CeilSeconds(*t.KeepAliveInterval),
+            "KeepAliveInterval " + std::to_string(*t.KeepAliveInterval) + " ms");
+  // Linux's 2 forces cookies on every connection, a test mode; the NT level 2 means "protect".
+  if (t.SYNAttackProtect)
+    map.Set(std::string(kSynCookiesKey), *t.SYNAttackProtect == 0 ? 0 : 1,
+            "SYNAttackProtect " + std::to_string(*t.SYNAttackProtect));
+  if (t.PmtuDiscovery)
+    map.Set(std::string(kNoPmtuDiscKey), *t.PmtuDiscovery ? 0 : 1,
+            *t.PmtuDiscovery ? "PmtuDiscovery on" : "PmtuDiscovery off");
+  if (t.BlackHoleDetect)
+    map.Set(std::string(kMtuProbingKey), *t.BlackHoleDetect ? 1 : 0,
+            *t.BlackHoleDetect ? "BlackHoleDetect on" : "BlackHoleDetect off");
+}
+
+std::vector<long long> Triplet(const std::string& text) {
+  std::vector<long long> parts;
+  std::istringstream words(text);
+  for (long long part; words >> part;) parts.push_back(part);
+  return parts;
+}
+
+void MapReceiveWindow(const StoredTuning& t, const SettingMap& originals, const ILiveSystem& live, Mapper& map) {
+  if (!t.RWIN || *t.RWIN < 0) return;
+  const auto original = originals.count(std::string(kRmemKey)) ? std::optional(originals.at(std::string(kRmemKey)))
+                                                               : live.Read(std::string(kRmemKey));
+  const auto base = original ? Triplet(*original) : std::vector<long long>{};
+  const std::string source = "RWIN " + std::to_string(*t.RWIN);
+  if (base.size() != 3) {
+    map.state().notes.push_back(source + " is not applied: net.ipv4.tcp_rmem cannot be read");
+    return;
+  }
+  const long long max = std::min<long long>(2 * *t.RWIN, kMaxRmem);
+  const long long def = std::min(base[1], max);
+  const long long min = std::min(base[0], def);
+  if (min < 1) {
+    map.state().notes.push_back(source + " is too small to apply");
+    return;
+  }
+  const std::string key(kRmemKey);
+  map.state().values[key] = std::to_string(min) + " " + std::to_string(def) + " " + std::to_string(max);
+  map.state().sources[key] = source;
+}
+
+// The kernel honours a redirect when "all" or the interface allows it, so "off" must reach
+// every interface as well.
+void MapRedirects(const StoredTuning& t, Mapper& map) {
+  if (!t.IcmpRedirects) return;
+  const long long value = *t.IcmpRedirects ? 1 : 0;
+  const std::string source = value ? "IcmpRedirects on" : "IcmpRedirects off";
+  map.Set(RedirectsKey("all"), value, source);
+  map.Set(RedirectsKey("default"), value, source);
+  if (value == 0)
+    for (const LinkInfo* link : map.Interfaces()) map.Set(RedirectsKey(link->name), 0, source);
+}
+
+void MapNtMtus(const StoredTuning& t, Mapper& map) {
+  std::map<std::string, std::optional<long long>> unmatched = t.interfaceMtus;
+  for (const LinkInfo* link : map.Interfaces()) {
+    const auto entry = t.interfaceMtus.find(InterfaceGuid(link->name));
+    if (entry == t.interfaceMtus.end()) continue;
+    unmatched.erase(entry->first);
+    if (entry->second) map.Set(MtuKey(link->name), *entry->second, "MTU of " + entry->first);
+  }
+  for (const auto& [guid, mtu] : unmatched)
+    if (mtu) map.state().notes.push_back("interface " + guid + " is not on this computer; its MTU is skipped");
+}
+
+// The 9x layout keeps one MTU per transport, all alike, and no tie to a device.
+void Map9xMtus(const StoredTuning& t, Mapper& map) {
+  for (const auto& [transport, mtu] : t.interfaceMtus) {
+    if (!mtu) continue;
+    for (const LinkInfo* link : map.Interfaces()) map.Set(MtuKey(link->name), *mtu, "MaxMTU of transport " + transport);
+    return;
+  }
+}
+
+std::optional<long long> AnyMtu(const StoredTuning& t) {
+  for (const auto& [name, mtu] : t.interfaceMtus)
+    if (mtu) return mtu;
+  return std::nullopt;
+}
+
+void AddRegistryOnlyNotes(const StoredTuning& t, DesiredState& state) {
+  const auto mtu = AnyMtu(t);
+  if (t.MSS && mtu && *t.MSS != *mtu - 40)
+    state.notes.push_back("MSS " + std::to_string(*t.MSS) +
+                          " stays in the registry: Linux derives the MSS from the MTU (" + std::to_string(*mtu - 40) +
+                          ")");
+  const std::pair<const char*, const std::optional<long long>*> registryOnly[] = {
+      {"NdiCacheSize", &t.NdiCacheSize},
+      {"MaxConnPer10Server", &t.MaxConnPer10Server},
+      {"MaxConnPerServer", &t.MaxConnPerServer}};
+  for (const auto& [name, value] : registryOnly)
+    if (*value)
+      state.notes.push_back(std::string(name) + " " + std::to_string(**value) +
+                            " has no Linux equivalent and stays in the registry only");
+}
+
+}  // namespace
+
+DesiredState MapToLinux(const StoredTuning& tuning, const std::vector<LinkInfo>& links, const SettingMap& originals,
+                        const ILiveSystem& live) {
+  DesiredState state;
+  Mapper map(state, links);
+  MapScalars(tuning, map);
+  MapReceiveWindow(tuning, originals, live, map);
+  MapRedirects(tuning, map);
+  if (tuning.ntLayout)
+    MapNtMtus(tuning, map);
+  else
+    Map9xMtus(tuning, map);
+  AddRegistryOnlyNotes(tuning, state);
+  return state;
+}
+
+KernelPlan MakePlan(const DesiredState& desired, const ILiveSystem& live, const Ledger& ledger) {
+  KernelPlan plan = MakePlan(desired.values, live, ledger);
+  for (auto& change : plan.changes)
+    if (auto source = desired.sources.find(change.key); source != desired.sources.end()) change.note = source->second;
+  plan.notes = desired.notes;
+  return plan;
+}
+
+}  // namespace zf::kernel

@@ -1,0 +1,55 @@
+#include "kernel/PersistTexts.h"
+
+#include "kernel/SettingTable.h"
+
+namespace zf::kernel {
+namespace {
+
+std::string SysctlLines(const SettingMap& settings, const char* separator) {
+  std::string lines;
+  for (const auto& [key, value] : settings)
+    if (!IsMtuKey(key)) lines += DisplayName(key) + separator + value + "\n";
+  return lines;
+}
+
+}  // namespace
+
+std::string SysctlFileText(const SettingMap& settings) {
+  return "# Written by Zentrofast; `zentrofastctl kernel revert` removes it.\n" + SysctlLines(settings, " = ");
+}
+
+std::string TunedProfileText(const SettingMap& settings) {
+  return "[main]\nsummary=Zentrofast connection tuning\n\n[sysctl]\n" + SysctlLines(settings, "=");
+}
+
+std::string LinkFileText(const std::string& interfaceName, const std::string& permanentMac, const std::string& mtu) {
+  return "# Written by Zentrofast for " + interfaceName + "; `zentrofastctl kernel revert` removes it.\n[Match]\n" +
+         "PermanentMACAddress=" + permanentMac + "\n\n[Link]\nMTUBytes=" + mtu + "\n";
+}
+
+std::string LinkFileName(const std::string& interfaceName) { return "80-zentrofast-" + interfaceName + ".link"; }
+
+}  // namespace zf::kernel
+
+namespace zf::kernel {
+
+Result<std::string> ExportDesiredState(const SettingMap& desired, const std::vector<LinkInfo>& links,
+                                       std::string_view format) {
+  if (format == "sysctl") return SysctlFileText(desired);
+  if (format == "tuned") return TunedProfileText(desired);
+  if (format != "networkd") return Error{"the export formats are sysctl, tuned and networkd"};
+  std::string text;
+  for (const auto& [key, mtu] : desired) {
+    if (!IsMtuKey(key)) continue;
+    const std::string name = InterfaceOfKey(key);
+    const LinkInfo* link = FindLink(links, name);
+    if (!link || link->permanentMac.empty()) {
+      text += "# " + name + " has no permanent address to match, so it has no .link file\n";
+      continue;
+    }
+    text += "# file: " + LinkFileName(name) + "\n" + LinkFileText(name, link->permanentMac, mtu) + "\n";
+  }
+  return text.empty() ? std::string("# no MTU is tuned\n") : text;
+}
+
+}  // namespace zf::kernel

@@ -1,0 +1,31 @@
+#pragma once
+// The files that carry the settings past a reboot, and their export forms for other tools.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kernel/KernelTypes.h"
+
+namespace zf::kernel {
+
+// A sysctl.d file with every sysctl of the map (MTU keys are left out).
+std::string SysctlFileText(const SettingMap& settings);
+// A TuneD profile's tuned.conf with the same sysctls in its [sysctl] section.
+std::string TunedProfileText(const SettingMap& settings);
+// A systemd .link file giving the device with this permanent address its MTU.
+std::string LinkFileText(const std::string& interfaceName, const std::string& permanentMac, const std::string& mtu);
+std::string LinkFileName(const std::string& interfaceName);
+
+}  // namespace zf::kernel
+
+#include "core/Result.h"
+#include "kernel/LiveSystem.h"
+
+namespace zf::kernel {
+
+// The desired state as files other tools deploy: "sysctl" (a sysctl.d file), "tuned" (a TuneD
+// profile's tuned.conf) or "networkd" (.link files, each headed by its file name).
+Result<std::string> ExportDesiredState(const SettingMap& desired, const std::vector<LinkInfo>& links,
+                                       std::string_view format);
+
+}  // namespace zf::kernel

@@ -1,0 +1,150 @@
+#include "kernel/SettingTable.h"
+
+#include <charconv>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include "kernel/LiveSystem.h"
+
+namespace zf::kernel {
+namespace {
+
+constexpr std::string_view kConfPrefix = "net/ipv4/conf/";
+constexpr std::string_view kRedirectsSuffix = "/accept_redirects";
+constexpr std::string_view kLinkPrefix = "link/";
+constexpr std::string_view kMtuSuffix = "/mtu";
+
+struct ScalarRule {
+  std::string_view key;
+  std::int64_t low;
+  std::int64_t high;
+  std::string_view refusal;
+};
+
+constexpr ScalarRule kScalarRules[] = {
+    {kTtlKey, 1, 255, "a TTL must be 1 to 255 (the kernel refuses 0 and 256)"},
+    {kKeepAliveTimeKey, 1, 32767, "a keep-alive time must be 1 to 32767 seconds"},
+    {kKeepAliveIntervalKey, 1, 32767, "a keep-alive interval must be 1 to 32767 seconds"},
+    {kSynCookiesKey, 0, 2, "SYN cookies must be 0, 1 or 2"},
+    {kNoPmtuDiscKey, 0, 1, "path-MTU discovery must be 0 or 1"},
+    {kMtuProbingKey, 0, 1, "MTU probing must be 0 or 1"},
+};
+
+std::optional<std::int64_t> Number(std::string_view text) {
+  std::int64_t number = 0;
+  if (text.empty() || text.size() > 12) return std::nullopt;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return number;
+}
+
+std::string CheckRange(std::string_view value, std::int64_t low, std::int64_t high, std::string_view refusal) {
+  const auto number = Number(value);
+  return number && *number >= low && *number <= high ? std::string() : std::string(refusal);
+}
+
+std::string CheckRmem(std::string_view value) {
+  std::vector<std::int64_t> parts;
+  std::istringstream words{std::string(value)};
+  for (std::string word; words >> word;) {
+    const auto number = Number(word);
+    if (!number) return "tcp_rmem wants three whole numbers";
+    parts.push_back(*number);
+  }
+  if (parts.size() != 3 || std::string(value) != NormalizeValue(value)) return "tcp_rmem wants three whole numbers";
+  if (parts[0] < 1 || parts[0] > parts[1] || parts[1] > parts[2] || parts[2] > kMaxRmem)
+    return "tcp_rmem must hold min <= default <= max with max at most 2147483647";
+  return {};
+}
+
+// The interface part of "net/ipv4/conf/IF/accept_redirects" or "link/IF/mtu"; nullopt otherwise.
+std::optional<std::string_view> Middle(std::string_view key, std::string_view prefix, std::string_view suffix) {
+  if (key.size() <= prefix.size() + suffix.size() || !key.starts_with(prefix) || !key.ends_with(suffix))
+    return std::nullopt;
+  return key.substr(prefix.size(), key.size() - prefix.size() - suffix.size());
+}
+
+std::string CheckInterface(const LinkInfo* link, std::string_view name) {
+  if (!link) return "there is no interface " + std::string(name);
+  if (link->loopback) return "loopback is never changed";
+  return {};
+}
+
+}  // namespace
+
+std::string RedirectsKey(std::string_view interfaceName) {
+  return std::string(kConfPrefix) + std::string(interfaceName) + std::string(kRedirectsSuffix);
+}
+
+std::string MtuKey(std::string_view interfaceName) {
+  return std::string(kLinkPrefix) + std::string(interfaceName) + std::string(kMtuSuffix);
+}
+
+bool IsMtuKey(std::string_view key) { return Middle(key, kLinkPrefix, kMtuSuffix).has_value(); }
+
+std::string InterfaceOfKey(std::string_view key) {
+  if (auto name = Middle(key, kLinkPrefix, kMtuSuffix)) return std::string(*name);
+  if (auto name = Middle(key, kConfPrefix, kRedirectsSuffix); name && *name != "all" && *name != "default")
+    return std::string(*name);
+  return {};
+}
+
+std::string DisplayName(std::string_view key) {
+  if (auto name = Middle(key, kLinkPrefix, kMtuSuffix)) return std::string(*name) + " MTU";
+  std::string dotted;
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    // An interface name's own dots become slashes, the way sysctl(8) spells them.
+    const bool inInterface =
+        key.starts_with(kConfPrefix) && i >= kConfPrefix.size() && i < key.size() - kRedirectsSuffix.size();
+    if (key[i] == '/')
+      dotted += inInterface ? '/' : '.';
+    else
+      dotted += inInterface && key[i] == '.' ? '/' : key[i];
+  }
+  return dotted;
+}
+
+bool IsSafeInterfaceName(std::string_view name) {
+  if (name.empty() || name.size() > 15 || name == "." || name == "..") return false;
+  for (unsigned char c : name)
+    if (c <= ' ' || c == '/' || c >= 0x7F) return false;
+  return true;
+}
+
+std::string CheckSetting(std::string_view key, std::string_view value, const LinkInfo* link) {
+  for (const auto& rule : kScalarRules)
+    if (key == rule.key) return CheckRange(value, rule.low, rule.high, rule.refusal);
+  if (key == kRmemKey) return CheckRmem(value);
+  if (auto name = Middle(key, kConfPrefix, kRedirectsSuffix); name && IsSafeInterfaceName(*name)) {
+    if (*name != "all" && *name != "default")
+      if (auto problem = CheckInterface(link, *name); !problem.empty()) return problem;
+    return CheckRange(value, 0, 1, "accept_redirects must be 0 or 1");
+  }
+  if (auto name = Middle(key, kLinkPrefix, kMtuSuffix); name && IsSafeInterfaceName(*name)) {
+    if (auto problem = CheckInterface(link, *name); !problem.empty()) return problem;
+    const std::int64_t highest = link->maxMtu > 0 ? link->maxMtu : 65535;
+    return CheckRange(value, kMinMtu, highest,
+                      "an MTU of " + std::string(*name) + " must be 68 to " + std::to_string(highest));
+  }
+  return "not a setting the bridge manages";
+}
+
+std::string NormalizeValue(std::string_view raw) {
+  std::string normal;
+  bool gap = false;
+  for (char c : raw) {
+    if (c == ' ' || c == '\t' || c == '\n') {
+      gap = !normal.empty();
+    } else if (c >= '0' && c <= '9') {
+      if (gap) normal += ' ';
+      normal += c;
+      gap = false;
+    } else {
+      return {};
+    }
+  }
+  return normal;
+}
+
+}  // namespace zf::kernel

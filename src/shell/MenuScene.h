@@ -1,0 +1,18 @@
+#pragma once
+// The menu scene built into the program, compiled ahead of time, and when to play it instead
+// of the program folder's scene file.
+#include <QString>
+#include <QUrl>
+
+namespace zf {
+
+// The compiled scene, built from the "speed up.swf" shipped with this program.
+inline constexpr auto kBuiltInSceneUrl = QLatin1String("qrc:/qt/qml/Zentrofast/Menu/MenuScene.qml");
+
+// True when the file is a regular file holding exactly the built-in scene's text.
+bool HoldsBuiltInScene(const QString& sceneFile);
+// What to play for a scene file: the compiled scene for the shipped file, the file itself for
+// any other (a replaced scene keeps working, a missing one fails as it always did).
+QUrl SceneUrl(const QString& sceneFile);
+
+}  // namespace zf

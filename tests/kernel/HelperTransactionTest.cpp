@@ -1,0 +1,250 @@
+// The helper for real, inside the sandbox: apply, keep, the confirmation window, dead callers
+// and helpers, and refusals that change nothing.
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "kernel/HelperSession.h"
+#include "kernel/KernelPlan.h"
+#include "kernel/KernelSandbox.h"
+#include "kernel/Ledger.h"
+
+namespace zf::kernel {
+namespace {
+
+using test::SandboxLive;
+
+const SettingMap kTuned{{"net/ipv4/ip_default_ttl", "99"},
+                        {"net/ipv4/tcp_keepalive_time", "600"},
+                        {"net/ipv4/tcp_keepalive_intvl", "5"},
+                        {"net/ipv4/conf/all/accept_redirects", "0"},
+                        {"net/ipv4/conf/zf0/accept_redirects", "0"},
+                        {"net/ipv4/tcp_rmem", "4096 65536 513920"},
+                        {"link/zf0/mtu", "1400"}};
+
+class HelperTransactionTest : public test::KernelSandboxTest {
+ protected:
+  static Ledger CurrentLedger() {
+    auto ledger = LoadLedger(kLedgerPath);
+    EXPECT_TRUE(ledger.ok()) << ledger.error();
+    return ledger ? ledger.value() : Ledger{};
+  }
+  static KernelPlan PlanFor(const SettingMap& desired) { return MakePlan(desired, SandboxLive(), CurrentLedger()); }
+  static HelperRequest RequestFor(const KernelPlan& plan, int keepWithin = 30) {
+    HelperRequest request;
+    request.settings = plan.desired;
+    request.planHash = plan.hash;
+    request.keepWithinSeconds = keepWithin;
+    request.backupName = "002.BCK";
+    return request;
+  }
+  static SettingMap Live(const SettingMap& keys) {
+    SettingMap values;
+    for (const auto& [key, value] : keys) values[key] = SandboxLive().Read(key).value_or("unreadable");
+    return values;
+  }
+  std::unique_ptr<HelperSession> Start(const HelperRequest& request) {
+    auto session = std::make_unique<HelperSession>(test::HelperCommand(), request);
+    session->Poll(10000);
+    return session;
+  }
+  void ApplyAndKeep(const SettingMap& desired) {
+    auto session = Start(RequestFor(PlanFor(desired)));
+    ASSERT_EQ(session->State(), SessionState::Applied) << session->Message();
+    auto kept = session->Keep();
+    ASSERT_TRUE(kept.ok()) << kept.error();
+  }
+  static bool JournalExists() { return ::access("/run/zentrofast/journal", F_OK) == 0; }
+  void SetUp() override {
+    KernelSandboxTest::SetUp();
+    originals = Live(kTuned);
+  }
+  SettingMap originals;
+};
+
+TEST_F(HelperTransactionTest, ApplyAndKeepChangesTheKernelPersistsAndRecordsOriginals) {
+  ApplyAndKeep(kTuned);
+  EXPECT_EQ(Live(kTuned), kTuned);
+  EXPECT_EQ(SandboxLive().Read("link/lo/mtu"), "65536") << "loopback is never touched";
+  const std::string conf = test::ReadText("/etc/sysctl.d/80-zentrofast.conf");
+  EXPECT_NE(conf.find("net.ipv4.ip_default_ttl = 99\n"), std::string::npos) << conf;
+  EXPECT_NE(conf.find("net.ipv4.conf.zf0.accept_redirects = 0\n"), std::string::npos) << conf;
+  EXPECT_NE(conf.find("net.ipv4.tcp_rmem = 4096 65536 513920\n"), std::string::npos) << conf;
+  EXPECT_EQ(conf.find("mtu"), std::string::npos) << "an MTU is no sysctl";
+  struct stat info {};
+  ASSERT_EQ(::stat("/etc/sysctl.d/80-zentrofast.conf", &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+  ASSERT_EQ(::stat(kLedgerPath, &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0644u);
+  const Ledger ledger = CurrentLedger();
+  EXPECT_EQ(ledger.originals, originals);
+  EXPECT_EQ(ledger.managed, kTuned);
+  EXPECT_EQ(ledger.persistence.at("link/zf0/mtu"), "runtime") << "a veth has no permanent address";
+  EXPECT_EQ(ledger.persistence.at("net/ipv4/ip_default_ttl"), "sysctl");
+  ASSERT_EQ(ledger.history.size(), 1u);
+  EXPECT_EQ(ledger.history[0].outcome, "kept");
+  EXPECT_EQ(ledger.history[0].user, "root");
+  EXPECT_EQ(ledger.history[0].backupName, "002.BCK");
+  EXPECT_FALSE(JournalExists());
+}
+
+TEST_F(HelperTransactionTest, ANewSocketCarriesTheTtlAndKeepAliveTimes) {
+  ApplyAndKeep(kTuned);
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  int ttl = 0, idle = 0, interval = 0;
+  socklen_t size = sizeof(int);
+  ASSERT_EQ(::getsockopt(fd, IPPROTO_IP, IP_TTL, &ttl, &size), 0);
+  ASSERT_EQ(::getsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size), 0);
+  ASSERT_EQ(::getsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, &size), 0);
+  ::close(fd);
+  EXPECT_EQ(ttl, 99);
+  EXPECT_EQ(idle, 600);
+  EXPECT_EQ(interval, 5);
+}
+
+TEST_F(HelperTransactionTest, TheDeadlinePassingRevertsEverything) {
+  auto session = Start(RequestFor(PlanFor(kTuned), 1));
+  ASSERT_EQ(session->State(), SessionState::Applied) << session->Message();
+  EXPECT_EQ(Live(kTuned), kTuned);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  auto kept = session->Keep();
+  EXPECT_FALSE(kept.ok());
+  EXPECT_EQ(session->State(), SessionState::Reverted);
+  EXPECT_NE(session->Message().find("not kept in time"), std::string::npos) << session->Message();
+  EXPECT_EQ(Live(kTuned), originals);
+  EXPECT_FALSE(JournalExists());
+  EXPECT_EQ(::access("/etc/sysctl.d/80-zentrofast.conf", F_OK), -1);
+  EXPECT_EQ(CurrentLedger().history.back().outcome, "reverted");
+}
+
+TEST_F(HelperTransactionTest, RevertDuringTheWindowPutsTheValuesBack) {
+  auto session = Start(RequestFor(PlanFor(kTuned)));
+  ASSERT_EQ(session->State(), SessionState::Applied) << session->Message();
+  ASSERT_TRUE(session->Revert().ok()) << session->Message();
+  EXPECT_EQ(Live(kTuned), originals);
+  EXPECT_TRUE(CurrentLedger().managed.empty());
+}
+
+TEST_F(HelperTransactionTest, ACallerKilledDuringTheWindowIsRevertedAtOnce) {
+  ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  int report[2];
+  ASSERT_EQ(::pipe(report), 0);
+  const HelperRequest request = RequestFor(PlanFor(kTuned), 300);
+  const pid_t caller = ::fork();
+  if (caller == 0) {
+    HelperSession session(test::HelperCommand(), request);
+    const pid_t helper = session.Poll(10000) == SessionState::Applied ? session.HelperPid() : -1;
+    [[maybe_unused]] auto n = ::write(report[1], &helper, sizeof helper);
+    ::pause();
+    ::_exit(0);
+  }
+  ::close(report[1]);
+  pid_t helper = -1;
+  const bool reported = ::read(report[0], &helper, sizeof helper) == static_cast<ssize_t>(sizeof helper);
+  ::close(report[0]);
+  const SettingMap during = Live(kTuned);
+  const auto killedAt = std::chrono::steady_clock::now();
+  ::kill(caller, SIGKILL);
+  ::waitpid(caller, nullptr, 0);
+  ASSERT_TRUE(reported && helper > 0) << "the caller never saw the changes applied";
+  EXPECT_EQ(during, kTuned);
+  int status = 0;
+  ASSERT_EQ(::waitpid(helper, &status, 0), helper);
+  EXPECT_LT(std::chrono::steady_clock::now() - killedAt, std::chrono::seconds(5)) << "not the 300 s deadline";
+  EXPECT_EQ(Live(kTuned), originals);
+  EXPECT_FALSE(JournalExists());
+  EXPECT_EQ(CurrentLedger().history.back().outcome, "reverted");
+}
+
+TEST_F(HelperTransactionTest, AKilledHelpersJournalIsRolledBackByTheNextStart) {
+  auto session = Start(RequestFor(PlanFor(kTuned), 300));
+  ASSERT_EQ(session->State(), SessionState::Applied) << session->Message();
+  ASSERT_EQ(::kill(session->HelperPid(), SIGKILL), 0);
+  session.reset();
+  EXPECT_EQ(Live(kTuned), kTuned) << "a killed helper reverts nothing itself";
+  EXPECT_TRUE(JournalExists());
+  HelperRequest revert;
+  revert.kind = RequestKind::Revert;
+  auto answer = RunHelperRequest(test::HelperCommand(), revert);
+  ASSERT_TRUE(answer.ok()) << answer.error();
+  EXPECT_NE(answer.value().find("rolled back transaction"), std::string::npos) << answer.value();
+  EXPECT_EQ(Live(kTuned), originals);
+  EXPECT_FALSE(JournalExists());
+}
+
+TEST_F(HelperTransactionTest, AStalePlanIsRefusedAndNothingChanges) {
+  const KernelPlan plan = PlanFor(kTuned);
+  test::WriteText("/proc/sys/net/ipv4/ip_default_ttl", "77\n");
+  originals["net/ipv4/ip_default_ttl"] = "77";
+  auto session = Start(RequestFor(plan));
+  EXPECT_EQ(session->State(), SessionState::Failed);
+  EXPECT_NE(session->Message().find("changed since the plan"), std::string::npos) << session->Message();
+  EXPECT_EQ(Live(kTuned), originals);
+  EXPECT_FALSE(JournalExists());
+  EXPECT_EQ(::access(kLedgerPath, F_OK), -1);
+}
+
+TEST_F(HelperTransactionTest, OutOfBoundsAndOutsideTheTableAreRefusedWithNothingChanged) {
+  const struct {
+    SettingMap extra;
+    const char* reason;
+  } cases[] = {{{{"net/ipv4/ip_default_ttl", "0"}}, "1 to 255"},
+               {{{"net/ipv4/ip_default_ttl", "256"}}, "1 to 255"},
+               {{{"link/zf0/mtu", "67"}}, "68 to"},
+               {{{"link/lo/mtu", "1500"}}, "loopback"},
+               {{{"net/core/somaxconn", "1024"}}, "not a setting the bridge manages"},
+               {{{"net/ipv4/tcp_sack", "0"}}, "not a setting the bridge manages"}};
+  for (const auto& c : cases) {
+    SettingMap desired = kTuned;
+    for (const auto& [key, value] : c.extra) desired[key] = value;
+    auto session = Start(RequestFor(PlanFor(desired)));
+    EXPECT_EQ(session->State(), SessionState::Failed);
+    EXPECT_NE(session->Message().find(c.reason), std::string::npos) << session->Message();
+    EXPECT_EQ(Live(kTuned), originals);
+  }
+  EXPECT_EQ(test::ReadText("/proc/sys/net/core/somaxconn").empty(), false);
+  EXPECT_FALSE(JournalExists());
+}
+
+TEST_F(HelperTransactionTest, AnMtuBelow1280NeedsExplicitAcceptance) {
+  SettingMap desired{{"link/zf0/mtu", "576"}};
+  auto refused = Start(RequestFor(PlanFor(desired)));
+  EXPECT_EQ(refused->State(), SessionState::Failed);
+  EXPECT_NE(refused->Message().find("IPv6"), std::string::npos) << refused->Message();
+  EXPECT_EQ(SandboxLive().Read("link/zf0/mtu"), "1500");
+  HelperRequest accepted = RequestFor(PlanFor(desired));
+  accepted.allowIpv6Loss = true;
+  auto session = Start(accepted);
+  ASSERT_EQ(session->State(), SessionState::Applied) << session->Message();
+  EXPECT_EQ(SandboxLive().Read("link/zf0/mtu"), "576");
+}
+
+TEST_F(HelperTransactionTest, SettingsNoLongerDesiredReturnToTheirOriginalsAndRevertRemovesTheFiles) {
+  ApplyAndKeep(kTuned);
+  ApplyAndKeep({{"net/ipv4/ip_default_ttl", "42"}});
+  SettingMap expected = originals;
+  expected["net/ipv4/ip_default_ttl"] = "42";
+  EXPECT_EQ(Live(kTuned), expected);
+  EXPECT_EQ(CurrentLedger().managed, (SettingMap{{"net/ipv4/ip_default_ttl", "42"}}));
+  EXPECT_EQ(CurrentLedger().originals.at("net/ipv4/ip_default_ttl"), originals.at("net/ipv4/ip_default_ttl"))
+      << "the original is the value before the first touch";
+  HelperRequest revert;
+  revert.kind = RequestKind::Revert;
+  auto answer = RunHelperRequest(test::HelperCommand(), revert);
+  ASSERT_TRUE(answer.ok()) << answer.error();
+  EXPECT_EQ(Live(kTuned), originals);
+  EXPECT_EQ(::access("/etc/sysctl.d/80-zentrofast.conf", F_OK), -1);
+  EXPECT_TRUE(CurrentLedger().managed.empty());
+  EXPECT_TRUE(CurrentLedger().originals.empty());
+}
+
+}  // namespace
+}  // namespace zf::kernel

@@ -1,0 +1,149 @@
+// zentrofastctl kernel inside the sandbox: the store's values made real, kept, restored, reverted.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <sstream>
+
+#include "cli/CliContext.h"
+#include "cli/LinuxCliPlatform.h"
+#include "core/RegistrySeed.h"
+#include "kernel/KernelSandbox.h"
+#include "kernel/Ledger.h"
+#include "support/TempDir.h"
+
+namespace zf::kernel {
+namespace {
+
+const std::vector<std::string> kWatched{"net/ipv4/ip_default_ttl",
+                                        "net/ipv4/tcp_keepalive_time",
+                                        "net/ipv4/tcp_keepalive_intvl",
+                                        "net/ipv4/tcp_rmem",
+                                        "net/ipv4/conf/all/accept_redirects",
+                                        "net/ipv4/conf/zf0/accept_redirects",
+                                        "link/zf0/mtu"};
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class KernelCommandTest : public test::KernelSandboxTest {
+ protected:
+  void SetUp() override {
+    KernelSandboxTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    originals = Live();
+    ASSERT_EQ(Run({"reg", "add",
+                   std::string(kInterfacesKey.data(), kInterfacesKey.size()).insert(0, "HKLM\\") + "\\" +
+                       InterfaceGuid("zf0")})
+                  .status,
+              0);
+  }
+  Outcome Run(std::vector<std::string> args, const std::string& input = "") {
+    args.insert(args.begin(), {"--home", home.path().string(), "--registry", (home / "store.sqlite3").string()});
+    const int savedInput = ::dup(STDIN_FILENO);
+    int pipe[2];
+    EXPECT_EQ(::pipe(pipe), 0);
+    [[maybe_unused]] auto n = ::write(pipe[1], input.data(), input.size());
+    ::close(pipe[1]);
+    ::dup2(pipe[0], STDIN_FILENO);
+    ::close(pipe[0]);
+    std::ostringstream out, err;
+    const int status = cli::RunCli(args, platform.Services(), out, err);
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
+    return {status, out.str(), err.str()};
+  }
+  static std::map<std::string, std::string> Live() {
+    std::map<std::string, std::string> values;
+    for (const auto& key : kWatched) values[key] = test::SandboxLive().Read(key).value_or("unreadable");
+    return values;
+  }
+
+  test::TempDir home;
+  test::LinuxCliPlatform platform;
+  std::map<std::string, std::string> originals;
+};
+
+TEST_F(KernelCommandTest, PlanCheckApplyYesStatusAndRevert) {
+  ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);
+  const Outcome check = Run({"kernel", "plan", "--check"});
+  EXPECT_EQ(check.status, 3) << "the live system differs from the tuned values";
+  EXPECT_NE(check.out.find("net.ipv4.ip_default_ttl"), std::string::npos) << check.out;
+  const Outcome applied = Run({"kernel", "apply", "--yes"});
+  ASSERT_EQ(applied.status, 0) << applied.out << applied.err;
+  EXPECT_NE(applied.out.find("Kept: sysctls persisted in /etc/sysctl.d/80-zentrofast.conf"), std::string::npos)
+      << applied.out;
+  EXPECT_EQ(Live()["net/ipv4/ip_default_ttl"], "64");
+  EXPECT_EQ(Live()["net/ipv4/tcp_keepalive_time"], "7200");
+  EXPECT_EQ(Live()["net/ipv4/tcp_keepalive_intvl"], "1");
+  EXPECT_EQ(Live()["net/ipv4/conf/zf0/accept_redirects"], "0");
+  EXPECT_EQ(Run({"kernel", "plan", "--check"}).status, 0);
+  const Outcome status = Run({"kernel", "status"});
+  EXPECT_EQ(status.status, 0);
+  EXPECT_NE(status.out.find("runtime only"), std::string::npos) << status.out;
+  EXPECT_NE(status.out.find("by root from 001.BCK: kept"), std::string::npos) << status.out;
+  test::WriteText("/proc/sys/net/ipv4/ip_default_ttl", "70\n");
+  EXPECT_NE(Run({"kernel", "status"}).out.find("70 (drifted)"), std::string::npos);
+  const Outcome reverted = Run({"kernel", "revert"});
+  EXPECT_EQ(reverted.status, 0) << reverted.err;
+  std::map<std::string, std::string> expected = originals;
+  EXPECT_EQ(Live(), expected);
+  EXPECT_EQ(::access("/etc/sysctl.d/80-zentrofast.conf", F_OK), -1);
+  EXPECT_NE(Run({"kernel", "status"}).out.find("The bridge manages no setting."), std::string::npos);
+}
+
+TEST_F(KernelCommandTest, RestoringAnOlderBackupAndApplyingBringsTheValuesBackExactly) {
+  ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);
+  ASSERT_EQ(Run({"kernel", "apply", "--yes"}).status, 0);
+  const auto tunedByProfile4 = Live();
+  ASSERT_EQ(Run({"apply", "--profile", "7"}).status, 0);  // backup 002.BCK holds profile 4's values
+  ASSERT_EQ(Run({"kernel", "apply", "--yes"}).status, 0);
+  EXPECT_EQ(Live()["net/ipv4/ip_default_ttl"], "32");
+  ASSERT_EQ(Run({"backup", "restore", "002.BCK"}).status, 0);
+  const Outcome applied = Run({"kernel", "apply", "--yes"});
+  ASSERT_EQ(applied.status, 0) << applied.err;
+  EXPECT_EQ(Live(), tunedByProfile4);
+}
+
+TEST_F(KernelCommandTest, AnswerNoRevertsWithExitThree) {
+  ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);
+  const Outcome answered = Run({"kernel", "apply", "--keep-within", "20"}, "n\n");
+  EXPECT_EQ(answered.status, 3) << answered.out << answered.err;
+  EXPECT_NE(answered.out.find("Keep these settings? [y/N]"), std::string::npos);
+  EXPECT_EQ(Live(), originals);
+  const Outcome yes = Run({"kernel", "apply", "--keep-within", "20"}, "y\n");
+  EXPECT_EQ(yes.status, 0) << yes.err;
+}
+
+TEST_F(KernelCommandTest, AnMtuBelow1280WithoutAcceptanceChangesNothing) {
+  ASSERT_EQ(Run({"apply", "--profile", "0"}).status, 0);
+  const Outcome refused = Run({"kernel", "apply", "--yes"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("--allow-ipv6-loss"), std::string::npos) << refused.err;
+  EXPECT_EQ(Live(), originals);
+  const Outcome accepted = Run({"kernel", "apply", "--yes", "--allow-ipv6-loss"});
+  EXPECT_EQ(accepted.status, 0) << accepted.err;
+  EXPECT_EQ(Live()["link/zf0/mtu"], "576");
+}
+
+TEST_F(KernelCommandTest, UsageErrorsAndExportFormats) {
+  EXPECT_EQ(Run({"kernel"}).status, 2);
+  EXPECT_EQ(Run({"kernel", "frob"}).status, 2);
+  EXPECT_EQ(Run({"kernel", "apply", "--keep-within", "0"}).status, 2);
+  ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);
+  const Outcome sysctl = Run({"kernel", "export", "--format", "sysctl"});
+  EXPECT_EQ(sysctl.status, 0);
+  EXPECT_NE(sysctl.out.find("net.ipv4.ip_default_ttl = 64\n"), std::string::npos) << sysctl.out;
+  const Outcome tuned = Run({"kernel", "export", "--format", "tuned"});
+  EXPECT_NE(tuned.out.find("[sysctl]\n"), std::string::npos);
+  EXPECT_NE(tuned.out.find("net.ipv4.tcp_keepalive_time=7200\n"), std::string::npos) << tuned.out;
+  EXPECT_NE(Run({"kernel", "export", "--format", "networkd"}).out.find("zf0 has no permanent address"),
+            std::string::npos);
+  EXPECT_EQ(Run({"kernel", "export", "--format", "yaml"}).status, 2);
+  EXPECT_EQ(Live(), originals) << "export changes nothing";
+}
+
+}  // namespace
+}  // namespace zf::kernel

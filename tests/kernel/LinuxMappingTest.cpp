@@ -1,0 +1,182 @@
+// From the store's tuning values to Linux settings and a plan, over a recorded /proc/sys tree.
+#include <gtest/gtest.h>
+
+#include "core/ApplySettings.h"
+#include "core/RegistrySeed.h"
+#include "kernel/KernelTestSupport.h"
+#include "kernel/LinuxMapping.h"
+#include "kernel/SettingTable.h"
+#include "support/Fakes.h"
+#include "support/MemoryRegistry.h"
+#include "support/TempDir.h"
+
+namespace zf::kernel {
+namespace {
+
+const std::string kInterfacesPath = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces";
+const std::string kNetTransPath = "HKLM\\System\\CurrentControlSet\\Services\\Class\\NetTrans";
+
+class LinuxMappingTest : public ::testing::Test {
+ protected:
+  void Tune(std::int16_t family, TcpSettings settings) {
+    const ApplyResult result = ApplySettings({registry, clock, home / "Backups", family}, settings);
+    ASSERT_TRUE(result.ok()) << result.reason;
+    m_family = family;
+  }
+  KernelPlan Plan() {
+    auto stored =
+        ReadStoredTuning(registry, DetectOSFamily(m_family >= 5 ? kDefaultOSVersion : OSVersionRecord{1, 4, 10}));
+    EXPECT_TRUE(stored.ok());
+    const auto desired = MapToLinux(stored.value(), system.links(), ledger.originals, system.live());
+    return MakePlan(desired, system.live(), ledger);
+  }
+  static const KernelChange* Find(const KernelPlan& plan, const std::string& key) {
+    for (const auto& change : plan.changes)
+      if (change.key == key) return &change;
+    return nullptr;
+  }
+  static bool HasNote(const KernelPlan& plan, const std::string& part) {
+    for (const auto& note : plan.notes)
+      if (note.find(part) != std::string::npos) return true;
+    return false;
+  }
+  static bool HasWarning(const KernelPlan& plan, WarningKind kind, const std::string& part = "") {
+    for (const auto& warning : plan.warnings)
+      if (warning.kind == kind && warning.text.find(part) != std::string::npos) return true;
+    return false;
+  }
+
+  test::TempDir home;
+  test::MemoryRegistry registry;
+  test::FakeClock clock;
+  test::RecordedLiveSystem system;
+  Ledger ledger;
+  std::int16_t m_family = 7;
+};
+
+TEST_F(LinuxMappingTest, NtProfileBecomesEveryTableSettingWithConversions) {
+  registry.AddKey(kInterfacesPath + "\\" + InterfaceGuid("eth0"));
+  Tune(7, Profiles()[4]);
+  const KernelPlan plan = Plan();
+  EXPECT_EQ(plan.desired, (SettingMap{{"link/eth0/mtu", "1500"},
+                                      {"net/ipv4/conf/all/accept_redirects", "0"},
+                                      {"net/ipv4/conf/default/accept_redirects", "0"},
+                                      {"net/ipv4/conf/eth0/accept_redirects", "0"},
+                                      {"net/ipv4/ip_default_ttl", "64"},
+                                      {"net/ipv4/ip_no_pmtu_disc", "0"},
+                                      {"net/ipv4/tcp_keepalive_intvl", "1"},
+                                      {"net/ipv4/tcp_keepalive_time", "7200"},
+                                      {"net/ipv4/tcp_mtu_probing", "0"},
+                                      {"net/ipv4/tcp_rmem", "4096 131072 513920"},
+                                      {"net/ipv4/tcp_syncookies", "1"}}));
+  const KernelChange* ttl = Find(plan, "net/ipv4/ip_default_ttl");
+  ASSERT_NE(ttl, nullptr);
+  EXPECT_EQ(ttl->now, "64");
+  EXPECT_EQ(ttl->setting, "net.ipv4.ip_default_ttl");
+  EXPECT_EQ(Find(plan, "net/ipv4/tcp_rmem")->now, "4096 131072 6291456");
+  EXPECT_EQ(Find(plan, "net/ipv4/tcp_keepalive_intvl")->note, "KeepAliveInterval 1000 ms");
+  EXPECT_EQ(Find(plan, "link/eth0/mtu")->setting, "eth0 MTU");
+  EXPECT_TRUE(HasNote(plan, "NdiCacheSize 0 has no Linux equivalent"));
+  EXPECT_TRUE(HasNote(plan, "MaxConnPerServer 20 has no Linux equivalent"));
+  EXPECT_FALSE(HasNote(plan, "MSS"));
+  EXPECT_TRUE(HasWarning(plan, WarningKind::ThroughputCap, "256960 bytes caps one connection at about 102.8 Mbit/s"));
+  EXPECT_FALSE(HasWarning(plan, WarningKind::Ipv6Loss));
+  EXPECT_FALSE(HasWarning(plan, WarningKind::LinkBounce)) << "1500 is already the MTU";
+}
+
+TEST_F(LinuxMappingTest, SmallMtuNeedsIpv6AcceptanceAndWarnsOfBounce) {
+  registry.AddKey(kInterfacesPath + "\\" + InterfaceGuid("eth0"));
+  Tune(7, Profiles()[0]);
+  const KernelPlan plan = Plan();
+  EXPECT_EQ(plan.desired.at("link/eth0/mtu"), "576");
+  EXPECT_TRUE(plan.NeedsIpv6Acceptance());
+  EXPECT_TRUE(HasWarning(plan, WarningKind::Ipv6Loss, "MTU 576 on eth0 is below 1280"));
+  EXPECT_TRUE(HasWarning(plan, WarningKind::LinkBounce, "eth0"));
+  EXPECT_EQ(plan.desired.at("net/ipv4/tcp_rmem"), "4096 8576 8576") << "default and min shrink under the max";
+}
+
+TEST_F(LinuxMappingTest, LoopbackAndInterfacesWithoutAKeyAreLeftAlone) {
+  registry.AddKey(kInterfacesPath + "\\" + InterfaceGuid("lo"));
+  registry.AddKey(kInterfacesPath + "\\" + InterfaceGuid("gone0"));
+  Tune(7, Profiles()[4]);
+  const KernelPlan plan = Plan();
+  EXPECT_EQ(plan.desired.count("link/lo/mtu"), 0u);
+  EXPECT_EQ(plan.desired.count("link/eth0/mtu"), 0u);
+  EXPECT_EQ(plan.desired.count("net/ipv4/conf/lo/accept_redirects"), 0u);
+  EXPECT_TRUE(HasNote(plan, "interface " + InterfaceGuid("gone0") + " is not on this computer"));
+}
+
+TEST_F(LinuxMappingTest, NineXLayoutTakesTheTransportMtuForEveryInterfaceAndHasNoSynOrRedirects) {
+  registry.AddKey(kNetTransPath + "\\0000");
+  Tune(3, Profiles()[5]);
+  const KernelPlan plan = Plan();
+  EXPECT_EQ(plan.desired.at("link/eth0/mtu"), "1492");
+  EXPECT_EQ(plan.desired.at("net/ipv4/ip_default_ttl"), "64");
+  EXPECT_EQ(plan.desired.count("net/ipv4/tcp_syncookies"), 0u);
+  EXPECT_EQ(plan.desired.count("net/ipv4/conf/all/accept_redirects"), 0u);
+  EXPECT_EQ(plan.desired.count("link/lo/mtu"), 0u);
+}
+
+TEST_F(LinuxMappingTest, MssThatIsNotMtuMinus40IsNotedAsRegistryOnly) {
+  registry.AddKey(kInterfacesPath + "\\" + InterfaceGuid("eth0"));
+  Tune(7, Profiles()[7]);
+  EXPECT_TRUE(HasNote(Plan(), "MSS 1500 stays in the registry: Linux derives the MSS from the MTU (1460)"));
+}
+
+TEST_F(LinuxMappingTest, ValuesOutsideTheKernelsBoundsAreNotedNotPlanned) {
+  TcpSettings settings = Profiles()[4];
+  settings.TTL = 256;
+  settings.KeepAliveTime = 0;
+  Tune(7, settings);
+  const KernelPlan plan = Plan();
+  EXPECT_EQ(plan.desired.count("net/ipv4/ip_default_ttl"), 0u);
+  EXPECT_EQ(plan.desired.count("net/ipv4/tcp_keepalive_time"), 0u);
+  EXPECT_TRUE(
+      HasNote(plan, "TTL 256 gives net.ipv4.ip_default_ttl = 256, which is not applied: a TTL must be 1 to 255"));
+}
+
+TEST_F(LinuxMappingTest, ManagedSettingsTheStoreNoLongerSetsReturnToTheirOriginals) {
+  registry.AddKey(kInterfacesPath + "\\" + InterfaceGuid("eth0"));
+  ledger.originals = {{"link/eth0/mtu", "1500"}, {"net/ipv4/tcp_rmem", "4096 131072 6291456"}};
+  ledger.managed = {{"link/eth0/mtu", "576"}, {"net/ipv4/tcp_rmem", "4096 8576 8576"}};
+  system.links()[1].mtu = 576;
+  system.Write("net/ipv4/tcp_rmem", "4096 8576 8576");
+  Tune(7, Profiles()[2]);  // MTU and RWIN left to the system
+  const KernelPlan plan = Plan();
+  const KernelChange* mtu = Find(plan, "link/eth0/mtu");
+  ASSERT_NE(mtu, nullptr);
+  EXPECT_EQ(mtu->now, "576");
+  EXPECT_EQ(mtu->after, "1500");
+  EXPECT_EQ(mtu->note, "back to its original");
+  EXPECT_EQ(Find(plan, "net/ipv4/tcp_rmem")->after, "4096 131072 6291456");
+  EXPECT_EQ(plan.desired.count("link/eth0/mtu"), 0u);
+}
+
+TEST_F(LinuxMappingTest, ReceiveWindowIsDerivedFromTheOriginalTripletNotTheLiveOne) {
+  ledger.originals = {{"net/ipv4/tcp_rmem", "4096 131072 6291456"}};
+  ledger.managed = {{"net/ipv4/tcp_rmem", "4096 8576 8576"}};
+  system.Write("net/ipv4/tcp_rmem", "4096 8576 8576");
+  Tune(7, Profiles()[4]);
+  EXPECT_EQ(Plan().desired.at("net/ipv4/tcp_rmem"), "4096 131072 513920");
+}
+
+TEST_F(LinuxMappingTest, HashIsStableAndFollowsTheLiveValues) {
+  Tune(7, Profiles()[3]);
+  const std::string first = Plan().hash;
+  EXPECT_EQ(Plan().hash, first);
+  EXPECT_EQ(first.size(), 16u);
+  system.Write("net/ipv4/ip_default_ttl", "99");
+  EXPECT_NE(Plan().hash, first);
+}
+
+TEST_F(LinuxMappingTest, AStoreWithoutTuningPlansNothing) {
+  auto stored = ReadStoredTuning(registry, DetectOSFamily(kDefaultOSVersion));
+  ASSERT_TRUE(stored.ok());
+  const auto plan = MakePlan(MapToLinux(stored.value(), system.links(), {}, system.live()), system.live(), ledger);
+  EXPECT_TRUE(plan.changes.empty());
+  EXPECT_FALSE(plan.ChangesAnything());
+  EXPECT_FALSE(ReadStoredTuning(registry, OSFamily{}).ok());
+}
+
+}  // namespace
+}  // namespace zf::kernel
