@@ -6,12 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/WholeNumber.h"
 #include "pinger/mdlPing.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   zf::IsAddressText(text);
-  zf::WholeNumber(text);
+  zf::ParseWholeNumber(text, zf::WholeNumberForm::Typed);
   if (const auto address = zf::TextToIPv4(text)) {
     const std::string printed = zf::IPv4Text(*address);
     const auto again = zf::TextToIPv4(printed);

@@ -1,12 +1,14 @@
-// Any text read as a .reg file either is refused with a line number or gives entries that are
-// all well formed; names fold to themselves when folded again. A quoted text always carries its
-// NUL; only hex(1): data may give a text value without one (that is how such bytes round-trip).
+// Any text read as a .reg file, in either format and any encoding, either is refused with a line
+// number or gives entries that are all well formed: names, key paths and the data of every text
+// type come out as UTF-8, and names fold to themselves when folded again. A quoted text always
+// carries its NUL; only hex(1): data may give a text value without one.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <sstream>
 
 #include "cli/RegEditFile.h"
+#include "cli/RegEncoding.h"
 #include "core/RegistryNames.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -25,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool text = entry.kind == zf::cli::RegFileEntry::Kind::Value && entry.type == zf::REG_SZ;
     const bool rawBytes = input.find("hex(1)") != std::string::npos;
     if (text && !rawBytes && (entry.data.empty() || entry.data.back() != 0)) std::abort();
+    const bool textType = entry.type == zf::REG_SZ || entry.type == zf::REG_EXPAND_SZ || entry.type == zf::REG_MULTI_SZ;
+    const std::string_view bytes(reinterpret_cast<const char*>(entry.data.data()), entry.data.size());
+    if (!zf::cli::IsUtf8(entry.name) || !zf::cli::IsUtf8(entry.subKey)) std::abort();
+    if (entry.kind == zf::cli::RegFileEntry::Kind::Value && textType && !zf::cli::IsUtf8(bytes)) std::abort();
     const std::string folded = zf::FoldName(entry.name);
     if (zf::FoldName(folded) != folded) std::abort();
   }

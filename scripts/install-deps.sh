@@ -15,8 +15,10 @@ packages=(
   libcanberra-dev sound-theme-freedesktop
   libcap2-bin iproute2 util-linux
   clang libclang-rt-14-dev
-  dpkg-dev
+  dpkg-dev lintian bash-completion
+  libcli11-dev
   libnl-3-dev libnl-route-3-dev pkexec polkitd
+  clang-format
 )
 
 missing=()

@@ -143,9 +143,9 @@ void BackupManagerLogic::cmdRestore_Click() {
     return;
   }
   if (result.outcome == RestoreOutcome::Failed) Tell(result.description, MsgIcon::None);
-  if (m_services.mainWindow != nullptr) {
-    m_services.mainWindow->SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
-  }
+  if (result.outcome == RestoreOutcome::Completed)
+    m_mainWindow.ShowNotice(QStringLiteral("The settings of %1 were restored.").arg(SelectedRow()->fileName));
+  m_mainWindow.SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
   // Only a whole restore is offered to the computer: a partial one is not what the user chose.
   if (result.outcome == RestoreOutcome::Completed && m_services.followUp != nullptr)
     m_services.followUp->AfterStoreWritten(std::move(before));

@@ -15,6 +15,7 @@
 namespace zf {
 
 struct AppServices;
+class IMainWindow;
 
 struct BackupRow {
   int param = 0;     // the item parameter the comparison routine finds the row by
@@ -27,7 +28,7 @@ inline constexpr int kBackupColumnCount = 3;  // "File Name", "Creating Date", "
 
 class BackupManagerLogic {
  public:
-  explicit BackupManagerLogic(AppServices& services) : m_services(services) {}
+  BackupManagerLogic(AppServices& services, IMainWindow& mainWindow) : m_services(services), m_mainWindow(mainWindow) {}
 
   void Form_Load();
   void intializeList();
@@ -64,6 +65,7 @@ class BackupManagerLogic {
   RegistryWayBack SnapshotBeforeRestore() const;
 
   AppServices& m_services;
+  IMainWindow& m_mainWindow;
   std::vector<BackupRow> m_rows;
   std::array<QString, kBackupColumnCount> m_marks;
   std::optional<int> m_selected;

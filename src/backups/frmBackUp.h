@@ -17,7 +17,7 @@ class frmBackUp : public ChildScreen, public IBackupListScreen {
   Q_OBJECT
 
  public:
-  explicit frmBackUp(AppServices& services, QWidget* parent = nullptr);
+  frmBackUp(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr);
   ~frmBackUp() override;
 
   void Form_Load() override;

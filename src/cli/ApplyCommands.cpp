@@ -1,22 +1,27 @@
+#include <CLI/CLI.hpp>
 #include <cctype>
 #include <charconv>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <ostream>
+#include <tuple>
 #include <variant>
 
 #include "cli/CliContext.h"
 #include "core/ApplySettings.h"
 #include "core/BackupStore.h"
 #include "core/SettingsBackup.h"
+#include "core/WholeNumber.h"
 
 namespace zf::cli {
 namespace {
 
-constexpr const char* kApplyUsage =
-    "usage: zentrofastctl apply (--profile N | --connection-type T) [--set FIELD=VALUE ...]\n";
-constexpr const char* kBackupUsage =
-    "usage: zentrofastctl backup list | backup restore NAME.BCK | backup delete NAME.BCK\n";
+struct ApplyOptions {
+  std::optional<std::string> profile;
+  std::optional<std::string> connectionType;
+  std::vector<std::string> assignments;
+};
 
 using FieldRef = std::variant<std::int32_t TcpSettings::*, std::int16_t TcpSettings::*, bool TcpSettings::*>;
 
@@ -48,13 +53,6 @@ bool SameWord(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::optional<std::int64_t> WholeNumber(std::string_view text, std::int64_t lowest, std::int64_t highest) {
-  std::int64_t number = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (ec != std::errc() || end != text.data() + text.size() || number < lowest || number > highest) return std::nullopt;
-  return number;
-}
-
 std::optional<bool> OnOff(std::string_view text) {
   for (std::string_view on : {"on", "true", "1"})
     if (SameWord(text, on)) return true;
@@ -78,11 +76,11 @@ std::string SetField(TcpSettings& settings, std::string_view assignment) {
   const std::string_view text = assignment.substr(equals + 1);
   const std::string complaint = "--set " + std::string(field->name) + ": \"" + std::string(text) + "\" is not ";
   if (auto m = std::get_if<std::int32_t TcpSettings::*>(&field->member)) {
-    auto n = WholeNumber(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+    auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
     if (!n) return complaint + "a 32-bit whole number";
     settings.*(*m) = static_cast<std::int32_t>(*n);
   } else if (auto m16 = std::get_if<std::int16_t TcpSettings::*>(&field->member)) {
-    auto n = WholeNumber(text, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
+    auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
     if (!n) return complaint + "a 16-bit whole number";
     settings.*(*m16) = static_cast<std::int16_t>(*n);
   } else {
@@ -98,39 +96,28 @@ struct ApplyRequest {
   std::string start;  // what the settings started from, for the report
 };
 
-// Reads the apply options; empty with the complaint printed when they do not make a request.
-std::optional<ApplyRequest> ParseApply(CliContext& context, const Args& args) {
-  std::optional<ApplyRequest> request;
-  std::vector<std::string> assignments;
+// Turns the apply options into a request; empty with the complaint printed when they do not make one.
+std::optional<ApplyRequest> ParseApply(CliContext& context, const ApplyOptions& options) {
   auto complain = [&](const std::string& message) {
-    context.err << "zentrofastctl: " << message << "\n" << kApplyUsage;
+    context.UsageError(message);
     return std::nullopt;
   };
-  for (std::size_t i = 0; i < args.size(); i += 2) {
-    const std::string& option = args[i];
-    if (option != "--profile" && option != "--connection-type" && option != "--set")
-      return complain("apply does not know \"" + option + "\"");
-    if (i + 1 >= args.size()) return complain(option + " needs a value");
-    const std::string& value = args[i + 1];
-    if (option == "--set") {
-      assignments.push_back(value);
-      continue;
-    }
-    if (request) return complain("give either --profile or --connection-type, once");
-    if (option == "--profile") {
-      auto index = WholeNumber(value, 0, kProfileCount - 1);
-      if (!index) return complain("--profile wants 0 to 7, not \"" + value + "\"");
-      request =
-          ApplyRequest{Profiles()[*index], "profile " + value + " \"" + std::string(ProfileCaption(*index)) + "\""};
-    } else {
-      auto type = WholeNumber(value, 0, kConnectionTypeCount - 1);
-      if (!type) return complain("--connection-type wants 0 to 3, not \"" + value + "\"");
-      request = ApplyRequest{RecommendedSettings(static_cast<int>(*type)),
-                             "connection type " + value + " \"" + std::string(ConnectionType(*type).caption) + "\""};
-    }
+  if (options.profile.has_value() == options.connectionType.has_value())
+    return complain("apply needs either --profile N or --connection-type T, once");
+  std::optional<ApplyRequest> request;
+  if (const auto& value = options.profile) {
+    auto index = ParseWholeNumber(*value, WholeNumberForm::Signed, 0, kProfileCount - 1);
+    if (!index) return complain("--profile wants 0 to 7, not \"" + *value + "\"");
+    request =
+        ApplyRequest{Profiles()[*index], "profile " + *value + " \"" + std::string(ProfileCaption(*index)) + "\""};
+  } else {
+    const std::string& text = *options.connectionType;
+    auto type = ParseWholeNumber(text, WholeNumberForm::Signed, 0, kConnectionTypeCount - 1);
+    if (!type) return complain("--connection-type wants 0 to 3, not \"" + text + "\"");
+    request = ApplyRequest{RecommendedSettings(static_cast<int>(*type)),
+                           "connection type " + text + " \"" + std::string(ConnectionType(*type).caption) + "\""};
   }
-  if (!request) return complain("apply needs --profile N or --connection-type T");
-  for (const std::string& assignment : assignments) {
+  for (const std::string& assignment : options.assignments) {
     if (std::string complaint = SetField(request->settings, assignment); !complaint.empty()) return complain(complaint);
   }
   return request;
@@ -201,10 +188,8 @@ int RunBackupDelete(CliContext& context, const std::string& name) {
   return kExitOk;
 }
 
-}  // namespace
-
-int RunApplyCommand(CliContext& context, const Args& args) {
-  const auto request = ParseApply(context, args);
+int RunApply(CliContext& context, const ApplyOptions& options) {
+  const auto request = ParseApply(context, options);
   if (!request) return kExitUsage;
   IRegistry* registry = context.Registry();
   if (registry == nullptr) return kExitFailed;
@@ -224,12 +209,42 @@ int RunApplyCommand(CliContext& context, const Args& args) {
   return ReportFailedWrites(context, result.failedWrites);
 }
 
-int RunBackupCommand(CliContext& context, const Args& args) {
-  if (args.size() == 1 && args[0] == "list") return RunBackupList(context);
-  if (args.size() == 2 && args[0] == "restore") return RunBackupRestore(context, args[1]);
-  if (args.size() == 2 && args[0] == "delete") return RunBackupDelete(context, args[1]);
-  context.err << kBackupUsage;
-  return kExitUsage;
+}  // namespace
+
+void AddApplyCommand(CLI::App& app, CommandTable& table) {
+  auto options = std::make_shared<ApplyOptions>();
+  CLI::App* apply = app.add_subcommand(
+      "apply", "Take a backup of the values about to change, then write a profile or the recommendations");
+  apply->allow_extras();
+  apply->add_option("--profile", options->profile, "One of the eight wizard profiles (0-7)")->type_name("N");
+  apply
+      ->add_option("--connection-type", options->connectionType,
+                   "The advanced editor's recommendations for a connection type (0-3)")
+      ->type_name("T");
+  apply->add_option("--set", options->assignments, "Change one field; may be repeated")->type_name("FIELD=VALUE");
+  apply->footer(
+      "FIELD is MSS, MTU, RWIN, TTL, KeepAliveTime, KeepAliveInterval, SYNAttackProtect, NdiCacheSize, "
+      "MaxConnPer10Server or MaxConnPerServer (whole numbers; MTU or RWIN of -1 removes the value), or "
+      "PmtuDiscovery, BlackHoleDetect or IcmpRedirects (on or off).");
+  table[apply] = [options](CliContext& context) { return RunApply(context, *options); };
+}
+
+void AddBackupCommands(CLI::App& app, CommandTable& table) {
+  CLI::App* backup = app.add_subcommand("backup", "List, restore and delete the numbered backups");
+  backup->allow_extras();
+  CLI::App* list = backup->add_subcommand("list", "One backup a line: NAME  DATE  TIME");
+  list->allow_extras();
+  table[list] = RunBackupList;
+  auto name = std::make_shared<std::string>();
+  for (const auto& [word, help, run] : {
+           std::tuple{"restore", "Write a backup's values back (refused for another OS family)", &RunBackupRestore},
+           std::tuple{"delete", "Delete a backup", &RunBackupDelete},
+       }) {
+    CLI::App* sub = backup->add_subcommand(word, help);
+    sub->allow_extras();
+    sub->add_option("NAME", *name, "The backup's file name, NNN.BCK")->required();
+    table[sub] = [name, run = run](CliContext& context) { return run(context, *name); };
+  }
 }
 
 }  // namespace zf::cli

@@ -6,6 +6,11 @@
 
 namespace zf::cli {
 
+int CliContext::UsageError(const std::string& message) {
+  err << "zentrofastctl: " << message << "\n";
+  return kExitUsage;
+}
+
 IRegistry* CliContext::Registry() {
   if (!m_registry) {
     std::string error;

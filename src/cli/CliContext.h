@@ -1,6 +1,8 @@
 #pragma once
 // What every zentrofastctl command gets: the configuration, the output streams and the store.
+#include <functional>
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -10,6 +12,10 @@
 #include "platform/icmp.h"
 #include "platform/memory.h"
 #include "platform/registry.h"
+
+namespace CLI {
+class App;
+}
 
 namespace zf::cli {
 
@@ -32,6 +38,9 @@ struct CliContext {
   std::ostream& out;
   std::ostream& err;
 
+  // Prints "zentrofastctl: message" to err and returns the usage status.
+  int UsageError(const std::string& message);
+
   // Opens the registry store on first use; null after printing the reason to err.
   IRegistry* Registry();
 
@@ -41,16 +50,18 @@ struct CliContext {
 
 using Args = std::vector<std::string>;
 
-// Each command group lives in its own file; args start after the command word.
-int RunRegCommand(CliContext& context, const Args& args);
-int RunProfilesCommand(CliContext& context, const Args& args);
-int RunApplyCommand(CliContext& context, const Args& args);
-int RunBackupCommand(CliContext& context, const Args& args);
-int RunPingCommand(CliContext& context, const Args& args);
-int RunMemCommand(CliContext& context, const Args& args);
-int RunCpuCommand(CliContext& context, const Args& args);
-int RunFreeMemoryCommand(CliContext& context, const Args& args);
-int RunKernelCommand(CliContext& context, const Args& args);
+// What runs once the command line has been read into the options bound to the command.
+using CommandRun = std::function<int(CliContext&)>;
+using CommandTable = std::map<const CLI::App*, CommandRun>;
+
+// Each command group lives in its own file and adds its commands, their options and help here.
+void AddRegCommands(CLI::App& app, CommandTable& table);
+void AddProfilesCommand(CLI::App& app, CommandTable& table);
+void AddApplyCommand(CLI::App& app, CommandTable& table);
+void AddBackupCommands(CLI::App& app, CommandTable& table);
+void AddPingCommand(CLI::App& app, CommandTable& table);
+void AddMemCommands(CLI::App& app, CommandTable& table);
+void AddKernelCommands(CLI::App& app, CommandTable& table);
 
 // Runs one command line (without the program name); the tool's main and the tests use it.
 int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostream& err);

@@ -2,7 +2,10 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
+#include <functional>
+#include <memory>
 #include <iomanip>
 #include <ostream>
 
@@ -33,36 +36,17 @@ struct KernelOptions {
   std::string format;
 };
 
-// Parsed apart from the commands so that each stays a few lines.
-std::optional<KernelOptions> ParseOptions(const Args& args, std::ostream& err) {
-  KernelOptions options;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& option = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (option == "--check")
-      options.check = true;
-    else if (option == "--yes")
-      options.yes = true;
-    else if (option == "--allow-ipv6-loss")
-      options.allowIpv6Loss = true;
-    else if (option == "--format" && hasValue)
-      options.format = args[++i];
-    else if (option == "--keep-within" && hasValue) {
-      try {
-        options.keepWithin = std::stoi(args[++i]);
-      } catch (...) {
-        options.keepWithin = 0;
-      }
-      if (options.keepWithin < 1 || options.keepWithin > kMaxKeepWithinSeconds) {
-        err << "zentrofastctl: --keep-within wants 1 to 600 seconds\n";
-        return std::nullopt;
-      }
-    } else {
-      err << "zentrofastctl: unknown kernel option " << option << "\n" << kUsage;
-      return std::nullopt;
-    }
+// --keep-within: whole seconds from 1 to the helper's longest window; what is wrong, or nothing.
+std::string CheckKeepWithin(const std::string& text, int* seconds) {
+  try {
+    std::size_t used = 0;
+    *seconds = std::stoi(text, &used);
+    if (used != text.size()) *seconds = 0;
+  } catch (...) {
+    *seconds = 0;
   }
-  return options;
+  if (*seconds < 1 || *seconds > kMaxKeepWithinSeconds) return "--keep-within wants 1 to 600 seconds";
+  return {};
 }
 
 std::string NewestBackup(const Config& config) {
@@ -188,24 +172,46 @@ int RunExport(CliContext& context, IRegistry& registry, const KernelOptions& opt
 
 }  // namespace
 
-int RunKernelCommand(CliContext& context, const Args& args) {
-  const auto options = args.empty() ? std::nullopt : ParseOptions(args, context.err);
-  if (!options) {
-    if (args.empty()) context.err << kUsage;
-    return kExitUsage;
-  }
-  const std::string& command = args[0];
-  if (command != "plan" && command != "apply" && command != "status" && command != "revert" && command != "export") {
-    context.err << "zentrofastctl: unknown kernel command \"" << command << "\"\n" << kUsage;
-    return kExitUsage;
-  }
-  IRegistry* registry = context.Registry();
-  if (!registry) return kExitFailed;
-  if (command == "plan") return RunPlan(context, *registry, *options);
-  if (command == "apply") return RunApply(context, *registry, *options);
-  if (command == "status") return RunStatus(context, *registry);
-  if (command == "revert") return RunRevert(context, *registry);
-  return RunExport(context, *registry, *options);
+void AddKernelCommands(CLI::App& app, CommandTable& table) {
+  CLI::App* kernel = app.add_subcommand("kernel", "Make the tuned values true in the running Linux kernel");
+  kernel->allow_extras();
+  kernel->footer("Exit status 3: the settings were reverted (apply) or differ from the tuned values (plan --check).");
+  auto options = std::make_shared<KernelOptions>();
+  auto keepWithin = std::make_shared<std::string>();
+  auto add = [&](const char* name, const char* help, std::function<int(CliContext&, IRegistry&)> run) {
+    CLI::App* sub = kernel->add_subcommand(name, help);
+    sub->allow_extras();
+    table[sub] = [run = std::move(run)](CliContext& context) {
+      IRegistry* registry = context.Registry();
+      return registry ? run(context, *registry) : kExitFailed;
+    };
+    return sub;
+  };
+  add("plan", "Show the Linux settings the stored tuning values stand for",
+      [options](CliContext& context, IRegistry& registry) { return RunPlan(context, registry, *options); })
+      ->add_flag("--check", options->check, "Exit 3 when the live system differs");
+  CLI::App* apply = add("apply", "Apply them through the helper, then ask whether to keep them",
+                        [options, keepWithin](CliContext& context, IRegistry& registry) {
+                          if (!keepWithin->empty()) {
+                            if (std::string problem = CheckKeepWithin(*keepWithin, &options->keepWithin);
+                                !problem.empty())
+                              return context.UsageError(problem);
+                          }
+                          return RunApply(context, registry, *options);
+                        });
+  apply->add_option("--keep-within", *keepWithin, "Seconds to answer before they are reverted (default 30)")
+      ->type_name("S");
+  apply->add_flag("--yes", options->yes, "Keep them without asking");
+  apply->add_flag("--allow-ipv6-loss", options->allowIpv6Loss, "Apply even where IPv6 would be lost");
+  add("status", "The managed settings with their originals, persistence and drift",
+      [](CliContext& context, IRegistry& registry) { return RunStatus(context, registry); });
+  add("revert", "Every managed setting back to its original, the persisted files removed",
+      [](CliContext& context, IRegistry& registry) { return RunRevert(context, registry); });
+  add("export", "The same settings as a sysctl.d file, a TuneD profile or systemd .link files",
+      [options](CliContext& context, IRegistry& registry) { return RunExport(context, registry, *options); })
+      ->add_option("--format", options->format, "sysctl, tuned or networkd")
+      ->type_name("FORMAT")
+      ->required();
 }
 
 }  // namespace zf::cli

@@ -1,10 +1,14 @@
+#include <CLI/CLI.hpp>
 #include <chrono>
 #include <iomanip>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <thread>
 
 #include "cli/CliContext.h"
+#include "core/WholeNumber.h"
 #include "memory/FreeRAM.h"
 #include "memory/Rounding.h"
 #include "memory/clsCPUUsageNT.h"
@@ -20,15 +24,7 @@ void PrintBytes(std::ostream& out, const char* label, std::int64_t bytes) {
   out << std::left << std::setw(16) << label << bytes << " bytes (" << BytesToMB(bytes) << " MB)\n";
 }
 
-int Usage(CliContext& context, const std::string& message) {
-  context.err << "zentrofastctl: " << message << "\n";
-  return kExitUsage;
-}
-
-}  // namespace
-
-int RunMemCommand(CliContext& context, const Args& args) {
-  if (!args.empty()) return Usage(context, "mem takes no arguments");
+int RunMem(CliContext& context) {
   ISystemInfo& info = context.platform.systemInfo;
   MemoryStatus check;
   if (!info.ReadMemoryStatus(&check)) {
@@ -45,15 +41,13 @@ int RunMemCommand(CliContext& context, const Args& args) {
   return kExitOk;
 }
 
-int RunCpuCommand(CliContext& context, const Args& args) {
+int RunCpu(CliContext& context, const std::optional<std::string>& intervalText) {
   std::int64_t interval = kDefaultCpuIntervalMs;
-  if (args.size() == 2 && args[0] == "--interval") {
-    const auto parsed = ParseWholeNumberIn(args[1], 1, kMaxCpuIntervalMs);
-    if (!parsed || args[1].find_first_not_of("0123456789") != std::string::npos)
-      return Usage(context, "--interval wants whole milliseconds from 1 to 3600000, not \"" + args[1] + "\"");
+  if (intervalText) {
+    const auto parsed = ParseWholeNumber(*intervalText, WholeNumberForm::Digits, 1, kMaxCpuIntervalMs);
+    if (!parsed)
+      return context.UsageError("--interval wants whole milliseconds from 1 to 3600000, not \"" + *intervalText + "\"");
     interval = *parsed;
-  } else if (!args.empty()) {
-    return Usage(context, "usage: cpu [--interval MS]");
   }
   ISystemInfo& info = context.platform.systemInfo;
   clsCPUUsageNT probe(info);
@@ -68,12 +62,11 @@ int RunCpuCommand(CliContext& context, const Args& args) {
   return kExitOk;
 }
 
-int RunFreeMemoryCommand(CliContext& context, const Args& args) {
+int RunFreeMemory(CliContext& context, const std::string& text) {
   constexpr std::int64_t kMaxMB = std::numeric_limits<std::int64_t>::max() / kBytesPerMB;
-  const auto megabytes = args.size() == 1 && args[0].find_first_not_of("0123456789") == std::string::npos
-                             ? ParseWholeNumberIn(args[0], 0, kMaxMB)
-                             : std::nullopt;
-  if (!megabytes) return Usage(context, "usage: free-memory MB (a whole number of megabytes)");
+  const auto megabytes =
+      ParseWholeNumber(text, WholeNumberForm::Digits, 0, kMaxMB);
+  if (!megabytes) return context.UsageError("free-memory wants MB, a whole number of megabytes, not \"" + text + "\"");
   ISystemInfo& info = context.platform.systemInfo;
   HeadlessDesktop desktop;
   FreeRAM ram(info, desktop, desktop);
@@ -89,6 +82,27 @@ int RunFreeMemoryCommand(CliContext& context, const Args& args) {
     context.out << "Asked for " << asked << " characters: a block never takes more than the memory available now, "
                 << "less a safety margin.\n";
   return kExitOk;
+}
+
+}  // namespace
+
+void AddMemCommands(CLI::App& app, CommandTable& table) {
+  CLI::App* mem = app.add_subcommand("mem", "Show the memory load and the physical and virtual memory figures");
+  mem->allow_extras();
+  table[mem] = RunMem;
+
+  auto interval = std::make_shared<std::optional<std::string>>();
+  CLI::App* cpu = app.add_subcommand("cpu", "Measure the processor usage over an interval");
+  cpu->allow_extras();
+  cpu->add_option("--interval", *interval, "How long to measure (default 1000)")->type_name("MS");
+  table[cpu] = [interval](CliContext& context) { return RunCpu(context, *interval); };
+
+  auto megabytes = std::make_shared<std::string>();
+  CLI::App* freeMemory =
+      app.add_subcommand("free-memory", "Free memory the way the RAM booster does: allocate, write and give back");
+  freeMemory->allow_extras();
+  freeMemory->add_option("MB", *megabytes, "How many megabytes")->required();
+  table[freeMemory] = [megabytes](CliContext& context) { return RunFreeMemory(context, *megabytes); };
 }
 
 }  // namespace zf::cli

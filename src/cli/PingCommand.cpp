@@ -1,5 +1,7 @@
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -23,28 +25,24 @@ std::optional<std::uint32_t> TimeoutValue(const std::string& text) {
   return value;
 }
 
+struct PingOptions {
+  std::string host;
+  std::optional<std::string> timeout;
+};
+
 // The request, or nothing after printing what is wrong with the arguments.
-std::optional<PingRequest> ParsePingArguments(CliContext& context, const Args& args) {
-  PingRequest request;
-  bool haveHost = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--timeout") {
-      const auto timeout = i + 1 < args.size() ? TimeoutValue(args[++i]) : std::nullopt;
-      if (!timeout) {
-        context.err << "zentrofastctl: --timeout wants a number of milliseconds from 1 to 2147483647\n";
-        return std::nullopt;
-      }
-      request.timeoutMs = *timeout;
-    } else if (!haveHost && !args[i].starts_with("--")) {
-      request.host = args[i];
-      haveHost = true;
-    } else {
-      context.err << "zentrofastctl: unexpected argument \"" << args[i] << "\" for ping\n";
+std::optional<PingRequest> MakePingRequest(CliContext& context, const PingOptions& options) {
+  PingRequest request{options.host};
+  if (options.timeout) {
+    const auto timeout = TimeoutValue(*options.timeout);
+    if (!timeout) {
+      context.UsageError("--timeout wants a number of milliseconds from 1 to 2147483647");
       return std::nullopt;
     }
+    request.timeoutMs = *timeout;
   }
   if (request.host.find_first_not_of(" \t") == std::string::npos) {
-    context.err << "zentrofastctl: usage: ping HOST [--timeout MS]\n";
+    context.UsageError("ping needs a HOST name or address");
     return std::nullopt;
   }
   return request;
@@ -84,10 +82,8 @@ void ReportFailure(CliContext& context, const PingRequest& request, const PingOu
   }
 }
 
-}  // namespace
-
-int RunPingCommand(CliContext& context, const Args& args) {
-  const auto request = ParsePingArguments(context, args);
+int RunPing(CliContext& context, const PingOptions& options) {
+  const auto request = MakePingRequest(context, options);
   if (!request) return kExitUsage;
   mdlPing ping(context.platform.icmp, nullptr);
   const bool replied = ping.PingHost(request->host, request->timeoutMs);
@@ -97,6 +93,17 @@ int RunPingCommand(CliContext& context, const Args& args) {
   }
   ReportReply(context, *request, ping.LastPing());
   return kExitOk;
+}
+
+}  // namespace
+
+void AddPingCommand(CLI::App& app, CommandTable& table) {
+  auto options = std::make_shared<PingOptions>();
+  CLI::App* ping = app.add_subcommand("ping", "Send one ICMP echo request; exit 0 when a good reply came back");
+  ping->allow_extras();
+  ping->add_option("HOST", options->host, "A host name or IPv4 address")->required();
+  ping->add_option("--timeout", options->timeout, "How long to wait for the reply (default 10000)")->type_name("MS");
+  table[ping] = [options](CliContext& context) { return RunPing(context, *options); };
 }
 
 }  // namespace zf::cli

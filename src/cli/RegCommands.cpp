@@ -1,6 +1,7 @@
 // zentrofastctl reg … and profiles.
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -9,79 +10,51 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
-#include <set>
+#include <sstream>
 
 #include "cli/CliContext.h"
 #include "cli/RegEditFile.h"
 #include "cli/RegText.h"
-#include "core/RegistryStatus.h"
+#include "core/RegistryLimits.h"
 #include "core/RegistrySettings.h"
+#include "core/RegistryStatus.h"
 #include "core/TcpSettings.h"
+#include "platform/files.h"
 
 namespace zf::cli {
 namespace {
 
-constexpr const char* kRegUsage =
-    "usage: zentrofastctl reg query KEY [--value NAME | --default]\n"
-    "       zentrofastctl reg add KEY [--value NAME | --default] --type REG_SZ|REG_DWORD --data DATA\n"
-    "       zentrofastctl reg delete KEY [--value NAME | --default]\n"
-    "       zentrofastctl reg export KEY FILE\n"
-    "       zentrofastctl reg import FILE\n"
-    "KEY is a full path beginning with a hive: HKLM\\SOFTWARE\\... or HKEY_LOCAL_MACHINE\\SOFTWARE\\...\n";
+constexpr const char* kKeyHelp =
+    "KEY is a full path beginning with a hive, long or short: HKLM\\SOFTWARE\\... or "
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\...";
 
 constexpr const char* kDone = "The operation completed successfully.\n";
 
 struct RegOptions {
-  std::vector<std::string> operands;
+  std::string key;
+  std::string file;
   std::optional<std::string> valueName;  // "" for --default
+  bool defaultValue = false;
   std::optional<std::string> type;
   std::optional<std::string> data;
+  bool regedit4 = false;
 };
 
-int Usage(CliContext& context, const std::string& message) {
-  context.err << "zentrofastctl: " << message << "\n" << kRegUsage;
-  return kExitUsage;
-}
+int Usage(CliContext& context, const std::string& message) { return context.UsageError(message); }
 
 int Failure(CliContext& context, const std::string& message) {
   context.err << "zentrofastctl: " << message << "\n";
   return kExitFailed;
 }
 
-// Reads the operands and the options a subcommand allows; what is wrong, or nothing.
-std::string ParseOptions(const Args& args, const std::set<std::string>& allowed, std::size_t operandCount,
-                         RegOptions* options) {
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (!arg.starts_with("--")) {
-      options->operands.push_back(arg);
-      continue;
-    }
-    if (!allowed.contains(arg)) return "reg " + args[0] + " does not take " + arg;
-    const bool namesValue = arg == "--value" || arg == "--default";
-    std::optional<std::string>& slot = namesValue        ? options->valueName
-                                       : arg == "--type" ? options->type
-                                                         : options->data;
-    if (slot) return namesValue ? "give either --value or --default, once" : arg + " is given twice";
-    if (arg == "--default") {
-      slot = "";
-    } else if (i + 1 < args.size()) {
-      slot = args[++i];
-    } else {
-      return arg + " needs a value";
-    }
-  }
-  if (options->operands.size() != operandCount)
-    return "reg " + args[0] + " takes " + std::to_string(operandCount) + (operandCount == 1 ? " operand" : " operands");
-  return {};
-}
-
 // Decimal (negative numbers as their 32-bit pattern) or 0x hex, like reg.exe's /d for REG_DWORD.
 std::optional<std::int32_t> ParseDword(std::string_view text) {
   const bool hex = text.starts_with("0x") || text.starts_with("0X");
   if (hex) text.remove_prefix(2);
+  if (hex && text.starts_with('-')) return std::nullopt;  // a hex pattern has no sign
   std::int64_t number = 0;
   const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), number, hex ? 16 : 10);
   if (status != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
@@ -120,7 +93,7 @@ Target OpenTarget(CliContext& context, const std::string& keyText, bool refuseHi
 }
 
 int Query(CliContext& context, const RegOptions& options) {
-  Target target = OpenTarget(context, options.operands[0]);
+  Target target = OpenTarget(context, options.key);
   if (target.exitStatus != kExitOk) return target.exitStatus;
   IRegistry& registry = *target.registry;
   HKEY key = 0;
@@ -161,8 +134,11 @@ int Add(CliContext& context, const RegOptions& options) {
     number = ParseDword(*options.data);
     if (!number) return Usage(context, "--data \"" + *options.data + "\" is not a 32-bit number");
   }
-  Target target = OpenTarget(context, options.operands[0]);
+  Target target = OpenTarget(context, options.key);
   if (target.exitStatus != kExitOk) return target.exitStatus;
+  std::string problem = KeyPathProblem(target.key.subKey);
+  if (problem.empty() && options.valueName) problem = ValueNameProblem(*options.valueName);
+  if (!problem.empty()) return Failure(context, problem);
   LONG status = ERROR_SUCCESS;
   if (!options.valueName) {
     HKEY key = 0;
@@ -182,7 +158,7 @@ int Add(CliContext& context, const RegOptions& options) {
 }
 
 int Delete(CliContext& context, const RegOptions& options) {
-  Target target = OpenTarget(context, options.operands[0], !options.valueName);
+  Target target = OpenTarget(context, options.key, !options.valueName);
   if (target.exitStatus != kExitOk) return target.exitStatus;
   IRegistry& registry = *target.registry;
   if (!options.valueName) {
@@ -205,36 +181,36 @@ int Delete(CliContext& context, const RegOptions& options) {
   return kExitOk;
 }
 
-// Writes the export beside file and renames it into place, so a failure never leaves half a file.
-bool WriteExport(const Target& target, const std::filesystem::path& file, std::string* error) {
-  const std::filesystem::path temp = file.string() + ".part";
-  bool written = false;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    written =
-        out && ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, out, error);
-    written = written && out.flush().good();
-    if (!out && error->empty()) *error = "cannot write " + file.string() + ": " + std::strerror(errno);
-  }
+// Writes the export to a new file beside file (created exclusively, so no link planted there is
+// followed) and renames it into place: a failure leaves neither half a file nor the temporary one.
+bool WriteExport(const Target& target, RegFileFormat format, const std::filesystem::path& file, std::string* error) {
+  std::ostringstream text;
+  if (!ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, format, text, error))
+    return false;
+  const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+  const std::filesystem::path temp =
+      WriteDurableTempFile(folder, file.filename().string() + ".part-", std::move(text).str(), error);
+  if (temp.empty()) return false;
   std::error_code failure;
-  if (written) std::filesystem::rename(temp, file, failure);
-  if (written && !failure) return true;
-  if (failure) *error = "cannot write " + file.string() + ": " + failure.message();
+  std::filesystem::rename(temp, file, failure);
+  if (!failure) return true;
+  *error = "cannot write " + file.string() + ": " + failure.message();
   std::filesystem::remove(temp, failure);
   return false;
 }
 
 int Export(CliContext& context, const RegOptions& options) {
-  Target target = OpenTarget(context, options.operands[0]);
+  Target target = OpenTarget(context, options.key);
   if (target.exitStatus != kExitOk) return target.exitStatus;
   std::string error;
-  if (!WriteExport(target, options.operands[1], &error)) return Failure(context, error);
+  const RegFileFormat format = options.regedit4 ? RegFileFormat::Regedit4 : RegFileFormat::Version5;
+  if (!WriteExport(target, format, options.file, &error)) return Failure(context, error);
   context.out << kDone;
   return kExitOk;
 }
 
 int Import(CliContext& context, const RegOptions& options) {
-  const std::string& file = options.operands[0];
+  const std::string& file = options.file;
   std::ifstream in(file, std::ios::binary);
   if (!in) return Failure(context, "cannot read " + file + ": " + std::strerror(errno));
   std::vector<RegFileEntry> entries;
@@ -245,23 +221,6 @@ int Import(CliContext& context, const RegOptions& options) {
   if (!ApplyRegFile(*registry, entries, &error)) return Failure(context, file + ": " + error);
   context.out << kDone;
   return kExitOk;
-}
-
-struct Subcommand {
-  std::set<std::string> options;
-  std::size_t operands;
-  int (*run)(CliContext&, const RegOptions&);
-};
-
-const std::map<std::string, Subcommand>& Subcommands() {
-  static const std::map<std::string, Subcommand> subcommands{
-      {"query", {{"--value", "--default"}, 1, Query}},
-      {"add", {{"--value", "--default", "--type", "--data"}, 1, Add}},
-      {"delete", {{"--value", "--default"}, 1, Delete}},
-      {"export", {{}, 2, Export}},
-      {"import", {{}, 1, Import}},
-  };
-  return subcommands;
 }
 
 std::string OnOff(bool on) { return on ? "on" : "off"; }
@@ -296,23 +255,7 @@ std::string Padded(const std::string& text, int width, bool right) {
   return right ? pad + text : text + pad;
 }
 
-}  // namespace
-
-int RunRegCommand(CliContext& context, const Args& args) {
-  if (args.empty()) return Usage(context, "reg needs a subcommand");
-  auto subcommand = Subcommands().find(args[0]);
-  if (subcommand == Subcommands().end()) return Usage(context, "unknown reg subcommand \"" + args[0] + "\"");
-  RegOptions options;
-  const std::string problem = ParseOptions(args, subcommand->second.options, subcommand->second.operands, &options);
-  if (!problem.empty()) return Usage(context, problem);
-  return subcommand->second.run(context, options);
-}
-
-int RunProfilesCommand(CliContext& context, const Args& args) {
-  if (!args.empty()) {
-    context.err << "zentrofastctl: profiles takes no operands\nusage: zentrofastctl profiles\n";
-    return kExitUsage;
-  }
+int RunProfiles(CliContext& context) {
   constexpr int kNameWidth = 20, kColumnWidth = 9;
   std::ostream& out = context.out;
   out << "Profiles\n";
@@ -327,6 +270,60 @@ int RunProfilesCommand(CliContext& context, const Args& args) {
   }
   out << "\n-1: left to the system (MTU and MSS, or the receive window, are deleted instead of written)\n";
   return kExitOk;
+}
+
+}  // namespace
+
+void AddRegCommands(CLI::App& app, CommandTable& table) {
+  CLI::App* reg = app.add_subcommand("reg", "Read and write the registry store, like reg.exe");
+  reg->allow_extras();
+  reg->footer(kKeyHelp);
+  struct Command {
+    const char* name;
+    const char* help;
+    int (*run)(CliContext&, const RegOptions&);
+  };
+  for (const Command& command : {
+           Command{"query", "Show a key's values and subkeys, or one value", Query},
+           Command{"add", "Create a key, or write a value into it (creating the key)", Add},
+           Command{"delete", "Delete a value, or a key with everything below it", Delete},
+           Command{"export", "Write a key with everything below it into a .reg file", Export},
+           Command{"import", "Write a .reg file into the store: all of it or, on any error, nothing", Import},
+       }) {
+    auto options = std::make_shared<RegOptions>();
+    CLI::App* sub = reg->add_subcommand(command.name, command.help);
+    sub->allow_extras();
+    const std::string name = command.name;
+    if (name != "import") sub->add_option("KEY", options->key, "The key")->required();
+    if (name == "export" || name == "import") sub->add_option("FILE", options->file, "The .reg file")->required();
+    if (name == "export")
+      sub->add_flag("--regedit4", options->regedit4,
+                    "Write REGEDIT4 (Windows-1252) instead of version 5.00 (UTF-16LE)");
+    if (name == "query" || name == "add" || name == "delete") {
+      sub->add_option("--value", options->valueName, "The value's name")->type_name("NAME");
+      sub->add_flag("--default", options->defaultValue, "The default (unnamed) value");
+    }
+    if (name == "add") {
+      sub->add_option("--type", options->type, "REG_SZ (the default) or REG_DWORD")->type_name("TYPE");
+      sub->add_option("--data", options->data, "The text, or the number in decimal or 0x hex")->type_name("DATA");
+    }
+    sub->footer(name == "import" ? "Reads both formats: Windows Registry Editor Version 5.00 (UTF-16LE with a "
+                                   "byte-order mark, or UTF-8) and REGEDIT4."
+                                 : kKeyHelp);
+    table[sub] = [options, run = command.run](CliContext& context) {
+      if (options->defaultValue) {
+        if (options->valueName) return Usage(context, "give either --value or --default, once");
+        options->valueName = "";
+      }
+      return run(context, *options);
+    };
+  }
+}
+
+void AddProfilesCommand(CLI::App& app, CommandTable& table) {
+  CLI::App* profiles = app.add_subcommand("profiles", "Show the eight profiles and their thirteen values");
+  profiles->allow_extras();
+  table[profiles] = RunProfiles;
 }
 
 }  // namespace zf::cli

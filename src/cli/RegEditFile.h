@@ -1,5 +1,7 @@
 #pragma once
-// REGEDIT4 text: export of a key with everything below it, and import as one batch.
+// .reg files: export of a key with everything below it, and import as one batch. Both formats
+// the registry editors write: "Windows Registry Editor Version 5.00" (UTF-16LE with a byte-order
+// mark, or UTF-8) and REGEDIT4 (Windows-1252).
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -9,10 +11,12 @@
 
 namespace zf::cli {
 
-// Writes "REGEDIT4", then the key and each key below it with its values. False with a message
-// when a key cannot be read or a name cannot be written in this format.
+enum class RegFileFormat { Version5, Regedit4 };
+
+// Writes the header, then the key and each key below it with its values. False with a message
+// when a key cannot be read or a name or text cannot be written in this format.
 bool ExportRegFile(IRegistry& registry, HKEY hive, const std::string& subKey, const std::string& display,
-                   std::ostream& out, std::string* error);
+                   RegFileFormat format, std::ostream& out, std::string* error);
 
 struct RegFileEntry {
   enum class Kind { Key, DeleteKey, Value, DeleteValue } kind;
@@ -24,7 +28,8 @@ struct RegFileEntry {
   std::vector<std::uint8_t> data;
 };
 
-// Reads a whole REGEDIT4 text. False with "line N: …" in *error at the first line it cannot read.
+// Reads a whole .reg file in either format and encoding; names and texts come out in UTF-8.
+// False with "line N: …" in *error at the first line it cannot read.
 bool ParseRegFile(std::istream& in, std::vector<RegFileEntry>* entries, std::string* error);
 
 // Applies the entries in one batch: all of them or, on the first failure, none.

@@ -6,6 +6,19 @@
 #include "core/RegistryNames.h"
 
 namespace zf::cli {
+namespace {
+
+// The entries of a multi-text joined by a literal "\0", as reg.exe shows them: the NUL ending
+// each entry and the empty entry ending the list are not shown.
+std::string MultiText(std::string_view text) {
+  if (text.ends_with('\0')) text.remove_suffix(1);
+  if (text.ends_with('\0')) text.remove_suffix(1);
+  std::string shown;
+  for (char c : text) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+  return shown;
+}
+
+}  // namespace
 
 bool ParseKeyArgument(std::string_view text, KeyArgument* key, std::string* error) {
   const std::size_t slash = text.find('\\');
@@ -46,10 +59,9 @@ std::string TypeName(std::uint32_t type) {
 }
 
 std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data) {
-  if (type == REG_SZ) {
-    const std::string text(data.begin(), data.end());
-    return text.substr(0, text.find('\0'));
-  }
+  const std::string text(data.begin(), data.end());
+  if (type == REG_SZ || type == REG_EXPAND_SZ) return text.substr(0, text.find('\0'));
+  if (type == REG_MULTI_SZ) return MultiText(text);
   if (type == REG_DWORD && data.size() == 4) {
     char number[16];
     std::snprintf(number, sizeof number, "0x%x",
@@ -64,6 +76,4 @@ std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data) 
   }
   return hex;
 }
-
-
 }  // namespace zf::cli

@@ -21,7 +21,8 @@ bool ParseKeyArgument(std::string_view text, KeyArgument* key, std::string* erro
 
 // "REG_SZ", "REG_DWORD", … for a type code.
 std::string TypeName(std::uint32_t type);
-// The data as reg.exe shows it: text, 0x… for a DWORD, hex digits for anything else.
+// The data as reg.exe shows it: text (the entries of a multi-text joined by "\0"), 0x… for a
+// DWORD, hex digits for anything else.
 std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data);
 
 }  // namespace zf::cli

@@ -13,7 +13,6 @@
 
 namespace zf {
 
-class IMainWindow;
 class ITuningFollowUp;
 namespace kernel {
 class IKernelBridge;
@@ -32,7 +31,6 @@ struct AppServices {
 
   OSFamily os;          // set once at start-up
   TuningState tuning;   // the current settings record and the profiles
-  IMainWindow* mainWindow = nullptr;
   kernel::IKernelBridge* kernelBridge = nullptr;
   ITuningFollowUp* followUp = nullptr;  // none: the store is the only thing a run changes
 };

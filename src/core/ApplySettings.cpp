@@ -3,6 +3,7 @@
 #include "core/CRegister.h"
 #include "core/TuningKeys.h"
 #include "core/TuningWriter.h"
+#include "core/mdlOSVersion.h"
 
 namespace zf {
 namespace {
@@ -78,8 +79,8 @@ ApplyResult Ended(ApplyOutcome outcome, std::string reason) {
 
 ApplyResult ApplySettings(const TuningContext& context, const TcpSettings& settings) {
   const std::int16_t family = context.familyCode;
-  const bool is9x = family >= 1 && family <= 4;
-  if (!is9x && !(family >= 5 && family <= 7))
+  const bool is9x = OSFamily::Is9xLayout(family);
+  if (!is9x && !OSFamily::IsNTLayout(family))
     return Ended(ApplyOutcome::Skipped,
                  "OS family code " + std::to_string(family) + " has no registry layout; nothing was written.");
 

@@ -13,7 +13,9 @@ std::string RegistryStatusText(LONG status) {
     case ERROR_INVALID_HANDLE:
       return "invalid key handle";
     case ERROR_INVALID_PARAMETER:
-      return "invalid key path";
+      return "invalid key path or name";
+    case ERROR_DISK_FULL:
+      return "disk full";
     case ERROR_BADDB:
       return "the registry store is corrupt";
     case ERROR_CANTREAD:

@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
+#include "core/RegistryLimits.h"
 #include "core/RegistryNames.h"
 
 namespace zf {
@@ -55,6 +57,9 @@ constexpr auto kBusyTimeout = std::chrono::seconds(10);
 // Reads never see a snapshot older than this.
 constexpr auto kSharedReadLimit = std::chrono::milliseconds(5);
 
+// Levels below the hive of a key with this full path.
+std::size_t PathDepth(const std::string& path) { return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')); }
+
 LONG ReadStatus(int code) {
   switch (code & 0xFF) {
     case SQLITE_OK:
@@ -82,6 +87,8 @@ LONG WriteStatus(int code) {
     // handle or process has deleted.
     case SQLITE_CONSTRAINT:
       return ERROR_KEY_DELETED;
+    case SQLITE_FULL:
+      return ERROR_DISK_FULL;
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
       return ERROR_BADDB;
@@ -248,13 +255,15 @@ LONG RegistryStore::CreateKey(HKEY parent, std::string_view subKey, std::uint32_
   ExpireSharedRead();
   const KeyRef* base = Find(parent);
   if (base == nullptr) return ERROR_INVALID_HANDLE;
-  if (m_readOnly) return ERROR_ACCESS_DENIED;
+  if (m_readOnly) return m_writeRefusal;
   std::string path;
   LONG status = ChildPath(*base, subKey, &path);
   if (status != ERROR_SUCCESS) return status;
   std::int64_t id = 0;
   StartSharedRead();
   status = FindKeyId(path, &id);
+  if (status == ERROR_FILE_NOT_FOUND && !KeyPathProblem(subKey, PathDepth(base->path)).empty())
+    status = ERROR_INVALID_PARAMETER;
   if (status == ERROR_FILE_NOT_FOUND)
     status = AtomicWrite(Statements::Several, [&] { return CreatePath(*base, subKey, &id); });
   if (status != ERROR_SUCCESS) {
@@ -310,7 +319,8 @@ LONG RegistryStore::SetValue(HKEY key, std::string_view name, std::uint32_t type
                              const std::vector<std::uint8_t>& data) {
   const KeyRef* ref = Find(key);
   if (ref == nullptr) return ERROR_INVALID_HANDLE;
-  if (!ref->writable) return ERROR_ACCESS_DENIED;
+  if (!ref->writable) return m_readOnly ? m_writeRefusal : ERROR_ACCESS_DENIED;
+  if (!ValueNameProblem(name).empty()) return ERROR_INVALID_PARAMETER;
   const std::int64_t id = ref->id;
   const std::string folded = FoldName(name);
   return AtomicWrite(Statements::One, [&] {
@@ -322,7 +332,7 @@ LONG RegistryStore::SetValue(HKEY key, std::string_view name, std::uint32_t type
 LONG RegistryStore::DeleteValue(HKEY key, std::string_view name) {
   const KeyRef* ref = Find(key);
   if (ref == nullptr) return ERROR_INVALID_HANDLE;
-  if (!ref->writable) return ERROR_ACCESS_DENIED;
+  if (!ref->writable) return m_readOnly ? m_writeRefusal : ERROR_ACCESS_DENIED;
   const std::int64_t id = ref->id;
   const std::string folded = FoldName(name);
   return AtomicWrite(Statements::One, [&] {
@@ -336,7 +346,7 @@ LONG RegistryStore::DeleteValue(HKEY key, std::string_view name) {
 LONG RegistryStore::DeleteKey(HKEY parent, std::string_view subKey) {
   const KeyRef* base = Find(parent);
   if (base == nullptr) return ERROR_INVALID_HANDLE;
-  if (m_readOnly) return ERROR_ACCESS_DENIED;
+  if (m_readOnly) return m_writeRefusal;
   std::string path;
   const LONG status = ChildPath(*base, subKey, &path);
   if (status != ERROR_SUCCESS) return status;
@@ -373,7 +383,7 @@ LONG RegistryStore::EnumValue(HKEY key, std::uint32_t index, std::string* name) 
 }
 
 LONG RegistryStore::BeginBatch() {
-  if (m_readOnly) return ERROR_ACCESS_DENIED;
+  if (m_readOnly) return m_writeRefusal;
   EndSharedRead();
   if (m_batchDepth == 0) {
     const int code = BeginWrite();

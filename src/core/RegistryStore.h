@@ -56,6 +56,9 @@ class RegistryStore final : public IRegistry {
   void RollbackBatch() override;
 
   bool IsReadOnly() const { return m_readOnly; }
+  // What a write to a read-only store answers: access denied, or disk full for a store that was
+  // opened read-only because its disk had no room left.
+  void RefuseWritesWith(LONG status) { m_writeRefusal = status; }
 
  private:
   struct KeyRef {
@@ -94,6 +97,7 @@ class RegistryStore final : public IRegistry {
 
   std::unique_ptr<SqliteDb> m_db;
   bool m_readOnly;
+  LONG m_writeRefusal = ERROR_ACCESS_DENIED;
   std::array<KeyRef, 7> m_hives;  // by HKEY - HKEY_CLASSES_ROOT
   std::unordered_map<HKEY, KeyRef> m_handles;
   HKEY m_nextHandle = 0x1000;

@@ -46,18 +46,34 @@ class FileDescriptor {
   int m_fd;
 };
 
+std::string FileKind(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return "not a regular file";
+}
+
 // Reads the header only, so a foreign file is never handed to SQLite (which might roll back a
-// journal of another program into it).
+// journal of another program into it). Opened as if the folder were hostile: a link is not
+// followed and a named pipe is not waited on.
 bool CheckHeader(const fs::path& path, std::string* error) {
-  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   struct stat info {};
+  if (file.get() < 0 && errno == ELOOP) {
+    *error = Quoted(path) + " is a symbolic link, not a Zentrofast registry store; it was left untouched";
+    return false;
+  }
   if (file.get() < 0 || fstat(file.get(), &info) != 0) {
     *error = "cannot read the registry store " + Quoted(path) + ": " + SystemError();
     return false;
   }
+  if (!S_ISREG(info.st_mode)) {
+    *error = Quoted(path) + " is " + FileKind(info.st_mode) + ", not a Zentrofast registry store; it was left untouched";
+    return false;
+  }
   std::array<unsigned char, kHeaderSize> header{};
-  const bool regular = S_ISREG(info.st_mode);
-  const ssize_t length = regular ? pread(file.get(), header.data(), header.size(), 0) : -1;
+  const ssize_t length = pread(file.get(), header.data(), header.size(), 0);
   if (length != static_cast<ssize_t>(header.size()) || std::memcmp(header.data(), kSqliteMagic.data(), 16) != 0) {
     *error = Quoted(path) + " is not a Zentrofast registry store (not a SQLite database); it was left untouched";
     return false;
@@ -71,6 +87,16 @@ bool CheckHeader(const fs::path& path, std::string* error) {
     return false;
   }
   return true;
+}
+
+// SQLite keeps its log and shared-memory files beside a store it writes.
+bool FolderWritable(const fs::path& path) {
+  const fs::path folder = path.parent_path();
+  return access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+}
+
+bool DiskFull(SqliteDb& db) {
+  return (db.ErrorCode() & 0xFF) == SQLITE_FULL || sqlite3_system_errno(db.Handle()) == ENOSPC;
 }
 
 // Root may write any file, so the mode bits decide as well: a store nobody may write is
@@ -159,23 +185,42 @@ class SideFiles {
   bool m_hadLog, m_hadShared;
 };
 
-std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* error) {
-  if (!CheckHeader(path, error)) return nullptr;
-  const bool readOnly = IsReadOnlyFile(path);
-  const bool immutable = readOnly && NeedsImmutableOpen(path);
-  SideFiles sideFiles(path);
-  auto db = std::make_unique<SqliteDb>();
+// Opens and checks the store; why it cannot be used, or nothing.
+std::string OpenChecked(SqliteDb& db, const fs::path& path, bool readOnly, bool immutable) {
   const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX |
                     (immutable ? SQLITE_OPEN_URI : 0);
-  std::string problem;
-  if (db->Open(immutable ? ImmutableUri(path) : path.string(), flags) != SQLITE_OK) {
-    problem = "cannot open the registry store " + Quoted(path) + ": " + db->Error();
-  } else {
-    Configure(*db);
-    problem = Problem(*db, path);
+  if (db.Open(immutable ? ImmutableUri(path) : path.string(), flags) != SQLITE_OK)
+    return "cannot open the registry store " + Quoted(path) + ": " + db.Error();
+  Configure(db);
+  std::string problem = Problem(db, path);
+  if (problem.empty() && !readOnly && !UseWriteAheadLog(db))
+    problem = "cannot open the registry store " + Quoted(path) + ": " + db.Error();
+  return problem;
+}
+
+std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* error) {
+  if (!CheckHeader(path, error)) return nullptr;
+  bool readOnly = IsReadOnlyFile(path);
+  if (!readOnly && !FolderWritable(path)) {
+    *error = "cannot write the registry store " + Quoted(path) + ": its folder " + Quoted(path.parent_path()) +
+             " cannot be written (the store keeps its log beside it)";
+    return nullptr;
   }
-  if (problem.empty() && !readOnly && !UseWriteAheadLog(*db))
-    problem = "cannot open the registry store " + Quoted(path) + ": " + db->Error();
+  bool immutable = readOnly && NeedsImmutableOpen(path);
+  SideFiles sideFiles(path);
+  auto db = std::make_unique<SqliteDb>();
+  std::string problem = OpenChecked(*db, path, readOnly, immutable);
+  // A full disk leaves no room for the shared-memory file a writer needs: the store is still
+  // read (as a file no one writes, which it is while nothing has room to write), and every write
+  // is refused as "disk full".
+  const bool diskFull = !problem.empty() && !readOnly && DiskFull(*db) && NeedsImmutableOpen(path);
+  if (diskFull) {
+    db->CloseWithoutCheckpoint();
+    sideFiles.RemoveNewEmptyOnes();
+    db = std::make_unique<SqliteDb>();
+    readOnly = immutable = true;
+    problem = OpenChecked(*db, path, readOnly, immutable);
+  }
   if (!problem.empty()) {
     db->CloseWithoutCheckpoint();
     sideFiles.RemoveNewEmptyOnes();
@@ -183,6 +228,7 @@ std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* e
     return nullptr;
   }
   auto store = std::make_unique<RegistryStore>(std::move(db), readOnly, path);
+  if (diskFull) store->RefuseWritesWith(ERROR_DISK_FULL);
   std::string reason;
   if (!store->Attach(&reason)) {
     *error = "the registry store " + Quoted(path) + " is corrupt (" + reason + ")";
@@ -191,20 +237,21 @@ std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* e
   return store;
 }
 
-// An empty file only its owner may read and write, whatever the umask. Closed before SQLite
-// opens it: closing a second descriptor would drop SQLite's locks on the file.
-bool CreatePrivateFile(const fs::path& path) {
-  FileDescriptor file(open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
-  return file.get() >= 0 && fchmod(file.get(), 0600) == 0;
+// A new empty file beside path, with a name no one can foresee, only its owner may read and
+// write whatever the umask; empty when none can be made. Closed before SQLite opens it: closing a
+// second descriptor would drop SQLite's locks on the file.
+fs::path CreatePrivateTempFile(const fs::path& path) {
+  std::string name = path.string() + ".new-XXXXXX";
+  FileDescriptor file(mkostemp(name.data(), O_CLOEXEC));
+  if (file.get() < 0) return {};
+  if (fchmod(file.get(), 0600) == 0) return name;
+  unlink(name.c_str());
+  return {};
 }
 
 // Builds a complete, seeded store in temp. It is written with a rollback journal and switched
 // to the write-ahead log only at the end, so the file alone holds everything once it is closed.
 bool BuildStore(const fs::path& temp, std::string* error) {
-  if (!CreatePrivateFile(temp)) {
-    *error = "cannot create " + Quoted(temp) + ": " + SystemError();
-    return false;
-  }
   auto db = std::make_unique<SqliteDb>();
   std::string reason;
   const std::string identity = "PRAGMA application_id = " + std::to_string(kApplicationId) +
@@ -257,8 +304,11 @@ bool CreateStore(const fs::path& path, std::string* error) {
     *error = "cannot create the folder " + Quoted(folder) + " for the registry store: " + failure.message();
     return false;
   }
-  const fs::path temp = path.string() + ".new-" + std::to_string(getpid());
-  RemoveStoreFiles(temp);  // left by a crashed process that had our process id
+  const fs::path temp = CreatePrivateTempFile(path);
+  if (temp.empty()) {
+    *error = "cannot create the registry store " + Quoted(path) + ": " + SystemError();
+    return false;
+  }
   bool ok = BuildStore(temp, error);
   if (ok && !PutInPlace(temp, path)) {
     *error = "cannot create the registry store " + Quoted(path) + ": " + SystemError();

@@ -8,6 +8,7 @@
 #include "core/CRegister.h"
 #include "core/TuningKeys.h"
 #include "core/TuningWriter.h"
+#include "core/mdlOSVersion.h"
 
 namespace zf {
 namespace {
@@ -201,9 +202,6 @@ std::vector<std::string> RecordLayout(IRegistry& registry, bool is9x, BackupText
   return values.TakeUnkept();
 }
 
-bool Is9xFamily(std::int16_t code) { return code >= 1 && code <= 4; }
-bool IsNTFamily(std::int16_t code) { return code >= 5 && code <= 7; }
-
 // --- restoring ---
 
 using Status = BackupTextReader::Status;
@@ -291,10 +289,10 @@ RestoreResult RestoreBackupLines(IRegistry& registry, std::int16_t runningFamily
     result.description = kOtherOSBackupMessage;
     return result;
   }
-  if (!Is9xFamily(runningFamily) && !IsNTFamily(runningFamily))
+  if (!OSFamily::Is9xLayout(runningFamily) && !OSFamily::IsNTLayout(runningFamily))
     return Failed("OS family code " + std::to_string(runningFamily) + " has no registry layout to restore into.");
 
-  const bool is9x = Is9xFamily(runningFamily);
+  const bool is9x = OSFamily::Is9xLayout(runningFamily);
   RegistryBatch batch(registry);
   if (!batch.isOpen())
     return Failed(
@@ -334,8 +332,8 @@ TakenBackup WriteSettingsBackup(const TuningContext& context) {
 std::string SettingsBackupBytes(const TuningContext& context, std::vector<std::string>* unkeptValues) {
   BackupTextWriter out;
   out.Header(BackupStamp::FromLocalTime(context.clock.Now()), context.familyCode);
-  if (Is9xFamily(context.familyCode) || IsNTFamily(context.familyCode)) {
-    std::vector<std::string> unkept = RecordLayout(context.registry, Is9xFamily(context.familyCode), out);
+  if (OSFamily::Is9xLayout(context.familyCode) || OSFamily::IsNTLayout(context.familyCode)) {
+    std::vector<std::string> unkept = RecordLayout(context.registry, OSFamily::Is9xLayout(context.familyCode), out);
     if (unkeptValues != nullptr) *unkeptValues = std::move(unkept);
   }
   return out.bytes();

@@ -16,7 +16,10 @@ SqlStatement& SqlStatement::Bind(int index, std::int64_t value) {
 }
 
 SqlStatement& SqlStatement::Bind(int index, std::string_view text) {
-  sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+  // An empty view may have no data pointer, which SQLite would store as NULL: the default value's
+  // empty name is still a name.
+  sqlite3_bind_text(m_statement, index, text.data() == nullptr ? "" : text.data(), static_cast<int>(text.size()),
+                    SQLITE_STATIC);
   return *this;
 }
 

@@ -1,6 +1,7 @@
 #include "core/WriterTurns.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <thread>
@@ -23,11 +24,21 @@ bool SetLock(int fd, short type) {
   return fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
+// Opened as if the folder were hostile: a planted link is not followed (root would create its
+// target) and anything but a regular file is not used; without the file there are no turns.
+int OpenTurnsFile(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+  struct stat info {};
+  if (fd < 0 || (fstat(fd, &info) == 0 && S_ISREG(info.st_mode))) return fd;
+  close(fd);
+  return -1;
+}
+
 }  // namespace
 
 // A store that is never written (read-only) passes no file and takes part in no turns.
 WriterTurns::WriterTurns(const std::filesystem::path& storeFile)
-    : m_fd(storeFile.empty() ? -1 : open(LockFile(storeFile).c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600)) {}
+    : m_fd(storeFile.empty() ? -1 : OpenTurnsFile(LockFile(storeFile))) {}
 
 WriterTurns::~WriterTurns() {
   if (m_fd >= 0) close(m_fd);

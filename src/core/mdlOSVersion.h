@@ -20,8 +20,11 @@ struct OSFamily {
   std::int16_t code = 0;  // 0 until DetectOSFamily ran; then 1 to 7
   std::string name;
 
-  bool Is9xLayout() const { return code >= 1 && code <= 4; }
-  bool IsNTLayout() const { return code >= 5 && code <= 7; }
+  // The registry layout a family code (as stored in backups) stands for; 0 has neither.
+  static constexpr bool Is9xLayout(std::int16_t familyCode) { return familyCode >= 1 && familyCode <= 4; }
+  static constexpr bool IsNTLayout(std::int16_t familyCode) { return familyCode >= 5 && familyCode <= 7; }
+  bool Is9xLayout() const { return Is9xLayout(code); }
+  bool IsNTLayout() const { return IsNTLayout(code); }
 };
 
 // Version code 0 to 6 for a version record.

@@ -35,8 +35,9 @@ QString Summary(const std::vector<LiveSettingRow>& rows, const QStringList& prob
 
 }  // namespace
 
-frmKernelSettings::frmKernelSettings(AppServices& services, kernel::IKernelBridge& bridge, QWidget* parent)
-    : ChildScreen(services, parent), m_bridge(bridge) {
+frmKernelSettings::frmKernelSettings(AppServices& services, IMainWindow& mainWindow, kernel::IKernelBridge& bridge,
+                                     QWidget* parent)
+    : ChildScreen(services, mainWindow, parent), m_bridge(bridge) {
   setObjectName(QStringLiteral("frmKernelSettings"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);

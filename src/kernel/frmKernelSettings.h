@@ -15,7 +15,8 @@ class frmKernelSettings : public ChildScreen {
   Q_OBJECT
 
  public:
-  frmKernelSettings(AppServices& services, kernel::IKernelBridge& bridge, QWidget* parent = nullptr);
+  frmKernelSettings(AppServices& services, IMainWindow& mainWindow, kernel::IKernelBridge& bridge,
+                    QWidget* parent = nullptr);
   ~frmKernelSettings() override;
 
   void Form_Load() override;

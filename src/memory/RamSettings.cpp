@@ -4,7 +4,7 @@
 #include <cctype>
 #include <optional>
 
-#include "memory/Rounding.h"
+#include "core/WholeNumber.h"
 
 namespace zf {
 namespace {
@@ -26,7 +26,7 @@ class Reader {
   explicit Reader(RegistrySettings& settings) : m_settings(settings) {}
 
   bool CheckState(std::string_view name, bool fallback) {
-    const auto state = ParseWholeNumberIn(Text(name, fallback ? "1" : "0"), 0, 1);
+    const auto state = ParseWholeNumber(Text(name, fallback ? "1" : "0"), WholeNumberForm::RoundedDecimal, 0, 1);
     return state ? *state == 1 : fallback;
   }
   std::string LevelText(std::string_view name, const std::string& fallback, bool (*valid)(std::string_view)) {
@@ -34,7 +34,7 @@ class Reader {
     return valid(text) ? text : fallback;
   }
   int Number(std::string_view name, int fallback, int maximum) {
-    return static_cast<int>(ParseWholeNumberIn(Text(name, std::to_string(fallback)), 0, maximum).value_or(fallback));
+    return static_cast<int>(ParseWholeNumber(Text(name, std::to_string(fallback)), WholeNumberForm::RoundedDecimal, 0, maximum).value_or(fallback));
   }
   std::optional<bool> Option(std::string_view name, const char* fallback) { return ParseWord(Text(name, fallback)); }
 
@@ -47,12 +47,12 @@ class Reader {
 
 }  // namespace
 
-bool IsValidAlarmText(std::string_view text) { return ParseWholeNumberIn(text, 0, kMaxAlarmLevelMB).has_value(); }
+bool IsValidAlarmText(std::string_view text) { return ParseWholeNumber(text, WholeNumberForm::RoundedDecimal, 0, kMaxAlarmLevelMB).has_value(); }
 
-bool IsValidFreeAlarmText(std::string_view text) { return ParseWholeNumberIn(text, 0, kMaxFreeLevelMB).has_value(); }
+bool IsValidFreeAlarmText(std::string_view text) { return ParseWholeNumber(text, WholeNumberForm::RoundedDecimal, 0, kMaxFreeLevelMB).has_value(); }
 
 std::int64_t LevelMB(std::string_view text, std::int64_t fallback) {
-  return ParseWholeNumberIn(text, 0, kMaxAlarmLevelMB).value_or(fallback);
+  return ParseWholeNumber(text, WholeNumberForm::RoundedDecimal, 0, kMaxAlarmLevelMB).value_or(fallback);
 }
 
 RamSettings ReadRamSettings(RegistrySettings& settings) {

@@ -7,8 +7,6 @@
 #include <QSpinBox>
 
 #include "core/RegistrySettings.h"
-#include "memory/frmSystemStatus.h"
-#include "ui/IMainWindow.h"
 #include "ui_frmRamConfiguration.h"
 
 namespace zf {
@@ -19,8 +17,9 @@ constexpr int kSoundInterval = 65535;
 
 }  // namespace
 
-frmRamConfiguration::frmRamConfiguration(AppServices& services, QWidget* parent)
-    : ChildScreen(services, parent),
+frmRamConfiguration::frmRamConfiguration(AppServices& services, IMainWindow& mainWindow, MemoryMonitor& memory, QWidget* parent)
+    : ChildScreen(services, mainWindow, parent),
+      m_memory(memory),
       m_ui(std::make_unique<Ui::frmRamConfiguration>()),
       m_alarm(RamAlarmServices{services.systemInfo, services.windowSystem, services.shell, services.sound,
                                services.config.programFolder}),
@@ -40,6 +39,8 @@ frmRamConfiguration::frmRamConfiguration(AppServices& services, QWidget* parent)
   connect(m_ui->chkSoundon, &QCheckBox::clicked, this, &frmRamConfiguration::ChkSoundonClicked);
   connect(m_ui->optMB, &QRadioButton::clicked, this, &frmRamConfiguration::OptionClicked);
   connect(m_ui->optPer, &QRadioButton::clicked, this, &frmRamConfiguration::OptionClicked);
+  // The tray tip follows the option as shown, saved or not.
+  connect(m_ui->optPer, &QRadioButton::toggled, this, [this](bool inPercent) { m_memory.SetTipInPercent(inPercent); });
   connect(m_ui->txtAlarm, &QLineEdit::textChanged, this, &frmRamConfiguration::ValidateAlarm);
   connect(m_ui->txtFreeAlarm, &QLineEdit::textChanged, this, &frmRamConfiguration::ValidateFreeAlarm);
   for (QSpinBox* spin : {m_ui->updnTimeCheck, m_ui->UpDownRunOnly, m_ui->UpDownRetryOptimization})
@@ -172,10 +173,6 @@ bool frmRamConfiguration::AutomaticTicked() { return m_ui->chkAutomatic->isCheck
 
 std::string frmRamConfiguration::FreeAlarmText() { return m_ui->txtFreeAlarm->text().toStdString(); }
 
-ICpuUsage* frmRamConfiguration::CpuProbe() {
-  if (m_services.mainWindow == nullptr) return nullptr;
-  auto* status = qobject_cast<frmSystemStatus*>(m_services.mainWindow->Screen(ScreenId::SystemStatus));
-  return status != nullptr ? status->QueryObject.get() : nullptr;
-}
+ICpuUsage* frmRamConfiguration::CpuProbe() { return &m_memory.QueryObject(); }
 
 }  // namespace zf

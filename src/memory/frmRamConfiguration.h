@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "memory/MemoryMonitor.h"
 #include "memory/RamAlarm.h"
 #include "memory/RamSettings.h"
 #include "ui/ChildScreen.h"
@@ -18,13 +19,13 @@ class frmRamConfiguration : public ChildScreen, private IRamAlarmView {
   Q_OBJECT
 
  public:
-  explicit frmRamConfiguration(AppServices& services, QWidget* parent = nullptr);
+  frmRamConfiguration(AppServices& services, IMainWindow& mainWindow, MemoryMonitor& memory, QWidget* parent = nullptr);
   ~frmRamConfiguration() override;
 
   void Form_Load() override;
   void Form_Unload() override;
 
-  // "Percentage of Free RAM" is selected: the system status screen's tray tip is in percent.
+  // "Percentage of Free RAM" is selected: the tray tip is in percent.
   bool IsOptPerSelected() const;
 
   // Puts the stored values into the fields and puts them into effect.
@@ -51,6 +52,7 @@ class frmRamConfiguration : public ChildScreen, private IRamAlarmView {
   void Save();
   void ApplyCheckInterval(int milliseconds);
 
+  MemoryMonitor& m_memory;
   std::unique_ptr<Ui::frmRamConfiguration> m_ui;
   RamAlarm m_alarm;
   bool SettingsChanged = false;

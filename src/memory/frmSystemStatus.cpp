@@ -6,7 +6,6 @@
 
 #include "memory/Rounding.h"
 #include "memory/StatusFigures.h"
-#include "memory/frmRamConfiguration.h"
 #include "memory/modFreeRam.h"
 #include "ui/IMainWindow.h"
 #include "ui_frmSystemStatus.h"
@@ -21,8 +20,8 @@ constexpr int kFreeingSliderTicks = 16;
 
 }  // namespace
 
-frmSystemStatus::frmSystemStatus(AppServices& services, QWidget* parent)
-    : ChildScreen(services, parent), m_ui(std::make_unique<Ui::frmSystemStatus>()), tmrCPU(this), tmrMemory(this) {
+frmSystemStatus::frmSystemStatus(AppServices& services, IMainWindow& mainWindow, MemoryMonitor& memory, QWidget* parent)
+    : ChildScreen(services, mainWindow, parent), m_memory(memory), m_ui(std::make_unique<Ui::frmSystemStatus>()), tmrCPU(this), tmrMemory(this) {
   m_ui->setupUi(this);
   tmrCPU.setObjectName(QStringLiteral("tmrCPU"));
   tmrMemory.setObjectName(QStringLiteral("tmrMemory"));
@@ -46,8 +45,7 @@ frmSystemStatus::~frmSystemStatus() = default;
 
 void frmSystemStatus::Form_Load() {
   SkinScreen();
-  QueryObject = NewCpuProbe(m_services.config.osVersion, m_services.systemInfo, m_services.registry);
-  QueryObject->Initialize();
+  m_memory.QueryObject();
   InitMemorySlider();
   ShowFreeRequest(m_ui->sldFreeMomoryReq->value());
   tmrCPU.start();
@@ -87,7 +85,7 @@ void frmSystemStatus::OptimizeNow() {
 }
 
 void frmSystemStatus::SampleCpu() {
-  m_ui->histCPU->setCurrentValue(QueryObject->Query());
+  m_ui->histCPU->setCurrentValue(m_memory.QueryObject().Query());
   const auto shown = static_cast<std::int32_t>(m_ui->histCPU->currentValue());
   m_ui->frameCPUUsage->setTitle(QString::fromStdString(CpuCaption(shown)));
 }
@@ -97,14 +95,7 @@ void frmSystemStatus::SampleMemory() {
   if (sample.freeShare) m_ui->histMemory->setCurrentValue(*sample.freeShare);
   const auto shown = static_cast<std::int32_t>(m_ui->histMemory->currentValue());
   m_ui->fameMemoryUsage->setTitle(QString::fromStdString(MemoryCaption(shown)));
-  if (m_services.mainWindow != nullptr)
-    m_services.mainWindow->UpdateTrayTip(QString::fromStdString(MemoryTrayTip(TipInPercent(), shown, sample.freeMB)));
-}
-
-bool frmSystemStatus::TipInPercent() {
-  if (m_services.mainWindow == nullptr) return false;
-  const auto* booster = qobject_cast<frmRamConfiguration*>(m_services.mainWindow->Screen(ScreenId::RamConfiguration));
-  return booster != nullptr && booster->IsOptPerSelected();
+  m_mainWindow.UpdateTrayTip(QString::fromStdString(MemoryTrayTip(m_memory.TipInPercent(), shown, sample.freeMB)));
 }
 
 }  // namespace zf

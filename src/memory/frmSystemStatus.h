@@ -1,12 +1,13 @@
 #pragma once
 // The system status screen: processor and free-memory graphs, the on-demand freeing, and the
-// tray tip kept up to date. Its CPU probe is shared with the RAM booster's checks.
+// tray tip kept up to date. The memory monitor holds the CPU probe it shares with the RAM
+// booster's checks and the booster's choice of tray tip.
 #include <QTimer>
 #include <cstdint>
 #include <memory>
 
 #include "memory/FreeRAM.h"
-#include "memory/ICpuUsage.h"
+#include "memory/MemoryMonitor.h"
 #include "ui/ChildScreen.h"
 
 namespace Ui {
@@ -19,14 +20,12 @@ class frmSystemStatus : public ChildScreen {
   Q_OBJECT
 
  public:
-  explicit frmSystemStatus(AppServices& services, QWidget* parent = nullptr);
+  frmSystemStatus(AppServices& services, IMainWindow& mainWindow, MemoryMonitor& memory, QWidget* parent = nullptr);
   ~frmSystemStatus() override;
 
   void Form_Load() override;
   void Form_Unload() override;
 
-  // The probe in use for the configured platform, created at load.
-  std::unique_ptr<ICpuUsage> QueryObject;
   // Created on first need and kept.
   std::unique_ptr<FreeRAM> fmem;
 
@@ -37,9 +36,8 @@ class frmSystemStatus : public ChildScreen {
   void OptimizeNow();
   void SampleCpu();
   void SampleMemory();
-  // Whether the RAM booster screen has chosen the tip in percent.
-  bool TipInPercent();
 
+  MemoryMonitor& m_memory;
   std::unique_ptr<Ui::frmSystemStatus> m_ui;
   QTimer tmrCPU;
   QTimer tmrMemory;

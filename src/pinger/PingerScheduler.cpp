@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "core/RegistrySettings.h"
+#include "core/WholeNumber.h"
 
 namespace zf {
 namespace {
@@ -13,7 +14,7 @@ constexpr const char* kMessageTitle = "Zentrofast";
 
 // A stored check-box state; anything but 0 or 1 gives the fallback.
 int StoredCheckState(const std::string& text, int fallback) {
-  const auto number = WholeNumber(text);
+  const auto number = ParseWholeNumber(text, WholeNumberForm::Typed);
   return number && (*number == 0 || *number == 1) ? static_cast<int>(*number) : fallback;
 }
 
@@ -22,12 +23,12 @@ bool StoredYesNo(std::string text, bool fallback) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
   if (text == "true") return true;
   if (text == "false") return false;
-  const auto number = WholeNumber(text);
+  const auto number = ParseWholeNumber(text, WholeNumberForm::Typed);
   return number ? *number != 0 : fallback;
 }
 
 int StoredIntervalIndex(const std::string& text) {
-  const auto number = WholeNumber(text);
+  const auto number = ParseWholeNumber(text, WholeNumberForm::Typed);
   return number && *number >= 0 && *number < kPingIntervalCount ? static_cast<int>(*number) : kAutomaticIntervalIndex;
 }
 

@@ -17,7 +17,7 @@ class frmNetPingerSettings : public ChildScreen {
   Q_OBJECT
 
  public:
-  explicit frmNetPingerSettings(AppServices& services, QWidget* parent = nullptr);
+  frmNetPingerSettings(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr);
   ~frmNetPingerSettings() override;
 
   void Form_Load() override;

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
+
+#include "core/WholeNumber.h"
 
 namespace zf {
 namespace {
@@ -26,27 +27,11 @@ std::vector<std::string_view> SplitAtDots(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::int64_t> WholeNumber(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  if (text.starts_with('+')) {
-    text.remove_prefix(1);
-    if (text.starts_with('-')) return std::nullopt;
-  }
-  std::int64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 std::string EchoNotPermittedMessage() {
-  std::error_code error;
-  const std::string executable = std::filesystem::read_symlink("/proc/self/exe", error).string();
-  return "Echo requests cannot be sent: this system lets the program open neither an ICMP datagram socket nor a "
-         "raw socket. To allow them, as root either widen the ping group range so that it includes your group "
-         "(sysctl -w net.ipv4.ping_group_range=\"0 2147483647\") or give the program the cap_net_raw capability "
-         "(setcap cap_net_raw+ep '" +
-         (error ? std::string("PROGRAM") : executable) + "').";
+  return "Echo requests cannot be sent: this system lets the program open no ICMP datagram socket, and the "
+         "ping program that comes with it may not send them either. To allow them, as root widen the ping group "
+         "range so that it includes your group: sysctl -w net.ipv4.ping_group_range=\"0 2147483647\" (to keep "
+         "it, put net.ipv4.ping_group_range = 0 2147483647 in a file under /etc/sysctl.d/).";
 }
 
 std::optional<IPv4Address> TextToIPv4(std::string_view dottedText) {
@@ -55,7 +40,7 @@ std::optional<IPv4Address> TextToIPv4(std::string_view dottedText) {
   IPv4Address address{};
   if (parts.size() < kAddressParts) return address;
   for (std::size_t i = 0; i < kAddressParts; ++i) {
-    const auto number = WholeNumber(parts[i]);
+    const auto number = ParseWholeNumber(parts[i], WholeNumberForm::Typed);
     if (!number) return std::nullopt;
     address[i] = static_cast<std::uint8_t>(*number & 0xFF);
   }
@@ -73,7 +58,7 @@ std::string IPv4Text(const IPv4Address& address) {
 
 bool IsAddressText(std::string_view hostText) {
   const std::size_t dot = hostText.find('.');
-  return dot != std::string_view::npos && WholeNumber(hostText.substr(0, dot)).has_value();
+  return dot != std::string_view::npos && ParseWholeNumber(hostText.substr(0, dot), WholeNumberForm::Typed).has_value();
 }
 
 void mdlPing::LetEventsRun() {

@@ -16,9 +16,6 @@ inline constexpr std::string_view kEchoPayload = "Echo This";
 // What to tell a user whose system lets this program open no ICMP socket at all.
 std::string EchoNotPermittedMessage();
 
-// A whole decimal number with an optional sign, blanks around it allowed.
-std::optional<std::int64_t> WholeNumber(std::string_view text);
-
 // The address in a dotted text of four parts, each reduced to its low 8 bits (300 gives 44);
 // fewer than four parts give 0.0.0.0. Nothing for a fifth part or a part that is not a number.
 std::optional<IPv4Address> TextToIPv4(std::string_view dottedText);

@@ -18,6 +18,7 @@ class HeadlessDesktop final : public IWindowSystem, public IShell {
   bool RunControlPanelCommand(const std::string&) override { return false; }
   bool OpenDocument(const std::string&) override { return false; }
   bool EndSession(SessionEnd) override { return false; }
+  bool RequestEndSession(SessionEnd, std::function<void()>) override { return false; }
   bool SetAutoStart(const std::string&, const std::string&) override { return false; }
   std::string AutoStartProgram(const std::string&) override { return {}; }
 };

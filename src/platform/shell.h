@@ -1,6 +1,7 @@
 #pragma once
 // The desktop shell: starting programs, opening files and addresses, ending the session,
 // the auto-start entry and the single-instance test.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ class IShell {
   virtual bool OpenDocument(const std::string& pathOrUrl) = 0;
   // Asks the session manager to end the session; false when the request could not be sent.
   virtual bool EndSession(SessionEnd how) = 0;
+  // The same request, with its answer watched: onRefused runs later, on the event loop, when
+  // the session manager refuses or fails it (the user cancelled the authorisation, say).
+  virtual bool RequestEndSession(SessionEnd how, std::function<void()> onRefused) = 0;
 
   // The per-user auto-start entry for the program at programPath (empty: remove it).
   virtual bool SetAutoStart(const std::string& name, const std::string& programPath) = 0;

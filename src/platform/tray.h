@@ -22,6 +22,8 @@ class ITrayService {
   // A balloon with the information icon; shows nothing while no icon is in the tray.
   virtual void ShowBalloon(const QString& title, const QString& text) = 0;
   virtual void SetMouseHandler(std::function<void(int message)> handler) = 0;
+  // False where the desktop has no tray: a window hidden into it could never come back.
+  virtual bool IsAvailable() const = 0;
 };
 
 }  // namespace zf

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/AppServices.h"
+#include "screens/BoxNumber.h"
 #include "screens/TuningRun.h"
 
 namespace zf {
@@ -40,25 +41,6 @@ constexpr std::array<std::array<const char*, 2>, kConnectionTypeCount> kMtuPageL
 
 const BoxRule& Rule(ValidatedBox box) { return kBoxRules[static_cast<std::size_t>(box)]; }
 
-// Any finite number, written the program's way or the user's.
-std::optional<double> ParseNumber(const QString& text) {
-  const QString trimmed = text.trimmed();
-  bool ok = false;
-  double value = QLocale::c().toDouble(trimmed, &ok);
-  if (!ok) value = QLocale().toDouble(trimmed, &ok);
-  if (!ok || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
-// A box's number as a 32-bit integer: nearest, a half to the even neighbour.
-std::optional<std::int32_t> RoundedInt32(const QString& text) {
-  const std::optional<double> value = ParseNumber(text);
-  if (!value) return std::nullopt;
-  const double rounded = std::nearbyint(*value);
-  if (rounded < std::numeric_limits<std::int32_t>::min() || rounded > kMaxLong) return std::nullopt;
-  return static_cast<std::int32_t>(rounded);
-}
-
 }  // namespace
 
 const QStringList& NdiItems() {
@@ -67,7 +49,16 @@ const QStringList& NdiItems() {
   return items;
 }
 
-QString NumberText(double value) { return QString::number(value, 'g', 15); }
+std::optional<double> NormalModeLogic::ReadNumber(const QString& text) const { return ReadBoxNumber(text, m_locale); }
+
+// A box's number as a 32-bit integer: nearest, a half to the even neighbour.
+std::optional<std::int32_t> NormalModeLogic::RoundedInt32(const QString& text) const {
+  const std::optional<double> value = ReadNumber(text);
+  if (!value) return std::nullopt;
+  const double rounded = std::nearbyint(*value);
+  if (rounded < std::numeric_limits<std::int32_t>::min() || rounded > kMaxLong) return std::nullopt;
+  return static_cast<std::int32_t>(rounded);
+}
 
 TcpSettings& NormalModeLogic::Record() { return m_services.tuning.current; }
 
@@ -167,20 +158,20 @@ QString NormalModeLogic::DefaultMultiplierText() const {
 // becomes the connection type's default. The default is not checked again, so a strange MSS
 // can never make this repeat itself.
 void NormalModeLogic::SetMultiplierText(const QString& text) {
-  const double mss = ParseNumber(m_controls.txtMSSRWINValue).value_or(0);
-  std::optional<double> multiplier = ParseNumber(text);
+  const double mss = ReadNumber(m_controls.txtMSSRWINValue).value_or(0);
+  std::optional<double> multiplier = ReadNumber(text);
   const auto rwinFor = [mss](double factor) { return RecommendedRwin(mss, factor); };
   const bool usable = multiplier && rwinFor(*multiplier) >= mss && rwinFor(*multiplier) <= kMaxRwin && mss <= kMaxRwin;
   m_controls.txtMultiplier = usable ? text : DefaultMultiplierText();
-  if (!usable) multiplier = ParseNumber(m_controls.txtMultiplier);
-  m_controls.txtRWIN = NumberText(rwinFor(multiplier.value_or(0)));
+  if (!usable) multiplier = ReadNumber(m_controls.txtMultiplier);
+  m_controls.txtRWIN = BoxNumberText(rwinFor(multiplier.value_or(0)), m_locale);
 }
 
 // Invalid text is replaced by the record field once; a field that is itself out of bounds
 // (the wizard may have put −1 there) is shown as it is rather than checked again.
 void NormalModeLogic::SetValidatedText(ValidatedBox box, const QString& text) {
   const BoxRule& rule = Rule(box);
-  const std::optional<double> value = ParseNumber(text);
+  const std::optional<double> value = ReadNumber(text);
   const bool valid = value && *value >= rule.lower && *value <= rule.upper;
   m_controls.validated[static_cast<std::size_t>(box)] = valid ? text : QString::number(Record().*rule.field);
 }
@@ -221,14 +212,14 @@ void NormalModeLogic::updwnDescision_Change(int level) {
 void NormalModeLogic::Finish() {
   const TcpSettings before = Record();
   ReadBoxesIntoRecord();
-  const auto run = RunApplySettings(m_services);
+  const auto run = RunApplySettings(m_services, m_mainWindow, QStringLiteral("The advanced mode's settings were applied."));
   if (!run) {
     Record() = before;
     currWizardPage = kLastWizardPage;
     return;
   }
   m_controls.cmdNextPageEnabled = false;
-  FinishTuningRun(m_services, *run);
+  FinishTuningRun(m_services, m_mainWindow, *run);
 }
 
 void NormalModeLogic::ReadBoxesIntoRecord() {

@@ -2,16 +2,19 @@
 // The advanced mode's behaviour without its window: eight pages entered with Next, each
 // entry setting the record fields of its page to the recommendations, the text boxes read
 // only on Finish.
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "core/TcpSettings.h"
 
 namespace zf {
 
 struct AppServices;
+class IMainWindow;
 
 // The text boxes whose input is checked against bounds on every change.
 enum class ValidatedBox { MTU, MSS, TTL, HTTP10, HTTP11, KeepAliveTime, KeepAliveInterval };
@@ -49,12 +52,12 @@ struct NormalModeControls {
 
 // The NDI cache sizes the list offers, in order.
 const QStringList& NdiItems();
-// A number as the boxes show it: whole numbers without a fraction, 4931.2 as such.
-QString NumberText(double value);
 
 class NormalModeLogic {
  public:
-  explicit NormalModeLogic(AppServices& services) : m_services(services) {}
+  // boxLocale: how the screen's boxes show numbers, and so how their texts are read.
+  NormalModeLogic(AppServices& services, IMainWindow& mainWindow, QLocale boxLocale = QLocale())
+      : m_services(services), m_mainWindow(mainWindow), m_locale(std::move(boxLocale)) {}
 
   // The page to start on: 0 to 7 are the pages, 8 means finished. Set before Form_Load.
   std::int16_t currWizardPage = 0;
@@ -86,8 +89,12 @@ class NormalModeLogic {
   void Finish();
   void ReadBoxesIntoRecord();
   QString DefaultMultiplierText() const;
+  std::optional<double> ReadNumber(const QString& text) const;
+  std::optional<std::int32_t> RoundedInt32(const QString& text) const;
 
   AppServices& m_services;
+  IMainWindow& m_mainWindow;
+  QLocale m_locale;
   NormalModeControls m_controls;
 };
 

@@ -11,9 +11,13 @@ namespace zf {
 
 // A family without a layout applies nothing and says nothing, as before; a run that wrote
 // nothing although it should have is never passed off as done.
-std::optional<ApplyResult> RunApplySettings(AppServices& services) {
+std::optional<ApplyResult> RunApplySettings(AppServices& services, IMainWindow& mainWindow, const QString& done) {
   const TuningContext context{services.registry, services.clock, BackupsFolder(services.config), services.os.code};
   ApplyResult result = ApplySettings(context, services.tuning.current);
+  if (result.ok()) {
+    const QString backup = QString::fromStdString(result.backupFile.filename().string());
+    mainWindow.ShowNotice(done + QStringLiteral(" Backup of the values before: ") + backup);
+  }
   if (result.outcome != ApplyOutcome::Refused && result.outcome != ApplyOutcome::Failed) {
     if (!result.unkeptValues.empty())
       services.messageBox.Show(UnkeptValuesText(result), "Zentrofast", MsgIcon::Exclamation, MsgButtons::Ok);
@@ -30,14 +34,13 @@ std::string UnkeptValuesText(const ApplyResult& result) {
   return text;
 }
 
-void ReturnMovieHome(AppServices& services) {
-  if (services.mainWindow == nullptr) return;
-  services.mainWindow->MovieToFront();
-  services.mainWindow->SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
+void ReturnMovieHome(IMainWindow& mainWindow) {
+  mainWindow.MovieToFront();
+  mainWindow.SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
 }
 
-void FinishTuningRun(AppServices& services, const ApplyResult& run) {
-  ReturnMovieHome(services);
+void FinishTuningRun(AppServices& services, IMainWindow& mainWindow, const ApplyResult& run) {
+  ReturnMovieHome(mainWindow);
   if (services.followUp == nullptr || !run.ok()) return;
   services.followUp->AfterStoreWritten({run.backupFile.filename().string(), run.backupFile, {}});
 }

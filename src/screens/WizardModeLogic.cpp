@@ -41,8 +41,13 @@ void WizardModeLogic::CopyProfile(int index) {
   m_description = BuildModeDescription(m_services.tuning.current);
 }
 
+bool WizardModeLogic::AdvancedValuesPending() const {
+  return m_services.tuning.current != m_services.tuning.profiles[static_cast<std::size_t>(m_selectedMode)];
+}
+
 void WizardModeLogic::cmdOptimize_Click() {
-  if (const auto run = RunApplySettings(m_services)) FinishTuningRun(m_services, *run);
+  if (const auto run = RunApplySettings(m_services, m_mainWindow, QStringLiteral("The wizard's settings were applied.")))
+    FinishTuningRun(m_services, m_mainWindow, *run);
 }
 
 }  // namespace zf

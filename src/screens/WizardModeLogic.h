@@ -8,13 +8,14 @@
 namespace zf {
 
 struct AppServices;
+class IMainWindow;
 
 // The summary of a settings record, tabs and CR LF included, as the wizard shows it.
 QString BuildModeDescription(const TcpSettings& settings);
 
 class WizardModeLogic {
  public:
-  explicit WizardModeLogic(AppServices& services) : m_services(services) {}
+  WizardModeLogic(AppServices& services, IMainWindow& mainWindow) : m_services(services), m_mainWindow(mainWindow) {}
 
   // Selects profile 0 and copies it into the current record.
   void Form_Load();
@@ -24,6 +25,10 @@ class WizardModeLogic {
   // could be written the reason is shown and the screen stays.
   void cmdOptimize_Click();
 
+  // The advanced mode has changed the current record since the option was chosen: Optimize
+  // applies its values, not the profile's.
+  bool AdvancedValuesPending() const;
+
   int selectedMode() const { return m_selectedMode; }
   const QString& description() const { return m_description; }
 
@@ -31,6 +36,7 @@ class WizardModeLogic {
   void CopyProfile(int index);
 
   AppServices& m_services;
+  IMainWindow& m_mainWindow;
   int m_selectedMode = 0;
   QString m_description = QStringLiteral("Modes Description");
 };

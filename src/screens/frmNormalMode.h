@@ -22,7 +22,7 @@ class frmNormalMode : public ChildScreen, public IWizardPagesScreen {
   Q_OBJECT
 
  public:
-  explicit frmNormalMode(AppServices& services, QWidget* parent = nullptr);
+  frmNormalMode(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr);
   ~frmNormalMode() override;
 
   void Form_Load() override;

@@ -6,8 +6,8 @@
 
 namespace zf {
 
-frmWizardMode::frmWizardMode(AppServices& services, QWidget* parent)
-    : ChildScreen(services, parent), m_ui(std::make_unique<Ui::frmWizardMode>()), m_logic(services) {
+frmWizardMode::frmWizardMode(AppServices& services, IMainWindow& mainWindow, QWidget* parent)
+    : ChildScreen(services, mainWindow, parent), m_ui(std::make_unique<Ui::frmWizardMode>()), m_logic(services, mainWindow) {
   m_ui->setupUi(this);
   m_optMode = {m_ui->optMode0, m_ui->optMode1, m_ui->optMode2, m_ui->optMode3,
                m_ui->optMode4, m_ui->optMode5, m_ui->optMode6, m_ui->optMode7};
@@ -34,7 +34,15 @@ void frmWizardMode::optMode_Click(int index) {
   Refresh();
 }
 
-void frmWizardMode::cmdOptimize_Click() { m_logic.cmdOptimize_Click(); }
+void frmWizardMode::cmdOptimize_Click() {
+  m_logic.cmdOptimize_Click();
+  Refresh();
+}
+
+void frmWizardMode::showEvent(QShowEvent* event) {
+  Refresh();
+  ChildScreen::showEvent(event);
+}
 
 void frmWizardMode::Refresh() {
   QRadioButton* selected = m_optMode[static_cast<std::size_t>(m_logic.selectedMode())];
@@ -43,6 +51,7 @@ void frmWizardMode::Refresh() {
     selected->setChecked(true);
   }
   m_ui->lblModeDescrip->setText(m_logic.description());
+  m_ui->lblAdvancedValues->setVisible(m_logic.AdvancedValuesPending());
 }
 
 }  // namespace zf

@@ -18,10 +18,14 @@ class frmWizardMode : public ChildScreen {
   Q_OBJECT
 
  public:
-  explicit frmWizardMode(AppServices& services, QWidget* parent = nullptr);
+  frmWizardMode(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr);
   ~frmWizardMode() override;
 
   void Form_Load() override;
+
+ protected:
+  // The record may have been changed by the advanced mode while this screen was away.
+  void showEvent(QShowEvent* event) override;
 
  private:
   void optMode_Click(int index);

@@ -1,8 +1,18 @@
 #include "shell/CommandDispatch.h"
 
+#include "shell/Version.h"
 #include "ui/ScreenContracts.h"
 
 namespace zf {
+namespace {
+
+constexpr char kNoInternetTool[] = "No internet settings tool was found on this desktop.";
+constexpr char kNoSystemTool[] = "No system information tool was found on this desktop.";
+constexpr char kNoModemTool[] = "No modem settings tool was found on this desktop.";
+constexpr char kNoNetworkTool[] = "No network settings tool was found on this desktop.";
+constexpr char kNoHelpViewer[] = "No program to open the help file was found on this desktop.";
+
+}  // namespace
 
 struct CommandTable {
   using Handler = void (CommandDispatch::*)();
@@ -90,9 +100,10 @@ void CommandDispatch::MainWindowUnload() {
 void CommandDispatch::Restart() {
   m_screens.Unload(kUnloadLastStatus);
   m_tray.Show(false);
-  if (!m_addons.RestartWindows()) ResumeAfterRefusedRestart();
+  if (!m_addons.RestartWindows([this] { ResumeAfterRefusedRestart(); })) ResumeAfterRefusedRestart();
 }
 
+// Also when the system refuses the request later: the program goes on as it was started.
 void CommandDispatch::ResumeAfterRefusedRestart() {
   for (ScreenId id : kStartupScreens) m_screens.Screen(id);
   m_tray.Show(true);
@@ -110,7 +121,7 @@ void CommandDispatch::Settings() {
 void CommandDispatch::Help() {
   // Without a viewer for the compiled help the same pages open in the browser.
   if (m_shell.OpenDocument((m_programFolder / "QorvHelp.chm").string())) return;
-  m_shell.OpenDocument((m_programFolder / "help" / "index.html").string());
+  ReportMissing(m_shell.OpenDocument((m_programFolder / "help" / "index.html").string()), kNoHelpViewer);
 }
 
 void CommandDispatch::Drag() { m_window.DragMainWindow(); }
@@ -144,16 +155,26 @@ void CommandDispatch::RamConfig() { ShowScreenInFrame(ScreenId::RamConfiguration
 
 void CommandDispatch::KernelSettings() { ShowScreenInFrame(ScreenId::KernelSettings, 255); }
 
-void CommandDispatch::InternetProperties() { m_addons.OpenInternetProperties(); }
+void CommandDispatch::InternetProperties() { ReportMissing(m_addons.OpenInternetProperties(), kNoInternetTool); }
 
-void CommandDispatch::SystemSetting() { m_addons.OpenSystemProperties(); }
+void CommandDispatch::SystemSetting() { ReportMissing(m_addons.OpenSystemProperties(), kNoSystemTool); }
 
-void CommandDispatch::ModemSetting() { m_addons.OpenModemSettings(); }
+void CommandDispatch::ModemSetting() { ReportMissing(m_addons.OpenModemSettings(), kNoModemTool); }
 
-void CommandDispatch::NetworkSetting() { m_addons.OpenNetworkSettings(); }
+void CommandDispatch::NetworkSetting() { ReportMissing(m_addons.OpenNetworkSettings(), kNoNetworkTool); }
 
 void CommandDispatch::Notice(const char* text) {
   m_messages.Show(text, "Zentrofast", MsgIcon::None, MsgButtons::Ok);
+}
+
+void CommandDispatch::ReportMissing(bool found, const char* text) {
+  if (!found) m_messages.Show(text, "Zentrofast", MsgIcon::Exclamation, MsgButtons::Ok);
+}
+
+// The movie's own About panel is what the menu shows; without the movie a plain box says it.
+void CommandDispatch::FallbackAbout() {
+  m_messages.Show("Zentrofast\nVersion " + VersionText().toStdString(), "Zentrofast", MsgIcon::Information,
+                  MsgButtons::Ok);
 }
 
 void CommandDispatch::ButtonClicked(ButtonGroup group, int Index) {
@@ -163,9 +184,10 @@ void CommandDispatch::ButtonClicked(ButtonGroup group, int Index) {
     case ButtonGroup::RamBooster: cmdRamBooster_Click(Index); break;
     case ButtonGroup::NetPinger: cmdNetPinger_Click(Index); break;
     case ButtonGroup::MainSettings: cmdMainSettings_Click(); break;
-    case ButtonGroup::HomePage:
-    case ButtonGroup::About:
-    case ButtonGroup::Help: break;
+    // Without the movie these three would do nothing at all; they stand in for its pages.
+    case ButtonGroup::HomePage: Main(); break;
+    case ButtonGroup::About: FallbackAbout(); break;
+    case ButtonGroup::Help: Help(); break;
   }
 }
 
@@ -184,10 +206,10 @@ void CommandDispatch::cmdZentrofast_Click(int Index) {
 void CommandDispatch::cmdSystemSettings_Click(int Index) {
   switch (Index) {
     case 0: Notice("Not handeled"); break;
-    case 1: m_addons.OpenInternetProperties(); break;
-    case 2: m_addons.OpenSystemProperties(); break;
-    case 3: m_addons.OpenModemSettings(); break;
-    case 4: m_addons.OpenNetworkSettings(); break;
+    case 1: InternetProperties(); break;
+    case 2: SystemSetting(); break;
+    case 3: ModemSetting(); break;
+    case 4: NetworkSetting(); break;
   }
 }
 

@@ -62,6 +62,9 @@ class CommandDispatch {
   void ShowScreenInFrame(ScreenId id, int frameHeight);
   void RefillBackupList();
   void Notice(const char* text);
+  // Says what this desktop lacks when a click found nothing to start.
+  void ReportMissing(bool found, const char* text);
+  void FallbackAbout();
   // When the restart request cannot be sent the program goes on as it was started.
   void ResumeAfterRefusedRestart();
 

@@ -1,5 +1,9 @@
 #include "shell/FallbackButtons.h"
 
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,6 +19,7 @@ FallbackButtons::FallbackButtons(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
+  AddWindowCommands();
   AddGroup(ButtonGroup::Zentrofast, "cmdZentrofast", {"Zentrofast", "Wizard Mode", "Advanced Mode", "Backup"});
   AddGroup(ButtonGroup::SystemSettings, "cmdSystemSettings",
            {"System Settings", "Internet Properties", "System Properties", "Modems Settings", "Network Settings"});
@@ -25,6 +30,32 @@ FallbackButtons::FallbackButtons(QWidget* parent) : QWidget(parent) {
   AddGroup(ButtonGroup::About, "cmdAbout", {"About"});
   AddGroup(ButtonGroup::Help, "cmdHelp", {"Help"});
   layout->addStretch();
+}
+
+void FallbackButtons::AddWindowCommands() {
+  auto* row = new QHBoxLayout;
+  row->setSpacing(4);
+  m_title = new QLabel(QStringLiteral("Zentrofast"), this);
+  m_title->setObjectName(QStringLiteral("fallbackTitle"));
+  m_title->setCursor(Qt::SizeAllCursor);
+  m_title->installEventFilter(this);
+  row->addWidget(m_title, 1);
+  m_minimize = new QPushButton(QStringLiteral("Minimise"), this);
+  m_close = new QPushButton(QStringLiteral("Close"), this);
+  connect(m_minimize, &QPushButton::clicked, this, &FallbackButtons::MinimizeRequested);
+  connect(m_close, &QPushButton::clicked, this, &FallbackButtons::CloseRequested);
+  row->addWidget(m_minimize);
+  row->addWidget(m_close);
+  static_cast<QVBoxLayout*>(layout())->addLayout(row);
+}
+
+bool FallbackButtons::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_title && event->type() == QEvent::MouseButtonPress &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    emit DragRequested();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void FallbackButtons::AddGroup(ButtonGroup group, const char* objectName, const QStringList& captions) {
@@ -44,7 +75,8 @@ void FallbackButtons::AddGroup(ButtonGroup group, const char* objectName, const 
 
 QPushButton* FallbackButtons::Button(ButtonGroup group, int Index) const {
   for (QPushButton* button : findChildren<QPushButton*>()) {
-    if (button->property(kGroupProperty).toInt() == static_cast<int>(group) &&
+    if (button->property(kGroupProperty).isValid() &&
+        button->property(kGroupProperty).toInt() == static_cast<int>(group) &&
         button->property(kIndexProperty).toInt() == Index)
       return button;
   }

@@ -11,18 +11,19 @@
 
 namespace zf {
 
-std::unique_ptr<ChildScreen> CreateScreen(ScreenId id, AppServices& services) {
+std::unique_ptr<ChildScreen> ProgramScreens::Create(ScreenId id, IMainWindow& mainWindow) {
+  AppServices& services = m_services;
   switch (id) {
-    case ScreenId::WizardMode: return std::make_unique<frmWizardMode>(services);
-    case ScreenId::NormalMode: return std::make_unique<frmNormalMode>(services);
-    case ScreenId::BackUp: return std::make_unique<frmBackUp>(services);
-    case ScreenId::NetPingerSettings: return std::make_unique<frmNetPingerSettings>(services);
-    case ScreenId::SystemStatus: return std::make_unique<frmSystemStatus>(services);
-    case ScreenId::RamConfiguration: return std::make_unique<frmRamConfiguration>(services);
-    case ScreenId::MainSettings: return std::make_unique<frmMainSettings>(services);
+    case ScreenId::WizardMode: return std::make_unique<frmWizardMode>(services, mainWindow);
+    case ScreenId::NormalMode: return std::make_unique<frmNormalMode>(services, mainWindow);
+    case ScreenId::BackUp: return std::make_unique<frmBackUp>(services, mainWindow);
+    case ScreenId::NetPingerSettings: return std::make_unique<frmNetPingerSettings>(services, mainWindow);
+    case ScreenId::SystemStatus: return std::make_unique<frmSystemStatus>(services, mainWindow, m_memory);
+    case ScreenId::RamConfiguration: return std::make_unique<frmRamConfiguration>(services, mainWindow, m_memory);
+    case ScreenId::MainSettings: return std::make_unique<frmMainSettings>(services, mainWindow);
     case ScreenId::KernelSettings:
       if (services.kernelBridge == nullptr) return nullptr;
-      return std::make_unique<frmKernelSettings>(services, *services.kernelBridge);
+      return std::make_unique<frmKernelSettings>(services, mainWindow, *services.kernelBridge);
   }
   return nullptr;
 }

@@ -7,8 +7,8 @@
 
 namespace zf {
 
-ScreenHost::ScreenHost(QWidget* frame, ScreenFactory factory, QObject* parent)
-    : QObject(parent), m_frame(frame), m_factory(std::move(factory)) {
+ScreenHost::ScreenHost(QWidget* frame, ScreenLoader loader, QObject* parent)
+    : QObject(parent), m_frame(frame), m_loader(std::move(loader)) {
   m_frame->installEventFilter(this);
 }
 
@@ -26,7 +26,7 @@ ChildScreen* ScreenHost::Loaded(ScreenId id) const { return m_screens[Index(id)]
 
 ChildScreen* ScreenHost::Load(ScreenId id, const BeforeLoad& beforeLoad) {
   auto& slot = m_screens[Index(id)];
-  slot = m_factory(id);
+  slot = m_loader(id);
   if (!slot) return nullptr;
   // Hosted by the frame from the start, so a hidden screen is never a window of its own.
   slot->setParent(m_frame);
@@ -57,6 +57,7 @@ void ScreenHost::ShowChildScreen(ScreenId id) {
   screen->raise();
   screen->show();
   m_frame->raise();
+  emit ScreenShown(screen);
 }
 
 void ScreenHost::HideAllChildScreens() {

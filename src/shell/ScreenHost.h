@@ -14,7 +14,12 @@ class QWidget;
 
 namespace zf {
 
-using ScreenFactory = std::function<std::unique_ptr<ChildScreen>(ScreenId)>;
+class IMainWindow;
+
+// Makes a screen, not loaded yet, for the main window that hosts it.
+using ScreenFactory = std::function<std::unique_ptr<ChildScreen>(ScreenId, IMainWindow&)>;
+// The same with the host already chosen.
+using ScreenLoader = std::function<std::unique_ptr<ChildScreen>(ScreenId)>;
 
 inline constexpr int kFrameWidth = 440;
 
@@ -40,7 +45,7 @@ class ScreenHost : public QObject {
   Q_OBJECT
 
  public:
-  ScreenHost(QWidget* frame, ScreenFactory factory, QObject* parent = nullptr);
+  ScreenHost(QWidget* frame, ScreenLoader loader, QObject* parent = nullptr);
   ~ScreenHost() override;
 
   QWidget* Frame() const { return m_frame; }
@@ -63,6 +68,10 @@ class ScreenHost : public QObject {
   void ReloadNormalMode();
   void SizeFrame(int height);
 
+ signals:
+  // A screen has been placed in the frame and shown.
+  void ScreenShown(QWidget* screen);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -72,7 +81,7 @@ class ScreenHost : public QObject {
   static std::size_t Index(ScreenId id) { return static_cast<std::size_t>(id); }
 
   QWidget* m_frame;
-  ScreenFactory m_factory;
+  ScreenLoader m_loader;
   std::array<std::unique_ptr<ChildScreen>, kScreenCount> m_screens;
   std::array<bool, kScreenCount> m_placed{};
   std::optional<ScreenId> m_current;

@@ -10,10 +10,15 @@
 
 namespace zf {
 
-bool SkinEngine::LoadSkin(const QString& path, QWidget* host) {
+int SkinFontPixels(int desktopFontPixels) { return qBound(kSmallestSkinFont, desktopFontPixels, kLargestSkinFont); }
+
+bool SkinEngine::LoadSkin(const QString& path, QWidget* host, int desktopFontPixels) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
-  m_styleSheet = QString::fromUtf8(file.readAll());
+  // The last rule wins over the skin's own size for the screens.
+  m_styleSheet =
+      QString::fromUtf8(file.readAll()) +
+      QStringLiteral("\n*[skinElement=\"controlForm\"] { font-size: %1px; }\n").arg(SkinFontPixels(desktopFontPixels));
   SkinWindow(host);
   return true;
 }

@@ -8,12 +8,18 @@ class QWidget;
 namespace zf {
 
 inline constexpr char kSkinElementProperty[] = "skinElement";
+// The screens' text size in pixels: the desktop's, up to what the fixed frames hold (the
+// wizard's nine-line summary in its 250-pixel frame).
+inline constexpr int kSmallestSkinFont = 9;
+inline constexpr int kLargestSkinFont = 11;
+int SkinFontPixels(int desktopFontPixels);
 
 class SkinEngine {
  public:
   // Loads the skin file for the windows below host (the frame of the screens); false, and the
   // plain look, when it cannot be read.
-  bool LoadSkin(const QString& path, QWidget* host);
+  // desktopFontPixels: the desktop's text size, which the screens' text follows.
+  bool LoadSkin(const QString& path, QWidget* host, int desktopFontPixels);
   // Skins one more window with the loaded skin.
   void SkinWindow(QWidget* window) const;
   void ApplySkin(QWidget* widget, const QString& element);

@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 #include <unistd.h>
 #include <QQuickWidget>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 
@@ -37,6 +38,17 @@ void ProbeTrayService::Delete() {
 void ProbeTrayService::ShowBalloon(const QString& title, const QString& text) {
   ProbeReport(QStringLiteral("tray: balloon ") + title + QStringLiteral(" | ") + text);
   m_inner.ShowBalloon(title, text);
+}
+
+void ReportWindowFit(QWidget* window) {
+  const qreal ratio = window->devicePixelRatioF();
+  const QSize area = window->screen()->availableGeometry().size() * ratio;
+  const QSize size = window->size() * ratio;
+  ProbeReport(QStringLiteral("window: %1x%2 of %3x%4")
+                  .arg(size.width())
+                  .arg(size.height())
+                  .arg(area.width())
+                  .arg(area.height()));
 }
 
 namespace {

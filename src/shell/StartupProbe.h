@@ -11,6 +11,7 @@
 #include "platform/window.h"
 
 class QQuickWidget;
+class QWidget;
 
 namespace zf {
 
@@ -32,10 +33,14 @@ class ProbeTrayService final : public ITrayService {
   void Delete() override;
   void ShowBalloon(const QString& title, const QString& text) override;
   void SetMouseHandler(std::function<void(int)> handler) override { m_inner.SetMouseHandler(std::move(handler)); }
+  bool IsAvailable() const override { return m_inner.IsAvailable(); }
 
  private:
   ITrayService& m_inner;
 };
+
+// Reports "window: W x H of W x H", the window and the screen's available area in device pixels.
+void ReportWindowFit(QWidget* window);
 
 // Reports "shown" once, when the movie has first been painted on the visible window.
 void ReportFirstFrame(QQuickWidget* movie);

@@ -44,6 +44,12 @@ void Tray::showBalloonoolTip(bool UpDateData) {
                         FieldText(m_balloonToolTip, kBalloonTextFieldLength));
 }
 
+void Tray::ShowNotice(const QString& title, const QString& text) {
+  if (m_shown) {
+    m_service.ShowBalloon(FieldText(title, kBalloonTitleFieldLength), FieldText(text, kBalloonTextFieldLength));
+  }
+}
+
 void Tray::SetTrayImage(const QIcon& icon) { m_image = icon; }
 
 void Tray::SetTrayImage(const QPixmap& picture) {

@@ -1,12 +1,16 @@
 #include "shell/frmMain.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFontInfo>
 #include <QFrame>
+#include <QShortcut>
 #include <QWindow>
 
 #include "shell/FallbackButtons.h"
+#include "shell/FocusChain.h"
 #include "shell/MainSettings.h"
 #include "shell/frmMainSettings.h"
 
@@ -45,7 +49,7 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
       m_frame(new QFrame(this)),
       m_flash(new MoviePlayer(this)),
       m_tray(platform.tray),
-      m_screens(m_frame, std::move(factory)),
+      m_screens(m_frame, [this, factory = std::move(factory)](ScreenId id) { return factory(id, *this); }),
       m_addons(services.shell, services.os),
       m_dispatch(*this, m_screens, m_tray, m_addons, services.shell, services.messageBox,
                  services.config.programFolder),
@@ -61,25 +65,28 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
   m_frame->setObjectName(QStringLiteral("framChildWindow"));
   m_frame->setGeometry(kFrameDesigned);
   m_flash->setObjectName(QStringLiteral("flash"));
-  m_services.mainWindow = this;
 
   connect(m_flash, &MoviePlayer::FSCommand, this, [this](const QString& command, const QString& args) {
     FinishLoad();
     m_dispatch.FSCommand(command, args);
   });
   connect(m_flash, &MoviePlayer::MovieFailed, this, &frmMain::ShowFallbackButtons);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_frame);
+  escape->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(escape, &QShortcut::activated, this, &frmMain::CloseScreenFromKeyboard);
+  connect(&m_screens, &ScreenHost::ScreenShown, this, [](QWidget* screen) { MoveFocusWithin(screen, true); });
   connect(&m_tray, &Tray::LeftClick, this, &frmMain::ShowMainWindow);
   connect(&m_tray, &Tray::MouseClick, this, &frmMain::ShowMainWindow);
 }
 
-frmMain::~frmMain() {
-  if (m_services.mainWindow == this) m_services.mainWindow = nullptr;
-}
+frmMain::~frmMain() = default;
 
-void frmMain::Start() {
+void frmMain::Start(bool startHidden) {
+  m_startHiddenAsked = startHidden;
   LoadUntilProfiles();
-  // Kept in the tray: no frame to wait for, the whole load handler runs now.
-  if (StoredStartHidden()) {
+  // Kept in the tray: no frame to wait for, the whole load handler runs now. Without a tray a
+  // hidden window could never be brought back, so there it starts shown.
+  if (StoredStartHidden() && m_tray.Available()) {
     FinishLoad();
     return;
   }
@@ -88,12 +95,18 @@ void frmMain::Start() {
 
 void frmMain::LoadUntilProfiles() {
   m_platform.locks.CreateNamedMutex(kNamedMutex);
+  m_platform.locks.ListenForRaiseRequests([this] {
+    ShowMainWindow();
+    emit RaisedOnRequest();
+  });
   m_flash->setGeometry(0, 0, kMainWidth, kMainHeight);
   m_frame->raise();
   m_flash->raise();
   m_flash->LoadMovie(0, ProgramFile(m_services, "speed up.swf"));
-  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame);
+  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame, QFontInfo(QApplication::font()).pixelSize());
   m_skin.ApplySkin(m_frame, QStringLiteral("NoFrame"));
+  // A scene that failed at once brought the buttons up before the skin was read.
+  if (m_buttons != nullptr) m_skin.SkinWindow(this);
   SetVariable(QStringLiteral("_root.version"), VersionText());
   m_services.os = DetectOSFamily(m_services.config.osVersion);
   m_services.tuning.FillProfiles();
@@ -104,18 +117,19 @@ void frmMain::FinishLoad() {
   m_loadFinished = true;
   m_tray.Show(true);
   for (ScreenId id : kStartupScreens) m_screens.Screen(id);
-  if (StartHiddenOption()) NotifyStillRunning();
+  // Without a tray a hidden window could never be brought back.
+  if (StartHiddenOption() && m_tray.Available()) NotifyStillRunning();
   HookMoviePlayerWindow();
   emit LoadFinished();
 }
 
 bool frmMain::StoredStartHidden() {
-  return MainSettings(m_services.registry, m_services.shell, {}).Read().chkRunProgramMini;
+  return m_startHiddenAsked || MainSettings(m_services.registry, m_services.shell, {}).Read().chkRunProgramMini;
 }
 
 bool frmMain::StartHiddenOption() {
   const auto* settings = qobject_cast<frmMainSettings*>(m_screens.Screen(ScreenId::MainSettings));
-  return settings != nullptr && settings->chkRunProgramMini()->isChecked();
+  return m_startHiddenAsked || (settings != nullptr && settings->chkRunProgramMini()->isChecked());
 }
 
 void frmMain::ShowFallbackButtons() {
@@ -127,6 +141,12 @@ void frmMain::ShowFallbackButtons() {
   connect(m_buttons, &FallbackButtons::Clicked, this, [this](ButtonGroup group, int Index) {
     FinishLoad();
     m_dispatch.ButtonClicked(group, Index);
+  });
+  connect(m_buttons, &FallbackButtons::DragRequested, this, &frmMain::DragMainWindow);
+  connect(m_buttons, &FallbackButtons::MinimizeRequested, this, &frmMain::MinimizeMainWindow);
+  connect(m_buttons, &FallbackButtons::CloseRequested, this, [this] {
+    FinishLoad();
+    m_dispatch.FSCommand(QStringLiteral("IDC_FS_close"));
   });
   m_buttons->lower();
   m_buttons->show();
@@ -144,14 +164,19 @@ void frmMain::HookMoviePlayerWindow() {
 }
 
 void frmMain::ShowMainWindow() {
+  setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();
 }
 
 void frmMain::NotifyStillRunning() {
+  if (!m_tray.Available()) {
+    showMinimized();
+    return;
+  }
   hide();
-  if (m_services.os.code > 4) {
+  if (m_services.os.IsNTLayout()) {
     m_tray.showBalloonoolTip(true);
     return;
   }
@@ -163,9 +188,37 @@ void frmMain::NotifyStillRunning() {
 
 void frmMain::ApplySkinElement(QWidget* widget, const QString& element) { m_skin.ApplySkin(widget, element); }
 
-void frmMain::applyAllControls(QWidget* form) { m_skin.ApplyAllControls(form); }
+void frmMain::applyAllControls(QWidget* form) {
+  m_skin.ApplyAllControls(form);
+  ApplyKeyboardPolicy(form);
+}
 
-void frmMain::MovieToFront() { m_flash->raise(); }
+void frmMain::MovieToFront() {
+  const bool screenHadKeyboard = FocusInScreens();
+  m_flash->raise();
+  // A screen under the movie must not keep the keyboard.
+  if (screenHadKeyboard && m_flash->isVisible()) m_flash->setFocus(Qt::OtherFocusReason);
+}
+
+bool frmMain::FocusInScreens() const {
+  const QWidget* focus = QApplication::focusWidget();
+  return focus != nullptr && m_frame->isAncestorOf(focus);
+}
+
+bool frmMain::focusNextPrevChild(bool next) {
+  const QWidget* focus = QApplication::focusWidget();
+  for (ScreenId id : kAllScreens) {
+    ChildScreen* screen = m_screens.Loaded(id);
+    if (screen != nullptr && focus != nullptr && screen->isAncestorOf(focus)) return MoveFocusWithin(screen, next);
+  }
+  return QWidget::focusNextPrevChild(next);
+}
+
+void frmMain::CloseScreenFromKeyboard() {
+  m_dispatch.FSCommand(QStringLiteral("IDC_FS_hide"));
+  SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
+  if (m_flash->isVisible()) m_flash->setFocus(Qt::OtherFocusReason);
+}
 
 void frmMain::SetVariable(const QString& name, const QString& value) { m_flash->SetVariable(name, value); }
 
@@ -173,6 +226,8 @@ void frmMain::UpdateTrayTip(const QString& tip) {
   m_tray.SetTrayToolTip(tip);
   m_tray.Show(true);
 }
+
+void frmMain::ShowNotice(const QString& text) { m_tray.ShowNotice(QStringLiteral("Zentrofast"), text); }
 
 ChildScreen* frmMain::Screen(ScreenId id) { return m_screens.Screen(id); }
 
@@ -219,6 +274,8 @@ void frmMain::AfterFirstFrame() {
   if (m_loadFinished) return;
   emit FirstFrameShown();
   FinishLoad();
+  // The menu has the keyboard from the start.
+  if (isVisible() && focusWidget() == nullptr) m_flash->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -13,6 +13,7 @@
 #include "shell/ScreenHost.h"
 #include "shell/SkinEngine.h"
 #include "shell/Tray.h"
+#include "shell/Version.h"
 #include "shell/mdlAddons.h"
 #include "ui/IMainWindow.h"
 
@@ -24,9 +25,6 @@ class FallbackButtons;
 
 inline constexpr int kMainWidth = 724;
 inline constexpr int kMainHeight = 540;
-
-// "major.minor.0.revision" of this build.
-QString VersionText();
 
 class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   Q_OBJECT
@@ -42,9 +40,10 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   ~frmMain() override;
 
   // The load handler (the single-instance test has passed), then the window is shown unless
-  // the start-hidden option keeps it in the tray. A window that shows gets its first frame
-  // before the tray icon and the start-up screens: they follow, in order, right after it.
-  void Start();
+  // the stored start-hidden option or startHidden (--start-hidden) keeps it in the tray. A window
+  // that shows gets its first frame before the tray icon and the start-up screens: they follow,
+  // in order, right after it.
+  void Start(bool startHidden = false);
   // The load handler's steps from the tray icon on: the icon, the start-up screens, the
   // start-hidden option, the movie's filter. Runs once; later calls do nothing.
   void FinishLoad();
@@ -58,6 +57,7 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   void MovieToFront() override;
   void SetVariable(const QString& name, const QString& value) override;
   void UpdateTrayTip(const QString& tip) override;
+  void ShowNotice(const QString& text) override;
   ChildScreen* Screen(ScreenId id) override;
 
   // IMainWindowActions
@@ -77,6 +77,8 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
  signals:
   // Every ending sequence has run; the process should end now.
   void EndRequested();
+  // A later start of the program asked for this window, and it has been brought to the front.
+  void RaisedOnRequest();
   // The window's first frame is on screen; the rest of the load handler follows.
   void FirstFrameShown();
   // The load handler has run to its end.
@@ -85,6 +87,8 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // Inside a shown screen, Tab goes round that screen's controls only.
+  bool focusNextPrevChild(bool next) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -93,8 +97,12 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   void LoadUntilProfiles();
   bool StartHiddenOption();
   bool StoredStartHidden();
+  bool m_startHiddenAsked = false;  // --start-hidden
   void AfterFirstFrame();
   void ShowFallbackButtons();
+  // Escape inside a screen: the screen closes and the menu has the keyboard again.
+  void CloseScreenFromKeyboard();
+  bool FocusInScreens() const;
 
   AppServices& m_services;
   Platform m_platform;

@@ -6,8 +6,8 @@
 
 namespace zf {
 
-frmMainSettings::frmMainSettings(AppServices& services, QWidget* parent)
-    : ChildScreen(services, parent),
+frmMainSettings::frmMainSettings(AppServices& services, IMainWindow& mainWindow, QWidget* parent)
+    : ChildScreen(services, mainWindow, parent),
       m_ui(std::make_unique<Ui::frmMainSettings>()),
       m_settings(services.registry, services.shell, QCoreApplication::applicationFilePath().toStdString()) {
   m_ui->setupUi(this);

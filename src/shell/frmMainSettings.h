@@ -17,7 +17,7 @@ class frmMainSettings : public ChildScreen {
   Q_OBJECT
 
  public:
-  explicit frmMainSettings(AppServices& services, QWidget* parent = nullptr);
+  frmMainSettings(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr);
   ~frmMainSettings() override;
 
   void Form_Load() override;

@@ -1,6 +1,8 @@
 // The desktop program: creates every service, then hands over to the main window.
 #include <QApplication>
+#include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "core/Config.h"
 #include "core/RegistryStore.h"
@@ -15,16 +17,48 @@
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/PerfStatsRegistry.h"
+#include "platform/linux/PingProgramClient.h"
 #include "platform/linux/ProcessLocks.h"
 #include "platform/linux/QtSound.h"
 #include "platform/linux/QtTrayService.h"
 #include "platform/linux/QtWindowSystem.h"
+#include "shell/CommandLine.h"
 #include "shell/ScreenFactory.h"
 #include "shell/StartupProbe.h"
+#include "shell/WindowFit.h"
 #include "shell/frmMain.h"
 
+namespace {
+
+QStringList Arguments(int argc, char* argv[]) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
+  // Help and version need no display, so they are answered before the application opens one.
+  const zf::CommandLine early = zf::ReadCommandLine(Arguments(argc, argv));
+  if (early.action == zf::CommandLine::Action::ShowHelp || early.action == zf::CommandLine::Action::ShowVersion) {
+    std::fputs(early.text.toLocal8Bit().constData(), stdout);
+    return 0;
+  }
+  auto application = std::make_unique<QApplication>(argc, argv);
+  // Too large for this screen: the program is made anew, drawn small enough to fit.
+  if (const std::optional<double> factor = zf::MainWindowFitFactor({zf::kMainWidth, zf::kMainHeight})) {
+    application.reset();
+    const zf::ScaleFactorOverride fit(*factor);
+    application = std::make_unique<QApplication>(argc, argv);
+  }
+  QApplication& app = *application;
+  // Read again once Qt has taken its own options (-platform, -style, …) off the command line.
+  const zf::CommandLine commandLine = zf::ReadCommandLine(QCoreApplication::arguments());
+  if (commandLine.action == zf::CommandLine::Action::Refuse) {
+    std::fputs(commandLine.text.toLocal8Bit().constData(), stderr);
+    return 2;
+  }
   QApplication::setApplicationName(QStringLiteral("Zentrofast"));
   QApplication::setApplicationVersion(zf::VersionText());
   // The program lives on in the tray while every window is hidden.
@@ -37,6 +71,8 @@ int main(int argc, char* argv[]) {
 
   zf::ProcessLocks locks;
   if (!locks.TryBecomeOnlyInstance()) {
+    // The running copy comes to the front; the notice stays as users know it.
+    locks.AskRunningInstanceToRaise();
     messageBox.Show("The program already opening", "Zentrofast", zf::MsgIcon::None, zf::MsgButtons::Ok);
     return 0;
   }
@@ -54,21 +90,26 @@ int main(int argc, char* argv[]) {
   zf::QtSound sound(zf::PlayDesktopDefaultSound);
   zf::QtWindowSystem windowSystem;
   zf::SystemClock clock;
-  zf::LinuxIcmp icmp;
+  // This program never holds a capability (Qt loads plugins the environment names): where datagram
+  // sockets are refused, the ping program sends the echo requests.
+  zf::LinuxIcmp icmp(
+      zf::IcmpOptions{zf::IcmpSocketKinds::DatagramOnly, -1, zf::PingProgramFor(zf::ExecutableFolder())});
   zf::LinuxSystemInfo systemInfo;
   // The 9x family's processor probe reads the live performance-statistics keys through it.
   zf::PerfStatsRegistry programRegistry(*registry, systemInfo);
   zf::AppServices services{
       config,         programRegistry,   shell,  sound, windowSystem, messageBox, clock, icmp, systemInfo,
-      zf::OSFamily{}, zf::TuningState{}, nullptr};
+      zf::OSFamily{}, zf::TuningState{}};
 
   zf::QtTrayService systemTray;
   zf::ProbeTrayService probeTray(systemTray);
   zf::ITrayService& tray = probe ? static_cast<zf::ITrayService&>(probeTray) : systemTray;
   zf::BalloonNotifier autoMessageBox(windowSystem);
 
-  zf::frmMain mainWindow(services, [&services](zf::ScreenId id) { return zf::CreateScreen(id, services); },
-                         {tray, autoMessageBox, locks});
+  zf::ProgramScreens screens(services);
+  zf::frmMain mainWindow(
+      services, [&screens](zf::ScreenId id, zf::IMainWindow& host) { return screens.Create(id, host); },
+      {tray, autoMessageBox, locks});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
 
   zf::kernel::KernelBridge bridge({*registry, zf::DetectOSFamily(config.osVersion), zf::kernel::ThisMachine(),
@@ -84,10 +125,15 @@ int main(int argc, char* argv[]) {
   if (probe) {
     QObject::connect(&mainWindow, &zf::frmMain::FirstFrameShown, [] { zf::ProbeReport(QStringLiteral("shown")); });
     QObject::connect(&mainWindow, &zf::frmMain::LoadFinished, [] { zf::ProbeReport(QStringLiteral("loaded")); });
+    QObject::connect(&mainWindow, &zf::frmMain::RaisedOnRequest, &mainWindow, [&mainWindow] {
+      const bool inFront = mainWindow.isVisible() && !mainWindow.isMinimized();
+      zf::ProbeReport(inFront ? QStringLiteral("raised") : QStringLiteral("raise failed"));
+    });
     zf::ReportDialogs();
     zf::AcceptProbeCommands([&mainWindow](const QString& command) { mainWindow.dispatch().FSCommand(command); });
   }
-  mainWindow.Start();
+  mainWindow.Start(commandLine.startHidden);
+  if (probe) zf::ReportWindowFit(&mainWindow);
   drift.Start();
   return QApplication::exec();
 }

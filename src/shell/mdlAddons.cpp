@@ -2,20 +2,21 @@
 
 namespace zf {
 
-void mdlAddons::OpenInternetProperties() { m_shell.RunControlPanelCommand(kInternetPropertiesCommand); }
+bool mdlAddons::OpenInternetProperties() { return m_shell.RunControlPanelCommand(kInternetPropertiesCommand); }
 
-void mdlAddons::OpenSystemProperties() { m_shell.RunControlPanelCommand(kSystemPropertiesCommand); }
+bool mdlAddons::OpenSystemProperties() { return m_shell.RunControlPanelCommand(kSystemPropertiesCommand); }
 
-void mdlAddons::OpenModemSettings() { m_shell.RunControlPanelCommand(kModemSettingsCommand); }
+bool mdlAddons::OpenModemSettings() { return m_shell.RunControlPanelCommand(kModemSettingsCommand); }
 
-void mdlAddons::OpenNetworkSettings() {
-  if (m_os.Is9xLayout()) {
-    m_shell.RunControlPanelCommand(kNetworkSettings9xCommand);
-  } else if (m_os.IsNTLayout()) {
-    m_shell.RunControlPanelCommand(kNetworkSettingsNTCommand);
-  }
+// A family code outside both layouts starts nothing, and there is nothing to report.
+bool mdlAddons::OpenNetworkSettings() {
+  if (m_os.Is9xLayout()) return m_shell.RunControlPanelCommand(kNetworkSettings9xCommand);
+  if (m_os.IsNTLayout()) return m_shell.RunControlPanelCommand(kNetworkSettingsNTCommand);
+  return true;
 }
 
-bool mdlAddons::RestartWindows() { return m_shell.EndSession(SessionEnd::Reboot); }
+bool mdlAddons::RestartWindows(std::function<void()> onRefused) {
+  return m_shell.RequestEndSession(SessionEnd::Reboot, std::move(onRefused));
+}
 
 }  // namespace zf

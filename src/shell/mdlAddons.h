@@ -1,6 +1,8 @@
 #pragma once
 // The system-settings launchers and the restart. Each launcher's command line is the key the
 // shell maps to this desktop's own tool; results are ignored.
+#include <functional>
+
 #include "core/mdlOSVersion.h"
 #include "platform/shell.h"
 
@@ -17,12 +19,14 @@ class mdlAddons {
   // os is read at each call: it is set during start-up, after this object exists.
   mdlAddons(IShell& shell, const OSFamily& os) : m_shell(shell), m_os(os) {}
 
-  void OpenInternetProperties();
-  void OpenSystemProperties();
-  void OpenModemSettings();
-  void OpenNetworkSettings();
-  // Asks the system to reboot; false when the request could not even be sent.
-  bool RestartWindows();
+  // Each false when this desktop has no tool for it.
+  bool OpenInternetProperties();
+  bool OpenSystemProperties();
+  bool OpenModemSettings();
+  bool OpenNetworkSettings();
+  // Asks the system to reboot; false when the request could not even be sent. onRefused runs
+  // later when the system refuses the request after all.
+  bool RestartWindows(std::function<void()> onRefused);
 
  private:
   IShell& m_shell;

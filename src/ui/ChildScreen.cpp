@@ -5,9 +5,8 @@
 namespace zf {
 
 void ChildScreen::SkinScreen() {
-  if (m_services.mainWindow == nullptr) return;
-  m_services.mainWindow->ApplySkinElement(this, QStringLiteral("controlForm"));
-  m_services.mainWindow->applyAllControls(this);
+  m_mainWindow.ApplySkinElement(this, QStringLiteral("controlForm"));
+  m_mainWindow.applyAllControls(this);
 }
 
 }  // namespace zf

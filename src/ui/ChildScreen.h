@@ -4,26 +4,18 @@
 #include <QWidget>
 
 #include "core/AppServices.h"
+#include "ui/ScreenId.h"
 
 namespace zf {
 
-enum class ScreenId {
-  WizardMode,
-  NormalMode,
-  BackUp,
-  NetPingerSettings,
-  SystemStatus,
-  RamConfiguration,
-  MainSettings,
-  KernelSettings,  // this computer's live network settings
-};
-inline constexpr int kScreenCount = 8;
+class IMainWindow;
 
 class ChildScreen : public QWidget {
   Q_OBJECT
 
  public:
-  explicit ChildScreen(AppServices& services, QWidget* parent = nullptr) : QWidget(parent), m_services(services) {
+  ChildScreen(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr)
+      : QWidget(parent), m_services(services), m_mainWindow(mainWindow) {
     setAttribute(Qt::WA_StyledBackground);  // so the skin can paint the screen's background
   }
 
@@ -37,6 +29,7 @@ class ChildScreen : public QWidget {
   void SkinScreen();
 
   AppServices& m_services;
+  IMainWindow& m_mainWindow;
 };
 
 }  // namespace zf

@@ -19,6 +19,8 @@ class IMainWindow {
   virtual void SetVariable(const QString& name, const QString& value) = 0;
   // Sets the tray tip text, then Show(true) on the tray control.
   virtual void UpdateTrayTip(const QString& tip) = 0;
+  // A short notice on the tray icon saying what a run has done.
+  virtual void ShowNotice(const QString& text) = 0;
   // The screen, loaded (hidden) first when it is not loaded yet.
   virtual ChildScreen* Screen(ScreenId id) = 0;
 };

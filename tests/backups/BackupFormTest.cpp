@@ -18,12 +18,9 @@ class BackupFormTest : public QObject {
   struct Form {
     test::TestServices env;
     test::FakeMainWindow main;
-    frmBackUp form{env.services};
+    frmBackUp form{env.services, main};
 
-    Form() {
-      env.services.mainWindow = &main;
-      form.Form_Load();
-    }
+    Form() { form.Form_Load(); }
     QTreeWidget* list() { return form.findChild<QTreeWidget*>(QStringLiteral("lstBackUpList")); }
     QPushButton* button(const char* name) { return form.findChild<QPushButton*>(QString::fromLatin1(name)); }
     QStringList Names() {

@@ -18,12 +18,9 @@ const std::string kTcpip = "HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\Pa
 struct Manager {
   test::TestServices env;
   test::FakeMainWindow main;
-  BackupManagerLogic logic{env.services};
+  BackupManagerLogic logic{env.services, main};
 
-  Manager() {
-    env.services.mainWindow = &main;
-    logic.Form_Load();
-  }
+  Manager() { logic.Form_Load(); }
   fs::path folder() const { return env.folder / "Backups"; }
   // A whole backup of the NT layout's three groups that sets DefaultTTL when restored; the lines
   // end in CR LF.
@@ -224,6 +221,7 @@ class BackupManagerTest : public QObject {
     QCOMPARE(m.env.messageBox.shown.size(), std::size_t{1});
     QCOMPARE(m.env.registry.GetDword(kTcpip, "DefaultTTL"), std::optional<std::int32_t>(99));
     QCOMPARE(m.main.calls, QStringList({QStringLiteral("SetVariable _root.home=true")}));
+    QCOMPARE(m.main.notices, QStringList{"The settings of 001.bck were restored."});  // the file as it is named
   }
 
   void failedRestoreShowsWhyAndTellsTheMovie() {
@@ -238,6 +236,7 @@ class BackupManagerTest : public QObject {
     QCOMPARE(m.LastMessage().icon, MsgIcon::None);
     QCOMPARE(m.LastMessage().buttons, MsgButtons::Ok);
     QCOMPARE(m.main.calls, QStringList({QStringLiteral("SetVariable _root.home=true")}));
+    QVERIFY(m.main.notices.isEmpty());  // the message box said what happened
   }
 
   void restoreWithoutASelectedRowFails() {

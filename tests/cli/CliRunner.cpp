@@ -19,6 +19,11 @@ std::string ReadAll(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::filesystem::path BuiltProgram() {
+  const char* bin = std::getenv("ZENTROFAST_BIN");
+  return std::filesystem::path(bin ? bin : "build/bin") / "zentrofastctl";
+}
+
 }  // namespace
 
 CliResult CliRunner::Run(const std::vector<std::string>& args) const {
@@ -33,9 +38,13 @@ CliResult CliRunner::Run(const std::vector<std::string>& args) const {
   return result;
 }
 
+void CliRunner::UseProgramCopy() {
+  m_program = m_folder / "zentrofastctl";
+  std::filesystem::copy_file(BuiltProgram(), m_program, std::filesystem::copy_options::overwrite_existing);
+}
+
 CliResult CliRunner::RunProgram(const std::vector<std::string>& args, const std::function<void()>& beforeExec) const {
-  const char* bin = std::getenv("ZENTROFAST_BIN");
-  const std::string program = std::string(bin ? bin : "build/bin") + "/zentrofastctl";
+  const std::string program = (m_program.empty() ? BuiltProgram() : m_program).string();
   std::vector<std::string> argv{program, "--registry", Store().string()};
   argv.insert(argv.end(), args.begin(), args.end());
   const auto outFile = m_folder / "program.out", errFile = m_folder / "program.err";

@@ -25,9 +25,13 @@ class CliRunner {
   CliResult Run(const std::vector<std::string>& args) const;
   // The same through the built program found in $ZENTROFAST_BIN; beforeExec runs in the child.
   CliResult RunProgram(const std::vector<std::string>& args, const std::function<void()>& beforeExec = {}) const;
+  // From now on RunProgram runs a copy of the program in the store's folder, which other users
+  // can reach when that folder lets them (a checkout may sit in a folder only its owner enters).
+  void UseProgramCopy();
 
  private:
   TempDir m_folder;
+  std::filesystem::path m_program;
 };
 
 }  // namespace zf::test

@@ -199,6 +199,7 @@ TEST_F(RegCommandsTest, OrdinaryUserIsDeniedWritingAStoreOfAnotherUser) {
   ExpectSuccess({"reg", "add", kKey, "--value", "v", "--data", "root's"});
   chmod(cli.Store().c_str(), 0644);
   chmod(cli.Store().parent_path().c_str(), 0755);
+  cli.UseProgramCopy();
   auto becomeNobody = [] {
     if (setgid(65534) != 0 || setuid(65534) != 0) _exit(125);
   };

@@ -114,7 +114,7 @@ TEST(RegEditFile, ReadsTheFormsRegeditWrites) {
 TEST(RegEditFile, RefusesABadLineByItsNumber) {
   const std::vector<std::pair<std::string, int>> cases{
       {"", 0},
-      {"Windows Registry Editor Version 5.00\n", 1},
+      {"Windows Registry Editor Version 6.00\n", 1},
       {"REGEDIT4\n\"v\"=\"before any key\"\n", 2},
       {"REGEDIT4\n[HKLM\\A]\n\"v\"=\"bad \\n escape\"\n", 3},
       {"REGEDIT4\n[HKLM\\A]\n\"v\"=\"unterminated\n", 3},

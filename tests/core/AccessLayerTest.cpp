@@ -133,7 +133,10 @@ TEST_F(AccessLayerTest, SubkeysListInCaseInsensitiveOrder) {
 
 TEST_F(AccessLayerTest, EnumerationSkipsNamesThatDoNotFitTheBuffer) {
   registry.AddKey("HKLM\\Net\\a");
-  registry.AddKey("HKLM\\Net\\b" + std::string(255, 'x'));
+  // 129 characters, within the registry's limit, but 257 bytes of UTF-8: more than the buffer holds.
+  std::string wide = "b";
+  for (int i = 0; i < 128; ++i) wide += "\u00e4";
+  registry.AddKey("HKLM\\Net\\" + wide);
   registry.AddKey("HKLM\\Net\\c");
   std::vector<std::string> names;
   EnumerateSubkeys(registry, HKEY_LOCAL_MACHINE, "Net", &names);

@@ -26,6 +26,23 @@ TEST(OSVersion, MapsVersionRecordsToFamilies) {
   EXPECT_TRUE(DetectOSFamily(kDefaultOSVersion).IsNTLayout());
 }
 
+// Backups carry the bare code; restoring and applying pick the layout from it alone.
+TEST(OSVersion, FamilyCodesChooseOneLayoutOrNone) {
+  for (std::int16_t code : {0, 8, -1}) {
+    EXPECT_FALSE(OSFamily::Is9xLayout(code)) << code;
+    EXPECT_FALSE(OSFamily::IsNTLayout(code)) << code;
+  }
+  for (std::int16_t code = 1; code <= 4; ++code) {
+    EXPECT_TRUE(OSFamily::Is9xLayout(code)) << code;
+    EXPECT_FALSE(OSFamily::IsNTLayout(code)) << code;
+  }
+  for (std::int16_t code = 5; code <= 7; ++code) {
+    EXPECT_TRUE(OSFamily::IsNTLayout(code)) << code;
+    EXPECT_FALSE(OSFamily::Is9xLayout(code)) << code;
+  }
+  EXPECT_FALSE(OSFamily{}.Is9xLayout() || OSFamily{}.IsNTLayout());
+}
+
 TEST(OSVersion, ParsesConfiguredRecords) {
   auto parsed = ParseOSVersion("1.4.10");
   ASSERT_TRUE(parsed);

@@ -309,6 +309,51 @@ TYPED_TEST(RegistryConformanceTest, ReadOnlyRefusesEveryOpenForWritingButReads) 
   EXPECT_FALSE(reg.REGSaveSetting(HKEY_LOCAL_MACHINE, "Ro\\Sub", "v", "new"));
 }
 
+TYPED_TEST(RegistryConformanceTest, NamesKeepTheRegistrysLimitsAndHoldNoLineBreak) {
+  IRegistry& registry = this->Registry();
+  HKEY key = 0;
+  for (const std::string& bad : {std::string(256, 'k'), std::string("a\nb"), std::string("a\rb"), std::string("a\0b", 3),
+                                 "Fine\\" + std::string("x\n")})
+    EXPECT_EQ(registry.CreateKey(HKEY_LOCAL_MACHINE, bad, KEY_ALL_ACCESS, &key), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, "Fine"), ERROR_FILE_NOT_FOUND) << "no parent is left behind";
+  // 255 characters of two bytes each still make a name of 255 characters.
+  std::string wide;
+  for (int i = 0; i < 255; ++i) wide += "\u00e9";
+  registry.CloseKey(this->Create(HKEY_LOCAL_MACHINE, wide));
+
+  std::string deepest = "D";
+  for (int depth = 2; depth <= 511; ++depth) deepest += "\\d";
+  const HKEY deep = this->Create(HKEY_LOCAL_MACHINE, deepest);
+  registry.CloseKey(this->Create(deep, "last"));
+  EXPECT_EQ(registry.CreateKey(deep, "last\\beyond", KEY_ALL_ACCESS, &key), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(registry.CreateKey(HKEY_LOCAL_MACHINE, deepest + "\\e\\f", KEY_ALL_ACCESS, &key), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, deepest + "\\e"), ERROR_FILE_NOT_FOUND);
+
+  EXPECT_EQ(registry.SetValue(deep, std::string(16383, 'v'), REG_SZ, kText), ERROR_SUCCESS);
+  for (const std::string& bad : {std::string(16384, 'v'), std::string("v\n"), std::string("v\r"), std::string("v\0", 2)})
+    EXPECT_EQ(registry.SetValue(deep, bad, REG_SZ, kText), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(this->List(HKEY_LOCAL_MACHINE, deepest, true), std::vector<std::string>{std::string(16383, 'v')});
+  registry.CloseKey(deep);
+
+  // The access layer goes through the same refusal.
+  CRegister reg(registry);
+  EXPECT_FALSE(reg.REGSaveSetting(HKEY_LOCAL_MACHINE, "Sec\ntion", "v", "x"));
+  EXPECT_FALSE(reg.REGSaveSetting(HKEY_LOCAL_MACHINE, "Section", "two\nlines", "x"));
+  EXPECT_EQ(this->List(HKEY_LOCAL_MACHINE, "Section", true), std::vector<std::string>{});
+}
+
+TYPED_TEST(RegistryConformanceTest, AccessLayerStarNameIsTheDefaultValue) {
+  CRegister reg(this->Registry());
+  this->Registry().CloseKey(this->Create(HKEY_LOCAL_MACHINE, "Sec"));
+  EXPECT_EQ(reg.REGGetSetting(HKEY_LOCAL_MACHINE, "\\Sec\\", "*", "dflt"), "dflt");
+  EXPECT_TRUE(reg.REGSaveSetting(HKEY_LOCAL_MACHINE, "\\Sec\\", "*", "x"));
+  EXPECT_EQ(this->Get(HKEY_LOCAL_MACHINE, "Sec", ""), std::make_pair(std::uint32_t{REG_SZ}, Bytes{'x', 0}));
+  EXPECT_EQ(reg.REGGetSetting(HKEY_LOCAL_MACHINE, "Sec", "*", "dflt"), "x");
+  EXPECT_EQ(this->List(HKEY_LOCAL_MACHINE, "Sec", true), std::vector<std::string>{""});
+  EXPECT_TRUE(reg.REGDeleteSetting(HKEY_LOCAL_MACHINE, "\\Sec\\", "*"));
+  EXPECT_FALSE(this->Get(HKEY_LOCAL_MACHINE, "Sec", ""));
+}
+
 TYPED_TEST(RegistryConformanceTest, AccessLayerReadsBackWhatItWrote) {
   RegistrySettings settings(this->Registry());
   RegFunctions functions(this->Registry());

@@ -1,23 +1,42 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it into an empty root with dpkg and runs the installed
-# command-line tool from there: data from share/zentrofast, backups in the user's data folder.
+# programs from there: data from share/zentrofast, backups in the user's data folder, and no
+# capability where a user's own code could reach it.
+# Usage: package_test.sh BUILD_DIR AF_PACKET_PROBE_PLUGIN
 set -euo pipefail
 build=$(cd "$1" && pwd)
+probe_plugin=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The installed programs also run as nobody, who must be able to reach them.
+chmod 755 "$work"
+
+fail() { echo "package test: $*" >&2; exit 1; }
 
 (cd "$build" && cpack -G DEB -B "$work/out" >/dev/null)
 deb=$(ls "$work"/out/zentrofast_*.deb)
 root="$work/root"
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
-dpkg --root="$root" --force-depends --force-script-chrootless --log=/dev/null -i "$deb" >/dev/null 2>"$work/dpkg.log" ||
-  { cat "$work/dpkg.log" >&2; exit 1; }
+chmod -R a+rX "$root"
 
-fail() { echo "package test: $*" >&2; exit 1; }
-for file in usr/bin/zentrofast usr/bin/zentrofastctl "usr/share/zentrofast/speed up.swf" \
+host_range=$(cat /proc/sys/net/ipv4/ping_group_range)
+# Installs (again) in a network namespace of its own whose ping_group_range is range: the install
+# script reads the range, and the machine's own setting stays as it is.
+install_with_range() {
+  unshare --net sh -c 'echo "$1" > /proc/sys/net/ipv4/ping_group_range && shift && exec "$@"' sh "$1" \
+    dpkg --root="$root" --force-depends --force-script-chrootless --log=/dev/null -i "$deb" >/dev/null \
+    2>"$work/dpkg.log" || { cat "$work/dpkg.log" >&2; fail "dpkg could not install the package"; }
+}
+capabilities() { getcap "$root/$1" | sed 's/^[^ ]* //'; }
+
+install_with_range "1 0"
+for file in usr/bin/zentrofast usr/bin/zentrofastctl usr/libexec/zentrofast/zentrofast-ping \
+            "usr/share/zentrofast/speed up.swf" \
             usr/share/zentrofast/QorvMask.skn usr/share/applications/org.zentrofast.Zentrofast.desktop \
-            usr/share/metainfo/org.zentrofast.Zentrofast.metainfo.xml usr/share/man/man1/zentrofastctl.1 \
+            usr/share/metainfo/org.zentrofast.Zentrofast.metainfo.xml usr/share/man/man1/zentrofastctl.1.gz usr/share/man/man1/zentrofast.1.gz \
+            usr/share/doc/zentrofast/copyright usr/share/doc/zentrofast/changelog.Debian.gz \
+            usr/share/bash-completion/completions/zentrofastctl \
             usr/share/icons/hicolor/32x32/apps/zentrofast.png usr/share/icons/hicolor/scalable/apps/zentrofast.svg \
             usr/libexec/zentrofast/zentrofast-kernel-helper usr/share/polkit-1/actions/org.zentrofast.kernel.policy; do
   [ -e "$root/$file" ] || fail "$file is missing"
@@ -30,14 +49,52 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for package in pkexec polkitd; do
   [[ ", $depends," == *", $package,"* || ", $depends," == *", $package "* ]] || fail "the package does not depend on $package"
 done
-# Echo requests without root: either every group may open ICMP datagram sockets, or the
-# programs carry cap_net_raw.
-read -r low high < /proc/sys/net/ipv4/ping_group_range
-if [ "$low" -gt 100 ] || [ "$high" -lt 65534 ]; then
-  for program in zentrofast zentrofastctl; do
-    getcap "$root/usr/bin/$program" | grep -q cap_net_raw || fail "$program cannot send echo requests without root"
-  done
-fi
+
+# Where datagram ICMP is refused, only the ping program and the tool carry cap_net_raw; the
+# desktop program never carries any capability.
+[ -z "$(capabilities usr/bin/zentrofast)" ] || fail "the desktop program carries $(capabilities usr/bin/zentrofast)"
+for program in usr/libexec/zentrofast/zentrofast-ping usr/bin/zentrofastctl; do
+  [ "$(capabilities "$program")" = "cap_net_raw=ep" ] || fail "$program cannot send echo requests without root"
+done
+
+# A user's own Qt plugin, run by the installed desktop program, gets no raw packet socket.
+mkdir -p "$work/plugins/generic" "$work/nobody"
+cp "$probe_plugin" "$work/plugins/generic/"
+chmod -R a+rX "$work/plugins"
+chown nobody "$work/nobody"
+as_nobody() {
+  setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all \
+    env -i HOME="$work/nobody" XDG_DATA_HOME="$work/nobody/data" XDG_RUNTIME_DIR="$work/nobody" "$@"
+}
+probe=$(as_nobody QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH="$work/plugins" QT_QPA_GENERIC_PLUGINS=afpacketprobe \
+  "$root/usr/bin/zentrofast" 2>"$work/gui.log") || true
+case "$probe" in
+  "afpacket: refused"*) ;;
+  "") cat "$work/gui.log" >&2; fail "the desktop program did not load the probe plugin" ;;
+  *) fail "a user's plugin inside the installed desktop program: $probe" ;;
+esac
+
+# The tool pings as nobody through the socket it opened first, and holds no capability while it
+# waits for the reply (echo replies are off in this namespace, so it waits its whole time-out).
+unshare --net sh -c '
+  ip link set lo up && echo 1 > /proc/sys/net/ipv4/icmp_echo_ignore_all || exit 1
+  "$@" ping 127.0.0.1 --timeout 1500 >/dev/null 2>&1 &
+  sleep 0.5
+  grep -E "^Cap(Eff|Prm):" /proc/$!/status
+  wait' sh setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all "$root/usr/bin/zentrofastctl" \
+  >"$work/ctl-status" || fail "could not watch the tool"
+[ "$(grep -c ':[[:space:]]*0000000000000000$' "$work/ctl-status")" = 2 ] ||
+  fail "the tool keeps capabilities while it pings: $(tr '\n' ' ' < "$work/ctl-status")"
+unshare --net sh -c 'ip link set lo up && exec "$@" ping 127.0.0.1 >/dev/null' sh \
+  setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all "$root/usr/bin/zentrofastctl" ||
+  fail "the installed tool cannot ping as an ordinary user"
+
+# Where every group may open ICMP datagram sockets, no program keeps a capability.
+install_with_range "0 2147483647"
+for program in usr/bin/zentrofast usr/libexec/zentrofast/zentrofast-ping usr/bin/zentrofastctl; do
+  [ -z "$(capabilities "$program")" ] || fail "$program keeps $(capabilities "$program") though no one needs it"
+done
+[ "$(cat /proc/sys/net/ipv4/ping_group_range)" = "$host_range" ] || fail "the machine's ping_group_range changed"
 
 export HOME="$work/home" XDG_DATA_HOME="$work/home/data"
 unset ZENTROFAST_HOME ZENTROFAST_REGISTRY ZENTROFAST_OS_VERSION
@@ -48,4 +105,6 @@ ctl="$root/usr/bin/zentrofastctl"
 [ -f "$XDG_DATA_HOME/zentrofast/registry.sqlite3" ] || fail "the store is not in the user's data folder"
 [ ! -e "$root/usr/share/zentrofast/Backups" ] || fail "the installed program folder was written"
 "$ctl" kernel plan | grep -q 'net.ipv4.ip_default_ttl' || fail "kernel plan shows no TTL"
-echo "package test: installed $(basename "$deb") into an empty root; profiles, apply and backup work from it"
+echo "probe: $probe; tool: $(tr "\n" " " < "$work/ctl-status")"
+echo "package test: installed $(basename "$deb") into an empty root; no capability reaches a user's plugin;" \
+     "the tool pings as nobody holding none; profiles, apply and backup work from it"

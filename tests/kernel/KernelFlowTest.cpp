@@ -45,10 +45,9 @@ struct Rig {
   KernelApplyFlow flow{env.services,
                        {bridge, [this](const QString& text) { balloons << text; }, [] { return nullptr; },
                         [this] { return missingTool; }, 30, 5, 5}};
-  WizardModeLogic wizard{env.services};
+  WizardModeLogic wizard{env.services, main};
 
   Rig() {
-    env.services.mainWindow = &main;
     env.services.followUp = &flow;
     env.registry.AddKey(kInterface);
     env.registry.PutDword(kTcpip, "DefaultTTL", 64);
@@ -119,7 +118,7 @@ class KernelFlowTest : public QObject {
     rig.wizard.cmdOptimize_Click();
     rig.env.services.followUp = &rig.flow;
     rig.env.registry.PutDword(kTcpip, "DefaultTTL", 100);
-    BackupManagerLogic manager(rig.env.services);
+    BackupManagerLogic manager(rig.env.services, rig.main);
     manager.intializeList();
     QCOMPARE(manager.rows().size(), std::size_t{1});
     manager.lstBackUpList_Select(manager.rows().front().param);

@@ -10,6 +10,7 @@
 #include "kernel/frmKernelPreview.h"
 #include "kernel/frmKernelSettings.h"
 #include "support/FakeKernelBridge.h"
+#include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 
 namespace zf {
@@ -84,7 +85,8 @@ class KernelSettingsTest : public QObject {
     test::FakeKernelBridge bridge;
     bridge.plan = StorePlan();
     bridge.status = StatusOf({Mtu("1400")});
-    frmKernelSettings screen(env.services, bridge);
+    test::FakeMainWindow main;
+    frmKernelSettings screen(env.services, main, bridge);
     screen.Form_Load();
     screen.show();  // refreshes when shown
     QTreeWidget* list = screen.lstSettings();
@@ -116,7 +118,8 @@ class KernelSettingsTest : public QObject {
     KernelApplyFlow flow(env.services, {bridge, [&](const QString& text) { balloons << text; }, [] { return nullptr; },
                                         [] { return std::string(); }, 30, 5, 5});
     env.services.followUp = &flow;
-    frmKernelSettings screen(env.services, bridge);
+    test::FakeMainWindow main;
+    frmKernelSettings screen(env.services, main, bridge);
     screen.Form_Load();
     screen.cmdApplyTuned()->click();
     QVERIFY(flow.previewDialog() != nullptr);
@@ -130,7 +133,8 @@ class KernelSettingsTest : public QObject {
   void revertAllAsksThenRevertsWithoutBlocking() {
     test::TestServices env;
     test::FakeKernelBridge bridge;
-    frmKernelSettings screen(env.services, bridge);
+    test::FakeMainWindow main;
+    frmKernelSettings screen(env.services, main, bridge);
     screen.Form_Load();
     screen.cmdRevertAll()->click();  // answered No
     QCOMPARE(bridge.log.reverts, 0);

@@ -25,13 +25,13 @@ using test::FakeSystemInfo;
 constexpr std::int64_t kMB = FakeSystemInfo::kMB;
 const std::string kRamSection = "HKLM\\SOFTWARE\\Tessel\\Zentrofast\\Settings\\RamSettings";
 
-// Both memory screens behind a main window stand-in that loads them on demand.
+// Both memory screens, sharing one memory monitor, behind a main window stand-in that loads
+// them on demand.
 struct Host {
   explicit Host(OSVersionRecord version = kDefaultOSVersion) : t(version) {
-    t.services.mainWindow = &main;
     main.factory = [this](ScreenId id) -> std::unique_ptr<ChildScreen> {
-      if (id == ScreenId::SystemStatus) return std::make_unique<frmSystemStatus>(t.services);
-      if (id == ScreenId::RamConfiguration) return std::make_unique<frmRamConfiguration>(t.services);
+      if (id == ScreenId::SystemStatus) return std::make_unique<frmSystemStatus>(t.services, main, memory);
+      if (id == ScreenId::RamConfiguration) return std::make_unique<frmRamConfiguration>(t.services, main, memory);
       return nullptr;
     };
   }
@@ -41,6 +41,7 @@ struct Host {
   }
 
   test::TestServices t;
+  MemoryMonitor memory{t.services};  // outlives the screens that hold it
   test::FakeMainWindow main;
 };
 
@@ -79,7 +80,7 @@ class MemoryScreensTest : public QObject {
     slider->setValue(300);
     QCOMPARE(slider->toolTip(), QStringLiteral("300 MB to free when Optimize is clicked"));
     QCOMPARE(Child<QLabel>(status, "lblTargetMemoryNeeded")->text(), QStringLiteral("Target Level Of RAM 300MB."));
-    QVERIFY(dynamic_cast<clsCPUUsageNT*>(status.QueryObject.get()) != nullptr);
+    QVERIFY(dynamic_cast<clsCPUUsageNT*>(&host.memory.QueryObject()) != nullptr);
     QCOMPARE(host.main.skinned.front().second, QStringLiteral("controlForm"));
     QCOMPARE(host.main.allControlsApplied.front(), static_cast<QWidget*>(&status));
     for (const char* timer : {"tmrCPU", "tmrMemory"}) {
@@ -134,7 +135,7 @@ class MemoryScreensTest : public QObject {
     host.t.registry.AddKey("HKDD\\PerfStats\\StartStat");
     host.t.registry.Put("HKDD\\PerfStats\\StatData", "KERNEL\\CPUUsage", 3, {0x2C, 0x01, 0, 0});
     frmSystemStatus& status = host.Status();
-    QVERIFY(dynamic_cast<clsCPUUsage*>(status.QueryObject.get()) != nullptr);
+    QVERIFY(dynamic_cast<clsCPUUsage*>(&host.memory.QueryObject()) != nullptr);
     Tick(status, "tmrCPU");
     QCOMPARE(Child<QGroupBox>(status, "frameCPUUsage")->title(), QStringLiteral("Processor usage (44%)."));
   }
@@ -297,7 +298,10 @@ class MemoryScreensTest : public QObject {
     QCOMPARE(host.t.systemInfo.blocks[0].count, std::size_t(10 * kMB));
     Tick(booster, "tmrAlarm");  // usage 2
     QCOMPARE(host.t.systemInfo.blocks.size(), std::size_t(1));
-    QVERIFY(host.main.screens.contains(ScreenId::SystemStatus));
+    // The status screen samples that same probe: loading it keeps the one the checks used.
+    const ICpuUsage* checked = &host.memory.QueryObject();
+    host.Status();
+    QCOMPARE(&host.memory.QueryObject(), checked);
   }
 
   void boosterSoundPlaysFromTheProgramFolderWhileArmed() {

@@ -41,8 +41,7 @@ class frmNetPingerSettingsTest : public QObject {
  private slots:
   void init() {
     services = std::make_unique<test::TestServices>();
-    services->services.mainWindow = &mainWindow;
-    form = std::make_unique<frmNetPingerSettings>(services->services);
+    form = std::make_unique<frmNetPingerSettings>(services->services, mainWindow);
   }
 
   void cleanup() {

@@ -19,10 +19,9 @@ namespace {
 struct Form {
   test::TestServices env;
   test::FakeMainWindow main;
-  frmNormalMode form{env.services};
+  frmNormalMode form{env.services, main};
 
   Form() {
-    env.services.mainWindow = &main;
     form.SetCurrWizardPage(0);
     form.Form_Load();
   }

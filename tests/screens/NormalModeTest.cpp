@@ -16,10 +16,9 @@ const std::string kInterface = kTcpip + "\\Interfaces\\{A1}";
 struct Screen {
   test::TestServices env;
   test::FakeMainWindow main;
-  NormalModeLogic logic{env.services};
+  NormalModeLogic logic{env.services, main, QLocale::c()};
 
   Screen() {
-    env.services.mainWindow = &main;
     env.registry.AddKey(kInterface);
     env.services.tuning.current = env.services.tuning.profiles[0];
     logic.Form_Load();
@@ -219,6 +218,8 @@ class NormalModeTest : public QObject {
     s.NextTo(8);
     QCOMPARE(s.record().RWIN, 4931);
     QCOMPARE(s.env.registry.GetDword(kTcpip, "TcpWindowSize"), std::optional<std::int32_t>(4931));
+    QCOMPARE(s.main.notices,
+             QStringList{"The advanced mode's settings were applied. Backup of the values before: 001.BCK"});
   }
 
   void finishRoundsHalvesToEven_data() {

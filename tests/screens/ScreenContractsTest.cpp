@@ -17,7 +17,8 @@ class ScreenContractsTest : public QObject {
  private slots:
   void advancedModeStartsOnThePageItWasGiven() {
     test::TestServices env;
-    std::unique_ptr<ChildScreen> screen = CreateScreen(ScreenId::NormalMode, env.services);
+    test::FakeMainWindow main;
+    std::unique_ptr<ChildScreen> screen = ProgramScreens(env.services).Create(ScreenId::NormalMode, main);
     auto* pages = dynamic_cast<IWizardPagesScreen*>(screen.get());
     QVERIFY(pages != nullptr);
     pages->SetCurrWizardPage(2);
@@ -29,7 +30,8 @@ class ScreenContractsTest : public QObject {
 
   void backupManagerRefillsOnRequest() {
     test::TestServices env;
-    std::unique_ptr<ChildScreen> screen = CreateScreen(ScreenId::BackUp, env.services);
+    test::FakeMainWindow main;
+    std::unique_ptr<ChildScreen> screen = ProgramScreens(env.services).Create(ScreenId::BackUp, main);
     auto* list = dynamic_cast<IBackupListScreen*>(screen.get());
     QVERIFY(list != nullptr);
     screen->Form_Load();
@@ -39,7 +41,8 @@ class ScreenContractsTest : public QObject {
 
   void wizardIsTheRealScreen() {
     test::TestServices env;
-    std::unique_ptr<ChildScreen> screen = CreateScreen(ScreenId::WizardMode, env.services);
+    test::FakeMainWindow main;
+    std::unique_ptr<ChildScreen> screen = ProgramScreens(env.services).Create(ScreenId::WizardMode, main);
     screen->Form_Load();
     QVERIFY(env.services.tuning.current == Profiles()[0]);
   }

@@ -20,10 +20,9 @@ const std::string kInterface = kTcpip + "\\Interfaces\\{B2}";
 struct Wizard {
   test::TestServices env;
   test::FakeMainWindow main;
-  frmWizardMode form{env.services};
+  frmWizardMode form{env.services, main};
 
   Wizard() {
-    env.services.mainWindow = &main;
     env.registry.AddKey(kInterface);
     form.Form_Load();
   }
@@ -151,6 +150,35 @@ class WizardModeTest : public QObject {
     QVERIFY(w.env.registry.Changes().empty());
     QVERIFY(w.env.services.tuning.current == Profiles()[0]);
     QVERIFY(w.main.calls.isEmpty());
+    QVERIFY(w.main.notices.isEmpty());
+  }
+
+  void aRunTellsWhatWasDoneAndTheBackupsName() {
+    Wizard w;
+    w.Optimize();
+    w.Optimize();
+    QCOMPARE(w.main.notices, (QStringList{"The wizard's settings were applied. Backup of the values before: 001.BCK",
+                                          "The wizard's settings were applied. Backup of the values before: 002.BCK"}));
+  }
+
+  void aLineSaysWhenTheAdvancedModesValuesWillBeApplied() {
+    Wizard w;
+    QLabel* line = w.form.findChild<QLabel*>(QStringLiteral("lblAdvancedValues"));
+    QCOMPARE(line->text(), QStringLiteral("The values from the advanced mode will be applied."));
+    w.form.show();
+    QVERIFY(!line->isVisible());
+    w.form.hide();
+    w.env.services.tuning.current.MTU = 1500;  // the advanced mode finished meanwhile
+    w.form.show();
+    QVERIFY(line->isVisible());
+    const QString description = w.description();
+    w.Optimize();  // the behaviour stays: the record as it is now is applied
+    QCOMPARE(w.env.registry.GetDword(kInterface, "MTU"), std::optional<std::int32_t>(1500));
+    QCOMPARE(w.description(), description);
+    w.option(3)->click();  // a new choice replaces the record: the profile is what applies
+    QVERIFY(!line->isVisible());
+    w.option(0)->click();
+    QVERIFY(!line->isVisible());
   }
 };
 

@@ -3,6 +3,8 @@
 
 #include "ShellFakes.h"
 #include "shell/CommandDispatch.h"
+#include "support/FakeMainWindow.h"
+#include "shell/Version.h"
 #include "support/TestServices.h"
 
 using namespace zf;
@@ -19,7 +21,7 @@ struct DispatchRig {
         tray(trayService),
         host(&frame,
              [this](ScreenId id) {
-               auto screen = std::make_unique<RecordingScreen>(services.services, id, log);
+               auto screen = std::make_unique<RecordingScreen>(services.services, hostWindow, id, log);
                created.push_back(screen.get());
                return screen;
              }),
@@ -52,6 +54,7 @@ struct DispatchRig {
   QWidget mainWindow;
   QWidget frame;
   QWidget movie;
+  FakeMainWindow hostWindow;
   ScreenHost host;
   mdlAddons addons;
   CommandDispatch dispatch;
@@ -216,6 +219,20 @@ class DispatchTest : public QObject {
     QCOMPARE(rig.trayService.icons, 1);
   }
 
+  void ARestartRefusedAfterItWasRequestedLeavesTheProgramRunning() {
+    DispatchRig rig;
+    rig.tray.Show(true);
+    rig.dispatch.FSCommand(QStringLiteral("IDC_FS_restart"));
+    QCOMPARE(rig.trayService.icons, 0);  // requested: the program is on its way out
+    QVERIFY(rig.services.shell.refuseSessionEnd);
+    rig.Taken();
+    rig.services.shell.refuseSessionEnd();  // the authorisation was cancelled
+    QCOMPARE(rig.Taken(), (QStringList{"load WizardMode", "load BackUp", "load NetPingerSettings", "load SystemStatus",
+                                       "load RamConfiguration", "load MainSettings", "tray add"}));
+    QCOMPARE(rig.trayService.icons, 1);
+    QVERIFY(rig.services.messageBox.shown.empty());
+  }
+
   void WindowCommands() {
     DispatchRig rig;
     for (const char* command : {"IDC_FS_minimize", "IDC_FS_tray", "Drag"}) rig.dispatch.FSCommand(command);
@@ -240,6 +257,51 @@ class DispatchTest : public QObject {
     undetected.services.services.os = OSFamily{};
     undetected.dispatch.FSCommand(QStringLiteral("IDC_FS_networkSetting"));
     QVERIFY(undetected.services.shell.controlPanelCommands.empty());
+  }
+
+  void ALauncherWithoutADesktopToolSaysWhatIsMissing_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("internet") << "IDC_FS_internetProperties" << "No internet settings tool was found on this desktop.";
+    QTest::newRow("system") << "IDC_FS_systemSetting" << "No system information tool was found on this desktop.";
+    QTest::newRow("modem") << "IDC_FS_modemSetting" << "No modem settings tool was found on this desktop.";
+    QTest::newRow("network") << "IDC_FS_networkSetting" << "No network settings tool was found on this desktop.";
+  }
+  void ALauncherWithoutADesktopToolSaysWhatIsMissing() {
+    QFETCH(QString, command);
+    QFETCH(QString, message);
+    DispatchRig rig;
+    rig.dispatch.FSCommand(command);
+    QVERIFY(rig.services.messageBox.shown.empty());  // a tool was found: nothing to say
+    rig.services.shell.controlPanelToolsFound = false;
+    rig.dispatch.FSCommand(command);
+    QCOMPARE(rig.services.messageBox.shown.size(), 1u);
+    QCOMPARE(QString::fromStdString(rig.services.messageBox.shown[0].text), message);
+    QCOMPARE(rig.services.messageBox.shown[0].buttons, MsgButtons::Ok);
+  }
+
+  void HelpWithNothingToOpenItSaysSo() {
+    DispatchRig rig;
+    rig.services.shell.openSucceeds = false;
+    rig.dispatch.FSCommand(QStringLiteral("IDC_FS_help"));
+    QCOMPARE(rig.services.messageBox.shown.size(), 1u);
+    QCOMPARE(rig.services.messageBox.shown[0].text,
+             std::string("No program to open the help file was found on this desktop."));
+  }
+
+  void HomePageAboutAndHelpButtonsWork() {
+    DispatchRig rig;
+    rig.dispatch.ButtonClicked(ButtonGroup::Zentrofast, 1);
+    QCOMPARE(rig.VisibleScreens(), QStringList{"WizardMode"});
+    rig.Taken();
+    rig.dispatch.ButtonClicked(ButtonGroup::HomePage, 0);
+    QVERIFY(rig.VisibleScreens().isEmpty());
+    QVERIFY(rig.Taken().contains("movie to front"));
+    rig.dispatch.ButtonClicked(ButtonGroup::About, 0);
+    QCOMPARE(rig.services.messageBox.shown.size(), 1u);
+    QVERIFY(QString::fromStdString(rig.services.messageBox.shown[0].text).contains(VersionText()));
+    rig.dispatch.ButtonClicked(ButtonGroup::Help, 0);
+    QCOMPARE(rig.services.shell.opened, std::vector<std::string>{(rig.services.folder / "QorvHelp.chm").string()});
   }
 
   void HelpFallsBackToTheHtmlIndex() {

@@ -18,9 +18,8 @@ const std::string kRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 std::string ProgramPath() { return QCoreApplication::applicationFilePath().toStdString(); }
 
 struct SettingsRig {
-  SettingsRig() { services.services.mainWindow = &mainWindow; }
   frmMainSettings& Load() {
-    screen = std::make_unique<frmMainSettings>(services.services);
+    screen = std::make_unique<frmMainSettings>(services.services, mainWindow);
     screen->Form_Load();
     return *screen;
   }

@@ -27,9 +27,9 @@ struct MainWindowRig {
 
   frmMain& Window() {
     if (!window) {
-      auto factory = [this](ScreenId id) -> std::unique_ptr<ChildScreen> {
-        if (id == ScreenId::MainSettings) return std::make_unique<frmMainSettings>(services.services);
-        return std::make_unique<RecordingScreen>(services.services, id, log);
+      auto factory = [this](ScreenId id, IMainWindow& host) -> std::unique_ptr<ChildScreen> {
+        if (id == ScreenId::MainSettings) return std::make_unique<frmMainSettings>(services.services, host);
+        return std::make_unique<RecordingScreen>(services.services, host, id, log);
       };
       window = std::make_unique<frmMain>(services.services, factory, frmMain::Platform{tray, autoMessage, locks});
     }

@@ -1,7 +1,10 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
+#include <QLabel>
 #include <QPushButton>
 #include <QQuickItem>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -43,9 +46,9 @@ class MainWindowTest : public QObject {
     QVERIFY(!window.loadFinished());
     QTRY_VERIFY(window.loadFinished());
     QCOMPARE(atTray, (QStringList{"movie loaded", "version sent", "frame skinned", "OS family", "profiles"}));
-    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "first frame", "tray add", "load WizardMode",
-                                   "load BackUp", "load NetPingerSettings", "load SystemStatus",
-                                   "load RamConfiguration", "loaded"}));
+    QCOMPARE(rig.log,
+             (QStringList{"mutex HollowmereZentrofast", "first frame", "tray add", "load WizardMode", "load BackUp",
+                          "load NetPingerSettings", "load SystemStatus", "load RamConfiguration", "loaded"}));
     QVERIFY(window.screens().Loaded(ScreenId::MainSettings) != nullptr);
     QVERIFY(window.screens().Loaded(ScreenId::NormalMode) == nullptr);
     QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));
@@ -80,6 +83,14 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.autoMessage.calls.empty());
   }
 
+  void StartHiddenFromTheCommandLineKeepsTheWindowInTheTray() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    window.Start(true);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(rig.tray.balloons, QStringList{"Program notification | The Program Still Running Here"});
+  }
+
   void StartHiddenOnTheOlderFamilyShowsTheSelfClosingNotice() {
     MainWindowRig rig({1, 4, 10});
     rig.StoreMainSetting("chkRunProgramMini", "1");
@@ -100,6 +111,56 @@ class MainWindowTest : public QObject {
     QCOMPARE(notice.Intensity, 0);
   }
 
+  void WithoutATrayTheStartHiddenOptionStartsShown() {
+    MainWindowRig rig;
+    rig.tray.available = false;
+    rig.StoreMainSetting("chkRunProgramMini", "1");
+    frmMain& window = rig.Window();
+    rig.Start();
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.isMinimized());
+    QVERIFY(rig.tray.balloons.isEmpty());
+    QVERIFY(rig.autoMessage.calls.empty());
+  }
+
+  void WithoutATrayHideToTrayMinimises() {
+    MainWindowRig rig;
+    rig.tray.available = false;
+    frmMain& window = rig.Window();
+    rig.Start();
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
+    QVERIFY(window.isVisible());
+    QVERIFY(window.isMinimized());
+    QVERIFY(rig.tray.balloons.isEmpty());
+  }
+
+  void ARaiseRequestBringsTheWindowBack() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
+    QVERIFY(rig.locks.raise);  // listening once started
+    QSignalSpy raised(&window, &frmMain::RaisedOnRequest);
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_tray"));
+    QVERIFY(!window.isVisible());
+    rig.locks.raise();
+    QVERIFY(window.isVisible());
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_minimize"));
+    QVERIFY(window.isMinimized());
+    rig.locks.raise();
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.isMinimized());
+    QCOMPARE(raised.count(), 2);
+  }
+
+  void ANoticeShowsOnTheTrayIcon() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
+    window.ShowNotice(QStringLiteral("The settings of 003.BCK were restored."));
+    QCOMPARE(rig.tray.balloons, QStringList{"Zentrofast | The settings of 003.BCK were restored."});
+    QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));  // the stored texts stay
+  }
+
   void ALeftClickOnTheIconBringsTheWindowBack() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
@@ -117,7 +178,8 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     frmMain& window = rig.Window();
     rig.Start();
-    QMetaObject::invokeMethod(window.flash()->rootObject(), "send", Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "send",
+                              Q_ARG(QVariant, QStringLiteral("IDC_FS_pingSetting")));
     ChildScreen* pinger = window.screens().Loaded(ScreenId::NetPingerSettings);
     QVERIFY(pinger->isVisible());
     QCOMPARE(window.framChildWindow()->height(), 244);
@@ -164,10 +226,12 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     QFile scene(QString::fromStdString((rig.services.folder / "speed up.swf").string()));
     QVERIFY(scene.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    scene.write("import QtQuick\n"
-                "Rectangle { width: 724; height: 540; property int leftPresses: 0; property int rightPresses: 0\n"
-                "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons\n"
-                "    onPressed: (m) => { if (m.button === Qt.RightButton) ++parent.rightPresses; else ++parent.leftPresses } } }\n");
+    scene.write(
+        "import QtQuick\n"
+        "Rectangle { width: 724; height: 540; property int leftPresses: 0; property int rightPresses: 0\n"
+        "  MouseArea { anchors.fill: parent; acceptedButtons: Qt.AllButtons\n"
+        "    onPressed: (m) => { if (m.button === Qt.RightButton) ++parent.rightPresses; else ++parent.leftPresses } } "
+        "}\n");
     scene.close();
     frmMain& window = rig.Window();
     rig.Start();
@@ -192,6 +256,57 @@ class MainWindowTest : public QObject {
     window.buttonColumn()->Button(ButtonGroup::RamBooster, 1)->click();
     QVERIFY(window.screens().Loaded(ScreenId::SystemStatus)->isVisible());
     QCOMPARE(ended.count(), 0);
+  }
+
+  void TheFallbackButtonsMoveMinimiseAndCloseTheWindow() {
+    MainWindowRig rig;
+    std::filesystem::remove(rig.services.folder / "speed up.swf");
+    frmMain& window = rig.Window();
+    rig.Start();
+    FallbackButtons* buttons = window.buttonColumn();
+    QVERIFY(buttons != nullptr);
+    QSignalSpy dragged(buttons, &FallbackButtons::DragRequested);
+    QTest::mousePress(buttons->TitleBar(), Qt::LeftButton);
+    QCOMPARE(dragged.count(), 1);
+    QTest::mouseRelease(&window, Qt::LeftButton);  // the window follows the mouse until here
+    buttons->MinimizeButton()->click();
+    QVERIFY(window.isMinimized());
+    QSignalSpy ended(&window, &frmMain::EndRequested);
+    buttons->CloseButton()->click();
+    QCOMPARE(ended.count(), 1);
+    QCOMPARE(rig.tray.icons, 0);
+    // Every button fits in the window.
+    for (QPushButton* button : buttons->findChildren<QPushButton*>()) {
+      const QRect inWindow(button->mapTo(&window, QPoint(0, 0)), button->size());
+      QVERIFY2(window.rect().contains(inWindow), qPrintable(button->text()));
+    }
+  }
+
+  void TabStaysInsideTheShownScreenAndEscapeClosesIt() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "openScreen",
+                              Q_ARG(QVariant, QStringLiteral("IDC_FS_settings")));
+    QCOMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("screen"));
+    ChildScreen* settings = window.screens().Loaded(ScreenId::MainSettings);
+    QVERIFY(settings->isAncestorOf(QApplication::focusWidget()));  // the screen has the keyboard
+    QSet<QWidget*> visited;
+    for (int i = 0; i < 8; ++i) {
+      const bool back = i >= 4;
+      QTest::keyClick(QApplication::focusWidget(), back ? Qt::Key_Backtab : Qt::Key_Tab,
+                      back ? Qt::ShiftModifier : Qt::NoModifier);
+      QVERIFY2(settings->isAncestorOf(QApplication::focusWidget()),
+               qPrintable(QApplication::focusWidget()->objectName()));
+      visited << QApplication::focusWidget();
+    }
+    QVERIFY(visited.size() > 1);  // it went round the controls
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
+    QCOMPARE(QApplication::focusWidget(), window.flash());
+    QTRY_COMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("home"));
   }
 
   void ClosingTheWindowEndsTheProgramWithoutAnIconLeft() {

@@ -48,6 +48,19 @@ bool ShowsText(QQuickItem* root, const QString& text) {
   return false;
 }
 
+QQuickItem* Focused(MoviePlayer& player) { return player.quickWindow()->activeFocusItem(); }
+QString FocusedLabel(MoviePlayer& player) {
+  QQuickItem* item = Focused(player);
+  return item != nullptr ? item->property("label").toString() : QString();
+}
+// The ring drawn around the focused control, shown only while it has the keyboard.
+bool RingShown(QQuickItem* control) {
+  for (QQuickItem* child : control->childItems()) {
+    if (child->isVisible() && child->property("cornerRadius").isValid()) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 class MovieSceneTest : public QObject {
@@ -161,6 +174,57 @@ class MovieSceneTest : public QObject {
     QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("IDC_FS_about"));
     QCOMPARE(commands.at(1).at(0).toString(), QStringLiteral("IDC_FS_closeAbout"));
     QTRY_VERIFY(!ShowsText(root, QStringLiteral("Version 7.3.0.42")));
+  }
+
+  void TheMenuWorksFromTheKeyboard() {
+    MoviePlayer player;
+    player.resize(724, 540);
+    player.LoadMovie(0, ScenePath());
+    player.show();
+    QVERIFY(QTest::qWaitForWindowActive(&player));
+    player.setFocus();
+    QSignalSpy commands(&player, &MoviePlayer::FSCommand);
+
+    // Tab visits the controls one by one, each with its ring; Shift+Tab goes back.
+    QStringList labels;
+    for (int i = 0; i < 30; ++i) {
+      QTest::keyClick(&player, Qt::Key_Tab);
+      labels << FocusedLabel(player);
+      QVERIFY2(RingShown(Focused(player)), qPrintable(labels.last()));
+    }
+    for (const char* label : {"Home", "Wizard Mode", "Backup Manager", "System Settings", "Help", "Close Zentrofast"})
+      QVERIFY2(labels.contains(label), qPrintable(labels.join(", ")));
+    const QString before = FocusedLabel(player);
+    QTest::keyClick(&player, Qt::Key_Tab);
+    QTest::keyClick(&player, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(FocusedLabel(player), before);
+    QVERIFY(commands.isEmpty());  // moving presses nothing
+
+    // The arrows move through the sidebar; Enter and Space press.
+    while (FocusedLabel(player) != "Home") QTest::keyClick(&player, Qt::Key_Tab);
+    QTest::keyClick(&player, Qt::Key_Down);
+    QCOMPARE(FocusedLabel(player), QStringLiteral("Wizard Mode"));
+    QTest::keyClick(&player, Qt::Key_Down);
+    QTest::keyClick(&player, Qt::Key_Up);
+    QCOMPARE(FocusedLabel(player), QStringLiteral("Wizard Mode"));
+    QTest::keyClick(&player, Qt::Key_Return);
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("IDC_FS_wizardMode"));
+    QCOMPARE(player.rootObject()->property("page").toString(), QStringLiteral("screen"));
+
+    // Escape closes the open screen.
+    QTest::keyClick(&player, Qt::Key_Escape);
+    QCOMPARE(commands.last().at(0).toString(), QStringLiteral("IDC_FS_hide"));
+    QCOMPARE(player.rootObject()->property("page").toString(), QStringLiteral("home"));
+
+    // Space opens About, whose Close then has the keyboard; Escape closes it again.
+    while (FocusedLabel(player) != "About") QTest::keyClick(&player, Qt::Key_Tab);
+    QTest::keyClick(&player, Qt::Key_Space);
+    QCOMPARE(commands.last().at(0).toString(), QStringLiteral("IDC_FS_about"));
+    QTRY_COMPARE(FocusedLabel(player), QStringLiteral("Close"));
+    QTest::keyClick(&player, Qt::Key_Escape);
+    QCOMPARE(commands.last().at(0).toString(), QStringLiteral("IDC_FS_closeAbout"));
+    QVERIFY(!player.rootObject()->property("aboutOpen").toBool());
   }
 };
 

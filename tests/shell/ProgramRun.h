@@ -42,12 +42,15 @@ struct ProgramFolders {
 class ProgramRun {
  public:
   // extra: more environment variables, NAME=VALUE.
-  explicit ProgramRun(const ProgramFolders& folders, const QStringList& extra = {}) {
-    QProcessEnvironment env = folders.Environment();
-    for (const QString& assignment : extra) env.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
-    m_process.setProcessEnvironment(env);
+  explicit ProgramRun(const ProgramFolders& folders, const QStringList& extra = {})
+      : ProgramRun(folders.Environment(), extra, {}) {}
+  // The program started with arguments in environment plus extra.
+  ProgramRun(QProcessEnvironment environment, const QStringList& extra, const QStringList& arguments) {
+    for (const QString& assignment : extra)
+      environment.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
+    m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_process.start(qEnvironmentVariable("ZENTROFAST_BIN") + "/zentrofast", {});
+    m_process.start(qEnvironmentVariable("ZENTROFAST_BIN") + "/zentrofast", arguments);
   }
   ~ProgramRun() {
     if (m_process.state() != QProcess::NotRunning) {

@@ -36,8 +36,10 @@ class FakeTrayService : public ITrayService {
     if (icons > 0) balloons << title + QStringLiteral(" | ") + text;
   }
   void SetMouseHandler(std::function<void(int)> handler) override { mouse = std::move(handler); }
+  bool IsAvailable() const override { return available; }
 
-  int icons = 0;  // icons in the tray: never more than one
+  bool available = true;  // whether the desktop has a tray at all
+  int icons = 0;          // icons in the tray: never more than one
   QString tip;
   QStringList balloons;  // the ones actually shown
   std::function<void(int)> mouse;
@@ -71,7 +73,13 @@ class FakeProcessLocks : public IProcessLocks {
  public:
   explicit FakeProcessLocks(CallLog& log) : m_log(log) {}
   bool TryBecomeOnlyInstance() override { return true; }
-  void CreateNamedMutex(const std::string& name) override { m_log << QStringLiteral("mutex ") + QString::fromStdString(name); }
+  void CreateNamedMutex(const std::string& name) override {
+    m_log << QStringLiteral("mutex ") + QString::fromStdString(name);
+  }
+  void ListenForRaiseRequests(std::function<void()> onRequest) override { raise = std::move(onRequest); }
+  bool AskRunningInstanceToRaise() override { return false; }
+
+  std::function<void()> raise;  // what a second start would call
 
  private:
   CallLog& m_log;
@@ -99,7 +107,8 @@ inline QString ScreenName(ScreenId id) {
 // A screen that logs its load and unload, and the calls the dispatch makes on particular screens.
 class RecordingScreen : public ChildScreen, public IBackupListScreen, public IWizardPagesScreen {
  public:
-  RecordingScreen(AppServices& services, ScreenId id, CallLog& log) : ChildScreen(services), m_id(id), m_log(log) {}
+  RecordingScreen(AppServices& services, IMainWindow& mainWindow, ScreenId id, CallLog& log)
+      : ChildScreen(services, mainWindow), m_id(id), m_log(log) {}
   void Form_Load() override {
     SkinScreen();
     pageAtLoad = currWizardPage;

@@ -62,7 +62,7 @@ class SkinTest : public QObject {
     const QtMessageHandler previous = qInstallMessageHandler(CollectStyleWarnings);
     SkinEngine skin;
     QWidget host;
-    QVERIFY(skin.LoadSkin(SkinFile(), &host));
+    QVERIFY(skin.LoadSkin(SkinFile(), &host, kSmallestSkinFont));
     QWidget form(&host);
     form.resize(200, 100);
     auto* plain = new QPushButton(QStringLiteral("Plain"), &form);
@@ -81,7 +81,7 @@ class SkinTest : public QObject {
   void AMissingSkinLeavesThePlainLook() {
     SkinEngine skin;
     QWidget host;
-    QVERIFY(!skin.LoadSkin(QStringLiteral("/nonexistent/QorvMask.skn"), &host));
+    QVERIFY(!skin.LoadSkin(QStringLiteral("/nonexistent/QorvMask.skn"), &host, kSmallestSkinFont));
     QVERIFY(host.styleSheet().isEmpty());
     skin.SkinWindow(&host);
     QVERIFY(host.styleSheet().isEmpty());

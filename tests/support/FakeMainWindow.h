@@ -25,6 +25,7 @@ class FakeMainWindow : public IMainWindow {
     calls << QStringLiteral("SetVariable %1=%2").arg(name, value);
   }
   void UpdateTrayTip(const QString& tip) override { trayTips << tip; }
+  void ShowNotice(const QString& text) override { notices << text; }
   ChildScreen* Screen(ScreenId id) override {
     auto& screen = screens[id];
     if (!screen && factory) {
@@ -40,6 +41,7 @@ class FakeMainWindow : public IMainWindow {
   std::vector<QWidget*> allControlsApplied;
   QStringList calls;  // MovieToFront and SetVariable, in order
   QStringList trayTips;
+  QStringList notices;
 };
 
 }  // namespace zf::test

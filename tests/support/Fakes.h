@@ -26,7 +26,7 @@ class FakeShell : public IShell {
   }
   bool RunControlPanelCommand(const std::string& commandLine) override {
     controlPanelCommands.push_back(commandLine);
-    return true;
+    return controlPanelToolsFound;
   }
   bool OpenDocument(const std::string& pathOrUrl) override {
     opened.push_back(pathOrUrl);
@@ -35,6 +35,10 @@ class FakeShell : public IShell {
   bool EndSession(SessionEnd how) override {
     sessionEnds.push_back(how);
     return endSessionSucceeds;
+  }
+  bool RequestEndSession(SessionEnd how, std::function<void()> onRefused) override {
+    refuseSessionEnd = std::move(onRefused);
+    return EndSession(how);
   }
   bool SetAutoStart(const std::string& name, const std::string& programPath) override {
     autoStart = programPath;
@@ -48,7 +52,9 @@ class FakeShell : public IShell {
   std::vector<SessionEnd> sessionEnds;
   std::string autoStart;
   bool openSucceeds = true;
+  bool controlPanelToolsFound = true;
   bool endSessionSucceeds = true;
+  std::function<void()> refuseSessionEnd;  // the session manager's refusal, when a test sends it
 };
 
 class FakeSound : public ISound {

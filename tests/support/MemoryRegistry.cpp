@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/RegistryLimits.h"
 #include "core/RegistryNames.h"
 #include "core/RegistrySettings.h"
 
@@ -86,6 +87,9 @@ LONG MemoryRegistry::CreateKey(HKEY parent, std::string_view subKey, std::uint32
   if (m_readOnly) return ERROR_ACCESS_DENIED;
   if (!IsValidPath(subKey)) return ERROR_INVALID_PARAMETER;
   if (!m_keys.contains(*folded)) {
+    const std::string base = *Join(parent, {});
+    if (!KeyPathProblem(subKey, static_cast<std::size_t>(std::count(base.begin(), base.end(), '\\'))).empty())
+      return ERROR_INVALID_PARAMETER;
     // Create every missing key on the way, keeping the case each was first written in.
     const std::string display = Display(parent, subKey);
     std::size_t position = 0;
@@ -141,6 +145,8 @@ LONG MemoryRegistry::SetValue(HKEY key, std::string_view name, std::uint32_t typ
   LONG status = ERROR_SUCCESS;
   if (!IsWritable(key)) {
     status = ERROR_ACCESS_DENIED;
+  } else if (!ValueNameProblem(name).empty()) {
+    status = ERROR_INVALID_PARAMETER;
   } else {
     const std::string folded = Fold(name);
     auto it = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return Fold(v.name) == folded; });

@@ -23,7 +23,7 @@ struct TestServices {
   explicit TestServices(OSVersionRecord version = kDefaultOSVersion)
       : services{Config{folder.path(), folder / "registry.sqlite3", version, {}},
                  registry, shell, sound, windowSystem, messageBox, clock, icmp, systemInfo,
-                 DetectOSFamily(version), {}, nullptr} {
+                 DetectOSFamily(version), {}} {
     services.tuning.FillProfiles();
   }
 };

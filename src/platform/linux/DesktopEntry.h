@@ -14,7 +14,8 @@ std::string QuoteExecArgument(std::string_view argument);
 // someone else); empty when the value is malformed.
 std::optional<std::string> FirstExecArgument(std::string_view execValue);
 
-// A complete auto-start entry that starts programPath without arguments.
+// A complete auto-start entry that starts programPath; whether it starts in the tray is the
+// stored start-hidden option's choice, as for every other start.
 std::string AutoStartEntry(std::string_view name, std::string_view programPath);
 // The value of Exec in the [Desktop Entry] group of a file's text; empty when there is none.
 std::optional<std::string> ExecValue(std::string_view entryText);

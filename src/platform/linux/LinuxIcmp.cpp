@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxIcmp.h"
 
+#include "platform/linux/PingProgramClient.h"
+
 #include <arpa/inet.h>
 #include <linux/icmp.h>
 #include <netdb.h>
@@ -221,6 +223,13 @@ std::vector<IPv4Address> LinuxIcmp::ResolveIPv4(const std::string& name) {
   return addresses;
 }
 
+LinuxIcmp::LinuxIcmp(IcmpOptions options) : m_kinds(options.kinds) {
+  if (options.rawSocket >= 0) {
+    if (auto adopted = Prepared(options.rawSocket, true)) m_idle.push_back(*adopted);
+  }
+  if (!options.pingProgram.empty()) m_pingProgram = std::make_unique<PingProgramClient>(options.pingProgram);
+}
+
 LinuxIcmp::~LinuxIcmp() {
   for (const EchoSocket& socket : m_idle) ::close(socket.fd);
 }
@@ -237,6 +246,8 @@ IcmpEchoReply LinuxIcmp::SendEcho(const IPv4Address& address, std::span<const st
                                   std::uint32_t timeoutMs, const std::function<void()>& whileWaiting) {
   IcmpEchoReply reply;
   const auto socket = TakeSocket(reply.Status);
+  if (!socket && reply.Status == IcmpStatus::NotPermitted && m_pingProgram)
+    return m_pingProgram->SendEcho(address, payload, timeoutMs, whileWaiting);
   if (!socket) return reply;
   const Expected expected{address, socket->identifier, NextSequence()};
   const auto request = EchoRequest(expected.identifier, expected.sequence, payload);
@@ -244,8 +255,10 @@ IcmpEchoReply LinuxIcmp::SendEcho(const IPv4Address& address, std::span<const st
   const Clock::time_point sentAt = Clock::now();
   if (::sendto(socket->fd, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&target),
                sizeof target) < 0) {
+    // The socket itself is sound (an unreachable network, say): keep it, as a process that gave
+    // up its privileges could not open another raw one.
     reply.Status = SendFailureStatus(errno);
-    ::close(socket->fd);
+    m_idle.push_back(*socket);
     return reply;
   }
   // Other requests may run while this one waits (events run in between); each keeps its own socket.

@@ -2,7 +2,9 @@
 // ICMP echo over a socket of this process: an unprivileged ICMP datagram socket where the system
 // allows one, otherwise a raw socket where the process may open one. Names go to getaddrinfo.
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/icmp.h"
@@ -11,12 +13,24 @@ namespace zf {
 
 enum class IcmpSocketKinds { DatagramThenRaw, DatagramOnly, RawOnly };
 
+struct IcmpOptions {
+  IcmpSocketKinds kinds = IcmpSocketKinds::DatagramThenRaw;
+  // A raw socket opened before the process gave up its privileges, used (and owned) from then on.
+  int rawSocket = -1;
+  // The ping program that sends for this process when it may open no socket of the kinds above.
+  std::string pingProgram;
+};
+
+class PingProgramClient;
+
 // One thread only (the user-interface thread). Each request gets a socket no other request is
 // using at that moment; sockets are kept for the next request because opening one costs about
 // as much as a whole echo on loopback.
 class LinuxIcmp final : public IIcmp {
  public:
-  explicit LinuxIcmp(IcmpSocketKinds kinds = IcmpSocketKinds::DatagramThenRaw) : m_kinds(kinds) {}
+  explicit LinuxIcmp(IcmpSocketKinds kinds = IcmpSocketKinds::DatagramThenRaw)
+      : LinuxIcmp(IcmpOptions{kinds, -1, {}}) {}
+  explicit LinuxIcmp(IcmpOptions options);
   ~LinuxIcmp() override;
   LinuxIcmp(const LinuxIcmp&) = delete;
   LinuxIcmp& operator=(const LinuxIcmp&) = delete;
@@ -37,6 +51,7 @@ class LinuxIcmp final : public IIcmp {
 
   IcmpSocketKinds m_kinds;
   std::vector<EchoSocket> m_idle;
+  std::unique_ptr<PingProgramClient> m_pingProgram;
 };
 
 }  // namespace zf

@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -24,6 +25,8 @@ namespace {
 constexpr auto kLogind = "org.freedesktop.login1";
 constexpr int kQuerySliceMs = 20;
 constexpr int kQueryTimeoutMs = 3000;
+// The desktop's authorisation dialog waits for the user; the answer comes after it closes.
+constexpr int kAuthorisationTimeoutMs = 10 * 60 * 1000;
 
 QStringList ToQt(const std::vector<std::string>& arguments) {
   QStringList list;
@@ -91,13 +94,22 @@ bool LinuxShell::OpenDocument(const std::string& pathOrUrl) {
   return QDesktopServices::openUrl(QUrl::fromUserInput(text));
 }
 
-bool LinuxShell::EndSession(SessionEnd how) {
+bool LinuxShell::EndSession(SessionEnd how) { return RequestEndSession(how, {}); }
+
+bool LinuxShell::RequestEndSession(SessionEnd how, std::function<void()> onRefused) {
   QDBusConnection bus = QDBusConnection::systemBus();
   if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kLogind)) return false;
   QDBusMessage call = SessionEndCall(how);
   call.setInteractiveAuthorizationAllowed(true);
-  // The answer is not awaited: a refusal, like any failure here, goes unreported.
-  return bus.send(call);
+  if (!onRefused) return bus.send(call);
+  // Awaited without blocking: the error reply (cancelled, not authorised) comes on the event loop.
+  auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kAuthorisationTimeoutMs));
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                   [refused = std::move(onRefused)](QDBusPendingCallWatcher* finished) {
+                     finished->deleteLater();
+                     if (finished->isError()) refused();
+                   });
+  return true;
 }
 
 std::filesystem::path LinuxShell::AutoStartFile(const std::string& name) {

@@ -13,6 +13,7 @@ class LinuxShell final : public IShell {
   bool RunControlPanelCommand(const std::string& commandLine) override;
   bool OpenDocument(const std::string& pathOrUrl) override;
   bool EndSession(SessionEnd how) override;
+  bool RequestEndSession(SessionEnd how, std::function<void()> onRefused) override;
   bool SetAutoStart(const std::string& name, const std::string& programPath) override;
   std::string AutoStartProgram(const std::string& name) override;
 

@@ -1,8 +1,13 @@
 #pragma once
-// The single-instance lock and the named lock that lives as long as the process.
+// The single-instance lock, the named lock that lives as long as the process, and the local
+// socket through which a later start asks the running instance to come to the front.
+#include <functional>
+#include <memory>
 #include <QString>
 
 #include "platform/locks.h"
+
+class QLocalServer;
 
 namespace zf {
 
@@ -14,11 +19,18 @@ class ProcessLocks final : public IProcessLocks {
 
   bool TryBecomeOnlyInstance() override;
   void CreateNamedMutex(const std::string& name) override;
+  void ListenForRaiseRequests(std::function<void()> onRequest) override;
+  bool AskRunningInstanceToRaise() override;
 
  private:
+  QString SocketPath() const;
+  void ReadRequests();
+
   QString m_folder;
   int m_instanceLock = -1;
   int m_namedMutex = -1;
+  std::unique_ptr<QLocalServer> m_server;
+  std::function<void()> m_onRaise;
 };
 
 }  // namespace zf

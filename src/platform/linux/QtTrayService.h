@@ -17,6 +17,7 @@ class QtTrayService final : public QObject, public ITrayService {
   void Delete() override;
   void ShowBalloon(const QString& title, const QString& text) override;
   void SetMouseHandler(std::function<void(int)> handler) override { m_handler = std::move(handler); }
+  bool IsAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
  private:
   void Activated(QSystemTrayIcon::ActivationReason reason);

@@ -1,0 +1,63 @@
+// The ping program: the one part of Zentrofast that may be installed with cap_net_raw. It opens
+// its raw ICMP socket, gives up every capability at once, and from then on only answers echo
+// requests read from stdin (see PingProgramProtocol.h). It reads no environment variable.
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include "platform/linux/Capabilities.h"
+#include "platform/linux/LinuxIcmp.h"
+#include "platform/linux/PingProgramProtocol.h"
+
+namespace {
+
+constexpr int kExitCouldNotDrop = 1;
+constexpr int kExitBadRequest = 2;
+
+bool ReadExactly(int fd, std::span<std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t got = ::read(fd, bytes.data(), bytes.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    bytes = bytes.subspan(static_cast<std::size_t>(got));
+  }
+  return true;
+}
+
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    bytes = bytes.subspan(static_cast<std::size_t>(put));
+  }
+  return true;
+}
+
+}  // namespace
+
+int main() {
+  const int rawSocket = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMP);
+  // It never starts another program, so nothing may regain a privilege through exec either.
+  if (!zf::DropAllCapabilities() || !zf::ForbidNewPrivileges()) return kExitCouldNotDrop;
+  ::clearenv();
+  // Without a socket every request is answered "not permitted": the caller explains what to do.
+  zf::LinuxIcmp icmp(zf::IcmpOptions{zf::IcmpSocketKinds::RawOnly, rawSocket, {}});
+  namespace protocol = zf::pingprogram;
+  for (;;) {
+    std::array<std::uint8_t, protocol::kRequestHeaderSize> headerBytes;
+    if (!ReadExactly(STDIN_FILENO, headerBytes)) return 0;
+    const auto header = protocol::DecodeRequestHeader(headerBytes);
+    if (!header) return kExitBadRequest;
+    std::vector<std::uint8_t> payload(header->payloadSize);
+    if (!ReadExactly(STDIN_FILENO, payload)) return 0;
+    const zf::IcmpEchoReply reply = icmp.SendEcho(header->address, payload, header->timeoutMs, nullptr);
+    if (!WriteAll(STDOUT_FILENO, protocol::EncodeReply(reply))) return 0;
+  }
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Numbers in text boxes, read and written the way the box shows them: in the user's locale.
+#include <QLocale>
+#include <QString>
+#include <optional>
+
+namespace zf {
+
+// The box's locale first ("1.500" is fifteen hundred in German); the program's own C form
+// only when that fails. A text both read, but differently, is taken the box's way.
+std::optional<double> ReadBoxNumber(const QString& text, const QLocale& boxLocale);
+// A number as the box shows it: whole numbers without a fraction, 4931.2 with its fraction
+// (a decimal comma where the locale writes one), never with group separators.
+QString BoxNumberText(double value, const QLocale& boxLocale);
+
+}  // namespace zf

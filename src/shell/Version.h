@@ -1,0 +1,9 @@
+#pragma once
+#include <QString>
+
+namespace zf {
+
+// "major.minor.0.revision" of this build.
+QString VersionText();
+
+}  // namespace zf
