@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The README's commands: `make run` and `make test`.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ApplySettings (backup included) and RestoreSettingsBackup over the SQLite store on the NT
 // layout with four interfaces, each timed against fsyncs of a 4 KiB file in the same folder,
 // measured in the same iterations so disk speed and load cancel out. An apply makes three

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kernel bridge against what it stands on, measured in the same iterations so that load
 // cancels out:
 //  - a plan against a bare loop reading the same live values (target: at most 2×);

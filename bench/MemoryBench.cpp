@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FreeUpMemory against a plain memset of the same bytes, and one memory plus one CPU sample of
 // the system status screen against one read of the two /proc files they come from.
 #include <benchmark/benchmark.h>

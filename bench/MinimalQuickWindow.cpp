@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for the desktop program's start-up: a Qt Widgets window of the same size
 // holding a QQuickWidget with a trivial scene, reporting its first frame the same way.
 #include <QApplication>

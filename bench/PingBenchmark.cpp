@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PingHost("127.0.0.1", 10000) against one bare echo over an ICMP datagram socket, inside a
 // network namespace of this program's own. The figure to watch is "ratio" on the interleaved
 // line (target: at most 1.5): both are timed in turn within one loop, so load from other

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Starts a program that reports its start-up on standard output (ZENTROFAST_STARTUP_PROBE),
 // and reads what the kernel says about it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store's two costs that matter: a tuning run's batch of writes against the fsync it cannot
 // avoid, and a single-value read against the bare SQLite lookup underneath it. Each pair is
 // measured interleaved, iteration by iteration, so that a busy disk or processor weighs on both

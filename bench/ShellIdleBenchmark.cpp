@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Processor time the desktop program uses over 60 s while idle: started hidden in the tray
 // (the start-up option), every screen loaded and its timers running. Figure: "cpu_percent" of
 // one core (target: under 0.5), and the resident memory at the end.

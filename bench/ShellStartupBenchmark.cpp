@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the desktop program against a minimal Qt Widgets window holding a QQuickWidget
 // with a trivial scene, both started the same way (offscreen, software rendering, folders of
 // their own) and timed in turn within one loop until their first frame. The program's first

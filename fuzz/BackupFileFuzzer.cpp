@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Backup files from anywhere (another program's, a damaged disk's) go through the whole restore:
 // it must end in one of its three outcomes and only ever write the values it read.
 #include <cstddef>

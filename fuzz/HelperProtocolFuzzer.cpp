@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whatever a caller writes on the helper's standard input goes through its request reader: it
 // must refuse or accept without crashing, and an accepted request must say the same again when
 // written out and read back. The ledger reader gets the same bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Host texts as a user types them: the classification and the address parser must take anything,
 // and an accepted dotted text must print back to four parts of 0..255.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text must parse to no hive or to an openable hive with a subkey that lies inside the text.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // /proc texts from any kernel: the parsers must take anything and never report figures that
 // cannot be (negative sizes, a load outside 0..100, more available than total).
 #include <cstddef>

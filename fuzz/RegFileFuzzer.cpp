@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any text read as a .reg file, in either format and any encoding, either is refused with a line
 // number or gives entries that are all well formed: names, key paths and the data of every text
 // type come out as UTF-8, and names fold to themselves when folded again. A quoted text always

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every benchmark program and prints the ratios the project tracks.
 set -euo pipefail
 build=${1:-build}

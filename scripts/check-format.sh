@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that every C++ file under src, tests, bench and fuzz matches the root .clang-format.
 # Usage: check-format.sh [ROOT]   (default: the folder above this script)
 # Lists each file that differs (with clang-format's own report) and exits 1 when there is any.

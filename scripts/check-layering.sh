@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that #include lines under a source tree point down the layers only:
 #   platform < core < ui < features < shell, cli
 # Folders on one floor do not include each other, and only the composition roots

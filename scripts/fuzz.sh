@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang and runs each for a bounded time from its committed seed
 # corpus (copied, so the repository's corpus stays as committed). Prints the executions of each.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes data/low-memory.wav: two falling soft tones, played while free memory is low."""
 import math
 import struct

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes data/Ping.wav: a short bell-like ping (16-bit mono, 22050 Hz) made of two decaying tones."""
 import math
 import struct

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the Zentrofast desktop program from the build's program folder. Without a display it
 # runs on a virtual one (xvfb-run): the program works, nobody sees it; stop it with Ctrl+C.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dates and times of backups as the user reads them, and back: the list shows a backup's date
 // in the user's short date format and its time of day in the user's time format, and sorts by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The backup manager's behaviour without its window: the rows of the list, their order, the
 // header marks, and Delete and Restore with their questions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The backup manager: lists the backups with their dates and times, sorts them by any
 // column, deletes and restores one.

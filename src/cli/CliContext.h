@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every zentrofastctl command gets: the configuration, the output streams and the store.
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentrofastctl kernel: the kernel bridge from the command line.
 #include <poll.h>
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The kernel bridge's tables as zentrofastctl prints them.
 #include <iosfwd>

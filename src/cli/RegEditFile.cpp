@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing .reg files in either format.
 #include "cli/RegEditFile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // .reg files: export of a key with everything below it, and import as one batch. Both formats
 // the registry editors write: "Windows Registry Editor Version 5.00" (UTF-16LE with a byte-order

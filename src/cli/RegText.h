@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How zentrofastctl names keys, types and statuses, and reads a key argument.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line tool: chooses the Linux services, then runs the command line.
 #include <netinet/in.h>
 #include <sys/socket.h>

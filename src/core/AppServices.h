@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything a screen may use, created once by the composition root and handed down.
 #include "core/Config.h"

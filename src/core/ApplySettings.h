@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing the current settings record into the registry layout of the running OS family, after
 // a backup of the values it replaces.

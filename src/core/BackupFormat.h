@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The items of a backup file: one per CR LF line, texts in double quotes, numbers in decimal,
 // dates and times between number signs. Other implementations read these bytes, so they are fixed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Backups folder of the program folder and its numbered files 001.BCK to 999.BCK: choosing
 // the next number, storing a new backup whole or not at all, and what the backup manager needs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Section-oriented registry access. A key name of "*" stands for the default value.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the program's files live and which version record it reports, from the environment
 // (and, for the command-line tool, from its options, which win).

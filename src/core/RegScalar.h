@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A scalar handed to the registry writers: an integer (Booleans as 0 and 1) or a text.
 #include <concepts>

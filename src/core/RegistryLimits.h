@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry's own bounds on names and depth, and the characters no name may hold (a name with
 // a line break could never be written to a line-based file and read back).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How registry key and value names compare: without regard to case, as the registry does.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a fresh store holds before any tuning: the network-adapter keys a fresh system has.
 #include <string>

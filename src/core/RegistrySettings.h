@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text values of the program's own settings, and the typed writer every tuning value goes
 // through. All failures are silent: reads fall back to their default, writes return a status.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding, checking and creating the store file. A file that is not a sound store is refused
 // without being written: foreign files are judged by their header before SQLite sees them, and
 // a damaged store is closed without folding its write-ahead log back into it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The error shape of new code: a value, or the text of what went wrong, in the manner of
 // std::expected (which this compiler's library does not have yet). Old code keeps its shapes.

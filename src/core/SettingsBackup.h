@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Taking a backup of the tuning values a layout is about to change, and putting one back.
 #include <cstdint>

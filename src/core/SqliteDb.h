@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A thin layer over one SQLite connection: prepared statements kept for the connection's life,
 // and a statement scope that always resets what it stepped.

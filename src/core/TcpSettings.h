@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The thirteen tunable parameters, the eight wizard profiles and the connection-type
 // recommendations of the advanced editor.

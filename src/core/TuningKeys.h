@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry keys the tuning values live under, spelled exactly as the two layouts write them
 // (the store compares names without case, but backup files record the spelling).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes tuning values through SetRegistryValue, one call per value, and notes every write the
 // store refused. The screens stay silent about those, as the registry does; the command-line

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one parser of whole numbers, for each way the program lets one be written.
 #include <cstdint>

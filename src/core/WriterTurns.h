@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fair turns for processes writing one store. SQLite's write lock is not fair: a process that
 // commits and begins its next transaction at once keeps the lock, while the others only poll

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The OS family code decides the registry layout of every tuning run and is stored in backups.
 #include <cstdint>

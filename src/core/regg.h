@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Opening a key named by one full path that starts with a hive name or its short form.
 #include <string>

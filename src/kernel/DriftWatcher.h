@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Looks at start-up and every few minutes whether this computer's settings still hold what the
 // bridge last kept (NetworkManager may reset an MTU, an administrator a sysctl), and says so once

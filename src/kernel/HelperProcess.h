@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Starts zentrofast-kernel-helper (through pkexec unless we are root) and talks to it over two
 // pipes that no other program started later can inherit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An apply carried out by the helper process: its answers drive the session's state.
 #include <memory>

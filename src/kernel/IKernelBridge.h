@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one door screens and zentrofastctl use to make the tuned values true on this computer.
 #include <chrono>

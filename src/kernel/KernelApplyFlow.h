@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // After a tuning run or a restore has written the store: the plan shown, the helper started
 // without blocking the window, the countdown, and the store put back whenever the computer

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The kernel bridge over the store, the live system and the helper process.
 #include <string>

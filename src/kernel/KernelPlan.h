@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The plan: what an apply of a desired state changes, from which live values, and what to warn.
 // The helper makes the same plan from the same desired state, so the hash tells it whether the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the preview dialog shows of a plan: one row per Linux setting, the values that stay in
 // the store only, the warnings, and whether Apply may be pressed.

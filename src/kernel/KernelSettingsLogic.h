@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The live view of this computer's network settings without its window: one row per setting the
 // bridge manages or the store tunes, and the drift notice of the tray.

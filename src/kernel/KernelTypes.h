@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the kernel bridge shows and hands around: a plan, its warnings, the managed settings.
 #include <map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The helper's record in /var/lib/zentrofast/ledger: each setting's value before the bridge first
 // touched it, what the bridge manages now, and every transaction.

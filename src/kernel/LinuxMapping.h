@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The stored tuning values turned into Linux settings: the desired state of one apply.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The live values the plan starts from: sysctls below /proc/sys and the links over netlink.
 #include <functional>

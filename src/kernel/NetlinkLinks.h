@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The links of the current network namespace over rtnetlink (libnl-3).
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "kernel/PersistTexts.h"
 
 #include "kernel/SettingTable.h"

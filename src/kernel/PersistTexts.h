@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The files that carry the settings past a reboot, and their export forms for other tools.
 #include <string>

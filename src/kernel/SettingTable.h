@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings the bridge may touch and the bounds it holds them to. The helper refuses anything
 // else, so this table is the whole of what a caller can change as root.

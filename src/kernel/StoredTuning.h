@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tuning values as a tuning run or a restore left them in the store, read back by layout.
 #include <map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The plan in front of the user after a tuning run or a restore: what changes on this computer,
 // what stays in the store only, the warnings. Accepted: "Apply to this computer"; rejected:

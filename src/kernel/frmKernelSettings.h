@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // This computer's network settings as Linux holds them now, beside the store's tuned values and
 // the originals, with the ways to apply the tuned values or return to the originals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Memory statistics, the memory freeing, and the session and mail conveniences of the memory
 // screens. Created when needed and dropped after use.

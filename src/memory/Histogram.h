@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The running graph of the system status screen: every sample put into the current value is
 // added as a bar at the right; the oldest bar leaves on the left.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the system status screen and the RAM booster share, so that neither has to find the
 // other: the processor probe both sample, and how the tray tip shows free memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The RAM booster's background work: the memory check that arms the low-memory sound and
 // frees memory automatically, and the sound that plays while it is armed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The RAM booster's stored values: read with their defaults, checked against their fields,
 // written back as text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whole-number arithmetic with the program's rounding: to the nearest, ties to the even one.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The figures and texts of the system status screen, apart from its widgets.
 #include <cstdint>

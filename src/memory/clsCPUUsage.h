@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The 9x family's probe: the kernel's usage counter under the dynamic-data performance keys.
 #include <array>

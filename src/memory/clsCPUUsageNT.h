@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The NT family's probe: idle time against elapsed time, with the arithmetic held to four
 // decimal places as the original figures were.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The RAM booster screen: alarm level, low-memory sound, automatic freeing gated by processor
 // usage, and how the tray tip shows memory. Its checks run while it is hidden.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The system status screen: processor and free-memory graphs, the on-demand freeing, and the
 // tray tip kept up to date. The memory monitor holds the CPU probe it shares with the RAM

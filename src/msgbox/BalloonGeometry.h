@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The balloon's shape, tail, shadow and placement, in window pixels. No widget here: the window
 // paints and applies what these compute.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The self-closing balloon notice for the shell: one window at a time, reused while it shows.
 #include <QPointer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A borderless window shaped as a speech balloon: a rounded body with a dark edge, a drop shadow
 // darkened from the screen behind it, and a tail towards a target point. Dragging it moves the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The timed balloon's close image: shows its normal, hover and pressed cells as the pointer
 // enters, presses and leaves, and reports a click (press and release over it).

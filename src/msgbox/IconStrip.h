@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The balloon's icon strip: twelve 16 × 16 cells in a row, pure green where the background shows.
 #include <QColor>

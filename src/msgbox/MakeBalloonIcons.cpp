@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the balloon's icon strip: twelve 16 × 16 cells side by side, pure green where transparent.
 //   cmake --build build --target zf_make_balloon_icons
 //   QT_QPA_PLATFORM=offscreen build/bin/zf_make_balloon_icons data/balloon-icons.png

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the message window shows and where, derived from the flags and the text heights. Positions
 // inside the frames are in twips, frame and window sizes in pixels, as the window lays them out.

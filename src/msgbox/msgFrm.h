@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's own message window in its three kinds: a modal message with up to three buttons,
 // a modal one-line prompt, and a self-closing notice that stays on top without waiting.

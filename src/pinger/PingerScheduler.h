@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The keep-alive pinger behind frmNetPingerSettings: the state of the screen's controls, the
 // stored settings and the timer-driven pings. The form mirrors Controls() and forwards its events.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pinger screen: loaded hidden at start-up, it owns the timer that keeps the pings going
 // whether or not it is shown. The logic lives in PingerScheduler; this form mirrors it.

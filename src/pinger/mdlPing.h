@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One ICMP echo request to a host given as text: a dotted IPv4 address or a name to resolve.
 #include <cstdint>

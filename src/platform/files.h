@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files that appear whole or not at all: written and flushed under a temporary name, then given
 // their final name in one step that never replaces another file. And reading a file that lies in

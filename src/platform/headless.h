@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop as a process without one sees it (the command-line tool, the benchmarks): no
 // event loop to let run, no screen, no session or opener to ask.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ICMP echo and name resolution: the system resolver, and one echo request per call.
 #include <array>

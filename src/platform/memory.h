@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Memory figures, processor times and the raw block the memory freeing writes through.
 #include <cstddef>

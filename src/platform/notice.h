@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The self-closing balloon notice, as the shell uses it on the 9x family. The balloon message
 // box provides the real one; a plain fallback stands in where it is not wired.

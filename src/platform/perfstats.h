@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The 9x family's processor counter under HKEY_DYN_DATA: reading the value through the first
 // key starts the counter, through the second gives the current figure, through the third stops it.

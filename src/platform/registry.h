@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry service: the handful of registry functions the program uses, with Windows
 // status codes, so the access layer above keeps the registry's semantics on any store.

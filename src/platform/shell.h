@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop shell: starting programs, opening files and addresses, ending the session,
 // the auto-start entry and the single-instance test.

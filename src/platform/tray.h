@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop's tray: one icon with a tip, a balloon on it, and the mouse presses on it.
 #include <QIcon>

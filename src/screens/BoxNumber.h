@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numbers in text boxes, read and written the way the box shows them: in the user's locale.
 #include <QLocale>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The advanced mode's behaviour without its window: eight pages entered with Next, each
 // entry setting the record fields of its page to the recommendations, the text boxes read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A label for texts laid out in columns with tabs: tabs go to tab stops and CR LF breaks
 // lines. text() stays exactly what was set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What both tuning screens do with the current settings record once the user commits.
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wizard's behaviour without its window: the chosen profile lives only in the shared
 // current settings record.

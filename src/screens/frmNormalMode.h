@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The advanced mode: eight pages that set every tuning parameter with a recommendation and an
 // explanation beside each, applied on the last page.

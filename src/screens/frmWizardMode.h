@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The wizard: pick one of the eight profiles, read its summary, optimise in one action.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The movie's commands and the fallback buttons, and the sequences that end the program.
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The column of command buttons beneath the movie: the menu that is left when the movie cannot play.
 // A title bar above it moves the window, and two buttons below minimise and close it, since

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keyboard focus inside the main window: Tab and Shift+Tab go round the controls of the shown
 // screen only, never to the menu behind it; read-only boxes are no Tab stops.

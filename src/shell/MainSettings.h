@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two start-up options: stored values and the per-user auto-start entry.
 #include <string>

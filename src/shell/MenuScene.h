@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The menu scene built into the program, compiled ahead of time, and when to play it instead
 // of the program folder's scene file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The menu movie's player: a Qt Quick scene that talks to the program through commands it
 // sends and root properties the program sets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The seven child screens and the frame that shows one of them: loading on first use,
 // unloading, showing one at a time, the frame's size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The skin: a style sheet keyed on skin element names. Applying an element to a widget tags it
 // with the element name, which the sheet's selectors match.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Start-up observation for whole-program tests and benchmarks, switched on by the environment
 // variable ZENTROFAST_STARTUP_PROBE: the program reports on standard output when its window

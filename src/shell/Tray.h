@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tray control: adds, refreshes and removes the program's tray icon, shows its balloon
 // and turns presses on the icon into events.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fixed-size window on a screen too small for it: the whole program is drawn smaller, so
 // that every part of the window can be reached while its layout stays the same.

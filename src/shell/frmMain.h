@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: the menu movie over the frame that hosts the child screens, the tray icon,
 // the skin, start-up and the ways the program ends.

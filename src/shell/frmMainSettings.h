@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main settings screen: start with the desktop session, start hidden in the tray.
 #include <memory>

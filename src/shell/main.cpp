@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program: creates every service, then hands over to the main window.
 #include <QApplication>
 #include <cstdio>

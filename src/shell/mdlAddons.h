@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The system-settings launchers and the restart. Each launcher's command line is the key the
 // shell maps to this desktop's own tool; results are ignored.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A screen hosted in the main window's frame: one instance for the life of the process
 // (only the advanced mode is re-created), loaded hidden, its handlers called by the host.

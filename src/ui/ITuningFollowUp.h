@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What follows once a tuning run or a restore has written the store: making the values true on
 // this computer. The tuning screens and the backup manager call it; the kernel bridge's screens

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the command dispatch needs of two particular screens. The real screens implement these
 // next to ChildScreen; the dispatch finds them with dynamic_cast.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The child screens the main window hosts, by the names the menu and the shell use.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backup manager's window: its texts, and that the list and its header reach the logic.
 #include <QGroupBox>
 #include <QHeaderView>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backup manager driven without a window: the list from the Backups folder, sorting by
 // any column, Delete and Restore with their questions, over the real backup store.
 #include <QtTest>

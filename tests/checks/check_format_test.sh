@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The format check itself, on a tiny tree with the project's .clang-format: it passes formatted
 # files and fails, naming the file, on one that is not.
 # Usage: check_format_test.sh PATH/TO/check-format.sh PATH/TO/.clang-format

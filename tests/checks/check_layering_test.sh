@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The layering check itself, on a tiny tree: it passes a tree that keeps the layers and fails,
 # naming the file, on each kind of violation.
 # Usage: check_layering_test.sh PATH/TO/check-layering.sh

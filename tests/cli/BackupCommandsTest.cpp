@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentrofastctl apply and backup: argument checks, listing and deleting, and whole runs over a
 // real registry store.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs zentrofastctl command lines, in-process or as the real program, against a store in a
 // temporary folder.

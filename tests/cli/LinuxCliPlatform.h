@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Linux services the real tool runs with, for running command lines in-process.
 #include "cli/CliContext.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentrofastctl ping, run in this program's own network namespace.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What reg add, import and export do with names beyond the registry's limits, control
 // characters, signed hex numbers and a folder where someone planted links.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What ApplySettings writes, in which order, and that it never writes without a backup.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbering, atomic storing, listing, finding and deleting backup files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

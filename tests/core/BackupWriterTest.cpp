@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bytes of backup files, built here line by line from the layout tables.
 #include <gtest/gtest.h>
 

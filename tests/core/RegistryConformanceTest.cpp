@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry's semantics, checked the same way on the in-memory registry the other tests use
 // and on the SQLite store the programs use.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes that fail part-way: a step of a batch and a commit made to fail by SQLite triggers
 // planted for the test, and the store left with nothing of them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store in a folder someone else prepared: links, named pipes, a folder that cannot be
 // written, a full disk. Each check that could hang runs in a child that is killed on time.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several processes on one store file: writers that overlap, and a writer killed mid-batch.
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store file's own promises: persistence, file mode, refusal of foreign and damaged files,
 // read-only files, the seeding of a fresh store.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Putting a backup's values back: the three outcomes, value types, and the batch.
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The value-or-error result of new code.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one whole-number parser, form by form.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Qt generic plugin doing what a hostile user's plugin would: open a raw packet socket inside
 // whatever program loads it. It reports the outcome on stdout and ends the program at once.
 #include <arpa/inet.h>

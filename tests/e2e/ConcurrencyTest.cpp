@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program and four command-line tools share one store: the program is started again
 // and again (each start reads its settings and rewrites the auto-start value) while four tools
 // write values of their own, for 30 seconds. Nothing may fail and no write may be lost.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A child applies and restores settings against one store and backup folder and is killed with
 // SIGKILL at random moments; after every kill the store and the backups must be whole.
 #include <gtest/gtest.h>

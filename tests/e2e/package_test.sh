@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package, installs it into an empty root with dpkg and runs the installed
 # programs from there: data from share/zentrofast, backups in the user's data folder, and no
 # capability where a user's own code could reach it.

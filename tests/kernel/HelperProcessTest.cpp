@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting the helper: pkexec's own failures become clear messages, and the pipes never leak
 // into programs started later.
 #include <fcntl.h>

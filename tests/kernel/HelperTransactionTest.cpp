@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The helper for real, inside the sandbox: apply, keep, the confirmation window, dead callers
 // and helpers, and refusals that change nothing.
 #include <netinet/in.h>

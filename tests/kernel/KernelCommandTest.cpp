@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentrofastctl kernel inside the sandbox: the store's values made real, kept, restored, reverted.
 #include <fcntl.h>
 #include <unistd.h>

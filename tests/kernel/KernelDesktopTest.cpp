@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program with the real helper, inside namespaces of the test's own: Optimize Now,
 // the preview, the countdown, and what the computer holds afterwards.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // After a tuning run or a restore: the preview of the plan, the apply with its countdown, and
 // the store following the computer back, over a fake bridge and an in-memory registry.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows one of the kernel bridge's dialogs with sample content for a few seconds, to look at by
 // eye and photograph:
 //   cmake --build build --target kernel_gallery

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every helper test shares: the sandbox state, a fresh machine per test, the helper's path.
 #include <gtest/gtest.h>

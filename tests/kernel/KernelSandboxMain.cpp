@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main() of the tests that run the kernel helper for real: all of them inside namespaces of their
 // own, and the host's values and files compared before and after.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live view of this computer's settings and the drift notice, over the fake bridge.
 #include <QLabel>
 #include <QPushButton>

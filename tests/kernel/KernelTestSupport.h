@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A live system from a recorded /proc/sys tree (copied, so a test may change it) and scripted links.
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the store's tuning values to Linux settings and a plan, over a recorded /proc/sys tree.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table the helper holds every request to, the ledger's text and the request reader.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model the system status screen and the RAM booster share.
 #include <gtest/gtest.h>
 

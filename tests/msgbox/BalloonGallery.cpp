@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows each kind of balloon over a busy desktop and saves a picture of each, to look at by eye:
 //   cmake --build build --target msgbox_gallery
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bin/msgbox_gallery OUTPUT_FOLDER

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Placement, shape, tail and shadow of the balloon, computed without a window.
 #include <QtTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Buttons, icons, defaults and the sizes the message window derives from its text, without a window.
 #include <QtTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message window as a user meets it: modal boxes answered by clicking, the timed notice
 // closing by itself or on its close image, the shape, the colours and the drag.
 #include <QApplication>

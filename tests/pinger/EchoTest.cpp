@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Real echo requests, sent only inside this program's own network namespace.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ping program: started as an ordinary user, it sends with the capability its file carries,
 // and holds no capability at all once its socket is open. Runs in this program's own network
 // namespace, inside a further fresh one where ICMP datagram sockets are refused.

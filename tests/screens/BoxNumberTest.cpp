@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbers typed the user's way: the box's locale first, the C form only when that fails.
 #include <QtTest>
 

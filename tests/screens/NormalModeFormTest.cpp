@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The advanced mode's window: its texts, and that its controls reach the page logic.
 #include <QCheckBox>
 #include <QComboBox>

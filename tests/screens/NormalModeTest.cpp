@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The advanced mode's pages driven without a window: entries, validation, RWIN, navigation,
 // and Finish applying through the real tuning core into an in-memory registry.
 #include <QtTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shell finds what it needs of the tuning screens through their contracts; a screen that
 // lost one would be skipped silently.
 #include <QGroupBox>

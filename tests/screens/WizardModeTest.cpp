@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wizard: its description text, the profile copies, and Optimize through the real tuning
 // core into an in-memory registry.
 #include <QGroupBox>

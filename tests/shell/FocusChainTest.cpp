@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tab inside a screen: round its own controls only, past read-only boxes, hidden and disabled ones.
 #include <QApplication>
 #include <QCheckBox>

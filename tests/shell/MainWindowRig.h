@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window over fakes, with the program's own scene and skin copied into the temporary
 // program folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program on the 9x family: its processor probe must read the live counter, so the
 // RAM booster's automatic freeing waits while the processor is busy.
 #include <sys/resource.h>

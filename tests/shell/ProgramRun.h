@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real desktop program started offscreen in folders of its own, reporting its start-up on
 // standard output (see StartupProbe).

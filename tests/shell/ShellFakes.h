@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fakes for the shell's own services, and screens that record what the host does to them.
 #include <QEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scale that makes the fixed main window fit a small screen.
 #include <QTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for tests that look at backup files: local times for the fake clock, CR LF text built
 // line by line, and a file's exact bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An ICMP service that sends nothing: names resolve from a table, every echo gets the scripted
 // status, and each request is recorded.

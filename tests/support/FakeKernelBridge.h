@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A kernel bridge that changes nothing: tests script its plan, status and answers and read back
 // what was asked of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window stand-in for screen tests: records skinning, z-order moves, movie variables
 // and tray tips, and loads screens through a factory the test provides.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A system-information service with scripted figures. It records every freeing block and, when
 // the block comes back, whether every character in it had been written as a space.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fake platform services: they record what the program asked for and answer as scripted.
 #include <deque>

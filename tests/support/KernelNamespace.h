@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A machine of the test's own for everything that writes sysctls, MTUs or the bridge's files:
 // new mount and network namespaces, tmpfs over the folders the helper writes, and veth pairs.

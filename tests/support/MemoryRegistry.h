@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An in-memory registry with the store's semantics, which also records every change in order
 // so tests can check what was written where.

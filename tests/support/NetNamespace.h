@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A network namespace of the test program's own, so echo tests can switch replies off and
 // change socket permissions without touching the machine: nothing sent there leaves it.

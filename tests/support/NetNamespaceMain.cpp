@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main() of the test programs that run in a network namespace of their own.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An AppServices over fakes and an in-memory registry, with the program folder in a temporary
 // folder, for tests of the screens and the shell.

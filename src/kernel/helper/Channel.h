@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The helper's side of the pipe: lines in with a deadline, answers out. A signal and the end of
 // input count as events, so the caller's death or a SIGTERM reverts at once.

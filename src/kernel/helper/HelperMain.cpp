@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentrofast-kernel-helper: the one privileged part of the kernel bridge. It reads one request on
 // standard input (see kernel/HelperProtocol.h), trusts nothing in its environment and takes no
 // options.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every path the helper touches, fixed when it is built: it takes none from its caller or its
 // environment.

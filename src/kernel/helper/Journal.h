@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // /run/zentrofast/journal: what a transaction changed and the values before, on disk before the
 // first change, so a helper that was killed is undone by the next one.

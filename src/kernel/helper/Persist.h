@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Makes the managed values survive a reboot, rewritten whole from the ledger each time, so the
 // files always say what the ledger says.

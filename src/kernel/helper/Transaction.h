@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One helper run: recover what a killed helper left, then one apply (with its confirmation
 // window) or one revert to the originals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Giving up privileges a program was started with (file capabilities, or root's).
 namespace zf {

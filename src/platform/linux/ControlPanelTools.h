@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop tools that stand for the original control-panel command lines.
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Desktop Entry files for the per-user auto-start folder: quoting of the Exec key and reading
 // the program back out of it.

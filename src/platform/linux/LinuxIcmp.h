@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ICMP echo over a socket of this process: an unprivileged ICMP datagram socket where the system
 // allows one, otherwise a raw socket where the process may open one. Names go to getaddrinfo.

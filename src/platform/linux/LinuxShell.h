@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop shell on Linux: processes without a shell, the desktop's default handlers,
 // systemd-logind for ending the session, and the XDG auto-start folder.

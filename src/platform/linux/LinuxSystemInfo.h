@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Memory and processor figures from /proc; freeing blocks straight from the kernel.
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry as the 9x family's processor probe sees it: the dynamic-data performance keys
 // "PerfStats\StartStat", "PerfStats\StatData" and "PerfStats\StopStat" are served live from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Echo requests sent by the ping program (zentrofast-ping) for a process that may open no ICMP
 // socket itself. Each request goes to an idle copy of the program, or to one started for it, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the desktop program and the ping program say over the ping program's stdin and stdout:
 // one fixed-size request header and its payload, answered by one fixed-size reply, in turn.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The /proc files behind the memory and processor figures, parsed without touching the system.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The single-instance lock, the named lock that lives as long as the process, and the local
 // socket through which a later start asks the running instance to come to the front.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ping program: the one part of Zentrofast that may be installed with cap_net_raw. It opens
 // its raw ICMP socket, gives up every capability at once, and from then on only answers echo
 // requests read from stdin (see PingProgramProtocol.h). It reads no environment variable.
