@@ -2,11 +2,11 @@
 #pragma once
 // Starts a program that reports its start-up on standard output (ZENTROFAST_STARTUP_PROBE),
 // and reads what the kernel says about it.
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
-#include <unistd.h>
-
 #include <fstream>
 #include <sstream>
 #include <string>

@@ -158,9 +158,10 @@ RegistryWayBack BackupManagerLogic::SnapshotBeforeRestore() const {
   if (m_services.followUp == nullptr) return {};
   const BackupRow* row = SelectedRow();
   const TuningContext context{m_services.registry, m_services.clock, {}, m_services.os.code};
-  return {"the values held before " + (row ? row->fileName.toStdString() : std::string("the restore")) +
-              " was restored",
-          {}, SettingsBackupBytes(context)};
+  return {
+      "the values held before " + (row ? row->fileName.toStdString() : std::string("the restore")) + " was restored",
+      {},
+      SettingsBackupBytes(context)};
 }
 
 RestoreResult BackupManagerLogic::RestoreSelected() const {

@@ -9,7 +9,9 @@
 namespace zf {
 
 frmBackUp::frmBackUp(AppServices& services, IMainWindow& mainWindow, QWidget* parent)
-    : ChildScreen(services, mainWindow, parent), m_ui(std::make_unique<Ui::frmBackUp>()), m_logic(services, mainWindow) {
+    : ChildScreen(services, mainWindow, parent),
+      m_ui(std::make_unique<Ui::frmBackUp>()),
+      m_logic(services, mainWindow) {
   m_ui->setupUi(this);
   QHeaderView* header = m_ui->lstBackUpList->header();
   header->setSectionsClickable(true);

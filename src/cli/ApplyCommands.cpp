@@ -77,11 +77,13 @@ std::string SetField(TcpSettings& settings, std::string_view assignment) {
   const std::string_view text = assignment.substr(equals + 1);
   const std::string complaint = "--set " + std::string(field->name) + ": \"" + std::string(text) + "\" is not ";
   if (auto m = std::get_if<std::int32_t TcpSettings::*>(&field->member)) {
-    auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+    auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int32_t>::min(),
+                              std::numeric_limits<std::int32_t>::max());
     if (!n) return complaint + "a 32-bit whole number";
     settings.*(*m) = static_cast<std::int32_t>(*n);
   } else if (auto m16 = std::get_if<std::int16_t TcpSettings::*>(&field->member)) {
-    auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
+    auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int16_t>::min(),
+                              std::numeric_limits<std::int16_t>::max());
     if (!n) return complaint + "a 16-bit whole number";
     settings.*(*m16) = static_cast<std::int16_t>(*n);
   } else {

@@ -6,13 +6,13 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <functional>
-#include <memory>
 #include <iomanip>
+#include <memory>
 #include <ostream>
 
-#include "core/BackupStore.h"
 #include "cli/CliContext.h"
 #include "cli/KernelOutput.h"
+#include "core/BackupStore.h"
 #include "kernel/HelperProcess.h"
 #include "kernel/HelperProtocol.h"
 #include "kernel/KernelBridge.h"
@@ -191,15 +191,15 @@ void AddKernelCommands(CLI::App& app, CommandTable& table) {
   add("plan", "Show the Linux settings the stored tuning values stand for",
       [options](CliContext& context, IRegistry& registry) { return RunPlan(context, registry, *options); })
       ->add_flag("--check", options->check, "Exit 3 when the live system differs");
-  CLI::App* apply = add("apply", "Apply them through the helper, then ask whether to keep them",
-                        [options, keepWithin](CliContext& context, IRegistry& registry) {
-                          if (!keepWithin->empty()) {
-                            if (std::string problem = CheckKeepWithin(*keepWithin, &options->keepWithin);
-                                !problem.empty())
-                              return context.UsageError(problem);
-                          }
-                          return RunApply(context, registry, *options);
-                        });
+  CLI::App* apply =
+      add("apply", "Apply them through the helper, then ask whether to keep them",
+          [options, keepWithin](CliContext& context, IRegistry& registry) {
+            if (!keepWithin->empty()) {
+              if (std::string problem = CheckKeepWithin(*keepWithin, &options->keepWithin); !problem.empty())
+                return context.UsageError(problem);
+            }
+            return RunApply(context, registry, *options);
+          });
   apply->add_option("--keep-within", *keepWithin, "Seconds to answer before they are reverted (default 30)")
       ->type_name("S");
   apply->add_flag("--yes", options->yes, "Keep them without asking");

@@ -30,16 +30,11 @@ void PrintTable(const std::vector<Row>& rows, std::ostream& out) {
 
 std::string PersistenceText(kernel::Persistence persistence) {
   switch (persistence) {
-    case kernel::Persistence::Sysctl:
-      return "sysctl.d";
-    case kernel::Persistence::NetworkManager:
-      return "NetworkManager";
-    case kernel::Persistence::LinkFile:
-      return ".link file";
-    case kernel::Persistence::RuntimeOnly:
-      return "runtime only";
-    case kernel::Persistence::None:
-      break;
+    case kernel::Persistence::Sysctl: return "sysctl.d";
+    case kernel::Persistence::NetworkManager: return "NetworkManager";
+    case kernel::Persistence::LinkFile: return ".link file";
+    case kernel::Persistence::RuntimeOnly: return "runtime only";
+    case kernel::Persistence::None: break;
   }
   return "-";
 }

@@ -65,8 +65,7 @@ int RunCpu(CliContext& context, const std::optional<std::string>& intervalText) 
 
 int RunFreeMemory(CliContext& context, const std::string& text) {
   constexpr std::int64_t kMaxMB = std::numeric_limits<std::int64_t>::max() / kBytesPerMB;
-  const auto megabytes =
-      ParseWholeNumber(text, WholeNumberForm::Digits, 0, kMaxMB);
+  const auto megabytes = ParseWholeNumber(text, WholeNumberForm::Digits, 0, kMaxMB);
   if (!megabytes) return context.UsageError("free-memory wants MB, a whole number of megabytes, not \"" + text + "\"");
   ISystemInfo& info = context.platform.systemInfo;
   HeadlessDesktop desktop;

@@ -77,8 +77,12 @@ void ReportFailure(CliContext& context, const PingRequest& request, const PingOu
       context.err << "no reply from " << destination << " within " << request.timeoutMs << " ms\n";
       break;
     case IcmpStatus::BadDestination: context.err << "\"" << request.host << "\" is not a usable IPv4 address\n"; break;
-    case IcmpStatus::DestNetUnreachable: context.err << "cannot reach " << destination << ": network unreachable\n"; break;
-    case IcmpStatus::DestHostUnreachable: context.err << "cannot reach " << destination << ": host unreachable\n"; break;
+    case IcmpStatus::DestNetUnreachable:
+      context.err << "cannot reach " << destination << ": network unreachable\n";
+      break;
+    case IcmpStatus::DestHostUnreachable:
+      context.err << "cannot reach " << destination << ": host unreachable\n";
+      break;
     default: context.err << "the echo request to " << destination << " failed\n"; break;
   }
 }

@@ -99,7 +99,8 @@ int Query(CliContext& context, const RegOptions& options) {
   IRegistry& registry = *target.registry;
   HKEY key = 0;
   const LONG opened = registry.OpenKey(target.key.hive, target.key.subKey, KEY_READ, &key);
-  if (opened != ERROR_SUCCESS) return Failure(context, "cannot open " + target.key.display + ": " + RegistryStatusText(opened));
+  if (opened != ERROR_SUCCESS)
+    return Failure(context, "cannot open " + target.key.display + ": " + RegistryStatusText(opened));
   std::string output = target.key.display + "\n";
   std::string name;
   std::uint32_t type = 0;
@@ -171,13 +172,15 @@ int Delete(CliContext& context, const RegOptions& options) {
   }
   HKEY key = 0;
   LONG status = registry.OpenKey(target.key.hive, target.key.subKey, KEY_ALL_ACCESS, &key);
-  if (status != ERROR_SUCCESS) return Failure(context, "cannot open " + target.key.display + ": " + RegistryStatusText(status));
+  if (status != ERROR_SUCCESS)
+    return Failure(context, "cannot open " + target.key.display + ": " + RegistryStatusText(status));
   status = registry.DeleteValue(key, *options.valueName);
   registry.CloseKey(key);
   if (status == ERROR_FILE_NOT_FOUND)
     return Failure(context, ValueLabel(*options.valueName, target.key) + " is not set");
   if (status != ERROR_SUCCESS)
-    return Failure(context, "cannot delete " + ValueLabel(*options.valueName, target.key) + ": " + RegistryStatusText(status));
+    return Failure(context,
+                   "cannot delete " + ValueLabel(*options.valueName, target.key) + ": " + RegistryStatusText(status));
   context.out << kDone;
   return kExitOk;
 }

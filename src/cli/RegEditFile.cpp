@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <optional>
-#include <vector>
 #include <ostream>
+#include <vector>
 
 #include "cli/RegEncoding.h"
 #include "core/RegistryLimits.h"

@@ -30,8 +30,8 @@ struct AppServices {
   IIcmp& icmp;
   ISystemInfo& systemInfo;
 
-  OSFamily os;          // set once at start-up
-  TuningState tuning;   // the current settings record and the profiles
+  OSFamily os;         // set once at start-up
+  TuningState tuning;  // the current settings record and the profiles
   kernel::IKernelBridge* kernelBridge = nullptr;
   ITuningFollowUp* followUp = nullptr;  // none: the store is the only thing a run changes
 };

@@ -15,7 +15,7 @@ struct Config {
   std::filesystem::path programFolder;  // data files and Backups
   std::filesystem::path registryFile;   // the registry store
   OSVersionRecord osVersion = kDefaultOSVersion;
-  std::string warning;                  // set when an override could not be used
+  std::string warning;  // set when an override could not be used
   // An installed program folder (share/zentrofast beside bin/) is read-only: its writable part,
   // the backups, then lives in the user's data folder.
   bool installed = false;

@@ -15,10 +15,13 @@ bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
 
 // Characters as UTF-8 counts them; a byte that is not UTF-8 counts as one.
 std::size_t CharacterCount(std::string_view text) {
-  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuationByte(c); }));
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuationByte(c); }));
 }
 
-bool HoldsForbiddenCharacter(std::string_view name) { return name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+bool HoldsForbiddenCharacter(std::string_view name) {
+  return name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
 
 std::string NameProblem(std::string_view kind, std::string_view name, std::size_t longest) {
   const std::string label = "the " + std::string(kind) + " name \"" + PrintableExcerpt(name) + "\"";

@@ -65,7 +65,8 @@ LONG RegFunctions::SetRegistryValue(HKEY hive, std::string_view subKey, std::str
     status = m_registry.SetValue(key, valueName, REG_SZ, TextValueBytes(value.ToText()));
   } else if (valueType == REG_DWORD) {
     const auto number = value.ToInt32();
-    status = number ? m_registry.SetValue(key, valueName, REG_DWORD, DwordValueBytes(*number)) : ERROR_INVALID_PARAMETER;
+    status =
+        number ? m_registry.SetValue(key, valueName, REG_DWORD, DwordValueBytes(*number)) : ERROR_INVALID_PARAMETER;
   }
   m_registry.CloseKey(key);
   return status;

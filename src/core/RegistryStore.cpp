@@ -59,42 +59,35 @@ constexpr auto kBusyTimeout = std::chrono::seconds(10);
 constexpr auto kSharedReadLimit = std::chrono::milliseconds(5);
 
 // Levels below the hive of a key with this full path.
-std::size_t PathDepth(const std::string& path) { return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')); }
+std::size_t PathDepth(const std::string& path) {
+  return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
+}
 
 LONG ReadStatus(int code) {
   switch (code & 0xFF) {
     case SQLITE_OK:
     case SQLITE_ROW:
-    case SQLITE_DONE:
-      return ERROR_SUCCESS;
+    case SQLITE_DONE: return ERROR_SUCCESS;
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-      return ERROR_BADDB;
-    default:
-      return ERROR_CANTREAD;
+    case SQLITE_NOTADB: return ERROR_BADDB;
+    default: return ERROR_CANTREAD;
   }
 }
 
 LONG WriteStatus(int code) {
   switch (code & 0xFF) {
     case SQLITE_OK:
-    case SQLITE_DONE:
-      return ERROR_SUCCESS;
+    case SQLITE_DONE: return ERROR_SUCCESS;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_AUTH:
-      return ERROR_ACCESS_DENIED;
+    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
     // The only constraints a write can break are the references to a key another
     // handle or process has deleted.
-    case SQLITE_CONSTRAINT:
-      return ERROR_KEY_DELETED;
-    case SQLITE_FULL:
-      return ERROR_DISK_FULL;
+    case SQLITE_CONSTRAINT: return ERROR_KEY_DELETED;
+    case SQLITE_FULL: return ERROR_DISK_FULL;
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-      return ERROR_BADDB;
-    default:
-      return ERROR_CANTWRITE;
+    case SQLITE_NOTADB: return ERROR_BADDB;
+    default: return ERROR_CANTWRITE;
   }
 }
 

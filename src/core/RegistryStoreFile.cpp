@@ -70,7 +70,8 @@ bool CheckHeader(const fs::path& path, std::string* error) {
     return false;
   }
   if (!S_ISREG(info.st_mode)) {
-    *error = Quoted(path) + " is " + FileKind(info.st_mode) + ", not a Zentrofast registry store; it was left untouched";
+    *error =
+        Quoted(path) + " is " + FileKind(info.st_mode) + ", not a Zentrofast registry store; it was left untouched";
     return false;
   }
   std::array<unsigned char, kHeaderSize> header{};

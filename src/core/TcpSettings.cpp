@@ -34,9 +34,9 @@ constexpr ProfileTable kProfiles{
     Profile(1500, 1500, 8192, 32, 3600000, 2, 4),
 };
 
-constexpr std::array<std::string_view, kProfileCount> kProfileCaptions{
-    "Automatic-A", "Automatic-B", "Automatic-C", "Automatic-D",
-    "Automatic-E", "Automatic-F", "Automatic-G", "Windows default"};
+constexpr std::array<std::string_view, kProfileCount> kProfileCaptions{"Automatic-A", "Automatic-B",    "Automatic-C",
+                                                                       "Automatic-D", "Automatic-E",    "Automatic-F",
+                                                                       "Automatic-G", "Windows default"};
 
 constexpr std::array<ConnectionTypeRecommendation, kConnectionTypeCount> kConnectionTypes{{
     {"Dial Up Connection (Modem).", 576, 536, 3},

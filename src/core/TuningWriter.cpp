@@ -6,21 +6,15 @@ namespace {
 
 std::string HiveShortName(HKEY hive) {
   switch (hive) {
-    case HKEY_CURRENT_USER:
-      return "HKCU";
-    case HKEY_LOCAL_MACHINE:
-      return "HKLM";
-    case HKEY_CLASSES_ROOT:
-      return "HKCR";
-    case HKEY_USERS:
-      return "HKU";
-    default:
-      return "HKEY(" + std::to_string(hive) + ")";
+    case HKEY_CURRENT_USER: return "HKCU";
+    case HKEY_LOCAL_MACHINE: return "HKLM";
+    case HKEY_CLASSES_ROOT: return "HKCR";
+    case HKEY_USERS: return "HKU";
+    default: return "HKEY(" + std::to_string(hive) + ")";
   }
 }
 
 }  // namespace
-
 
 void TuningWriter::Write(HKEY hive, std::string_view key, std::string_view name, const RegScalar& value) {
   WriteOrDelete(hive, key, name, value, false);

@@ -20,13 +20,12 @@ int GetOSVersion(const OSVersionRecord& record) {
       if (record.majorVersion == 5 && record.minorVersion == 0) return 5;
       if (record.majorVersion == 5 && record.minorVersion == 1) return 6;
       return 0;
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
 std::string OSFamilyName(int code) {
-  static constexpr std::array<const char*, 7> kNames{"Windows 32", "Windows 95", "Windows 98", "Windows ME",
+  static constexpr std::array<const char*, 7> kNames{"Windows 32", "Windows 95",   "Windows 98", "Windows ME",
                                                      "Windows NT", "Windows 2000", "Windows XP"};
   if (code < 1 || code > 7) return {};
   return kNames[code - 1];

@@ -22,8 +22,7 @@ bool Contains(const std::string& text, std::string_view part) { return text.find
 
 std::string CauseText(RevertCause cause, int keepWithinSeconds, const std::string& detail) {
   switch (cause) {
-    case RevertCause::RevertPressed:
-      return "The previous network settings of this computer are back.";
+    case RevertCause::RevertPressed: return "The previous network settings of this computer are back.";
     case RevertCause::CountdownEnded:
       return "Keep was not pressed within " + std::to_string(keepWithinSeconds) +
              " seconds, so the previous network settings of this computer are back.";
@@ -139,12 +138,8 @@ void KernelApplyFlow::PollSession() {
             "is running on this desktop. To apply the settings from a terminal, run \"sudo "
             "zentrofastctl kernel apply\".");
         return;
-      case AuthenticationProblem::Refused:
-        RefusedBeforeApplying("The administrator's password was not given.");
-        return;
-      case AuthenticationProblem::None:
-        GoBack(RevertCause::Failure, message);
-        return;
+      case AuthenticationProblem::Refused: RefusedBeforeApplying("The administrator's password was not given."); return;
+      case AuthenticationProblem::None: GoBack(RevertCause::Failure, message); return;
     }
   }
   if (m_stage == Stage::Countdown && (state == kernel::SessionState::Reverted || state == kernel::SessionState::Failed))

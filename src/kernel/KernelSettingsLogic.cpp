@@ -21,16 +21,11 @@ LiveSettingRow& RowFor(std::vector<LiveSettingRow>& rows, std::map<std::string, 
 
 QString PersistenceText(kernel::Persistence persistence) {
   switch (persistence) {
-    case kernel::Persistence::None:
-      return QStringLiteral("not managed");
-    case kernel::Persistence::Sysctl:
-      return QStringLiteral("persisted (sysctl.d)");
-    case kernel::Persistence::NetworkManager:
-      return QStringLiteral("persisted (NetworkManager)");
-    case kernel::Persistence::LinkFile:
-      return QStringLiteral("persisted (.link file)");
-    case kernel::Persistence::RuntimeOnly:
-      return QStringLiteral("runtime only");
+    case kernel::Persistence::None: return QStringLiteral("not managed");
+    case kernel::Persistence::Sysctl: return QStringLiteral("persisted (sysctl.d)");
+    case kernel::Persistence::NetworkManager: return QStringLiteral("persisted (NetworkManager)");
+    case kernel::Persistence::LinkFile: return QStringLiteral("persisted (.link file)");
+    case kernel::Persistence::RuntimeOnly: return QStringLiteral("runtime only");
   }
   return {};
 }

@@ -95,16 +95,11 @@ Persistence PersistenceFromWord(std::string_view word) {
 
 std::string_view PersistenceWord(Persistence persistence) {
   switch (persistence) {
-    case Persistence::Sysctl:
-      return "sysctl";
-    case Persistence::NetworkManager:
-      return "nm";
-    case Persistence::LinkFile:
-      return "link";
-    case Persistence::RuntimeOnly:
-      return "runtime";
-    case Persistence::None:
-      break;
+    case Persistence::Sysctl: return "sysctl";
+    case Persistence::NetworkManager: return "nm";
+    case Persistence::LinkFile: return "link";
+    case Persistence::RuntimeOnly: return "runtime";
+    case Persistence::None: break;
   }
   return "none";
 }

@@ -35,7 +35,9 @@ class Reader {
     return valid(text) ? text : fallback;
   }
   int Number(std::string_view name, int fallback, int maximum) {
-    return static_cast<int>(ParseWholeNumber(Text(name, std::to_string(fallback)), WholeNumberForm::RoundedDecimal, 0, maximum).value_or(fallback));
+    return static_cast<int>(
+        ParseWholeNumber(Text(name, std::to_string(fallback)), WholeNumberForm::RoundedDecimal, 0, maximum)
+            .value_or(fallback));
   }
   std::optional<bool> Option(std::string_view name, const char* fallback) { return ParseWord(Text(name, fallback)); }
 
@@ -48,9 +50,13 @@ class Reader {
 
 }  // namespace
 
-bool IsValidAlarmText(std::string_view text) { return ParseWholeNumber(text, WholeNumberForm::RoundedDecimal, 0, kMaxAlarmLevelMB).has_value(); }
+bool IsValidAlarmText(std::string_view text) {
+  return ParseWholeNumber(text, WholeNumberForm::RoundedDecimal, 0, kMaxAlarmLevelMB).has_value();
+}
 
-bool IsValidFreeAlarmText(std::string_view text) { return ParseWholeNumber(text, WholeNumberForm::RoundedDecimal, 0, kMaxFreeLevelMB).has_value(); }
+bool IsValidFreeAlarmText(std::string_view text) {
+  return ParseWholeNumber(text, WholeNumberForm::RoundedDecimal, 0, kMaxFreeLevelMB).has_value();
+}
 
 std::int64_t LevelMB(std::string_view text, std::int64_t fallback) {
   return ParseWholeNumber(text, WholeNumberForm::RoundedDecimal, 0, kMaxAlarmLevelMB).value_or(fallback);

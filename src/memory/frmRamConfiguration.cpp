@@ -18,7 +18,8 @@ constexpr int kSoundInterval = 65535;
 
 }  // namespace
 
-frmRamConfiguration::frmRamConfiguration(AppServices& services, IMainWindow& mainWindow, MemoryMonitor& memory, QWidget* parent)
+frmRamConfiguration::frmRamConfiguration(AppServices& services, IMainWindow& mainWindow, MemoryMonitor& memory,
+                                         QWidget* parent)
     : ChildScreen(services, mainWindow, parent),
       m_memory(memory),
       m_ui(std::make_unique<Ui::frmRamConfiguration>()),

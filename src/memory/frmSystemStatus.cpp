@@ -22,7 +22,11 @@ constexpr int kFreeingSliderTicks = 16;
 }  // namespace
 
 frmSystemStatus::frmSystemStatus(AppServices& services, IMainWindow& mainWindow, MemoryMonitor& memory, QWidget* parent)
-    : ChildScreen(services, mainWindow, parent), m_memory(memory), m_ui(std::make_unique<Ui::frmSystemStatus>()), tmrCPU(this), tmrMemory(this) {
+    : ChildScreen(services, mainWindow, parent),
+      m_memory(memory),
+      m_ui(std::make_unique<Ui::frmSystemStatus>()),
+      tmrCPU(this),
+      tmrMemory(this) {
   m_ui->setupUi(this);
   tmrCPU.setObjectName(QStringLiteral("tmrCPU"));
   tmrMemory.setObjectName(QStringLiteral("tmrMemory"));

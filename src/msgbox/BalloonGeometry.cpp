@@ -62,18 +62,14 @@ QRegion RoundRectRegion(int x1, int y1, int x2, int y2, int ellipseWidth, int el
   return region;
 }
 
-QRegion BodyRegion(QSize window) {
-  return RoundRectRegion(0, 20, window.width() - 14, window.height() - 32, 20, 20);
-}
+QRegion BodyRegion(QSize window) { return RoundRectRegion(0, 20, window.width() - 14, window.height() - 32, 20, 20); }
 
 QRect BodyFaceRect(QSize window) {
   // A one-pixel pen on this rect covers (0, 20) to (W − 16, H − 34): one inside the body's edge.
   return QRect(0, 20, window.width() - 16, window.height() - 54);
 }
 
-QRegion ShadowRegion(QSize window) {
-  return RoundRectRegion(11, 29, window.width() - 5, window.height() - 23, 45, 35);
-}
+QRegion ShadowRegion(QSize window) { return RoundRectRegion(11, 29, window.width() - 5, window.height() - 23, 45, 35); }
 
 TailTriangles TailFor(int style, QSize window) {
   const int W = window.width();
@@ -83,15 +79,12 @@ TailTriangles TailFor(int style, QSize window) {
       return {QPolygon({{W - 61, H - 34}, {W - 36, H - 34}, {W - 36, H - 9}}),
               QPolygon({{W - 62, H - 35}, {W - 37, H - 35}, {W - 37, H - 11}})};
     case 2:
-      return {QPolygon({{W - 58, 20}, {W - 38, 20}, {W - 38, 0}}),
-              QPolygon({{W - 59, 22}, {W - 39, 22}, {W - 39, 2}})};
+      return {QPolygon({{W - 58, 20}, {W - 38, 20}, {W - 38, 0}}), QPolygon({{W - 59, 22}, {W - 39, 22}, {W - 39, 2}})};
     case 3:
       return {QPolygon({{41, H - 34}, {66, H - 34}, {41, H - 9}}),
               QPolygon({{42, H - 35}, {66, H - 35}, {42, H - 11}})};
-    case 4:
-      return {QPolygon({{40, 20}, {60, 20}, {40, 0}}), QPolygon({{41, 21}, {59, 21}, {41, 3}})};
-    default:
-      return {};
+    case 4: return {QPolygon({{40, 20}, {60, 20}, {40, 0}}), QPolygon({{41, 21}, {59, 21}, {41, 3}})};
+    default: return {};
   }
 }
 
@@ -108,8 +101,10 @@ void PaintShadowBands(QImage& canvas, const QImage& backdrop, int Inty) {
   int d = 0;
   for (int n = kShadowDepth - 1; n >= 0; --n) {
     if (n % 2 == 1) d += 20;
-    for (int x = n + 5; x <= w - n; ++x) canvas.setPixel(x, h - n, BlendColor(backdrop.pixel(x, h - n), black, d, Inty));
-    for (int y = n + 23; y <= h - n; ++y) canvas.setPixel(w - n, y, BlendColor(backdrop.pixel(w - n, y), black, d, Inty));
+    for (int x = n + 5; x <= w - n; ++x)
+      canvas.setPixel(x, h - n, BlendColor(backdrop.pixel(x, h - n), black, d, Inty));
+    for (int y = n + 23; y <= h - n; ++y)
+      canvas.setPixel(w - n, y, BlendColor(backdrop.pixel(w - n, y), black, d, Inty));
   }
 }
 

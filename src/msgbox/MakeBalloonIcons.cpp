@@ -153,10 +153,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::vector<CellPainter> cells{
-      Stop, Exclamation, Information, Question, Done, Speed, Tip, Clock,
+      Stop,
+      Exclamation,
+      Information,
+      Question,
+      Done,
+      Speed,
+      Tip,
+      Clock,
       [](QPainter& p) { Cross(p, QColor(85, 85, 85), 1.8); },
       [](QPainter& p) { CloseBox(p, QColor(215, 60, 45), {}); },
-      [](QPainter& p) { CloseBox(p, QColor(150, 30, 22), {0.6, 0.6}); },
+      [](QPainter& p) {
+        CloseBox(p, QColor(150, 30, 22), {0.6, 0.6});
+      },
       [](QPainter& p) { Cross(p, QColor(175, 175, 175), 1.8); },
   };
   QImage strip(kCell * static_cast<int>(cells.size()), kCell, QImage::Format_RGB32);

@@ -15,7 +15,9 @@ constexpr int kKeepDefaultButton = 768;
 constexpr int kCustomButtonSet = 6;
 constexpr std::uint32_t kDefaultBalloonColor = 0xCCFFFF;  // red 255, green 255, blue 204
 
-int ToPixels(int twips, int twipsPerPixel) { return static_cast<int>(std::lround(TwipsToPixels(twips, twipsPerPixel))); }
+int ToPixels(int twips, int twipsPerPixel) {
+  return static_cast<int>(std::lround(TwipsToPixels(twips, twipsPerPixel)));
+}
 
 ButtonSet Standard(std::initializer_list<std::pair<const char*, ButtonCode>> buttons) {
   ButtonSet set;
@@ -58,18 +60,12 @@ QColor BalloonColor(std::uint32_t mColor) {
 
 ButtonSet ButtonsFor(std::int32_t mFlags, const QString& Btn1, const QString& Btn2, const QString& Btn3) {
   switch (mFlags & kButtonSetMask) {
-    case 1:
-      return Standard({{"OK", kOk}, {"Cancel", kCancel}});
-    case 2:
-      return Standard({{"Abort", kAbort}, {"Retry", kRetry}, {"Ignore", kIgnore}});
-    case 3:
-      return Standard({{"Yes", kYes}, {"No", kNo}, {"Cancel", kCancel}});
-    case 4:
-      return Standard({{"Yes", kYes}, {"No", kNo}});
-    case 5:
-      return Standard({{"Retry", kRetry}, {"Cancel", kCancel}});
-    case kCustomButtonSet:
-      return Custom(Btn1, Btn2, Btn3);
+    case 1: return Standard({{"OK", kOk}, {"Cancel", kCancel}});
+    case 2: return Standard({{"Abort", kAbort}, {"Retry", kRetry}, {"Ignore", kIgnore}});
+    case 3: return Standard({{"Yes", kYes}, {"No", kNo}, {"Cancel", kCancel}});
+    case 4: return Standard({{"Yes", kYes}, {"No", kNo}});
+    case 5: return Standard({{"Retry", kRetry}, {"Cancel", kCancel}});
+    case kCustomButtonSet: return Custom(Btn1, Btn2, Btn3);
     default:  // 0 and 7
       return Standard({{"OK", kOk}});
   }
@@ -78,9 +74,7 @@ ButtonSet ButtonsFor(std::int32_t mFlags, const QString& Btn1, const QString& Bt
 std::array<double, 3> ButtonLefts(int count, double F, double w) {
   std::array<double, 3> lefts{};
   switch (count) {
-    case 1:
-      lefts[0] = (F - w) / 2;
-      break;
+    case 1: lefts[0] = (F - w) / 2; break;
     case 2:
       lefts[0] = F / 3 - w / 2;
       lefts[1] = F - lefts[0] - w;
@@ -90,8 +84,7 @@ std::array<double, 3> ButtonLefts(int count, double F, double w) {
       lefts[1] = (F - w) / 2;
       lefts[2] = F - w - lefts[0];
       break;
-    default:
-      break;
+    default: break;
   }
   return lefts;
 }

@@ -147,8 +147,7 @@ QString msgFrm::input_box(const QString& mPrompt, std::int32_t mFlags, const QSt
 QString msgFrm::MsgAuto_box(const QString& mPrompt, std::int32_t mFlags, const QString& mCaption, std::int16_t nTime,
                             bool NoPointer, std::uint32_t mColor, float X, float Y, std::int16_t Intensity) {
   const int messageHeight = PrepareFrame(Kind::Timed, mCaption, mPrompt, mColor, Intensity, kMessageTopOther);
-  const AutoBoxLayout layout =
-      LayoutAutoBox(messageHeight, FrameWidthTwips(), WidthTwips(Command1), TwipsPerPixelY());
+  const AutoBoxLayout layout = LayoutAutoBox(messageHeight, FrameWidthTwips(), WidthTwips(Command1), TwipsPerPixelY());
   SetFrameHeight(layout.frameHeight);
   PlaceTwips(Command1, layout.closeLeft, kIconTop, WidthTwips(Command1), Command1->height() * TwipsPerPixelY());
   SetWindowHeight(layout.windowHeight);

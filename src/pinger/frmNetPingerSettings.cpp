@@ -19,7 +19,9 @@ void frmNetPingerSettings::TimerSwitch::SetEnabled(bool enabled) {
 }
 
 frmNetPingerSettings::frmNetPingerSettings(AppServices& services, IMainWindow& mainWindow, QWidget* parent)
-    : ChildScreen(services, mainWindow, parent), ui(std::make_unique<Ui::frmNetPingerSettings>()), m_scheduler(services, m_timerSwitch) {
+    : ChildScreen(services, mainWindow, parent),
+      ui(std::make_unique<Ui::frmNetPingerSettings>()),
+      m_scheduler(services, m_timerSwitch) {
   ui->setupUi(this);
   // Qt coarsens timers of 20 s and more to whole seconds unless told otherwise.
   tmrPinger.setTimerType(Qt::PreciseTimer);

@@ -69,10 +69,8 @@ class IRegistry {
   virtual LONG CloseKey(HKEY key) = 0;
 
   // Reads a whole value: its type and its exact bytes. An empty name is the default value.
-  virtual LONG QueryValue(HKEY key, std::string_view name, std::uint32_t* type,
-                          std::vector<std::uint8_t>* data) = 0;
-  virtual LONG SetValue(HKEY key, std::string_view name, std::uint32_t type,
-                        const std::vector<std::uint8_t>& data) = 0;
+  virtual LONG QueryValue(HKEY key, std::string_view name, std::uint32_t* type, std::vector<std::uint8_t>* data) = 0;
+  virtual LONG SetValue(HKEY key, std::string_view name, std::uint32_t type, const std::vector<std::uint8_t>& data) = 0;
   virtual LONG DeleteValue(HKEY key, std::string_view name) = 0;
   // Removes subKey and everything below it.
   virtual LONG DeleteKey(HKEY parent, std::string_view subKey) = 0;
@@ -92,7 +90,9 @@ class IRegistry {
 // Keeps a batch open for one scope; rolls it back unless committed.
 class RegistryBatch {
  public:
-  explicit RegistryBatch(IRegistry& registry) : m_registry(registry) { m_open = registry.BeginBatch() == ERROR_SUCCESS; }
+  explicit RegistryBatch(IRegistry& registry) : m_registry(registry) {
+    m_open = registry.BeginBatch() == ERROR_SUCCESS;
+  }
   ~RegistryBatch() {
     if (m_open) m_registry.RollbackBatch();
   }

@@ -27,8 +27,7 @@ enum class MsgAnswer { Ok, Yes, No };
 class IMessageBox {
  public:
   virtual ~IMessageBox() = default;
-  virtual MsgAnswer Show(const std::string& text, const std::string& title, MsgIcon icon,
-                         MsgButtons buttons) = 0;
+  virtual MsgAnswer Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) = 0;
 };
 
 }  // namespace zf

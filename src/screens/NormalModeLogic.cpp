@@ -98,18 +98,14 @@ void NormalModeLogic::EnterPage(int page) {
   const TcpSettings recommended = RecommendedSettings(m_controls.optConnType);
   TcpSettings& record = Record();
   switch (page) {
-    case 1:
-      EnterMtuPage();
-      break;
+    case 1: EnterMtuPage(); break;
     case 2:
       record.PmtuDiscovery = recommended.PmtuDiscovery;
       record.BlackHoleDetect = recommended.BlackHoleDetect;
       m_controls.chkMTUDisconver = !record.PmtuDiscovery;
       m_controls.chkBlackHoleValue = record.BlackHoleDetect;
       break;
-    case 3:
-      EnterRwinPage();
-      break;
+    case 3: EnterRwinPage(); break;
     case 4:
       record.TTL = recommended.TTL;
       record.MaxConnPer10Server = recommended.MaxConnPer10Server;
@@ -127,8 +123,7 @@ void NormalModeLogic::EnterPage(int page) {
       chkICMPValue_Click(recommended.IcmpRedirects);
       m_controls.cmdNextPageCaption = QStringLiteral("Finish");
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -213,7 +208,8 @@ void NormalModeLogic::updwnDescision_Change(int level) {
 void NormalModeLogic::Finish() {
   const TcpSettings before = Record();
   ReadBoxesIntoRecord();
-  const auto run = RunApplySettings(m_services, m_mainWindow, QStringLiteral("The advanced mode's settings were applied."));
+  const auto run =
+      RunApplySettings(m_services, m_mainWindow, QStringLiteral("The advanced mode's settings were applied."));
   if (!run) {
     Record() = before;
     currWizardPage = kLastWizardPage;

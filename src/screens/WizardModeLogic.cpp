@@ -47,7 +47,8 @@ bool WizardModeLogic::AdvancedValuesPending() const {
 }
 
 void WizardModeLogic::cmdOptimize_Click() {
-  if (const auto run = RunApplySettings(m_services, m_mainWindow, QStringLiteral("The wizard's settings were applied.")))
+  if (const auto run =
+          RunApplySettings(m_services, m_mainWindow, QStringLiteral("The wizard's settings were applied.")))
     FinishTuningRun(m_services, m_mainWindow, *run);
 }
 

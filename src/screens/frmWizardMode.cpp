@@ -8,7 +8,9 @@
 namespace zf {
 
 frmWizardMode::frmWizardMode(AppServices& services, IMainWindow& mainWindow, QWidget* parent)
-    : ChildScreen(services, mainWindow, parent), m_ui(std::make_unique<Ui::frmWizardMode>()), m_logic(services, mainWindow) {
+    : ChildScreen(services, mainWindow, parent),
+      m_ui(std::make_unique<Ui::frmWizardMode>()),
+      m_logic(services, mainWindow) {
   m_ui->setupUi(this);
   m_optMode = {m_ui->optMode0, m_ui->optMode1, m_ui->optMode2, m_ui->optMode3,
                m_ui->optMode4, m_ui->optMode5, m_ui->optMode6, m_ui->optMode7};

@@ -164,9 +164,7 @@ void CommandDispatch::ModemSetting() { ReportMissing(m_addons.OpenModemSettings(
 
 void CommandDispatch::NetworkSetting() { ReportMissing(m_addons.OpenNetworkSettings(), kNoNetworkTool); }
 
-void CommandDispatch::Notice(const char* text) {
-  m_messages.Show(text, "Zentrofast", MsgIcon::None, MsgButtons::Ok);
-}
+void CommandDispatch::Notice(const char* text) { m_messages.Show(text, "Zentrofast", MsgIcon::None, MsgButtons::Ok); }
 
 void CommandDispatch::ReportMissing(bool found, const char* text) {
   if (!found) m_messages.Show(text, "Zentrofast", MsgIcon::Exclamation, MsgButtons::Ok);

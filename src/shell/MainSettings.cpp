@@ -30,8 +30,7 @@ void MainSettings::Write(const MainSettingsValues& values) {
 }
 
 void MainSettings::WriteAutoStart(bool enabled) {
-  RegFunctions(m_registry).SetRegistryValue(HKEY_CURRENT_USER, kRunKey, kRunValueName, REG_SZ, m_programPath,
-                                            !enabled);
+  RegFunctions(m_registry).SetRegistryValue(HKEY_CURRENT_USER, kRunKey, kRunValueName, REG_SZ, m_programPath, !enabled);
   m_shell.SetAutoStart(kRunValueName, enabled ? m_programPath : std::string());
 }
 

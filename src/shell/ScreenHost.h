@@ -26,19 +26,18 @@ inline constexpr int kFrameWidth = 440;
 
 // The order in which every screen is hidden, shown again after the About panel, and unloaded
 // by the close command.
-inline constexpr std::array kAllScreens{ScreenId::WizardMode,   ScreenId::NormalMode,       ScreenId::BackUp,
-                                        ScreenId::NetPingerSettings, ScreenId::SystemStatus,
-                                        ScreenId::RamConfiguration,  ScreenId::MainSettings};
+inline constexpr std::array kAllScreens{ScreenId::WizardMode,        ScreenId::NormalMode,   ScreenId::BackUp,
+                                        ScreenId::NetPingerSettings, ScreenId::SystemStatus, ScreenId::RamConfiguration,
+                                        ScreenId::MainSettings};
 // The unload order of the window's own closing and of the restart command: the status screen
 // last, since the RAM booster uses its processor probe.
-inline constexpr std::array kUnloadLastStatus{ScreenId::WizardMode,        ScreenId::NormalMode,
-                                              ScreenId::BackUp,            ScreenId::NetPingerSettings,
-                                              ScreenId::RamConfiguration,  ScreenId::MainSettings,
-                                              ScreenId::SystemStatus};
+inline constexpr std::array kUnloadLastStatus{
+    ScreenId::WizardMode,       ScreenId::NormalMode,   ScreenId::BackUp,      ScreenId::NetPingerSettings,
+    ScreenId::RamConfiguration, ScreenId::MainSettings, ScreenId::SystemStatus};
 // Screens beyond those: loaded only when first shown, hidden with the others once loaded.
 inline constexpr std::array kLaterScreens{ScreenId::KernelSettings};
 // The screens loaded hidden at start-up, in order.
-inline constexpr std::array kStartupScreens{ScreenId::WizardMode,   ScreenId::BackUp,
+inline constexpr std::array kStartupScreens{ScreenId::WizardMode,        ScreenId::BackUp,
                                             ScreenId::NetPingerSettings, ScreenId::SystemStatus,
                                             ScreenId::RamConfiguration,  ScreenId::MainSettings};
 

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/StartupProbe.h"
 
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
-#include <QSocketNotifier>
-#include <unistd.h>
 #include <QQuickWidget>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
 

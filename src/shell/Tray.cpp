@@ -75,8 +75,10 @@ void Tray::MouseMessage(int message) {
 void Tray::RaiseClick(int Button) {
   m_clickLatch = true;
   if (m_eventMode == 0) {
-    if (Button == 1) emit LeftClick();
-    else emit RightClick();
+    if (Button == 1)
+      emit LeftClick();
+    else
+      emit RightClick();
   } else {
     emit MouseClick(Button);
   }

@@ -98,9 +98,9 @@ int main(int argc, char* argv[]) {
   zf::LinuxSystemInfo systemInfo;
   // The 9x family's processor probe reads the live performance-statistics keys through it.
   zf::PerfStatsRegistry programRegistry(*registry, systemInfo);
-  zf::AppServices services{
-      config,         programRegistry,   shell,  sound, windowSystem, messageBox, clock, icmp, systemInfo,
-      zf::OSFamily{}, zf::TuningState{}};
+  zf::AppServices services{config,           programRegistry, shell, sound,      windowSystem,
+                           messageBox,       clock,           icmp,  systemInfo, zf::OSFamily{},
+                           zf::TuningState{}};
 
   zf::QtTrayService systemTray;
   zf::ProbeTrayService probeTray(systemTray);
@@ -108,9 +108,9 @@ int main(int argc, char* argv[]) {
   zf::BalloonNotifier autoMessageBox(windowSystem);
 
   zf::ProgramScreens screens(services);
-  zf::frmMain mainWindow(
-      services, [&screens](zf::ScreenId id, zf::IMainWindow& host) { return screens.Create(id, host); },
-      {tray, autoMessageBox, locks});
+  zf::frmMain mainWindow(services,
+                         [&screens](zf::ScreenId id, zf::IMainWindow& host) { return screens.Create(id, host); },
+                         {tray, autoMessageBox, locks});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
 
   zf::kernel::KernelBridge bridge({*registry, zf::DetectOSFamily(config.osVersion), zf::kernel::ThisMachine(),

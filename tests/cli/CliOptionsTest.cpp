@@ -12,10 +12,28 @@ using test::CliResult;
 using Args = std::vector<std::string>;
 
 const std::vector<Args> kCommands{
-    {"reg"},      {"reg", "query"}, {"reg", "add"}, {"reg", "delete"},  {"reg", "export"},     {"reg", "import"},
-    {"profiles"}, {"apply"},        {"backup"},     {"backup", "list"}, {"backup", "restore"}, {"backup", "delete"},
-    {"ping"},     {"mem"},          {"cpu"},        {"free-memory"}, {"kernel"}, {"kernel", "plan"}, {"kernel", "apply"}, {"kernel", "status"},
-    {"kernel", "revert"}, {"kernel", "export"},
+    {"reg"},
+    {"reg", "query"},
+    {"reg", "add"},
+    {"reg", "delete"},
+    {"reg", "export"},
+    {"reg", "import"},
+    {"profiles"},
+    {"apply"},
+    {"backup"},
+    {"backup", "list"},
+    {"backup", "restore"},
+    {"backup", "delete"},
+    {"ping"},
+    {"mem"},
+    {"cpu"},
+    {"free-memory"},
+    {"kernel"},
+    {"kernel", "plan"},
+    {"kernel", "apply"},
+    {"kernel", "status"},
+    {"kernel", "revert"},
+    {"kernel", "export"},
 };
 
 std::string Joined(const Args& words) {

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/CliContext.h"
 #include "LinuxCliPlatform.h"
+#include "cli/CliContext.h"
 
 namespace zf::test {
 namespace {

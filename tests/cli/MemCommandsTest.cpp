@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "cli/CliContext.h"
 #include "LinuxCliPlatform.h"
+#include "cli/CliContext.h"
 #include "memory/Rounding.h"
 #include "platform/linux/LinuxSystemInfo.h"
 

@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "cli/CliContext.h"
 #include "LinuxCliPlatform.h"
+#include "cli/CliContext.h"
 #include "support/NetNamespace.h"
 
 namespace zf::cli {

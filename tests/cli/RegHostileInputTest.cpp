@@ -34,7 +34,8 @@ class RegHostileInputTest : public ::testing::Test {
 };
 
 TEST_F(RegHostileInputTest, LineBreaksAndNulInNamesAreRefusedAndNothingIsWritten) {
-  for (const std::string& key : {std::string("HKLM\\Bad\nKey"), std::string("HKLM\\Bad\rKey"), std::string("HKLM\\Bad\0Key", 12)}) {
+  for (const std::string& key :
+       {std::string("HKLM\\Bad\nKey"), std::string("HKLM\\Bad\rKey"), std::string("HKLM\\Bad\0Key", 12)}) {
     const CliResult added = Run({"reg", "add", key});
     EXPECT_EQ(added.exitStatus, 1) << key;
     EXPECT_NE(added.err.find("holds a line break or NUL"), std::string::npos) << added.err;
@@ -77,7 +78,8 @@ TEST_F(RegHostileInputTest, ImportRefusesNamesBeyondTheLimitsByLineAndWritesNoth
   EXPECT_FALSE(KeyExists("HKLM\\T"));
 
   const fs::path nul = cli.File("nul.reg");
-  std::ofstream(nul, std::ios::binary) << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Fine]\n" << std::string("\"a\0b\"=\"x\"\n", 10);
+  std::ofstream(nul, std::ios::binary) << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Fine]\n"
+                                       << std::string("\"a\0b\"=\"x\"\n", 10);
   const CliResult withNul = Run({"reg", "import", nul.string()});
   EXPECT_EQ(withNul.exitStatus, 1);
   EXPECT_NE(withNul.err.find("line 4: the value name \"a?b\" holds a line break or NUL"), std::string::npos)
@@ -89,9 +91,11 @@ TEST_F(RegHostileInputTest, HexNumbersCarryNoSign) {
   const CliResult signedHex = Run({"reg", "add", "HKLM\\N", "--value", "v", "--type", "REG_DWORD", "--data", "0x-1"});
   EXPECT_EQ(signedHex.exitStatus, 2);
   EXPECT_NE(signedHex.err.find("not a 32-bit number"), std::string::npos) << signedHex.err;
-  EXPECT_EQ(Run({"reg", "add", "HKLM\\N", "--value", "v", "--type", "REG_DWORD", "--data", "0xFFFFFFFF"}).exitStatus, 0);
+  EXPECT_EQ(Run({"reg", "add", "HKLM\\N", "--value", "v", "--type", "REG_DWORD", "--data", "0xFFFFFFFF"}).exitStatus,
+            0);
   EXPECT_EQ(Run({"reg", "add", "HKLM\\N", "--value", "w", "--type", "REG_DWORD", "--data", "-1"}).exitStatus, 0);
-  EXPECT_EQ(Run({"reg", "query", "HKLM\\N", "--value", "w"}).out, "HKEY_LOCAL_MACHINE\\N\n    w    REG_DWORD    0xffffffff\n");
+  EXPECT_EQ(Run({"reg", "query", "HKLM\\N", "--value", "w"}).out,
+            "HKEY_LOCAL_MACHINE\\N\n    w    REG_DWORD    0xffffffff\n");
 }
 
 TEST_F(RegHostileInputTest, ExportNeverWritesThroughALinkPlantedBesideTheFile) {

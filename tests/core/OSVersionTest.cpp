@@ -13,14 +13,15 @@ TEST(OSVersion, MapsVersionRecordsToFamilies) {
     const char* name;
   };
   const Case cases[] = {
-      {{0, 0, 0}, 1, "Windows 32"}, {{1, 4, 0}, 2, "Windows 95"},   {{1, 4, 10}, 3, "Windows 98"},
-      {{1, 4, 90}, 4, "Windows ME"}, {{1, 4, 3}, 1, "Windows 32"},  {{2, 4, 0}, 5, "Windows NT"},
+      {{0, 0, 0}, 1, "Windows 32"},   {{1, 4, 0}, 2, "Windows 95"}, {{1, 4, 10}, 3, "Windows 98"},
+      {{1, 4, 90}, 4, "Windows ME"},  {{1, 4, 3}, 1, "Windows 32"}, {{2, 4, 0}, 5, "Windows NT"},
       {{2, 5, 0}, 6, "Windows 2000"}, {{2, 5, 1}, 7, "Windows XP"}, {{2, 5, 2}, 1, "Windows 32"},
-      {{2, 6, 0}, 1, "Windows 32"},  {{3, 5, 1}, 1, "Windows 32"},
+      {{2, 6, 0}, 1, "Windows 32"},   {{3, 5, 1}, 1, "Windows 32"},
   };
   for (const Case& c : cases) {
     const OSFamily family = DetectOSFamily(c.record);
-    EXPECT_EQ(family.code, c.code) << c.record.platformId << "." << c.record.majorVersion << "." << c.record.minorVersion;
+    EXPECT_EQ(family.code, c.code) << c.record.platformId << "." << c.record.majorVersion << "."
+                                   << c.record.minorVersion;
     EXPECT_EQ(family.name, c.name);
   }
   EXPECT_TRUE(DetectOSFamily({2, 5, 2}).Is9xLayout());

@@ -313,8 +313,8 @@ TYPED_TEST(RegistryConformanceTest, ReadOnlyRefusesEveryOpenForWritingButReads) 
 TYPED_TEST(RegistryConformanceTest, NamesKeepTheRegistrysLimitsAndHoldNoLineBreak) {
   IRegistry& registry = this->Registry();
   HKEY key = 0;
-  for (const std::string& bad : {std::string(256, 'k'), std::string("a\nb"), std::string("a\rb"), std::string("a\0b", 3),
-                                 "Fine\\" + std::string("x\n")})
+  for (const std::string& bad : {std::string(256, 'k'), std::string("a\nb"), std::string("a\rb"),
+                                 std::string("a\0b", 3), "Fine\\" + std::string("x\n")})
     EXPECT_EQ(registry.CreateKey(HKEY_LOCAL_MACHINE, bad, KEY_ALL_ACCESS, &key), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, "Fine"), ERROR_FILE_NOT_FOUND) << "no parent is left behind";
   // 255 characters of two bytes each still make a name of 255 characters.
@@ -331,7 +331,8 @@ TYPED_TEST(RegistryConformanceTest, NamesKeepTheRegistrysLimitsAndHoldNoLineBrea
   EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, deepest + "\\e"), ERROR_FILE_NOT_FOUND);
 
   EXPECT_EQ(registry.SetValue(deep, std::string(16383, 'v'), REG_SZ, kText), ERROR_SUCCESS);
-  for (const std::string& bad : {std::string(16384, 'v'), std::string("v\n"), std::string("v\r"), std::string("v\0", 2)})
+  for (const std::string& bad :
+       {std::string(16384, 'v'), std::string("v\n"), std::string("v\r"), std::string("v\0", 2)})
     EXPECT_EQ(registry.SetValue(deep, bad, REG_SZ, kText), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(this->List(HKEY_LOCAL_MACHINE, deepest, true), std::vector<std::string>{std::string(16383, 'v')});
   registry.CloseKey(deep);

@@ -46,8 +46,10 @@ std::optional<std::string> InChild(const std::function<std::string()>& body, int
     if (poll(&waitFor, 1, 50) <= 0) continue;
     char buffer[512];
     const ssize_t got = read(ends[0], buffer, sizeof buffer);
-    if (got <= 0) ended = true;
-    else report.append(buffer, static_cast<std::size_t>(got));
+    if (got <= 0)
+      ended = true;
+    else
+      report.append(buffer, static_cast<std::size_t>(got));
   }
   close(ends[0]);
   if (!ended) kill(child, SIGKILL);
@@ -56,12 +58,12 @@ std::optional<std::string> InChild(const std::function<std::string()>& body, int
   return report;
 }
 
-#define EXPECT_CHILD_OK(result)                                                    \
-  do {                                                                             \
-    const std::optional<std::string> zfReport = (result);                         \
-    ASSERT_TRUE(zfReport.has_value()) << "did not end within its time";           \
+#define EXPECT_CHILD_OK(result)                                                       \
+  do {                                                                                \
+    const std::optional<std::string> zfReport = (result);                             \
+    ASSERT_TRUE(zfReport.has_value()) << "did not end within its time";               \
     if (zfReport->starts_with(kSkip)) GTEST_SKIP() << zfReport->substr(kSkip.size()); \
-    EXPECT_EQ(*zfReport, "");                                                      \
+    EXPECT_EQ(*zfReport, "");                                                         \
   } while (false)
 
 // Opens file; empty when the store opened, else the reason.
@@ -149,28 +151,31 @@ void FillDisk(const fs::path& file) {
 }
 
 TEST_F(StoreFolderTest, FullDiskStillReadsAndRefusesWritesAsDiskFull) {
-  EXPECT_CHILD_OK(InChild([&] {
-    if (std::string problem = MountSmallFileSystem(folder.path()); !problem.empty()) return problem;
-    std::string error;
-    auto store = OpenRegistryStore(file, &error);
-    if (!store) return "not created: " + error;
-    if (store->SetValue(HKEY_LOCAL_MACHINE, "kept", REG_SZ, {'k', 0}) != ERROR_SUCCESS) return std::string("not written");
-    store.reset();
-    FillDisk(folder / "filler");
+  EXPECT_CHILD_OK(InChild(
+      [&] {
+        if (std::string problem = MountSmallFileSystem(folder.path()); !problem.empty()) return problem;
+        std::string error;
+        auto store = OpenRegistryStore(file, &error);
+        if (!store) return "not created: " + error;
+        if (store->SetValue(HKEY_LOCAL_MACHINE, "kept", REG_SZ, {'k', 0}) != ERROR_SUCCESS)
+          return std::string("not written");
+        store.reset();
+        FillDisk(folder / "filler");
 
-    store = OpenRegistryStore(file, &error);
-    if (!store) return "a full disk stops the store from opening: " + error;
-    Bytes data;
-    std::string report =
-        Expect(store->QueryValue(HKEY_LOCAL_MACHINE, "kept", nullptr, &data) == ERROR_SUCCESS && data == Bytes{'k', 0},
-               "not read");
-    HKEY key = 0;
-    report += Expect(store->CreateKey(HKEY_LOCAL_MACHINE, "New", KEY_ALL_ACCESS, &key) == ERROR_DISK_FULL,
-                     "creating a key is not refused as disk full");
-    report += Expect(store->SetValue(HKEY_LOCAL_MACHINE, "v", REG_SZ, {'x', 0}) == ERROR_DISK_FULL,
-                     "writing a value is not refused as disk full");
-    return report;
-  }, 20000));
+        store = OpenRegistryStore(file, &error);
+        if (!store) return "a full disk stops the store from opening: " + error;
+        Bytes data;
+        std::string report = Expect(
+            store->QueryValue(HKEY_LOCAL_MACHINE, "kept", nullptr, &data) == ERROR_SUCCESS && data == Bytes{'k', 0},
+            "not read");
+        HKEY key = 0;
+        report += Expect(store->CreateKey(HKEY_LOCAL_MACHINE, "New", KEY_ALL_ACCESS, &key) == ERROR_DISK_FULL,
+                         "creating a key is not refused as disk full");
+        report += Expect(store->SetValue(HKEY_LOCAL_MACHINE, "v", REG_SZ, {'x', 0}) == ERROR_DISK_FULL,
+                         "writing a value is not refused as disk full");
+        return report;
+      },
+      20000));
 }
 
 }  // namespace

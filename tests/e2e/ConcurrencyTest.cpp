@@ -127,9 +127,9 @@ TEST(ConcurrencyTest, DesktopProgramAndFourToolsShareTheStoreWithoutLosingAWrite
   for (int w = 0; w < kWriters; ++w) {
     EXPECT_GE(written[w], 10) << "writer " << w << " hardly ran";
     HKEY key = 0;
-    ASSERT_EQ(registry->OpenKey(HKEY_CURRENT_USER, "Software\\ConcurrencyTest\\Writer" + std::to_string(w), KEY_READ,
-                                &key),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        registry->OpenKey(HKEY_CURRENT_USER, "Software\\ConcurrencyTest\\Writer" + std::to_string(w), KEY_READ, &key),
+        ERROR_SUCCESS);
     for (int i = 0; i < written[w]; ++i) {
       std::vector<std::uint8_t> data;
       ASSERT_EQ(registry->QueryValue(key, "v" + std::to_string(i), nullptr, &data), ERROR_SUCCESS)

@@ -112,7 +112,8 @@ TEST(CrashSoakTest, KilledAppliesAndRestoresLeaveWholeStoresAndBackups) {
     auto registry = OpenRegistryStore(store, &error);
     ASSERT_TRUE(registry) << error;
     const Snapshot now = Read(*registry);
-    ASSERT_NE(std::find(allowed.begin(), allowed.end(), now), allowed.end()) << "a half-applied state after kill " << kills;
+    ASSERT_NE(std::find(allowed.begin(), allowed.end(), now), allowed.end())
+        << "a half-applied state after kill " << kills;
 
     const BackupList list = ListBackups(backups);
     ASSERT_TRUE(list.error.empty()) << list.error;

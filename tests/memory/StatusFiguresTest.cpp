@@ -56,7 +56,8 @@ TEST(RoundingTest, NumbersAsTyped) {
   EXPECT_FALSE(ParseNumber("12abc"));
   EXPECT_FALSE(ParseNumber("1 2"));
   EXPECT_FALSE(WholeNumberIn(1e300, 0, 5));
-  EXPECT_EQ(ParseWholeNumber("9223372036854775807", WholeNumberForm::RoundedDecimal, 0, INT64_MAX), std::nullopt);  // beyond a double's reach
+  EXPECT_EQ(ParseWholeNumber("9223372036854775807", WholeNumberForm::RoundedDecimal, 0, INT64_MAX),
+            std::nullopt);  // beyond a double's reach
   EXPECT_EQ(DivideHalfEven<std::int64_t>(-5, 2), -2);
   EXPECT_EQ(DivideHalfEven<std::int64_t>(-7, 2), -4);
   EXPECT_EQ(DivideHalfEven<std::int64_t>(7, -2), -4);

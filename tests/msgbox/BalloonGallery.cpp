@@ -94,37 +94,39 @@ int main(int argc, char** argv) {
     b.findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
     Click(b, "cmd1_1");
   });
-  std::printf("msg_Box: %d\n", msgFrm(windowSystem).msg_Box(
-                                   "Do you want to keep the tuned settings? They take effect after the next restart "
-                                   "of the computer.",
-                                   3 | 64 | 256, "Keep the settings", false, "Don't ask me again", {}, {}, {}, 0, 300,
-                                   260));
+  std::printf("msg_Box: %d\n",
+              msgFrm(windowSystem)
+                  .msg_Box("Do you want to keep the tuned settings? They take effect after the next restart "
+                           "of the computer.",
+                           3 | 64 | 256, "Keep the settings", false, "Don't ask me again", {}, {}, {}, 0, 300, 260));
 
   Settle();
   ShootModal("2-custom-two", [](msgFrm& b) { Click(b, "cmd1_1"); });
-  std::printf("msg_Box: %d\n", msgFrm(windowSystem).msg_Box("The backup file 008.BCK already exists.", 6 | 48,
-                                                          "Backup", false, {}, "Replace", "Keep both", {}, 0,
-                                                          screen.width() - 300, screen.height() - 250));
+  std::printf("msg_Box: %d\n",
+              msgFrm(windowSystem)
+                  .msg_Box("The backup file 008.BCK already exists.", 6 | 48, "Backup", false, {}, "Replace",
+                           "Keep both", {}, 0, screen.width() - 300, screen.height() - 250));
 
   Settle();
   ShootModal("3-abort-retry-ignore", [](msgFrm& b) { Click(b, "cmd1_2"); });
-  std::printf("msg_Box: %d\n",
-              msgFrm(windowSystem).msg_Box("The host did not answer.", 2 | 16, "Ping failed", false, {}, {}, {}, {},
-                                           0xE0E8FF, screen.width() - 300, 200, 40));
+  std::printf("msg_Box: %d\n", msgFrm(windowSystem)
+                                   .msg_Box("The host did not answer.", 2 | 16, "Ping failed", false, {}, {}, {}, {},
+                                            0xE0E8FF, screen.width() - 300, 200, 40));
 
   Settle();
   ShootModal("4-input", [](msgFrm& b) {
     b.findChild<QLineEdit*>(QStringLiteral("iTxt"))->setText(QStringLiteral("www.example.org"));
     Click(b, "iCmd_1");
   });
-  std::printf("input_box: %s\n", qPrintable(msgFrm(windowSystem).input_box(
-                                     "Host to ping:", 32, "Net pinger", "www.example.org", false, "Remember it", 0,
-                                     320, screen.height() - 260)));
+  std::printf("input_box: %s\n", qPrintable(msgFrm(windowSystem)
+                                                .input_box("Host to ping:", 32, "Net pinger", "www.example.org", false,
+                                                           "Remember it", 0, 320, screen.height() - 260)));
 
   Settle();
   ShootModal("5-no-icon-no-tail", [](msgFrm& b) { Click(b, "cmd1_0"); });
-  msgFrm(windowSystem).msg_Box("A box without an icon: the title starts at the text's left edge.", 0, "Plain", true,
-                               {}, {}, {}, {}, 0, 600, 600);
+  msgFrm(windowSystem)
+      .msg_Box("A box without an icon: the title starts at the text's left edge.", 0, "Plain", true, {}, {}, {}, {}, 0,
+               600, 600);
 
   Settle();
   ShootModal("6-before-drag", [](msgFrm& b) {
@@ -135,8 +137,9 @@ int main(int argc, char** argv) {
     Save(b, QStringLiteral("7-after-drag"));
     Click(b, "cmd1_0");
   });
-  msgFrm(windowSystem).msg_Box("Dragged 120 pixels right and 40 down: the tail is gone, the shadow is new.", 1, "Drag",
-                               false, {}, {}, {}, {}, 0, 400, 700, 30);
+  msgFrm(windowSystem)
+      .msg_Box("Dragged 120 pixels right and 40 down: the tail is gone, the shadow is new.", 1, "Drag", false, {}, {},
+               {}, {}, 0, 400, 700, 30);
 
   Settle();
   msgFrm notice(windowSystem);

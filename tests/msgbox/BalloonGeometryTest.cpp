@@ -71,9 +71,9 @@ class BalloonGeometryTest : public QObject {
     const BalloonPlacement placement = PlaceBalloon(target, kScreen, kWindow);
     const QPoint tip = placement.topLeft + TipOf(placement.style, kWindow);
     if (placement.style == 1) QCOMPARE(tip - target, QPoint(6, -9));
-    QVERIFY2((tip - target).manhattanLength() <= 15, qPrintable(QStringLiteral("tip %1,%2 target %3,%4")
-                                                                     .arg(tip.x()).arg(tip.y())
-                                                                     .arg(target.x()).arg(target.y())));
+    QVERIFY2(
+        (tip - target).manhattanLength() <= 15,
+        qPrintable(QStringLiteral("tip %1,%2 target %3,%4").arg(tip.x()).arg(tip.y()).arg(target.x()).arg(target.y())));
   }
 
   void roundRectRegionKeepsGdiEdges() {
@@ -148,8 +148,8 @@ class BalloonGeometryTest : public QObject {
     QCOMPARE(canvas.pixelColor(w - 18, midY), canvasColour);
     QCOMPARE(canvas.pixelColor(w + 1, midY), canvasColour);
     QCOMPARE(canvas.pixelColor(midX, h + 1), canvasColour);
-    QCOMPARE(canvas.pixelColor(4, h), canvasColour);       // bottom band starts at x = n + 5
-    QCOMPARE(canvas.pixelColor(w, 22), canvasColour);      // right band starts at y = n + 23
+    QCOMPARE(canvas.pixelColor(4, h), canvasColour);   // bottom band starts at x = n + 5
+    QCOMPARE(canvas.pixelColor(w, 22), canvasColour);  // right band starts at y = n + 23
     // Where the bands cross, the outer one wins.
     QCOMPARE(canvas.pixel(w, h), expected(w, h, 180));
     QCOMPARE(canvas.pixel(w - 3, h - 1), expected(w - 3, h - 1, 180));

@@ -8,8 +8,8 @@ using namespace zf;
 
 namespace {
 
-constexpr int kTpp = 15;      // 96 dpi
-constexpr double kF = 4935;   // frame width in twips: (359 − 30) pixels
+constexpr int kTpp = 15;     // 96 dpi
+constexpr double kF = 4935;  // frame width in twips: (359 − 30) pixels
 
 }  // namespace
 
@@ -23,7 +23,7 @@ class MsgFrmLayoutTest : public QObject {
     QCOMPARE(one[0], (kF - w) / 2);
 
     const auto two = ButtonLefts(2, kF);
-    QCOMPARE(two[0], 1045.0);  // a third of the frame, less half a button
+    QCOMPARE(two[0], 1045.0);           // a third of the frame, less half a button
     QCOMPARE(two[1] + w, kF - two[0]);  // the mirror place
 
     const auto three = ButtonLefts(3, kF);
@@ -44,8 +44,8 @@ class MsgFrmLayoutTest : public QObject {
     QTest::newRow("4 Yes No") << 4 << QStringList{"Yes", "No", ""} << QList<int>{6, 7, 0} << 2;
     QTest::newRow("5 Retry Cancel") << 5 << QStringList{"Retry", "Cancel", ""} << QList<int>{4, 2, 0} << 2;
     QTest::newRow("7 OK") << 7 << QStringList{"OK", "", ""} << QList<int>{1, 0, 0} << 1;
-    QTest::newRow("other fields ignored") << (3 | 64 | 256) << QStringList{"Yes", "No", "Cancel"}
-                                          << QList<int>{6, 7, 2} << 3;
+    QTest::newRow("other fields ignored")
+        << (3 | 64 | 256) << QStringList{"Yes", "No", "Cancel"} << QList<int>{6, 7, 2} << 3;
   }
   void buttonSets() {
     QFETCH(int, flags);

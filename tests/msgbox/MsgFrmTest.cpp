@@ -92,9 +92,9 @@ class MsgFrmTest : public QObject {
       WhenModal([&](msgFrm& b) {
         captions = ShownCaptions(b);
         b.activateWindow();
-      if (QTest::qWaitForWindowActive(&b) && QApplication::focusWidget() != nullptr) {
-        focused = QApplication::focusWidget()->objectName();
-      }
+        if (QTest::qWaitForWindowActive(&b) && QApplication::focusWidget() != nullptr) {
+          focused = QApplication::focusWidget()->objectName();
+        }
         Child<QCheckBox>(b, "Check1")->setChecked(tick);
         Child<QPushButton>(b, "cmd1_1")->click();
       });

@@ -2,8 +2,8 @@
 // The ping program: started as an ordinary user, it sends with the capability its file carries,
 // and holds no capability at all once its socket is open. Runs in this program's own network
 // namespace, inside a further fresh one where ICMP datagram sockets are refused.
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>

@@ -188,8 +188,8 @@ TEST_F(PingerSchedulerTest, SaveWritesTheSixValuesInOrderAndInTheirStoredForms) 
     written.emplace_back(change.name, std::string(change.data.begin(), change.data.end() - 1));
   }
   const std::vector<std::pair<std::string, std::string>> expected{
-      {"chkDoPinging", "1"}, {"optAuto", "False"},    {"optManual", "True"},
-      {"txtPingHost", kSuggestedManualPingHost}, {"cmbPingInterval", "3"}, {"chkSound", "1"}};
+      {"chkDoPinging", "1"},    {"optAuto", "False"}, {"optManual", "True"}, {"txtPingHost", kSuggestedManualPingHost},
+      {"cmbPingInterval", "3"}, {"chkSound", "1"}};
   EXPECT_EQ(written, expected);
   EXPECT_TRUE(timer.enabled);
   EXPECT_EQ(scheduler.Period(), 4);

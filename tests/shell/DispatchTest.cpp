@@ -4,8 +4,8 @@
 
 #include "ShellFakes.h"
 #include "shell/CommandDispatch.h"
-#include "support/FakeMainWindow.h"
 #include "shell/Version.h"
+#include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 
 using namespace zf;
@@ -72,14 +72,22 @@ class DispatchTest : public QObject {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("screen");
     QTest::addColumn<int>("height");
-    QTest::newRow("settings") << "IDC_FS_settings" << "MainSettings" << 245;
-    QTest::newRow("wizard") << "IDC_FS_wizardMode" << "WizardMode" << 250;
-    QTest::newRow("advanced") << "IDC_FS_normalMode" << "NormalMode" << 252;
-    QTest::newRow("backup") << "IDC_FS_backupManger" << "BackUp" << 246;
-    QTest::newRow("pinger") << "IDC_FS_pingSetting" << "NetPingerSettings" << 244;
-    QTest::newRow("status") << "IDC_FS_systemSatus" << "SystemStatus" << 255;
-    QTest::newRow("ram") << "IDC_FS_ramConfig" << "RamConfiguration" << 240;
-    QTest::newRow("this computer") << "IDC_FS_kernelSettings" << "KernelSettings" << 255;
+    QTest::newRow("settings") << "IDC_FS_settings"
+                              << "MainSettings" << 245;
+    QTest::newRow("wizard") << "IDC_FS_wizardMode"
+                            << "WizardMode" << 250;
+    QTest::newRow("advanced") << "IDC_FS_normalMode"
+                              << "NormalMode" << 252;
+    QTest::newRow("backup") << "IDC_FS_backupManger"
+                            << "BackUp" << 246;
+    QTest::newRow("pinger") << "IDC_FS_pingSetting"
+                            << "NetPingerSettings" << 244;
+    QTest::newRow("status") << "IDC_FS_systemSatus"
+                            << "SystemStatus" << 255;
+    QTest::newRow("ram") << "IDC_FS_ramConfig"
+                         << "RamConfiguration" << 240;
+    QTest::newRow("this computer") << "IDC_FS_kernelSettings"
+                                   << "KernelSettings" << 255;
   }
   void ScreenCommandsShowOneScreenInAFrameOfItsHeight() {
     QFETCH(QString, command);
@@ -179,9 +187,9 @@ class DispatchTest : public QObject {
     for (ScreenId id : kStartupScreens) rig.host.Screen(id);
     rig.Taken();
     rig.dispatch.FSCommand(QStringLiteral("IDC_FS_close"));
-    QCOMPARE(rig.Taken(), (QStringList{"unload WizardMode", "unload BackUp", "unload NetPingerSettings",
-                                       "unload SystemStatus", "unload RamConfiguration", "unload MainSettings",
-                                       "tray delete", "end process"}));
+    QCOMPARE(rig.Taken(),
+             (QStringList{"unload WizardMode", "unload BackUp", "unload NetPingerSettings", "unload SystemStatus",
+                          "unload RamConfiguration", "unload MainSettings", "tray delete", "end process"}));
     QCOMPARE(rig.trayService.icons, 0);
   }
 
@@ -202,9 +210,9 @@ class DispatchTest : public QObject {
     rig.host.HideAllChildScreens();
     rig.Taken();
     rig.dispatch.FSCommand(QStringLiteral("IDC_FS_restart"));
-    QCOMPARE(rig.Taken(), (QStringList{"unload WizardMode", "unload NormalMode", "unload BackUp",
-                                       "unload NetPingerSettings", "unload RamConfiguration", "unload MainSettings",
-                                       "unload SystemStatus", "tray delete"}));
+    QCOMPARE(rig.Taken(),
+             (QStringList{"unload WizardMode", "unload NormalMode", "unload BackUp", "unload NetPingerSettings",
+                          "unload RamConfiguration", "unload MainSettings", "unload SystemStatus", "tray delete"}));
     QCOMPARE(rig.services.shell.sessionEnds, std::vector<SessionEnd>{SessionEnd::Reboot});
   }
 
@@ -242,8 +250,8 @@ class DispatchTest : public QObject {
 
   void LaunchersUseTheControlPanelCommandLines() {
     DispatchRig rig;
-    for (const char* command : {"IDC_FS_internetProperties", "IDC_FS_systemSetting", "IDC_FS_modemSetting",
-                                "IDC_FS_networkSetting"})
+    for (const char* command :
+         {"IDC_FS_internetProperties", "IDC_FS_systemSetting", "IDC_FS_modemSetting", "IDC_FS_networkSetting"})
       rig.dispatch.FSCommand(command);
     QCOMPARE(rig.services.shell.controlPanelCommands,
              (std::vector<std::string>{kInternetPropertiesCommand, kSystemPropertiesCommand, kModemSettingsCommand,
@@ -263,10 +271,14 @@ class DispatchTest : public QObject {
   void ALauncherWithoutADesktopToolSaysWhatIsMissing_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("message");
-    QTest::newRow("internet") << "IDC_FS_internetProperties" << "No internet settings tool was found on this desktop.";
-    QTest::newRow("system") << "IDC_FS_systemSetting" << "No system information tool was found on this desktop.";
-    QTest::newRow("modem") << "IDC_FS_modemSetting" << "No modem settings tool was found on this desktop.";
-    QTest::newRow("network") << "IDC_FS_networkSetting" << "No network settings tool was found on this desktop.";
+    QTest::newRow("internet") << "IDC_FS_internetProperties"
+                              << "No internet settings tool was found on this desktop.";
+    QTest::newRow("system") << "IDC_FS_systemSetting"
+                            << "No system information tool was found on this desktop.";
+    QTest::newRow("modem") << "IDC_FS_modemSetting"
+                           << "No modem settings tool was found on this desktop.";
+    QTest::newRow("network") << "IDC_FS_networkSetting"
+                             << "No network settings tool was found on this desktop.";
   }
   void ALauncherWithoutADesktopToolSaysWhatIsMissing() {
     QFETCH(QString, command);

@@ -108,7 +108,8 @@ class LinuxShellTest : public QObject {
   void AFolderThatCannotHoldTheLockDoesNotStopTheProgram() {
     if (::geteuid() == 0) QSKIP("root writes everywhere");
     TempDir runtime;
-    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(runtime.path(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     ProcessLocks locks(QString::fromStdString(runtime.path().string()));
     QVERIFY(locks.TryBecomeOnlyInstance());
   }
@@ -121,8 +122,8 @@ class LinuxShellTest : public QObject {
   }
 
   void ControlPanelLinesMapToThisDesktopsTools() {
-    const auto everything = Installed({"gnome-control-center", "systemsettings", "nm-connection-editor",
-                                       "cinnamon-settings", "kinfocenter"});
+    const auto everything = Installed(
+        {"gnome-control-center", "systemsettings", "nm-connection-editor", "cinnamon-settings", "kinfocenter"});
     QCOMPARE(FindDesktopTool(kNetworkSettingsNTCommand, "ubuntu:GNOME", everything),
              std::optional<DesktopTool>({"gnome-control-center", {"network"}}));
     QCOMPARE(FindDesktopTool(kNetworkSettingsNTCommand, "KDE", everything),

@@ -54,7 +54,8 @@ class MainSettingsTest : public QObject {
     SettingsRig rig;
     frmMainSettings& screen = rig.Load();
     rig.services.registry.ClearChanges();
-    QTest::mouseClick(screen.chkRunProgramMini(), Qt::LeftButton, {}, QPoint(5, screen.chkRunProgramMini()->height() / 2));
+    QTest::mouseClick(screen.chkRunProgramMini(), Qt::LeftButton, {},
+                      QPoint(5, screen.chkRunProgramMini()->height() / 2));
     QVERIFY(screen.chkRunProgramMini()->isChecked());
     QVERIFY(rig.Save()->isEnabled());
     QVERIFY(rig.services.registry.Changes().empty());

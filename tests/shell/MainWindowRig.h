@@ -3,8 +3,8 @@
 // A main window over fakes, with the program's own scene and skin copied into the temporary
 // program folder.
 #include <QFile>
-#include <QTest>
 #include <QString>
+#include <QTest>
 #include <filesystem>
 #include <memory>
 

@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QColor>
 #include <QFile>
 #include <QQuickItem>
@@ -6,9 +9,6 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "shell/MenuScene.h"
 #include "shell/MoviePlayer.h"
@@ -22,13 +22,30 @@ namespace {
 QString ScenePath() { return qEnvironmentVariable("ZENTROFAST_BIN") + QStringLiteral("/speed up.swf"); }
 
 // The commands the program understands.
-const QSet<QString> kCommands{
-    "IDC_FS_minimize",   "IDC_FS_about",        "IDC_FS_closeAbout",         "IDC_FS_main",
-    "IDC_FS_close",      "IDC_FS_tray",         "IDC_FS_home",               "IDC_FS_settings",
-    "IDC_FS_help",       "Drag",                "IDC_FS_hide",               "IDC_FS_wizardMode",
-    "IDC_FS_normalMode", "IDC_FS_backupManger", "IDC_FS_pingSetting",        "IDC_FS_systemSatus",
-    "IDC_FS_ramConfig",  "IDC_FS_internetProperties", "IDC_FS_systemSetting", "IDC_FS_modemSetting",
-    "IDC_FS_networkSetting", "IDC_FS_restart",  "IDC_FS_sysSettingClicked", "IDC_FS_kernelSettings"};
+const QSet<QString> kCommands{"IDC_FS_minimize",
+                              "IDC_FS_about",
+                              "IDC_FS_closeAbout",
+                              "IDC_FS_main",
+                              "IDC_FS_close",
+                              "IDC_FS_tray",
+                              "IDC_FS_home",
+                              "IDC_FS_settings",
+                              "IDC_FS_help",
+                              "Drag",
+                              "IDC_FS_hide",
+                              "IDC_FS_wizardMode",
+                              "IDC_FS_normalMode",
+                              "IDC_FS_backupManger",
+                              "IDC_FS_pingSetting",
+                              "IDC_FS_systemSatus",
+                              "IDC_FS_ramConfig",
+                              "IDC_FS_internetProperties",
+                              "IDC_FS_systemSetting",
+                              "IDC_FS_modemSetting",
+                              "IDC_FS_networkSetting",
+                              "IDC_FS_restart",
+                              "IDC_FS_sysSettingClicked",
+                              "IDC_FS_kernelSettings"};
 
 QByteArray ShippedScene() {
   QFile scene(ScenePath());

@@ -2,6 +2,8 @@
 #pragma once
 // The real desktop program started offscreen in folders of its own, reporting its start-up on
 // standard output (see StartupProbe).
+#include <signal.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -9,7 +11,6 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
-#include <signal.h>
 
 #include "support/TempDir.h"
 

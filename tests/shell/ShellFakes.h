@@ -100,7 +100,7 @@ class FakeWindowActions : public IMainWindowActions {
 };
 
 inline QString ScreenName(ScreenId id) {
-  static const char* const names[] = {"WizardMode",   "NormalMode",       "BackUp",      "NetPingerSettings",
+  static const char* const names[] = {"WizardMode",   "NormalMode",       "BackUp",       "NetPingerSettings",
                                       "SystemStatus", "RamConfiguration", "MainSettings", "KernelSettings"};
   return QString::fromLatin1(names[static_cast<int>(id)]);
 }

@@ -40,8 +40,8 @@ class FakeIcmp : public IIcmp {
   }
 
   std::map<std::string, std::vector<IPv4Address>> hosts;  // what each name resolves to
-  IcmpStatus status = IcmpStatus::Success;                 // the answer to every echo
-  std::function<void()> duringEcho;                        // runs while an echo is under way
+  IcmpStatus status = IcmpStatus::Success;                // the answer to every echo
+  std::function<void()> duringEcho;                       // runs while an echo is under way
   std::vector<std::string> resolved;
   std::vector<Echo> echoes;
 };

@@ -11,9 +11,8 @@ namespace zf::test {
 namespace {
 
 const std::map<HKEY, std::string> kHiveNames{
-    {HKEY_CLASSES_ROOT, "HKCR"},     {HKEY_CURRENT_USER, "HKCU"}, {HKEY_LOCAL_MACHINE, "HKLM"},
-    {HKEY_USERS, "HKU"},             {HKEY_PERFORMANCE_DATA, "HKPD"}, {HKEY_CURRENT_CONFIG, "HKCC"},
-    {HKEY_DYN_DATA, "HKDD"}};
+    {HKEY_CLASSES_ROOT, "HKCR"},     {HKEY_CURRENT_USER, "HKCU"},   {HKEY_LOCAL_MACHINE, "HKLM"}, {HKEY_USERS, "HKU"},
+    {HKEY_PERFORMANCE_DATA, "HKPD"}, {HKEY_CURRENT_CONFIG, "HKCC"}, {HKEY_DYN_DATA, "HKDD"}};
 
 std::string Fold(std::string_view text) { return FoldName(text); }
 
@@ -125,8 +124,7 @@ LONG MemoryRegistry::CloseKey(HKEY key) {
   return m_handles.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-LONG MemoryRegistry::QueryValue(HKEY key, std::string_view name, std::uint32_t* type,
-                                std::vector<std::uint8_t>* data) {
+LONG MemoryRegistry::QueryValue(HKEY key, std::string_view name, std::uint32_t* type, std::vector<std::uint8_t>* data) {
   Key* k = FindKey(key);
   if (k == nullptr) return ERROR_INVALID_HANDLE;
   const std::string folded = Fold(name);
@@ -280,7 +278,8 @@ bool MemoryRegistry::HasValue(const std::string& keyPath, const std::string& nam
   return Get(keyPath, name).has_value();
 }
 
-std::optional<std::vector<std::uint8_t>> MemoryRegistry::Get(const std::string& keyPath, const std::string& name) const {
+std::optional<std::vector<std::uint8_t>> MemoryRegistry::Get(const std::string& keyPath,
+                                                             const std::string& name) const {
   auto it = m_keys.find(Fold(Trim(keyPath)));
   if (it == m_keys.end()) return std::nullopt;
   for (const Value& v : it->second.values)
@@ -297,7 +296,8 @@ std::optional<std::string> MemoryRegistry::GetText(const std::string& keyPath, c
 std::optional<std::int32_t> MemoryRegistry::GetDword(const std::string& keyPath, const std::string& name) const {
   auto bytes = Get(keyPath, name);
   if (!bytes || bytes->size() != 4) return std::nullopt;
-  const std::uint32_t bits = (*bytes)[0] | ((*bytes)[1] << 8) | ((*bytes)[2] << 16) | (std::uint32_t((*bytes)[3]) << 24);
+  const std::uint32_t bits =
+      (*bytes)[0] | ((*bytes)[1] << 8) | ((*bytes)[2] << 16) | (std::uint32_t((*bytes)[3]) << 24);
   return static_cast<std::int32_t>(bits);
 }
 

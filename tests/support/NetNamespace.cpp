@@ -41,7 +41,8 @@ std::string EnterNamespaces() {
   const gid_t gid = ::getgid();
   if (uid == 0) return ::unshare(CLONE_NEWNET) == 0 ? std::string() : Failure("unshare(CLONE_NEWNET)");
   if (::unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) return Failure("unshare(CLONE_NEWUSER | CLONE_NEWNET)");
-  if (!WriteFile("/proc/self/setgroups", "deny") || !WriteFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+  if (!WriteFile("/proc/self/setgroups", "deny") ||
+      !WriteFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
       !WriteFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
     return "cannot map our user into the new user namespace";
   return {};
@@ -82,7 +83,8 @@ std::string EnterOwnNetworkNamespace() {
 const std::string& NetworkNamespaceProblem() { return g_problem; }
 void SetNetworkNamespaceProblem(std::string problem) { g_problem = std::move(problem); }
 
-ScopedNetSetting::ScopedNetSetting(std::string name, const std::string& value) : m_name("/proc/sys/net/" + std::move(name)) {
+ScopedNetSetting::ScopedNetSetting(std::string name, const std::string& value)
+    : m_name("/proc/sys/net/" + std::move(name)) {
   m_previous = ReadFile(m_name);
   m_ok = !m_previous.empty() && WriteFile(m_name, value);
 }

@@ -61,9 +61,9 @@ class ScopedNoRawSockets {
 }  // namespace zf::test
 
 // First line of every test that needs the namespace.
-#define ZF_REQUIRE_OWN_NETWORK_NAMESPACE()                                                      \
-  do {                                                                                          \
-    if (!::zf::test::NetworkNamespaceProblem().empty())                                         \
-      GTEST_SKIP() << "no network namespace of our own could be made here ("                    \
-                   << ::zf::test::NetworkNamespaceProblem() << "); echo tests need one";        \
+#define ZF_REQUIRE_OWN_NETWORK_NAMESPACE()                                                                            \
+  do {                                                                                                                \
+    if (!::zf::test::NetworkNamespaceProblem().empty())                                                               \
+      GTEST_SKIP() << "no network namespace of our own could be made here (" << ::zf::test::NetworkNamespaceProblem() \
+                   << "); echo tests need one";                                                                       \
   } while (false)

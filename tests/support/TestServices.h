@@ -23,8 +23,16 @@ struct TestServices {
 
   explicit TestServices(OSVersionRecord version = kDefaultOSVersion)
       : services{Config{folder.path(), folder / "registry.sqlite3", version, {}},
-                 registry, shell, sound, windowSystem, messageBox, clock, icmp, systemInfo,
-                 DetectOSFamily(version), {}} {
+                 registry,
+                 shell,
+                 sound,
+                 windowSystem,
+                 messageBox,
+                 clock,
+                 icmp,
+                 systemInfo,
+                 DetectOSFamily(version),
+                 {}} {
     services.tuning.FillProfiles();
   }
 };

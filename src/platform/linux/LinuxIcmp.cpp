@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/LinuxIcmp.h"
 
-#include "platform/linux/PingProgramClient.h"
-
 #include <arpa/inet.h>
 #include <linux/icmp.h>
 #include <netdb.h>
@@ -18,6 +16,8 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/linux/PingProgramClient.h"
+
 namespace zf {
 namespace {
 
@@ -25,7 +25,7 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kLongestSlice{50};
-constexpr std::size_t kHeaderSize = 8;           // type, code, checksum, identifier, sequence
+constexpr std::size_t kHeaderSize = 8;            // type, code, checksum, identifier, sequence
 constexpr std::size_t kReceiveBufferSize = 1500;  // room for an IP header and any echoed data
 
 using EchoSocket = LinuxIcmp::EchoSocket;

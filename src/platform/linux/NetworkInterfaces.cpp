@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/network.h"
-
 #include <net/if.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+
+#include "platform/network.h"
 
 namespace zf {
 namespace {

@@ -2,9 +2,9 @@
 #pragma once
 // The single-instance lock, the named lock that lives as long as the process, and the local
 // socket through which a later start asks the running instance to come to the front.
+#include <QString>
 #include <functional>
 #include <memory>
-#include <QString>
 
 #include "platform/locks.h"
 
