@@ -24,7 +24,7 @@ test: build
 test-asan: deps
 	@[ -f build-asan/build.ninja ] || cmake --preset asan
 	cmake --build build-asan -j $(JOBS)
-	cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+	cd build-asan && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan-qt.supp QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
 
 # Every libFuzzer target for FUZZ_SECONDS (default 60) from its seed corpus.
 fuzz: deps
