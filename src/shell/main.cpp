@@ -13,16 +13,16 @@
 #include "kernel/KernelBridge.h"
 #include "kernel/Ledger.h"
 #include "msgbox/BalloonNotifier.h"
-#include "platform/linux/DesktopSound.h"
+#include "platform/linux/DeferredSound.h"
 #include "platform/linux/LinuxIcmp.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/PerfStatsRegistry.h"
 #include "platform/linux/PingProgramClient.h"
 #include "platform/linux/ProcessLocks.h"
-#include "platform/linux/QtSound.h"
 #include "platform/linux/QtTrayService.h"
 #include "platform/linux/QtWindowSystem.h"
+#include "platform/linux/SoundModule.h"
 #include "shell/CommandLine.h"
 #include "shell/ScreenFactory.h"
 #include "shell/StartupProbe.h"
@@ -88,7 +88,9 @@ int main(int argc, char* argv[]) {
   }
 
   zf::LinuxShell shell;
-  zf::QtSound sound(zf::PlayDesktopDefaultSound);
+  // Qt Multimedia and the sound server's client load with the first sound, not before the window.
+  zf::DeferredSound sound(QString::fromStdString(zf::SoundModuleFor(zf::ExecutableFolder()).string()),
+                          [] { QApplication::beep(); });
   zf::QtWindowSystem windowSystem;
   zf::SystemClock clock;
   // This program never holds a capability (Qt loads plugins the environment names): where datagram

@@ -6,10 +6,12 @@
 #include <sstream>
 
 #include "platform/linux/ControlPanelTools.h"
+#include "platform/linux/DeferredSound.h"
 #include "platform/linux/DesktopEntry.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/ProcessLocks.h"
 #include "platform/linux/QtSound.h"
+#include "platform/linux/SoundModule.h"
 #include "shell/mdlAddons.h"
 #include "support/TempDir.h"
 
@@ -164,6 +166,38 @@ class LinuxShellTest : public QObject {
     sound.PlayAsync((folder / "present.wav").string());
     QCOMPARE(defaultSounds, 2);
 #endif
+  }
+
+  // The desktop program plays through the module; it must load and play from the build folder.
+  void TheSoundModuleLoadsOnTheFirstSound() {
+    const std::filesystem::path programs = qEnvironmentVariable("ZENTROFAST_BIN").toStdString();
+    QVERIFY(!programs.empty());
+    TempDir folder;
+    int fallbacks = 0;
+    DeferredSound sound(QString::fromStdString(SoundModuleFor(programs).string()), [&fallbacks] { ++fallbacks; });
+    sound.PlayAsync((folder / "Ping.wav").string());
+    QCOMPARE(fallbacks, 0);
+    QVERIFY(sound.Load());
+  }
+
+  void WithoutTheModuleEverySoundIsTheFallback() {
+    TempDir folder;
+    int fallbacks = 0;
+    DeferredSound sound(QString::fromStdString((folder / kSoundModuleName).string()), [&fallbacks] { ++fallbacks; });
+    sound.PlayAsync((folder / "Ping.wav").string());
+    sound.PlayAsync((folder / "Ping.wav").string());
+    QCOMPARE(fallbacks, 2);
+    QVERIFY(!sound.Load());
+  }
+
+  void TheInstalledModuleIsPreferred() {
+    TempDir root;
+    std::filesystem::create_directories(root / "bin");
+    QCOMPARE(SoundModuleFor(root / "bin"), root / "bin" / kSoundModuleName);
+    const auto installed = root / "libexec" / "zentrofast" / kSoundModuleName;
+    std::filesystem::create_directories(installed.parent_path());
+    std::ofstream(installed) << "module";
+    QCOMPARE(SoundModuleFor(root / "bin"), installed);
   }
 };
 
