@@ -7,10 +7,14 @@
 
 #include <QFile>
 
+#include "shell/BuiltInImage.h"
+
 namespace zf {
 namespace {
 
-QString BuiltInScenePath() { return QStringLiteral(":/qt/qml/Zentrofast/Menu/MenuScene.qml"); }
+constexpr auto kSceneFolder = QLatin1String(":/qt/qml/Zentrofast/Menu/");
+
+QString BuiltInScenePath() { return kSceneFolder + QLatin1String("MenuScene.qml"); }
 
 // The file's bytes when it is a regular file of the expected size; never follows a link and
 // never waits on a FIFO.
@@ -44,6 +48,16 @@ bool HoldsBuiltInScene(const QString& sceneFile) {
 
 QUrl SceneUrl(const QString& sceneFile) {
   return HoldsBuiltInScene(sceneFile) ? QUrl(kBuiltInSceneUrl) : QUrl::fromLocalFile(sceneFile);
+}
+
+QImage MenuImageProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize) {
+  // Plain names only: the scene's own folder and nothing else.
+  if (id.isEmpty() || id.contains(QLatin1Char('/'))) return {};
+  QImage image = ReadBuiltInImage(kSceneFolder + id);
+  if (!image.isNull() && requestedSize.isValid() && requestedSize != image.size())
+    image = image.scaled(requestedSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  if (size != nullptr) *size = image.size();
+  return image;
 }
 
 }  // namespace zf

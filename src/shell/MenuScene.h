@@ -2,6 +2,7 @@
 #pragma once
 // The menu scene built into the program, compiled ahead of time, and when to play it instead
 // of the program folder's scene file.
+#include <QQuickImageProvider>
 #include <QString>
 #include <QUrl>
 
@@ -15,5 +16,14 @@ bool HoldsBuiltInScene(const QString& sceneFile);
 // What to play for a scene file: the compiled scene for the shipped file, the file itself for
 // any other (a replaced scene keeps working, a missing one fails as it always did).
 QUrl SceneUrl(const QString& sceneFile);
+
+// The built-in scene's pictures, as "image://menu/NAME". Each is decoded in the format its name
+// gives: left to guess from the bytes, Qt would load every image plugin of the system first.
+class MenuImageProvider final : public QQuickImageProvider {
+ public:
+  static constexpr auto kId = QLatin1String("menu");
+  MenuImageProvider() : QQuickImageProvider(QQuickImageProvider::Image) {}
+  QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
+};
 
 }  // namespace zf

@@ -21,6 +21,7 @@ constexpr auto kRootPrefix = QLatin1String("_root.");
 MoviePlayer::MoviePlayer(QWidget* parent) : QQuickWidget(parent) {
   setResizeMode(QQuickWidget::SizeRootObjectToView);
   setClearColor(QColor(0x0f, 0x1b, 0x2d));
+  engine()->addImageProvider(MenuImageProvider::kId, new MenuImageProvider);
   connect(this, &QQuickWidget::statusChanged, this, &MoviePlayer::StatusChanged);
 }
 

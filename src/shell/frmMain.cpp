@@ -10,6 +10,7 @@
 #include <QShortcut>
 #include <QWindow>
 
+#include "shell/BuiltInImage.h"
 #include "shell/FallbackButtons.h"
 #include "shell/FocusChain.h"
 #include "shell/MainSettings.h"
@@ -60,7 +61,7 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
   setAttribute(Qt::WA_StyledBackground);
   setWindowTitle(QStringLiteral("Zentrofast"));
   setFixedSize(kMainWidth, kMainHeight);
-  const QIcon icon(QStringLiteral(":/zentrofast/tray.png"));
+  const QIcon icon(QPixmap::fromImage(ReadBuiltInImage(QStringLiteral(":/zentrofast/tray.png"))));
   setWindowIcon(icon);
   m_tray.SetTrayImage(icon);
   m_frame->setObjectName(QStringLiteral("framChildWindow"));
@@ -104,10 +105,6 @@ void frmMain::LoadUntilProfiles() {
   m_frame->raise();
   m_flash->raise();
   m_flash->LoadMovie(0, ProgramFile(m_services, "speed up.swf"));
-  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame, QFontInfo(QApplication::font()).pixelSize());
-  m_skin.ApplySkin(m_frame, QStringLiteral("NoFrame"));
-  // A scene that failed at once brought the buttons up before the skin was read.
-  if (m_buttons != nullptr) m_skin.SkinWindow(this);
   SetVariable(QStringLiteral("_root.version"), VersionText());
   m_services.os = DetectOSFamily(m_services.config.osVersion);
   m_services.tuning.FillProfiles();
@@ -116,12 +113,21 @@ void frmMain::LoadUntilProfiles() {
 void frmMain::FinishLoad() {
   if (m_loadFinished) return;
   m_loadFinished = true;
+  LoadSkinOnce();
   m_tray.Show(true);
   for (ScreenId id : kStartupScreens) m_screens.Screen(id);
   // Without a tray a hidden window could never be brought back.
   if (StartHiddenOption() && m_tray.Available()) NotifyStillRunning();
   HookMoviePlayerWindow();
   emit LoadFinished();
+}
+
+// The skin styles the screens and the fallback buttons, none of which is in the first frame.
+void frmMain::LoadSkinOnce() {
+  if (m_skinLoaded) return;
+  m_skinLoaded = true;
+  m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame, QFontInfo(QApplication::font()).pixelSize());
+  m_skin.ApplySkin(m_frame, QStringLiteral("NoFrame"));
 }
 
 bool frmMain::StoredStartHidden() {
@@ -138,6 +144,7 @@ void frmMain::ShowFallbackButtons() {
   m_buttons = new FallbackButtons(this);
   m_buttons->setObjectName(QStringLiteral("buttonColumn"));
   m_buttons->setGeometry(kButtonColumn);
+  LoadSkinOnce();
   m_skin.SkinWindow(this);
   connect(m_buttons, &FallbackButtons::Clicked, this, [this](ButtonGroup group, int Index) {
     FinishLoad();
@@ -187,9 +194,13 @@ void frmMain::NotifyStillRunning() {
                                      static_cast<float>(screen.y), 0);
 }
 
-void frmMain::ApplySkinElement(QWidget* widget, const QString& element) { m_skin.ApplySkin(widget, element); }
+void frmMain::ApplySkinElement(QWidget* widget, const QString& element) {
+  LoadSkinOnce();
+  m_skin.ApplySkin(widget, element);
+}
 
 void frmMain::applyAllControls(QWidget* form) {
+  LoadSkinOnce();
   m_skin.ApplyAllControls(form);
   ApplyKeyboardPolicy(form);
 }

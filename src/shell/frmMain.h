@@ -101,6 +101,7 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   bool m_startHiddenAsked = false;  // --start-hidden
   void AfterFirstFrame();
   void ShowFallbackButtons();
+  void LoadSkinOnce();
   // Escape inside a screen: the screen closes and the menu has the keyboard again.
   void CloseScreenFromKeyboard();
   bool FocusInScreens() const;
@@ -117,6 +118,7 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   CommandDispatch m_dispatch;
   MovieRightClickFilter m_movieFilter;
   bool m_movieHooked = false;
+  bool m_skinLoaded = false;
   bool m_firstFrameSeen = false;
   bool m_loadFinished = false;
   bool m_ending = false;

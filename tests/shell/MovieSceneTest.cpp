@@ -85,6 +85,31 @@ class MovieSceneTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // The scene's pictures come from its own folder in resources, at the size the scene asks for.
+  void TheMenuPicturesComeFromTheSceneFolderOnly() {
+    MenuImageProvider pictures;
+    QSize size;
+    const QImage logo = pictures.requestImage(QStringLiteral("zentrofast.png"), &size, QSize(56, 56));
+    QVERIFY(!logo.isNull());
+    QCOMPARE(logo.size(), QSize(56, 56));
+    QCOMPARE(size, QSize(56, 56));
+    QCOMPARE(pictures.requestImage(QStringLiteral("zentrofast.png"), &size, {}).size(), QSize(128, 128));
+    for (const char* outside : {"../../../zentrofast/tray.png", "", "missing.png", "MenuScene.qml"})
+      QVERIFY2(pictures.requestImage(QString::fromLatin1(outside), &size, {}).isNull(), outside);
+  }
+
+  void TheSceneShowsItsLogoOnceReady() {
+    MoviePlayer player;
+    player.resize(724, 540);
+    player.LoadMovie(0, ScenePath());
+    QTRY_COMPARE(player.status(), QQuickWidget::Ready);
+    QList<QQuickItem*> logos;
+    for (QQuickItem* item : player.rootObject()->findChildren<QQuickItem*>())
+      if (item->inherits("QQuickImage") && item->isVisible()) logos << item;
+    QVERIFY(!logos.isEmpty());
+    for (QQuickItem* logo : logos) QCOMPARE(logo->property("status").toInt(), 1);  // Image.Ready
+  }
+
   void TheSceneOffersEveryCommandSpelledAsTheProgramExpects() {
     QFile scene(ScenePath());
     QVERIFY(scene.open(QIODevice::ReadOnly));
