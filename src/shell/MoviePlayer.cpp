@@ -3,6 +3,7 @@
 
 #include <QMetaMethod>
 #include <QMouseEvent>
+#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QUrl>
@@ -25,9 +26,17 @@ MoviePlayer::MoviePlayer(QWidget* parent) : QQuickWidget(parent) {
   connect(this, &QQuickWidget::statusChanged, this, &MoviePlayer::StatusChanged);
 }
 
+void MoviePlayer::Prepare(const QString& path) {
+  m_preparedPath = path;
+  m_preparedUrl = SceneUrl(path);
+  m_prepared = new QQmlComponent(engine(), m_preparedUrl, QQmlComponent::Asynchronous, this);
+}
+
 void MoviePlayer::LoadMovie(int layer, const QString& path) {
   if (layer != 0) return;
-  setSource(SceneUrl(path));
+  setSource(m_prepared != nullptr && path == m_preparedPath ? m_preparedUrl : SceneUrl(path));
+  // The player's own component holds the scene now.
+  delete std::exchange(m_prepared, nullptr);
 }
 
 QString MoviePlayer::RootProperty(const QString& name) {

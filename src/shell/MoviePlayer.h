@@ -6,6 +6,9 @@
 #include <QPair>
 #include <QQuickWidget>
 #include <QString>
+#include <QUrl>
+
+class QQmlComponent;
 
 namespace zf {
 
@@ -18,6 +21,9 @@ class MoviePlayer : public QQuickWidget {
   // Plays the scene at path, in its compiled form when it is the program's own scene. There is
   // one layer, 0; other layers are ignored.
   void LoadMovie(int layer, const QString& path);
+  // Starts reading the scene at path on Qt's loader thread while the program goes on with its
+  // start-up; LoadMovie of the same path then finds it read, or waits only for the rest.
+  void Prepare(const QString& path);
   // "_root.X" sets the scene root's property X. Values set before the scene is ready are
   // handed over once it is.
   void SetVariable(const QString& name, const QString& value);
@@ -38,6 +44,9 @@ class MoviePlayer : public QQuickWidget {
   void ConnectScene();
 
   QList<QPair<QString, QString>> m_pending;
+  QString m_preparedPath;
+  QUrl m_preparedUrl;
+  QQmlComponent* m_prepared = nullptr;
 };
 
 // Swallows right-button presses so the movie never opens a context menu of its own.

@@ -57,6 +57,7 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
                  services.config.programFolder),
       m_movieFilter() {
   InitShellResources();
+  m_flash->Prepare(ProgramFile(m_services, "speed up.swf"));
   setObjectName(QStringLiteral("frmMain"));
   setAttribute(Qt::WA_StyledBackground);
   setWindowTitle(QStringLiteral("Zentrofast"));
@@ -97,10 +98,6 @@ void frmMain::Start(bool startHidden) {
 
 void frmMain::LoadUntilProfiles() {
   m_platform.locks.CreateNamedMutex(kNamedMutex);
-  m_platform.locks.ListenForRaiseRequests([this] {
-    ShowMainWindow();
-    emit RaisedOnRequest();
-  });
   m_flash->setGeometry(0, 0, kMainWidth, kMainHeight);
   m_frame->raise();
   m_flash->raise();
@@ -113,6 +110,12 @@ void frmMain::LoadUntilProfiles() {
 void frmMain::FinishLoad() {
   if (m_loadFinished) return;
   m_loadFinished = true;
+  // A copy started before this point still finds the lock taken; only its request to raise
+  // this window goes unheard.
+  m_platform.locks.ListenForRaiseRequests([this] {
+    ShowMainWindow();
+    emit RaisedOnRequest();
+  });
   LoadSkinOnce();
   m_tray.Show(true);
   for (ScreenId id : kStartupScreens) m_screens.Screen(id);

@@ -159,6 +159,35 @@ class MovieSceneTest : public QObject {
     QCOMPARE(player.rootObject()->property("color").value<QColor>(), QColor(QStringLiteral("#FEF2F7")));
   }
 
+  // Reading ahead never changes what plays: the prepared scene only when the same file is asked.
+  void APreparedSceneIsPlayedOnlyForItsOwnFile() {
+    zf::test::TempDir folder;
+    const QString replaced = WriteScene(folder, "import QtQuick\nRectangle { color: \"#123456\" }\n");
+    {
+      MoviePlayer player;
+      player.Prepare(ScenePath());
+      player.LoadMovie(0, ScenePath());
+      QCOMPARE(player.source(), QUrl(kBuiltInSceneUrl));
+      QCOMPARE(player.status(), QQuickWidget::Ready);
+    }
+    {
+      MoviePlayer player;
+      player.Prepare(ScenePath());
+      player.LoadMovie(0, replaced);
+      QCOMPARE(player.source(), QUrl::fromLocalFile(replaced));
+      QCOMPARE(player.status(), QQuickWidget::Ready);
+      QCOMPARE(player.rootObject()->property("color").value<QColor>(), QColor(QStringLiteral("#123456")));
+    }
+    {
+      MoviePlayer player;
+      QSignalSpy failed(&player, &MoviePlayer::MovieFailed);
+      const QString missing = QString::fromStdString((folder.path() / "missing.swf").string());
+      player.Prepare(missing);
+      player.LoadMovie(0, missing);
+      QTRY_COMPARE(failed.count(), 1);
+    }
+  }
+
   void OnlyARegularFileCountsAsTheShippedScene() {
     zf::test::TempDir folder;
     const std::string link = (folder.path() / "linked.swf").string();
