@@ -106,7 +106,7 @@ void CommandDispatch::Restart() {
 
 // Also when the system refuses the request later: the program goes on as it was started.
 void CommandDispatch::ResumeAfterRefusedRestart() {
-  for (ScreenId id : kStartupScreens) m_screens.Screen(id);
+  for (ScreenId id : kStartupScreens) m_screens.Load(id);
   m_tray.Show(true);
 }
 

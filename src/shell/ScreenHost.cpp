@@ -3,13 +3,14 @@
 
 #include <QEvent>
 #include <QWidget>
+#include <utility>
 
 #include "ui/ScreenContracts.h"
 
 namespace zf {
 
-ScreenHost::ScreenHost(QWidget* frame, ScreenLoader loader, QObject* parent)
-    : QObject(parent), m_frame(frame), m_loader(std::move(loader)) {
+ScreenHost::ScreenHost(QWidget* frame, ScreenLoader loader, BackgroundLoader backgrounds, QObject* parent)
+    : QObject(parent), m_frame(frame), m_loader(std::move(loader)), m_backgroundLoader(std::move(backgrounds)) {
   m_frame->installEventFilter(this);
 }
 
@@ -18,17 +19,32 @@ ScreenHost::~ScreenHost() {
   for (auto& screen : m_screens) screen.reset();
 }
 
+void ScreenHost::Load(ScreenId id) {
+  if (IsLoaded(id)) return;
+  IScreenBackground* background = m_backgroundLoader ? m_backgroundLoader(id) : nullptr;
+  if (background == nullptr) {
+    CreateView(id);
+    return;
+  }
+  m_backgrounds[Index(id)] = background;
+  m_loaded[Index(id)] = true;
+  background->Load();
+}
+
 ChildScreen* ScreenHost::Screen(ScreenId id) {
   if (ChildScreen* screen = Loaded(id)) return screen;
-  return Load(id);
+  if (!IsLoaded(id)) Load(id);
+  if (ChildScreen* screen = Loaded(id)) return screen;
+  return CreateView(id);
 }
 
 ChildScreen* ScreenHost::Loaded(ScreenId id) const { return m_screens[Index(id)].get(); }
 
-ChildScreen* ScreenHost::Load(ScreenId id, const BeforeLoad& beforeLoad) {
+ChildScreen* ScreenHost::CreateView(ScreenId id, const BeforeLoad& beforeLoad) {
   auto& slot = m_screens[Index(id)];
   slot = m_loader(id);
   if (!slot) return nullptr;
+  m_loaded[Index(id)] = true;
   // Hosted by the frame from the start, so a hidden screen is never a window of its own.
   slot->setParent(m_frame);
   slot->setGeometry(m_frame->rect());
@@ -40,10 +56,13 @@ ChildScreen* ScreenHost::Load(ScreenId id, const BeforeLoad& beforeLoad) {
 }
 
 void ScreenHost::Unload(ScreenId id) {
-  auto& slot = m_screens[Index(id)];
-  if (!slot) return;
-  slot->Form_Unload();
-  slot.reset();
+  if (!IsLoaded(id)) return;
+  if (auto& slot = m_screens[Index(id)]) {
+    slot->Form_Unload();
+    slot.reset();
+  }
+  if (IScreenBackground* background = std::exchange(m_backgrounds[Index(id)], nullptr)) background->Unload();
+  m_loaded[Index(id)] = false;
   m_placed[Index(id)] = false;
   if (m_current == id) m_current.reset();
 }
@@ -61,9 +80,11 @@ void ScreenHost::ShowChildScreen(ScreenId id) {
   emit ScreenShown(screen);
 }
 
+// Hiding a screen that is not loaded loads it; widgets that do not exist need no hiding.
 void ScreenHost::HideAllChildScreens() {
   for (ScreenId id : kAllScreens) {
-    if (ChildScreen* screen = Screen(id)) screen->hide();
+    Load(id);
+    if (ChildScreen* screen = Loaded(id)) screen->hide();
   }
   for (ScreenId id : kLaterScreens) {
     if (ChildScreen* screen = Loaded(id)) screen->hide();
@@ -72,7 +93,8 @@ void ScreenHost::HideAllChildScreens() {
 
 void ScreenHost::ShowPlacedScreens() {
   for (ScreenId id : kAllScreens) {
-    ChildScreen* screen = Screen(id);
+    Load(id);
+    ChildScreen* screen = Loaded(id);
     if (screen != nullptr && m_placed[Index(id)]) screen->show();
   }
   for (ScreenId id : kLaterScreens) {
@@ -86,7 +108,7 @@ void ScreenHost::ShowPlacedScreens() {
 
 void ScreenHost::ReloadNormalMode() {
   Unload(ScreenId::NormalMode);
-  Load(ScreenId::NormalMode, [](ChildScreen& screen) {
+  CreateView(ScreenId::NormalMode, [](ChildScreen& screen) {
     if (auto* pages = dynamic_cast<IWizardPagesScreen*>(&screen)) pages->SetCurrWizardPage(0);
   });
 }

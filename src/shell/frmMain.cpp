@@ -51,7 +51,11 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
       m_frame(new QFrame(this)),
       m_flash(new MoviePlayer(this)),
       m_tray(platform.tray),
-      m_screens(m_frame, [this, factory = std::move(factory)](ScreenId id) { return factory(id, *this); }),
+      m_screens(
+          m_frame, [this, views = std::move(factory.views)](ScreenId id) { return views(id, *this); },
+          [this, backgrounds = std::move(factory.backgrounds)](ScreenId id) {
+            return backgrounds ? backgrounds(id, *this) : nullptr;
+          }),
       m_addons(services.shell, services.os),
       m_dispatch(*this, m_screens, m_tray, m_addons, services.shell, services.messageBox,
                  services.config.programFolder),
@@ -118,7 +122,7 @@ void frmMain::FinishLoad() {
   });
   LoadSkinOnce();
   m_tray.Show(true);
-  for (ScreenId id : kStartupScreens) m_screens.Screen(id);
+  for (ScreenId id : kStartupScreens) m_screens.Load(id);
   // Without a tray a hidden window could never be brought back.
   if (StartHiddenOption() && m_tray.Available()) NotifyStillRunning();
   HookMoviePlayerWindow();
