@@ -10,22 +10,10 @@ int CheckState(const QCheckBox* box) { return box->isChecked() ? 1 : 0; }
 
 }  // namespace
 
-void frmNetPingerSettings::TimerSwitch::SetEnabled(bool enabled) {
-  if (!enabled) {
-    m_timer.stop();
-  } else if (!m_timer.isActive()) {
-    m_timer.start();
-  }
-}
-
-frmNetPingerSettings::frmNetPingerSettings(AppServices& services, IMainWindow& mainWindow, QWidget* parent)
-    : ChildScreen(services, mainWindow, parent),
-      ui(std::make_unique<Ui::frmNetPingerSettings>()),
-      m_scheduler(services, m_timerSwitch) {
+frmNetPingerSettings::frmNetPingerSettings(AppServices& services, IMainWindow& mainWindow, PingerService& pinger,
+                                           QWidget* parent)
+    : ChildScreen(services, mainWindow, parent), ui(std::make_unique<Ui::frmNetPingerSettings>()), m_pinger(pinger) {
   ui->setupUi(this);
-  // Qt coarsens timers of 20 s and more to whole seconds unless told otherwise.
-  tmrPinger.setTimerType(Qt::PreciseTimer);
-  tmrPinger.setInterval(kPingerTickMs);
   ConnectEvents();
 }
 
@@ -34,45 +22,37 @@ frmNetPingerSettings::~frmNetPingerSettings() = default;
 void frmNetPingerSettings::ConnectEvents() {
   // Only the user's own actions count as events: the signals below never fire when
   // ShowControls sets a value.
+  using S = PingerScheduler;
   connect(ui->chkDoPinging, &QCheckBox::clicked, this,
-          [this] { Handle([this] { m_scheduler.chkDoPinging_Click(CheckState(ui->chkDoPinging)); }); });
+          [this] { m_pinger.Handle([state = CheckState(ui->chkDoPinging)](S& s) { s.chkDoPinging_Click(state); }); });
   connect(ui->chkSound, &QCheckBox::clicked, this,
-          [this] { Handle([this] { m_scheduler.chkSound_Click(CheckState(ui->chkSound)); }); });
+          [this] { m_pinger.Handle([state = CheckState(ui->chkSound)](S& s) { s.chkSound_Click(state); }); });
   connect(ui->cmbPingInterval, &QComboBox::activated, this,
-          [this](int index) { Handle([this, index] { m_scheduler.cmbPingInterval_Click(index); }); });
+          [this](int index) { m_pinger.Handle([index](S& s) { s.cmbPingInterval_Click(index); }); });
   connect(ui->txtPingHost, &QLineEdit::textEdited, this, [this](const QString& text) {
-    Handle([this, text] { m_scheduler.txtPingHost_Change(text.toStdString()); });
+    m_pinger.Handle([text = text.toStdString()](S& s) { s.txtPingHost_Change(text); });
   });
   // A click on the mode already chosen changes nothing (it would replace a typed host).
   connect(ui->optAuto, &QRadioButton::clicked, this, [this] {
-    if (!m_scheduler.Controls().optAuto) Handle([this] { m_scheduler.optAuto_Click(); });
+    if (!Scheduler().Controls().optAuto) m_pinger.Handle([](S& s) { s.optAuto_Click(); });
   });
   connect(ui->optManual, &QRadioButton::clicked, this, [this] {
-    if (!m_scheduler.Controls().optManual()) Handle([this] { m_scheduler.optManual_Click(); });
+    if (!Scheduler().Controls().optManual()) m_pinger.Handle([](S& s) { s.optManual_Click(); });
   });
-  connect(ui->cmdPingNow, &QPushButton::clicked, this, [this] { Handle([this] { m_scheduler.cmdPingNow_Click(); }); });
-  connect(ui->cmdSave, &QPushButton::clicked, this, [this] { Handle([this] { m_scheduler.cmdSave_Click(); }); });
-  connect(&tmrPinger, &QTimer::timeout, this, [this] { Handle([this] { m_scheduler.tmrPinger_Timer(); }); });
-}
-
-template <typename Event>
-void frmNetPingerSettings::Handle(Event&& event) {
-  event();
-  ShowControls();
+  connect(ui->cmdPingNow, &QPushButton::clicked, this, [this] { m_pinger.Handle([](S& s) { s.cmdPingNow_Click(); }); });
+  connect(ui->cmdSave, &QPushButton::clicked, this, [this] { m_pinger.Handle([](S& s) { s.cmdSave_Click(); }); });
+  connect(&m_pinger, &PingerService::ControlsChanged, this, &frmNetPingerSettings::ShowControls);
 }
 
 void frmNetPingerSettings::Form_Load() {
   SkinScreen();
   ui->cmbPingInterval->clear();
   for (const std::string& entry : PingIntervalEntries()) ui->cmbPingInterval->addItem(QString::fromStdString(entry));
-  m_scheduler.Form_Load();
   ShowControls();
 }
 
-void frmNetPingerSettings::Form_Unload() { tmrPinger.stop(); }
-
 void frmNetPingerSettings::ShowControls() {
-  const NetPingerControls& controls = m_scheduler.Controls();
+  const NetPingerControls& controls = Scheduler().Controls();
   ui->chkDoPinging->setChecked(controls.chkDoPinging == 1);
   ui->frameConfigurations->setEnabled(controls.frameConfigurationsEnabled);
   ui->optAuto->setChecked(controls.optAuto);

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The pinger screen: loaded hidden at start-up, it owns the timer that keeps the pings going
-// whether or not it is shown. The logic lives in PingerScheduler; this form mirrors it.
-#include <QTimer>
+// The pinger screen: shows the controls of the pinger service, which runs from start-up on
+// whether or not this screen exists, and hands the user's actions to it.
 #include <memory>
 
-#include "pinger/PingerScheduler.h"
+#include "pinger/PingerService.h"
 #include "ui/ChildScreen.h"
 
 namespace Ui {
@@ -18,36 +17,22 @@ class frmNetPingerSettings : public ChildScreen {
   Q_OBJECT
 
  public:
-  frmNetPingerSettings(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr);
+  frmNetPingerSettings(AppServices& services, IMainWindow& mainWindow, PingerService& pinger,
+                       QWidget* parent = nullptr);
   ~frmNetPingerSettings() override;
 
+  // Skins the screen and shows the service's controls as they are now.
   void Form_Load() override;
-  void Form_Unload() override;
 
-  const PingerScheduler& Scheduler() const { return m_scheduler; }
-  const QTimer& PingerTimer() const { return tmrPinger; }
+  const PingerScheduler& Scheduler() const { return m_pinger.Scheduler(); }
+  const QTimer& PingerTimer() const { return m_pinger.PingerTimer(); }
 
  private:
-  // Runs the QTimer without restarting a tick already under way, so a save keeps the count.
-  class TimerSwitch final : public IPingerTimer {
-   public:
-    explicit TimerSwitch(QTimer& timer) : m_timer(timer) {}
-    void SetEnabled(bool enabled) override;
-
-   private:
-    QTimer& m_timer;
-  };
-
   void ConnectEvents();
-  // Runs one event of the logic, then shows the controls as it left them.
-  template <typename Event>
-  void Handle(Event&& event);
   void ShowControls();
 
   std::unique_ptr<Ui::frmNetPingerSettings> ui;
-  QTimer tmrPinger;
-  TimerSwitch m_timerSwitch{tmrPinger};
-  PingerScheduler m_scheduler;
+  PingerService& m_pinger;
 };
 
 }  // namespace zf

@@ -18,15 +18,22 @@ std::unique_ptr<ChildScreen> ProgramScreens::Create(ScreenId id, IMainWindow& ma
     case ScreenId::WizardMode: return std::make_unique<frmWizardMode>(services, mainWindow);
     case ScreenId::NormalMode: return std::make_unique<frmNormalMode>(services, mainWindow);
     case ScreenId::BackUp: return std::make_unique<frmBackUp>(services, mainWindow);
-    case ScreenId::NetPingerSettings: return std::make_unique<frmNetPingerSettings>(services, mainWindow);
-    case ScreenId::SystemStatus: return std::make_unique<frmSystemStatus>(services, mainWindow, m_memory);
-    case ScreenId::RamConfiguration: return std::make_unique<frmRamConfiguration>(services, mainWindow, m_memory);
+    case ScreenId::NetPingerSettings:
+      return std::make_unique<frmNetPingerSettings>(services, mainWindow, m_backgrounds.Pinger());
+    case ScreenId::SystemStatus: return std::make_unique<frmSystemStatus>(services, mainWindow, m_backgrounds.Memory());
+    case ScreenId::RamConfiguration:
+      return std::make_unique<frmRamConfiguration>(services, mainWindow, m_backgrounds.Memory());
     case ScreenId::MainSettings: return std::make_unique<frmMainSettings>(services, mainWindow);
     case ScreenId::KernelSettings:
       if (services.kernelBridge == nullptr) return nullptr;
       return std::make_unique<frmKernelSettings>(services, mainWindow, *services.kernelBridge);
   }
   return nullptr;
+}
+
+ScreenFactory ProgramScreens::Factory() {
+  return {[this](ScreenId id, IMainWindow& host) { return Create(id, host); },
+          [this](ScreenId id, IMainWindow& host) { return Background(id, host); }};
 }
 
 }  // namespace zf

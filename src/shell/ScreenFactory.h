@@ -3,22 +3,26 @@
 // The program's screens: the one place that names them.
 #include <memory>
 
-#include "memory/MemoryMonitor.h"
+#include "shell/ScreenBackgrounds.h"
+#include "shell/ScreenHost.h"
 #include "ui/ChildScreen.h"
 
 namespace zf {
 
 class ProgramScreens {
  public:
-  explicit ProgramScreens(AppServices& services) : m_services(services), m_memory(services) {}
+  explicit ProgramScreens(AppServices& services) : m_services(services), m_backgrounds(services) {}
 
   // The program's screen for id, not loaded yet, hosted by mainWindow; one line per screen.
+  // A screen with a background attaches to the one loaded last.
   std::unique_ptr<ChildScreen> Create(ScreenId id, IMainWindow& mainWindow);
+  IScreenBackground* Background(ScreenId id, IMainWindow& mainWindow) { return m_backgrounds.Make(id, mainWindow); }
+  // Both, for the main window.
+  ScreenFactory Factory();
 
  private:
   AppServices& m_services;
-  // Shared by the system status screen and the RAM booster.
-  MemoryMonitor m_memory;
+  ScreenBackgrounds m_backgrounds;
 };
 
 }  // namespace zf

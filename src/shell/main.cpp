@@ -110,9 +110,7 @@ int main(int argc, char* argv[]) {
   zf::BalloonNotifier autoMessageBox(windowSystem);
 
   zf::ProgramScreens screens(services);
-  zf::frmMain mainWindow(services,
-                         [&screens](zf::ScreenId id, zf::IMainWindow& host) { return screens.Create(id, host); },
-                         {tray, autoMessageBox, locks});
+  zf::frmMain mainWindow(services, screens.Factory(), {tray, autoMessageBox, locks});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
 
   zf::kernel::KernelBridge bridge({*registry, zf::DetectOSFamily(config.osVersion), zf::kernel::ThisMachine(),

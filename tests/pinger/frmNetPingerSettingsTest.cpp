@@ -29,7 +29,13 @@ class frmNetPingerSettingsTest : public QObject {
   void Store(const char* name, const char* text) {
     services->registry.PutText("HKLM\\" + SettingsSection(kSectionNetPinger), name, text);
   }
+  // The start-up load of the pinger, then its screen made and shown.
   void Load() {
+    pinger->Load();
+    Show();
+  }
+  void Show() {
+    form = std::make_unique<frmNetPingerSettings>(services->services, mainWindow, *pinger);
     form->Form_Load();
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -37,16 +43,18 @@ class frmNetPingerSettingsTest : public QObject {
 
   std::unique_ptr<test::TestServices> services;
   test::FakeMainWindow mainWindow;
+  std::unique_ptr<PingerService> pinger;
   std::unique_ptr<frmNetPingerSettings> form;
 
  private slots:
   void init() {
     services = std::make_unique<test::TestServices>();
-    form = std::make_unique<frmNetPingerSettings>(services->services, mainWindow);
+    pinger = std::make_unique<PingerService>(services->services);
   }
 
   void cleanup() {
     form.reset();
+    pinger.reset();
     services.reset();
   }
 
@@ -125,8 +133,30 @@ class frmNetPingerSettingsTest : public QObject {
     QTest::mouseClick(Control<QPushButton>("cmdPingNow"), Qt::LeftButton);
     QCOMPARE(services->icmp.echoes.size(), std::size_t{1});
     QCOMPARE(services->sound.played.size(), std::size_t{1});
-    form->Form_Unload();
+    pinger->Unload();
     QVERIFY(!form->PingerTimer().isActive());
+  }
+
+  void thePingerRunsBeforeItsScreenExistsWhichShowsItAsItIs() {
+    Store("chkDoPinging", "1");
+    Store("optAuto", "False");
+    Store("optManual", "True");
+    Store("txtPingHost", "127.0.0.1");
+    Store("cmbPingInterval", "0");
+    pinger->Load();
+    QVERIFY(pinger->PingerTimer().isActive());
+    QCOMPARE(pinger->PingerTimer().interval(), 65535);
+    QCOMPARE(pinger->PingerTimer().timerType(), Qt::PreciseTimer);
+    QVERIFY(QMetaObject::invokeMethod(pinger->findChild<QTimer*>(QStringLiteral("tmrPinger")), "timeout"));
+    QCOMPARE(services->icmp.echoes.size(), std::size_t{1});
+    Show();
+    QVERIFY(Control<QCheckBox>("chkDoPinging")->isChecked());
+    QVERIFY(Control<QRadioButton>("optManual")->isChecked());
+    QCOMPARE(Control<QLineEdit>("txtPingHost")->text(), QStringLiteral("127.0.0.1"));
+    QVERIFY(Control<QComboBox>("cmbPingInterval")->isEnabled());
+    QVERIFY(!Control<QPushButton>("cmdSave")->isEnabled());
+    QVERIFY(QMetaObject::invokeMethod(pinger->findChild<QTimer*>(QStringLiteral("tmrPinger")), "timeout"));
+    QCOMPARE(services->icmp.echoes.size(), std::size_t{2});
   }
 
   // The screen lives in a frame 440 pixels wide and 244 high: every control must fit whole.
