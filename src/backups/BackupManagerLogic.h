@@ -12,6 +12,7 @@
 #include "core/SettingsBackup.h"
 #include "platform/window.h"
 #include "ui/ITuningFollowUp.h"
+#include "ui/ScreenBackground.h"
 
 namespace zf {
 
@@ -27,9 +28,13 @@ struct BackupRow {
 
 inline constexpr int kBackupColumnCount = 3;  // "File Name", "Creating Date", "Creating Time"
 
-class BackupManagerLogic {
+// Loaded at start-up with the other screens; the list stays empty until the first refill.
+class BackupManagerLogic : public IScreenBackground {
  public:
   BackupManagerLogic(AppServices& services, IMainWindow& mainWindow) : m_services(services), m_mainWindow(mainWindow) {}
+
+  void Load() override { Form_Load(); }
+  void Unload() override {}
 
   void Form_Load();
   void intializeList();

@@ -8,10 +8,8 @@
 
 namespace zf {
 
-frmBackUp::frmBackUp(AppServices& services, IMainWindow& mainWindow, QWidget* parent)
-    : ChildScreen(services, mainWindow, parent),
-      m_ui(std::make_unique<Ui::frmBackUp>()),
-      m_logic(services, mainWindow) {
+frmBackUp::frmBackUp(AppServices& services, IMainWindow& mainWindow, BackupManagerLogic& logic, QWidget* parent)
+    : ChildScreen(services, mainWindow, parent), m_ui(std::make_unique<Ui::frmBackUp>()), m_logic(logic) {
   m_ui->setupUi(this);
   QHeaderView* header = m_ui->lstBackUpList->header();
   header->setSectionsClickable(true);
@@ -26,7 +24,6 @@ frmBackUp::~frmBackUp() = default;
 
 void frmBackUp::Form_Load() {
   SkinScreen();
-  m_logic.Form_Load();
   Refresh();
 }
 

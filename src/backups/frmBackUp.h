@@ -18,9 +18,10 @@ class frmBackUp : public ChildScreen, public IBackupListScreen {
   Q_OBJECT
 
  public:
-  frmBackUp(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr);
+  frmBackUp(AppServices& services, IMainWindow& mainWindow, BackupManagerLogic& logic, QWidget* parent = nullptr);
   ~frmBackUp() override;
 
+  // Skins the screen and shows the list as the logic holds it.
   void Form_Load() override;
   // Refills the list from the Backups folder; called each time the screen is opened.
   void intializeList() override;
@@ -36,7 +37,7 @@ class frmBackUp : public ChildScreen, public IBackupListScreen {
   void RefreshButtons();
 
   std::unique_ptr<Ui::frmBackUp> m_ui;
-  BackupManagerLogic m_logic;
+  BackupManagerLogic& m_logic;
 };
 
 }  // namespace zf

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The RAM booster screen: alarm level, low-memory sound, automatic freeing gated by processor
-// usage, and how the tray tip shows memory. Its checks run while it is hidden.
-#include <QTimer>
+// usage, and how the tray tip shows memory. The checks run in the RAM booster from start-up
+// on; this screen, made on first use, shows its fields and hands every edit to it at once.
 #include <memory>
 
-#include "memory/MemoryMonitor.h"
-#include "memory/RamAlarm.h"
-#include "memory/RamSettings.h"
+#include "memory/RamBooster.h"
 #include "ui/ChildScreen.h"
 
 namespace Ui {
@@ -16,49 +14,33 @@ class frmRamConfiguration;
 
 namespace zf {
 
-class frmRamConfiguration : public ChildScreen, private IRamAlarmView {
+class frmRamConfiguration : public ChildScreen {
   Q_OBJECT
 
  public:
-  frmRamConfiguration(AppServices& services, IMainWindow& mainWindow, MemoryMonitor& memory, QWidget* parent = nullptr);
+  frmRamConfiguration(AppServices& services, IMainWindow& mainWindow, RamBooster& booster, QWidget* parent = nullptr);
   ~frmRamConfiguration() override;
 
+  // Skins the screen and shows the booster's fields as they are now.
   void Form_Load() override;
-  void Form_Unload() override;
 
   // "Percentage of Free RAM" is selected: the tray tip is in percent.
   bool IsOptPerSelected() const;
 
-  // Puts the stored values into the fields and puts them into effect.
-  void LoadRamSettings();
-  void SaveRamSettings();
-
  private:
-  // What the memory check reads from the fields.
-  bool SoundOnTicked() override;
-  bool AutomaticTicked() override;
-  std::string FreeAlarmText() override;
-  ICpuUsage* CpuProbe() override;
-
-  void PutValues(const RamSettings& values);
+  void ShowFields();
   RamSettings FieldValues() const;
-  void SetSettingsChanged();
-  void ClearSettingsChanged();
-  void ChkAutomaticClicked();
-  void ChkSoundonClicked();
+  // An edit of the user's: the booster takes the fields, and Save is enabled.
+  void FieldsEdited();
+  void EnableFields();
   void OptionClicked();
   void ApplySpinRange(int maximum);
   void ValidateAlarm();
   void ValidateFreeAlarm();
-  void Save();
-  void ApplyCheckInterval(int milliseconds);
 
-  MemoryMonitor& m_memory;
+  RamBooster& m_booster;
   std::unique_ptr<Ui::frmRamConfiguration> m_ui;
-  RamAlarm m_alarm;
-  bool SettingsChanged = false;
-  QTimer tmrAlarm;
-  QTimer tmrSoundPlayer;
+  bool m_showing = false;  // the fields are being filled from the booster, not edited
 };
 
 }  // namespace zf

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The system status screen: processor and free-memory graphs, the on-demand freeing, and the
-// tray tip kept up to date. The memory monitor holds the CPU probe it shares with the RAM
-// booster's checks and the booster's choice of tray tip.
-#include <QTimer>
-#include <cstdint>
+// The system status screen: processor and free-memory graphs and the on-demand freeing. The
+// sampling and the tray tip run in the status monitor from start-up on; this screen, made on
+// first use, shows the samples it has kept and each new one.
 #include <memory>
+#include <optional>
 
-#include "memory/FreeRAM.h"
-#include "memory/MemoryMonitor.h"
+#include "memory/StatusMonitor.h"
 #include "ui/ChildScreen.h"
 
 namespace Ui {
@@ -21,28 +19,21 @@ class frmSystemStatus : public ChildScreen {
   Q_OBJECT
 
  public:
-  frmSystemStatus(AppServices& services, IMainWindow& mainWindow, MemoryMonitor& memory, QWidget* parent = nullptr);
+  frmSystemStatus(AppServices& services, IMainWindow& mainWindow, StatusMonitor& monitor, QWidget* parent = nullptr);
   ~frmSystemStatus() override;
 
+  // Skins the screen and shows what the monitor has sampled so far.
   void Form_Load() override;
-  void Form_Unload() override;
-
-  // Created on first need and kept.
-  std::unique_ptr<FreeRAM> fmem;
 
  private:
-  FreeRAM& Fmem();
   void InitMemorySlider();
   void ShowFreeRequest(int megabytes);
   void OptimizeNow();
-  void SampleCpu();
-  void SampleMemory();
+  void ShowCpu(double sample);
+  void ShowMemory(std::optional<double> sample);
 
-  MemoryMonitor& m_memory;
+  StatusMonitor& m_monitor;
   std::unique_ptr<Ui::frmSystemStatus> m_ui;
-  QTimer tmrCPU;
-  QTimer tmrMemory;
-  std::int64_t m_totalMB = 0;
 };
 
 }  // namespace zf

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "core/TcpSettings.h"
+#include "ui/ScreenBackground.h"
 
 namespace zf {
 
@@ -14,9 +15,13 @@ class IMainWindow;
 // The summary of a settings record, tabs and CR LF included, as the wizard shows it.
 QString BuildModeDescription(const TcpSettings& settings);
 
-class WizardModeLogic {
+// Loaded at start-up, so the record holds profile 0 from then on whether or not the wizard is opened.
+class WizardModeLogic : public IScreenBackground {
  public:
   WizardModeLogic(AppServices& services, IMainWindow& mainWindow) : m_services(services), m_mainWindow(mainWindow) {}
+
+  void Load() override { Form_Load(); }
+  void Unload() override {}
 
   // Selects profile 0 and copies it into the current record.
   void Form_Load();

@@ -7,10 +7,8 @@
 
 namespace zf {
 
-frmWizardMode::frmWizardMode(AppServices& services, IMainWindow& mainWindow, QWidget* parent)
-    : ChildScreen(services, mainWindow, parent),
-      m_ui(std::make_unique<Ui::frmWizardMode>()),
-      m_logic(services, mainWindow) {
+frmWizardMode::frmWizardMode(AppServices& services, IMainWindow& mainWindow, WizardModeLogic& logic, QWidget* parent)
+    : ChildScreen(services, mainWindow, parent), m_ui(std::make_unique<Ui::frmWizardMode>()), m_logic(logic) {
   m_ui->setupUi(this);
   m_optMode = {m_ui->optMode0, m_ui->optMode1, m_ui->optMode2, m_ui->optMode3,
                m_ui->optMode4, m_ui->optMode5, m_ui->optMode6, m_ui->optMode7};
@@ -28,7 +26,6 @@ frmWizardMode::~frmWizardMode() = default;
 
 void frmWizardMode::Form_Load() {
   SkinScreen();
-  m_logic.Form_Load();
   Refresh();
 }
 

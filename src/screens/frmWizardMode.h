@@ -19,9 +19,10 @@ class frmWizardMode : public ChildScreen {
   Q_OBJECT
 
  public:
-  frmWizardMode(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr);
+  frmWizardMode(AppServices& services, IMainWindow& mainWindow, WizardModeLogic& logic, QWidget* parent = nullptr);
   ~frmWizardMode() override;
 
+  // Skins the screen and shows the option and description the logic holds.
   void Form_Load() override;
 
  protected:
@@ -34,7 +35,7 @@ class frmWizardMode : public ChildScreen {
   void Refresh();
 
   std::unique_ptr<Ui::frmWizardMode> m_ui;
-  WizardModeLogic m_logic;
+  WizardModeLogic& m_logic;
   std::array<QRadioButton*, kProfileCount> m_optMode{};
 };
 

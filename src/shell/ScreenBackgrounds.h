@@ -4,8 +4,13 @@
 // background per screen, made afresh at each load, and what the two memory screens share.
 #include <memory>
 
+#include "backups/BackupManagerLogic.h"
 #include "memory/MemoryMonitor.h"
+#include "memory/RamBooster.h"
+#include "memory/StatusMonitor.h"
 #include "pinger/PingerService.h"
+#include "screens/WizardModeLogic.h"
+#include "shell/MainSettingsService.h"
 #include "ui/ScreenBackground.h"
 #include "ui/ScreenId.h"
 
@@ -25,14 +30,23 @@ class ScreenBackgrounds {
   IScreenBackground* Make(ScreenId id, IMainWindow& mainWindow);
 
   // The current backgrounds, for the widgets that attach to them.
+  WizardModeLogic& Wizard() { return *m_wizard; }
+  BackupManagerLogic& Backups() { return *m_backups; }
   PingerService& Pinger() { return *m_pinger; }
-  MemoryMonitor& Memory() { return m_memory; }
+  StatusMonitor& Status() { return *m_status; }
+  RamBooster& Booster() { return *m_booster; }
+  MainSettingsService& Settings() { return *m_settings; }
 
  private:
   AppServices& m_services;
   // Shared by the system status screen and the RAM booster.
   MemoryMonitor m_memory;
+  std::unique_ptr<WizardModeLogic> m_wizard;
+  std::unique_ptr<BackupManagerLogic> m_backups;
   std::unique_ptr<PingerService> m_pinger;
+  std::unique_ptr<StatusMonitor> m_status;
+  std::unique_ptr<RamBooster> m_booster;
+  std::unique_ptr<MainSettingsService> m_settings;
 };
 
 }  // namespace zf

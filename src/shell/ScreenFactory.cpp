@@ -15,15 +15,16 @@ namespace zf {
 std::unique_ptr<ChildScreen> ProgramScreens::Create(ScreenId id, IMainWindow& mainWindow) {
   AppServices& services = m_services;
   switch (id) {
-    case ScreenId::WizardMode: return std::make_unique<frmWizardMode>(services, mainWindow);
+    case ScreenId::WizardMode: return std::make_unique<frmWizardMode>(services, mainWindow, m_backgrounds.Wizard());
     case ScreenId::NormalMode: return std::make_unique<frmNormalMode>(services, mainWindow);
-    case ScreenId::BackUp: return std::make_unique<frmBackUp>(services, mainWindow);
+    case ScreenId::BackUp: return std::make_unique<frmBackUp>(services, mainWindow, m_backgrounds.Backups());
     case ScreenId::NetPingerSettings:
       return std::make_unique<frmNetPingerSettings>(services, mainWindow, m_backgrounds.Pinger());
-    case ScreenId::SystemStatus: return std::make_unique<frmSystemStatus>(services, mainWindow, m_backgrounds.Memory());
+    case ScreenId::SystemStatus: return std::make_unique<frmSystemStatus>(services, mainWindow, m_backgrounds.Status());
     case ScreenId::RamConfiguration:
-      return std::make_unique<frmRamConfiguration>(services, mainWindow, m_backgrounds.Memory());
-    case ScreenId::MainSettings: return std::make_unique<frmMainSettings>(services, mainWindow);
+      return std::make_unique<frmRamConfiguration>(services, mainWindow, m_backgrounds.Booster());
+    case ScreenId::MainSettings:
+      return std::make_unique<frmMainSettings>(services, mainWindow, m_backgrounds.Settings());
     case ScreenId::KernelSettings:
       if (services.kernelBridge == nullptr) return nullptr;
       return std::make_unique<frmKernelSettings>(services, mainWindow, *services.kernelBridge);

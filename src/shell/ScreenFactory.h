@@ -19,6 +19,7 @@ class ProgramScreens {
   IScreenBackground* Background(ScreenId id, IMainWindow& mainWindow) { return m_backgrounds.Make(id, mainWindow); }
   // Both, for the main window.
   ScreenFactory Factory();
+  ScreenBackgrounds& Backgrounds() { return m_backgrounds; }
 
  private:
   AppServices& m_services;

@@ -2,7 +2,6 @@
 #include "shell/frmMain.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFontInfo>
@@ -14,7 +13,7 @@
 #include "shell/FallbackButtons.h"
 #include "shell/FocusChain.h"
 #include "shell/MainSettings.h"
-#include "shell/frmMainSettings.h"
+#include "shell/MainSettingsService.h"
 
 // Resources of a static library are registered by hand.
 static void InitShellResources() { Q_INIT_RESOURCE(shell); }
@@ -141,9 +140,10 @@ bool frmMain::StoredStartHidden() {
   return m_startHiddenAsked || MainSettings(m_services.registry, m_services.shell, {}).Read().chkRunProgramMini;
 }
 
+// The option as the main settings loaded it a moment ago.
 bool frmMain::StartHiddenOption() {
-  const auto* settings = qobject_cast<frmMainSettings*>(m_screens.Screen(ScreenId::MainSettings));
-  return m_startHiddenAsked || (settings != nullptr && settings->chkRunProgramMini()->isChecked());
+  const auto* settings = dynamic_cast<const MainSettingsService*>(m_screens.Background(ScreenId::MainSettings));
+  return m_startHiddenAsked || (settings != nullptr && settings->Values().chkRunProgramMini);
 }
 
 void frmMain::ShowFallbackButtons() {

@@ -19,9 +19,13 @@ class BackupFormTest : public QObject {
   struct Form {
     test::TestServices env;
     test::FakeMainWindow main;
-    frmBackUp form{env.services, main};
+    BackupManagerLogic logic{env.services, main};
+    frmBackUp form{env.services, main, logic};
 
-    Form() { form.Form_Load(); }
+    Form() {
+      logic.Load();
+      form.Form_Load();
+    }
     QTreeWidget* list() { return form.findChild<QTreeWidget*>(QStringLiteral("lstBackUpList")); }
     QPushButton* button(const char* name) { return form.findChild<QPushButton*>(QString::fromLatin1(name)); }
     QStringList Names() {

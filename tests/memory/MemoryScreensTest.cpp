@@ -27,12 +27,13 @@ constexpr std::int64_t kMB = FakeSystemInfo::kMB;
 const std::string kRamSection = "HKLM\\SOFTWARE\\Tessel\\Zentrofast\\Settings\\RamSettings";
 
 // Both memory screens, sharing one memory monitor, behind a main window stand-in that loads
-// them on demand.
+// them on demand: the background first, then the widgets.
 struct Host {
   explicit Host(OSVersionRecord version = kDefaultOSVersion) : t(version) {
     main.factory = [this](ScreenId id) -> std::unique_ptr<ChildScreen> {
-      if (id == ScreenId::SystemStatus) return std::make_unique<frmSystemStatus>(t.services, main, memory);
-      if (id == ScreenId::RamConfiguration) return std::make_unique<frmRamConfiguration>(t.services, main, memory);
+      if (id == ScreenId::SystemStatus) return std::make_unique<frmSystemStatus>(t.services, main, LoadedMonitor());
+      if (id == ScreenId::RamConfiguration)
+        return std::make_unique<frmRamConfiguration>(t.services, main, LoadedBooster());
       return nullptr;
     };
   }
@@ -40,20 +41,34 @@ struct Host {
   frmRamConfiguration& Booster() {
     return *qobject_cast<frmRamConfiguration*>(main.Screen(ScreenId::RamConfiguration));
   }
+  StatusMonitor& LoadedMonitor() {
+    if (!monitorLoaded) monitor.Load();
+    monitorLoaded = true;
+    return monitor;
+  }
+  RamBooster& LoadedBooster() {
+    if (!boosterLoaded) booster.Load();
+    boosterLoaded = true;
+    return booster;
+  }
 
   test::TestServices t;
-  MemoryMonitor memory{t.services};  // outlives the screens that hold it
   test::FakeMainWindow main;
+  MemoryMonitor memory{t.services};  // outlives the screens that hold it
+  StatusMonitor monitor{t.services, main, memory};
+  RamBooster booster{t.services, memory};
+  bool monitorLoaded = false;
+  bool boosterLoaded = false;
 };
 
 template <typename T>
-T* Child(QWidget& screen, const char* name) {
+T* Child(QObject& screen, const char* name) {
   T* child = screen.findChild<T*>(QString::fromLatin1(name));
   if (child == nullptr) qFatal("no control %s", name);
   return child;
 }
 
-void Tick(QWidget& screen, const char* timerName) {
+void Tick(QObject& screen, const char* timerName) {
   QVERIFY(QMetaObject::invokeMethod(Child<QTimer>(screen, timerName), "timeout"));
 }
 
@@ -85,8 +100,8 @@ class MemoryScreensTest : public QObject {
     QCOMPARE(host.main.skinned.front().second, QStringLiteral("controlForm"));
     QCOMPARE(host.main.allControlsApplied.front(), static_cast<QWidget*>(&status));
     for (const char* timer : {"tmrCPU", "tmrMemory"}) {
-      QVERIFY(Child<QTimer>(status, timer)->isActive());
-      QCOMPARE(Child<QTimer>(status, timer)->interval(), 300);
+      QVERIFY(Child<QTimer>(host.monitor, timer)->isActive());
+      QCOMPARE(Child<QTimer>(host.monitor, timer)->interval(), 300);
     }
   }
 
@@ -100,23 +115,23 @@ class MemoryScreensTest : public QObject {
     Host host;
     host.t.systemInfo.SetPhysicalMB(512, 128);
     frmSystemStatus& status = host.Status();
-    Tick(status, "tmrMemory");
+    Tick(host.monitor, "tmrMemory");
     QCOMPARE(Child<Histogram>(status, "histMemory")->property("currentValue").toDouble(), 25.0);
     QCOMPARE(Child<QGroupBox>(status, "fameMemoryUsage")->title(), QStringLiteral("Memory Usage (25%)."));
     QCOMPARE(host.main.trayTips.last(), QStringLiteral("Memory Usage (128MB)."));
     Child<QRadioButton>(host.Booster(), "optPer")->click();
-    Tick(status, "tmrMemory");
+    Tick(host.monitor, "tmrMemory");
     QCOMPARE(host.main.trayTips.last(), QStringLiteral("Memory Usage (25%)."));
   }
 
   void memorySampleRoundsMBToEven() {
     Host host;
     host.t.systemInfo.SetPhysicalBytes(512 * kMB, 1536 * 1024);
-    frmSystemStatus& status = host.Status();
-    Tick(status, "tmrMemory");
+    host.LoadedMonitor();  // the tray tip needs no screen
+    Tick(host.monitor, "tmrMemory");
     QCOMPARE(host.main.trayTips.last(), QStringLiteral("Memory Usage (2MB)."));
     host.t.systemInfo.SetPhysicalBytes(512 * kMB, 2560 * 1024);
-    Tick(status, "tmrMemory");
+    Tick(host.monitor, "tmrMemory");
     QCOMPARE(host.main.trayTips.last(), QStringLiteral("Memory Usage (2MB)."));
   }
 
@@ -124,10 +139,10 @@ class MemoryScreensTest : public QObject {
     Host host;
     host.t.systemInfo.cpuTimes = {CpuTimes{2, 0, 0}, CpuTimes{2, 15000, 20000}, std::nullopt};
     frmSystemStatus& status = host.Status();
-    Tick(status, "tmrCPU");
+    Tick(host.monitor, "tmrCPU");
     QCOMPARE(Child<Histogram>(status, "histCPU")->currentValue(), 63.0);
     QCOMPARE(Child<QGroupBox>(status, "frameCPUUsage")->title(), QStringLiteral("Processor usage (63%)."));
-    Tick(status, "tmrCPU");
+    Tick(host.monitor, "tmrCPU");
     QCOMPARE(Child<QGroupBox>(status, "frameCPUUsage")->title(), QStringLiteral("Processor usage (-1%)."));
   }
 
@@ -137,7 +152,7 @@ class MemoryScreensTest : public QObject {
     host.t.registry.Put("HKDD\\PerfStats\\StatData", "KERNEL\\CPUUsage", 3, {0x2C, 0x01, 0, 0});
     frmSystemStatus& status = host.Status();
     QVERIFY(dynamic_cast<clsCPUUsage*>(&host.memory.QueryObject()) != nullptr);
-    Tick(status, "tmrCPU");
+    Tick(host.monitor, "tmrCPU");
     QCOMPARE(Child<QGroupBox>(status, "frameCPUUsage")->title(), QStringLiteral("Processor usage (44%)."));
   }
 
@@ -145,9 +160,9 @@ class MemoryScreensTest : public QObject {
     Host host;
     frmSystemStatus& status = host.Status();
     Child<QSlider>(status, "sldCPUSpeed")->setValue(800);
-    QCOMPARE(Child<QTimer>(status, "tmrCPU")->interval(), 500);
+    QCOMPARE(Child<QTimer>(host.monitor, "tmrCPU")->interval(), 500);
     Child<QSlider>(status, "sldMemorySpeed")->setValue(1000);
-    QCOMPARE(Child<QTimer>(status, "tmrMemory")->interval(), 300);
+    QCOMPARE(Child<QTimer>(host.monitor, "tmrMemory")->interval(), 300);
     auto* histCPU = Child<Histogram>(status, "histCPU");
     QCOMPARE(histCPU->zoom(), 30);
     Child<QSlider>(status, "sldCPUZoom")->setValue(70);
@@ -201,13 +216,13 @@ class MemoryScreensTest : public QObject {
     QVERIFY(!Child<QLineEdit>(booster, "txtAlarm")->isEnabled());
     QVERIFY(!Child<QLineEdit>(booster, "txtFreeAlarm")->isEnabled());
     QVERIFY(!Child<QSpinBox>(booster, "updnTimeCheck")->isEnabled());
-    QCOMPARE(Child<QTimer>(booster, "tmrAlarm")->interval(), 100);
-    QVERIFY(Child<QTimer>(booster, "tmrAlarm")->isActive());
-    QCOMPARE(Child<QTimer>(booster, "tmrSoundPlayer")->interval(), 65535);
+    QCOMPARE(Child<QTimer>(host.booster, "tmrAlarm")->interval(), 100);
+    QVERIFY(Child<QTimer>(host.booster, "tmrAlarm")->isActive());
+    QCOMPARE(Child<QTimer>(host.booster, "tmrSoundPlayer")->interval(), 65535);
     // A coarse timer of 20 s and more fires on whole seconds: every 66 s instead of 65.535 s.
-    QCOMPARE(Child<QTimer>(booster, "tmrSoundPlayer")->timerType(), Qt::PreciseTimer);
-    QCOMPARE(Child<QTimer>(booster, "tmrAlarm")->timerType(), Qt::PreciseTimer);
-    QVERIFY(Child<QTimer>(booster, "tmrSoundPlayer")->isActive());
+    QCOMPARE(Child<QTimer>(host.booster, "tmrSoundPlayer")->timerType(), Qt::PreciseTimer);
+    QCOMPARE(Child<QTimer>(host.booster, "tmrAlarm")->timerType(), Qt::PreciseTimer);
+    QVERIFY(Child<QTimer>(host.booster, "tmrSoundPlayer")->isActive());
   }
 
   void boosterCheckBoxesEnableTheirFields() {
@@ -272,7 +287,7 @@ class MemoryScreensTest : public QObject {
     Child<QLineEdit>(booster, "txtAlarm")->setText(QStringLiteral("x"));
     QCOMPARE(Child<QLineEdit>(booster, "txtAlarm")->text(), QStringLiteral("300"));
     // A check interval of 0 stops the checks.
-    QVERIFY(!Child<QTimer>(booster, "tmrAlarm")->isActive());
+    QVERIFY(!Child<QTimer>(host.booster, "tmrAlarm")->isActive());
   }
 
   void boosterRefusesStoredValuesThatDoNotFit() {
@@ -281,7 +296,7 @@ class MemoryScreensTest : public QObject {
     host.t.registry.PutText(kRamSection, "txtAlarm", "99999999999");
     frmRamConfiguration& booster = host.Booster();
     QCOMPARE(Child<QSpinBox>(booster, "updnTimeCheck")->value(), 100);
-    QCOMPARE(Child<QTimer>(booster, "tmrAlarm")->interval(), 100);
+    QCOMPARE(Child<QTimer>(host.booster, "tmrAlarm")->interval(), 100);
     QCOMPARE(Child<QLineEdit>(booster, "txtAlarm")->text(), QStringLiteral("250"));
     QVERIFY(!Child<QPushButton>(booster, "cmdSave")->isEnabled());
   }
@@ -293,11 +308,11 @@ class MemoryScreensTest : public QObject {
     host.t.systemInfo.SetPhysicalMB(8192, 200);
     // One processor: 99 % idle, then 98 % idle.
     host.t.systemInfo.cpuTimes = {CpuTimes{1, 0, 0}, CpuTimes{1, 99000, 100000}, CpuTimes{1, 99000 + 98000, 200000}};
-    frmRamConfiguration& booster = host.Booster();
-    Tick(booster, "tmrAlarm");  // usage 1, below the limit of 2
+    host.LoadedBooster();            // the checks need no screen
+    Tick(host.booster, "tmrAlarm");  // usage 1, below the limit of 2
     QCOMPARE(host.t.systemInfo.blocks.size(), std::size_t(1));
     QCOMPARE(host.t.systemInfo.blocks[0].count, std::size_t(10 * kMB));
-    Tick(booster, "tmrAlarm");  // usage 2
+    Tick(host.booster, "tmrAlarm");  // usage 2
     QCOMPARE(host.t.systemInfo.blocks.size(), std::size_t(1));
     // The status screen samples that same probe: loading it keeps the one the checks used.
     const ICpuUsage* checked = &host.memory.QueryObject();
@@ -309,16 +324,86 @@ class MemoryScreensTest : public QObject {
     Host host;
     host.t.registry.PutText(kRamSection, "chkSoundon", "1");
     host.t.systemInfo.SetPhysicalMB(8192, 100);
-    frmRamConfiguration& booster = host.Booster();
-    Tick(booster, "tmrSoundPlayer");
+    host.LoadedBooster();
+    Tick(host.booster, "tmrSoundPlayer");
     QVERIFY(host.t.sound.played.empty());
-    Tick(booster, "tmrAlarm");
-    Tick(booster, "tmrSoundPlayer");
+    Tick(host.booster, "tmrAlarm");
+    Tick(host.booster, "tmrSoundPlayer");
     QCOMPARE(host.t.sound.played, std::vector<std::string>{(host.t.folder / "low-memory.wav").string()});
     host.t.systemInfo.SetPhysicalMB(8192, 250);
-    Tick(booster, "tmrAlarm");
-    Tick(booster, "tmrSoundPlayer");
+    Tick(host.booster, "tmrAlarm");
+    Tick(host.booster, "tmrSoundPlayer");
     QCOMPARE(host.t.sound.played.size(), std::size_t(1));
+  }
+
+  void statusSamplesBeforeItsScreenExistsWhichThenShowsWhatWasSampled() {
+    Host host;
+    host.t.systemInfo.SetPhysicalMB(512, 128);
+    std::int64_t idle = 0;
+    for (int sample = 0; sample <= 35; ++sample) {
+      idle += 2 * (sample * 3 % 10) * 1000;
+      host.t.systemInfo.cpuTimes.push_back(CpuTimes{2, idle, sample * 10000});
+    }
+    host.LoadedMonitor();
+    frmSystemStatus early(host.t.services, host.main, host.monitor);  // there from the start, for comparison
+    early.Form_Load();
+    for (int sample = 0; sample < 35; ++sample) Tick(host.monitor, "tmrCPU");
+    Tick(host.monitor, "tmrMemory");
+    host.t.systemInfo.SetPhysicalMB(512, 256);
+    Tick(host.monitor, "tmrMemory");
+    QCOMPARE(host.main.trayTips, (QStringList{"Memory Usage (128MB).", "Memory Usage (256MB)."}));
+    QVERIFY(host.main.screens.empty());
+    frmSystemStatus& status = host.Status();
+    QCOMPARE(Child<QSlider>(status, "sldFreeMomoryReq")->maximum(), 512);
+    QCOMPARE(Child<QGroupBox>(status, "fameMemoryUsage")->title(), QStringLiteral("Memory Usage (50%)."));
+    QCOMPARE(Child<QGroupBox>(status, "frameCPUUsage")->title(), Child<QGroupBox>(early, "frameCPUUsage")->title());
+    for (const char* graph : {"histCPU", "histMemory"}) {
+      Histogram* late = Child<Histogram>(status, graph);
+      Histogram* throughout = Child<Histogram>(early, graph);
+      QCOMPARE(late->currentValue(), throughout->currentValue());
+      late->resize(300, 60);
+      throughout->resize(300, 60);
+      QVERIFY2(late->grab().toImage() == throughout->grab().toImage(), graph);
+    }
+  }
+
+  void statusScreenBeforeAnySampleKeepsItsCaptions() {
+    Host host;
+    frmSystemStatus& status = host.Status();
+    QCOMPARE(Child<QGroupBox>(status, "frameCPUUsage")->title(), QStringLiteral("Processor usage"));
+    QCOMPARE(Child<QGroupBox>(status, "fameMemoryUsage")->title(), QStringLiteral("Memory usage"));
+    QVERIFY(host.main.trayTips.isEmpty());
+  }
+
+  void boosterChecksRunBeforeItsScreenExistsWhichShowsTheFieldsAsTheyStand() {
+    Host host;
+    host.t.registry.PutText(kRamSection, "chkSoundon", "1");
+    host.t.registry.PutText(kRamSection, "optPer", "True");
+    host.t.registry.PutText(kRamSection, "optMB", "False");
+    host.t.registry.PutText(kRamSection, "txtRunOnly", "90");
+    host.t.systemInfo.SetPhysicalMB(8192, 100);
+    host.LoadedBooster();
+    QVERIFY(host.memory.TipInPercent());
+    Tick(host.booster, "tmrAlarm");
+    Tick(host.booster, "tmrSoundPlayer");
+    QCOMPARE(host.t.sound.played.size(), std::size_t(1));
+    QVERIFY(host.main.screens.empty());
+    frmRamConfiguration& booster = host.Booster();
+    QVERIFY(Child<QCheckBox>(booster, "chkSoundon")->isChecked());
+    QVERIFY(Child<QLineEdit>(booster, "txtAlarm")->isEnabled());
+    QVERIFY(booster.IsOptPerSelected());
+    QCOMPARE(Child<QSpinBox>(booster, "UpDownRunOnly")->maximum(), 100);
+    QCOMPARE(Child<QSpinBox>(booster, "UpDownRunOnly")->value(), 90);
+    QVERIFY(!Child<QPushButton>(booster, "cmdSave")->isEnabled());
+    // An edit reaches the checks and the tray tip at once, saved or not.
+    Child<QCheckBox>(booster, "chkSoundon")->click();
+    Child<QRadioButton>(booster, "optMB")->click();
+    QVERIFY(!host.memory.TipInPercent());
+    Tick(host.booster, "tmrAlarm");
+    Tick(host.booster, "tmrSoundPlayer");
+    QCOMPARE(host.t.sound.played.size(), std::size_t(1));
+    QVERIFY(Child<QPushButton>(booster, "cmdSave")->isEnabled());
+    QCOMPARE(host.t.registry.GetText(kRamSection, "chkSoundon"), std::optional<std::string>("1"));
   }
 
   void screensFitTheirFrame_data() {
@@ -343,8 +428,7 @@ class MemoryScreensTest : public QObject {
     screen->resize(440, height);
     screen->show();
     for (int sample = 0; sample < 40; ++sample)
-      for (const char* timer : {"tmrCPU", "tmrMemory"})
-        if (screen->findChild<QTimer*>(QString::fromLatin1(timer)) != nullptr) Tick(*screen, timer);
+      for (const char* timer : {"tmrCPU", "tmrMemory"}) Tick(host.monitor, timer);
     // ZF_SCREENSHOTS=folder keeps a picture of each screen for a look by eye.
     const QString folder = qEnvironmentVariable("ZF_SCREENSHOTS");
     if (!folder.isEmpty()) screen->grab().save(folder + "/" + QTest::currentDataTag() + ".png");

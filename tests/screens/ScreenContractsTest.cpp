@@ -3,6 +3,7 @@
 // lost one would be skipped silently.
 #include <QGroupBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 #include "shell/ScreenFactory.h"
@@ -32,7 +33,9 @@ class ScreenContractsTest : public QObject {
   void backupManagerRefillsOnRequest() {
     test::TestServices env;
     test::FakeMainWindow main;
-    std::unique_ptr<ChildScreen> screen = ProgramScreens(env.services).Create(ScreenId::BackUp, main);
+    ProgramScreens screens(env.services);
+    screens.Background(ScreenId::BackUp, main)->Load();
+    std::unique_ptr<ChildScreen> screen = screens.Create(ScreenId::BackUp, main);
     auto* list = dynamic_cast<IBackupListScreen*>(screen.get());
     QVERIFY(list != nullptr);
     screen->Form_Load();
@@ -43,9 +46,12 @@ class ScreenContractsTest : public QObject {
   void wizardIsTheRealScreen() {
     test::TestServices env;
     test::FakeMainWindow main;
-    std::unique_ptr<ChildScreen> screen = ProgramScreens(env.services).Create(ScreenId::WizardMode, main);
-    screen->Form_Load();
+    ProgramScreens screens(env.services);
+    screens.Background(ScreenId::WizardMode, main)->Load();
     QVERIFY(env.services.tuning.current == Profiles()[0]);
+    std::unique_ptr<ChildScreen> screen = screens.Create(ScreenId::WizardMode, main);
+    screen->Form_Load();
+    QVERIFY(screen->findChild<QRadioButton*>(QStringLiteral("optMode0"))->isChecked());
   }
 };
 

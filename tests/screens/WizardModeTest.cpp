@@ -21,10 +21,12 @@ const std::string kInterface = kTcpip + "\\Interfaces\\{B2}";
 struct Wizard {
   test::TestServices env;
   test::FakeMainWindow main;
-  frmWizardMode form{env.services, main};
+  WizardModeLogic logic{env.services, main};
+  frmWizardMode form{env.services, main, logic};
 
   Wizard() {
     env.registry.AddKey(kInterface);
+    logic.Load();
     form.Form_Load();
   }
   QRadioButton* option(int index) { return form.findChild<QRadioButton*>(QStringLiteral("optMode%1").arg(index)); }
@@ -56,8 +58,9 @@ class WizardModeTest : public QObject {
   void loadCopiesProfileZero() {
     Wizard w;
     w.env.services.tuning.current = TcpSettings{};
-    w.form.Form_Load();
+    w.logic.Load();
     QVERIFY(w.env.services.tuning.current == Profiles()[0]);
+    w.form.Form_Load();
     QVERIFY(w.option(0)->isChecked());
     QCOMPARE(w.description(), BuildModeDescription(Profiles()[0]));
     QCOMPARE(w.main.skinned.size(), std::size_t{2});

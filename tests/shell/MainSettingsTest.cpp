@@ -19,8 +19,13 @@ const std::string kRun = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Ru
 std::string ProgramPath() { return QCoreApplication::applicationFilePath().toStdString(); }
 
 struct SettingsRig {
+  // The start-up load, then the screen made.
   frmMainSettings& Load() {
-    screen = std::make_unique<frmMainSettings>(services.services, mainWindow);
+    settings.Load();
+    return Show();
+  }
+  frmMainSettings& Show() {
+    screen = std::make_unique<frmMainSettings>(services.services, mainWindow, settings);
     screen->Form_Load();
     return *screen;
   }
@@ -28,6 +33,7 @@ struct SettingsRig {
 
   TestServices services;
   FakeMainWindow mainWindow;
+  MainSettingsService settings{services.registry, services.shell, ProgramPath()};
   std::unique_ptr<frmMainSettings> screen;
 };
 

@@ -28,11 +28,16 @@ struct MainWindowRig {
 
   frmMain& Window() {
     if (!window) {
-      auto factory = [this](ScreenId id, IMainWindow& host) -> std::unique_ptr<ChildScreen> {
-        if (id == ScreenId::MainSettings) return std::make_unique<frmMainSettings>(services.services, host);
+      auto views = [this](ScreenId id, IMainWindow& host) -> std::unique_ptr<ChildScreen> {
+        if (id == ScreenId::MainSettings) return std::make_unique<frmMainSettings>(services.services, host, settings);
         return std::make_unique<RecordingScreen>(services.services, host, id, log);
       };
-      window = std::make_unique<frmMain>(services.services, factory, frmMain::Platform{tray, autoMessage, locks});
+      // The main settings are the program's own; the other screens record their loads.
+      auto backgrounds = [this](ScreenId id, IMainWindow&) -> IScreenBackground* {
+        return id == ScreenId::MainSettings ? &settings : nullptr;
+      };
+      window = std::make_unique<frmMain>(services.services, ScreenFactory(views, backgrounds),
+                                         frmMain::Platform{tray, autoMessage, locks});
     }
     return *window;
   }
@@ -48,6 +53,8 @@ struct MainWindowRig {
   }
 
   TestServices services;
+  MainSettingsService settings{services.registry, services.shell,
+                               QCoreApplication::applicationFilePath().toStdString()};
   CallLog log;
   FakeTrayService tray;
   FakeAutoMessageBox autoMessage;

@@ -50,7 +50,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(rig.log,
              (QStringList{"mutex HollowmereZentrofast", "first frame", "tray add", "load WizardMode", "load BackUp",
                           "load NetPingerSettings", "load SystemStatus", "load RamConfiguration", "loaded"}));
-    QVERIFY(window.screens().Loaded(ScreenId::MainSettings) != nullptr);
+    // The main settings are loaded without their widgets, which wait for the screen's first use.
+    QVERIFY(window.screens().IsLoaded(ScreenId::MainSettings));
+    QVERIFY(window.screens().Loaded(ScreenId::MainSettings) == nullptr);
     QVERIFY(window.screens().Loaded(ScreenId::NormalMode) == nullptr);
     QCOMPARE(rig.tray.tip, QStringLiteral(" Program notification "));
     QCOMPARE(VersionText(), QStringLiteral("%1.%2.0.%3")
@@ -218,6 +220,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     frmMain& window = rig.Window();
     rig.Start();
+    window.dispatch().FSCommand(QStringLiteral("IDC_FS_settings"));
     auto* settings = static_cast<frmMainSettings*>(window.screens().Loaded(ScreenId::MainSettings));
     QCOMPARE(settings->property("skinElement").toString(), QStringLiteral("controlForm"));
     QCOMPARE(settings->chkRunProgramMini()->property("skinElement").toString(), QStringLiteral("CheckBox"));
