@@ -4,6 +4,8 @@
 
 #include <QColor>
 #include <QFile>
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QRegularExpression>
 #include <QSet>
@@ -159,30 +161,34 @@ class MovieSceneTest : public QObject {
     QCOMPARE(player.rootObject()->property("color").value<QColor>(), QColor(QStringLiteral("#FEF2F7")));
   }
 
-  // Reading ahead never changes what plays: the prepared scene only when the same file is asked.
-  void APreparedSceneIsPlayedOnlyForItsOwnFile() {
+  // Reading ahead never changes what plays: what was read ahead only for the same file.
+  void ASceneReadAheadIsPlayedOnlyForItsOwnFile() {
     zf::test::TempDir folder;
     const QString replaced = WriteScene(folder, "import QtQuick\nRectangle { color: \"#123456\" }\n");
     {
-      MoviePlayer player;
-      player.Prepare(ScenePath());
+      QQmlEngine engine;
+      const auto ahead = ReadSceneAhead(engine, ScenePath());
+      MoviePlayer player(&engine);
       player.LoadMovie(0, ScenePath());
       QCOMPARE(player.source(), QUrl(kBuiltInSceneUrl));
       QCOMPARE(player.status(), QQuickWidget::Ready);
+      QVERIFY(player.rootObject()->property("entries").isValid());
     }
     {
-      MoviePlayer player;
-      player.Prepare(ScenePath());
+      QQmlEngine engine;
+      const auto ahead = ReadSceneAhead(engine, ScenePath());
+      MoviePlayer player(&engine);
       player.LoadMovie(0, replaced);
       QCOMPARE(player.source(), QUrl::fromLocalFile(replaced));
       QCOMPARE(player.status(), QQuickWidget::Ready);
       QCOMPARE(player.rootObject()->property("color").value<QColor>(), QColor(QStringLiteral("#123456")));
     }
     {
-      MoviePlayer player;
-      QSignalSpy failed(&player, &MoviePlayer::MovieFailed);
+      QQmlEngine engine;
       const QString missing = QString::fromStdString((folder.path() / "missing.swf").string());
-      player.Prepare(missing);
+      const auto ahead = ReadSceneAhead(engine, missing);
+      MoviePlayer player(&engine);
+      QSignalSpy failed(&player, &MoviePlayer::MovieFailed);
       player.LoadMovie(0, missing);
       QTRY_COMPARE(failed.count(), 1);
     }
