@@ -254,6 +254,36 @@ class MovieSceneTest : public QObject {
     QTRY_VERIFY(!ShowsText(root, QStringLiteral("Version 7.3.0.42")));
   }
 
+  // The question appears with Cancel holding the keyboard; only Restart sends the command.
+  void TheRestartQuestionAsksBeforeRestarting() {
+    MoviePlayer player;
+    player.resize(724, 540);
+    player.LoadMovie(0, ScenePath());
+    player.show();
+    QVERIFY(QTest::qWaitForWindowActive(&player));
+    player.setFocus();
+    QSignalSpy commands(&player, &MoviePlayer::FSCommand);
+    QQuickItem* root = player.rootObject();
+    QVERIFY(!ShowsText(root, QStringLiteral("Restart the computer?")));
+    for (int round = 0; round < 2; ++round) {
+      while (FocusedLabel(player) != "Restart computer") QTest::keyClick(&player, Qt::Key_Tab);
+      QTest::keyClick(&player, Qt::Key_Return);
+      QTRY_VERIFY(ShowsText(root, QStringLiteral("Restart the computer?")));
+      QCOMPARE(FocusedLabel(player), QStringLiteral("Cancel"));
+      if (round == 0) {
+        QTest::keyClick(&player, Qt::Key_Space);
+        QTRY_VERIFY(!ShowsText(root, QStringLiteral("Restart the computer?")));
+        QVERIFY(commands.isEmpty());
+      }
+    }
+    QTest::keyClick(&player, Qt::Key_Tab);
+    QCOMPARE(FocusedLabel(player), QStringLiteral("Restart"));
+    QTest::keyClick(&player, Qt::Key_Return);
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("IDC_FS_restart"));
+    QTRY_VERIFY(!ShowsText(root, QStringLiteral("Restart the computer?")));
+  }
+
   void TheMenuWorksFromTheKeyboard() {
     MoviePlayer player;
     player.resize(724, 540);
