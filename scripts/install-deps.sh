@@ -11,7 +11,7 @@ packages=(
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   libgl-dev
-  xvfb xauth
+  xvfb xauth libxcb1-dev
   fp-utils-3.2.2
   libcanberra-dev sound-theme-freedesktop
   libcap2-bin iproute2 util-linux

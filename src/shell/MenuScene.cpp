@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QQmlComponent>
 
 #include "shell/BuiltInImage.h"
 
@@ -48,6 +49,10 @@ bool HoldsBuiltInScene(const QString& sceneFile) {
 
 QUrl SceneUrl(const QString& sceneFile) {
   return HoldsBuiltInScene(sceneFile) ? QUrl(kBuiltInSceneUrl) : QUrl::fromLocalFile(sceneFile);
+}
+
+std::unique_ptr<QQmlComponent> ReadSceneAhead(QQmlEngine& engine, const QString& sceneFile) {
+  return std::make_unique<QQmlComponent>(&engine, SceneUrl(sceneFile), QQmlComponent::Asynchronous);
 }
 
 QImage MenuImageProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize) {

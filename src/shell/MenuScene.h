@@ -5,8 +5,15 @@
 #include <QQuickImageProvider>
 #include <QString>
 #include <QUrl>
+#include <memory>
+
+class QQmlComponent;
+class QQmlEngine;
 
 namespace zf {
+
+// The scene file in the program folder.
+inline constexpr char kMenuSceneFile[] = "speed up.swf";
 
 // The compiled scene, built from the "speed up.swf" shipped with this program.
 inline constexpr auto kBuiltInSceneUrl = QLatin1String("qrc:/qt/qml/Zentrofast/Menu/MenuScene.qml");
@@ -16,6 +23,11 @@ bool HoldsBuiltInScene(const QString& sceneFile);
 // What to play for a scene file: the compiled scene for the shipped file, the file itself for
 // any other (a replaced scene keeps working, a missing one fails as it always did).
 QUrl SceneUrl(const QString& sceneFile);
+
+// Starts reading the scene of a scene file on Qt's loader thread and returns at once. A player
+// on the same engine then finds the scene read, or waits only for the rest; keep the result
+// until it has loaded the scene.
+std::unique_ptr<QQmlComponent> ReadSceneAhead(QQmlEngine& engine, const QString& sceneFile);
 
 // The built-in scene's pictures, as "image://menu/NAME". Each is decoded in the format its name
 // gives: left to guess from the bytes, Qt would load every image plugin of the system first.

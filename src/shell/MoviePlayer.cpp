@@ -3,7 +3,6 @@
 
 #include <QMetaMethod>
 #include <QMouseEvent>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QUrl>
@@ -19,24 +18,17 @@ constexpr auto kRootPrefix = QLatin1String("_root.");
 
 }  // namespace
 
-MoviePlayer::MoviePlayer(QWidget* parent) : QQuickWidget(parent) {
+MoviePlayer::MoviePlayer(QQmlEngine* engine, QWidget* parent) : QQuickWidget(engine, parent) {
   setResizeMode(QQuickWidget::SizeRootObjectToView);
   setClearColor(QColor(0x0f, 0x1b, 0x2d));
-  engine()->addImageProvider(MenuImageProvider::kId, new MenuImageProvider);
+  if (this->engine()->imageProvider(MenuImageProvider::kId) == nullptr)
+    this->engine()->addImageProvider(MenuImageProvider::kId, new MenuImageProvider);
   connect(this, &QQuickWidget::statusChanged, this, &MoviePlayer::StatusChanged);
-}
-
-void MoviePlayer::Prepare(const QString& path) {
-  m_preparedPath = path;
-  m_preparedUrl = SceneUrl(path);
-  m_prepared = new QQmlComponent(engine(), m_preparedUrl, QQmlComponent::Asynchronous, this);
 }
 
 void MoviePlayer::LoadMovie(int layer, const QString& path) {
   if (layer != 0) return;
-  setSource(m_prepared != nullptr && path == m_preparedPath ? m_preparedUrl : SceneUrl(path));
-  // The player's own component holds the scene now.
-  delete std::exchange(m_prepared, nullptr);
+  setSource(SceneUrl(path));
 }
 
 QString MoviePlayer::RootProperty(const QString& name) {

@@ -6,9 +6,8 @@
 #include <QPair>
 #include <QQuickWidget>
 #include <QString>
-#include <QUrl>
 
-class QQmlComponent;
+class QQmlEngine;
 
 namespace zf {
 
@@ -16,14 +15,12 @@ class MoviePlayer : public QQuickWidget {
   Q_OBJECT
 
  public:
-  explicit MoviePlayer(QWidget* parent = nullptr);
+  // engine: the scene's engine, null for one of the player's own.
+  explicit MoviePlayer(QQmlEngine* engine = nullptr, QWidget* parent = nullptr);
 
   // Plays the scene at path, in its compiled form when it is the program's own scene. There is
   // one layer, 0; other layers are ignored.
   void LoadMovie(int layer, const QString& path);
-  // Starts reading the scene at path on Qt's loader thread while the program goes on with its
-  // start-up; LoadMovie of the same path then finds it read, or waits only for the rest.
-  void Prepare(const QString& path);
   // "_root.X" sets the scene root's property X. Values set before the scene is ready are
   // handed over once it is.
   void SetVariable(const QString& name, const QString& value);
@@ -44,9 +41,6 @@ class MoviePlayer : public QQuickWidget {
   void ConnectScene();
 
   QList<QPair<QString, QString>> m_pending;
-  QString m_preparedPath;
-  QUrl m_preparedUrl;
-  QQmlComponent* m_prepared = nullptr;
 };
 
 // Swallows right-button presses so the movie never opens a context menu of its own.

@@ -14,6 +14,7 @@
 #include "shell/FocusChain.h"
 #include "shell/MainSettings.h"
 #include "shell/MainSettingsService.h"
+#include "shell/MenuScene.h"
 
 // Resources of a static library are registered by hand.
 static void InitShellResources() { Q_INIT_RESOURCE(shell); }
@@ -48,7 +49,7 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
       m_services(services),
       m_platform(platform),
       m_frame(new QFrame(this)),
-      m_flash(new MoviePlayer(this)),
+      m_flash(new MoviePlayer(platform.menuEngine, this)),
       m_tray(platform.tray),
       m_screens(
           m_frame, [this, views = std::move(factory.views)](ScreenId id) { return views(id, *this); },
@@ -60,7 +61,6 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
                  services.config.programFolder),
       m_movieFilter() {
   InitShellResources();
-  m_flash->Prepare(ProgramFile(m_services, "speed up.swf"));
   setObjectName(QStringLiteral("frmMain"));
   setAttribute(Qt::WA_StyledBackground);
   setWindowTitle(QStringLiteral("Zentrofast"));
@@ -104,7 +104,7 @@ void frmMain::LoadUntilProfiles() {
   m_flash->setGeometry(0, 0, kMainWidth, kMainHeight);
   m_frame->raise();
   m_flash->raise();
-  m_flash->LoadMovie(0, ProgramFile(m_services, "speed up.swf"));
+  m_flash->LoadMovie(0, ProgramFile(m_services, kMenuSceneFile));
   SetVariable(QStringLiteral("_root.version"), VersionText());
   m_services.os = DetectOSFamily(m_services.config.osVersion);
   m_services.tuning.FillProfiles();

@@ -35,6 +35,8 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
     ITrayService& tray;
     IAutoMessageBox& autoMessage;
     IProcessLocks& locks;
+    // The menu scene's engine; null for one of the window's own.
+    QQmlEngine* menuEngine = nullptr;
   };
 
   frmMain(AppServices& services, ScreenFactory factory, Platform platform, QWidget* parent = nullptr);

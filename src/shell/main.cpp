@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop program: creates every service, then hands over to the main window.
 #include <QApplication>
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -24,6 +26,7 @@
 #include "platform/linux/QtWindowSystem.h"
 #include "platform/linux/SoundModule.h"
 #include "shell/CommandLine.h"
+#include "shell/MenuScene.h"
 #include "shell/ScreenFactory.h"
 #include "shell/StartupProbe.h"
 #include "shell/WindowFit.h"
@@ -79,6 +82,10 @@ int main(int argc, char* argv[]) {
   }
 
   zf::Config config = zf::LoadConfig();
+  // Qt reads the menu scene on its loader thread while the store opens and the window is built.
+  QQmlEngine menuEngine;
+  const std::unique_ptr<QQmlComponent> sceneAhead =
+      zf::ReadSceneAhead(menuEngine, QString::fromStdString((config.programFolder / zf::kMenuSceneFile).string()));
   std::string storeError;
   std::unique_ptr<zf::IRegistry> registry = zf::OpenRegistryStore(config.registryFile, &storeError);
   if (!registry) {
@@ -110,7 +117,7 @@ int main(int argc, char* argv[]) {
   zf::BalloonNotifier autoMessageBox(windowSystem);
 
   zf::ProgramScreens screens(services);
-  zf::frmMain mainWindow(services, screens.Factory(), {tray, autoMessageBox, locks});
+  zf::frmMain mainWindow(services, screens.Factory(), {tray, autoMessageBox, locks, &menuEngine});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
 
   zf::kernel::KernelBridge bridge({*registry, zf::DetectOSFamily(config.osVersion), zf::kernel::ThisMachine(),

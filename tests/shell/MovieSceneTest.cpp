@@ -4,6 +4,8 @@
 
 #include <QColor>
 #include <QFile>
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QQuickItem>
 #include <QRegularExpression>
 #include <QSet>
@@ -159,30 +161,34 @@ class MovieSceneTest : public QObject {
     QCOMPARE(player.rootObject()->property("color").value<QColor>(), QColor(QStringLiteral("#FEF2F7")));
   }
 
-  // Reading ahead never changes what plays: the prepared scene only when the same file is asked.
-  void APreparedSceneIsPlayedOnlyForItsOwnFile() {
+  // Reading ahead never changes what plays: what was read ahead only for the same file.
+  void ASceneReadAheadIsPlayedOnlyForItsOwnFile() {
     zf::test::TempDir folder;
     const QString replaced = WriteScene(folder, "import QtQuick\nRectangle { color: \"#123456\" }\n");
     {
-      MoviePlayer player;
-      player.Prepare(ScenePath());
+      QQmlEngine engine;
+      const auto ahead = ReadSceneAhead(engine, ScenePath());
+      MoviePlayer player(&engine);
       player.LoadMovie(0, ScenePath());
       QCOMPARE(player.source(), QUrl(kBuiltInSceneUrl));
       QCOMPARE(player.status(), QQuickWidget::Ready);
+      QVERIFY(player.rootObject()->property("entries").isValid());
     }
     {
-      MoviePlayer player;
-      player.Prepare(ScenePath());
+      QQmlEngine engine;
+      const auto ahead = ReadSceneAhead(engine, ScenePath());
+      MoviePlayer player(&engine);
       player.LoadMovie(0, replaced);
       QCOMPARE(player.source(), QUrl::fromLocalFile(replaced));
       QCOMPARE(player.status(), QQuickWidget::Ready);
       QCOMPARE(player.rootObject()->property("color").value<QColor>(), QColor(QStringLiteral("#123456")));
     }
     {
-      MoviePlayer player;
-      QSignalSpy failed(&player, &MoviePlayer::MovieFailed);
+      QQmlEngine engine;
       const QString missing = QString::fromStdString((folder.path() / "missing.swf").string());
-      player.Prepare(missing);
+      const auto ahead = ReadSceneAhead(engine, missing);
+      MoviePlayer player(&engine);
+      QSignalSpy failed(&player, &MoviePlayer::MovieFailed);
       player.LoadMovie(0, missing);
       QTRY_COMPARE(failed.count(), 1);
     }
@@ -246,6 +252,36 @@ class MovieSceneTest : public QObject {
     QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("IDC_FS_about"));
     QCOMPARE(commands.at(1).at(0).toString(), QStringLiteral("IDC_FS_closeAbout"));
     QTRY_VERIFY(!ShowsText(root, QStringLiteral("Version 7.3.0.42")));
+  }
+
+  // The question appears with Cancel holding the keyboard; only Restart sends the command.
+  void TheRestartQuestionAsksBeforeRestarting() {
+    MoviePlayer player;
+    player.resize(724, 540);
+    player.LoadMovie(0, ScenePath());
+    player.show();
+    QVERIFY(QTest::qWaitForWindowActive(&player));
+    player.setFocus();
+    QSignalSpy commands(&player, &MoviePlayer::FSCommand);
+    QQuickItem* root = player.rootObject();
+    QVERIFY(!ShowsText(root, QStringLiteral("Restart the computer?")));
+    for (int round = 0; round < 2; ++round) {
+      while (FocusedLabel(player) != "Restart computer") QTest::keyClick(&player, Qt::Key_Tab);
+      QTest::keyClick(&player, Qt::Key_Return);
+      QTRY_VERIFY(ShowsText(root, QStringLiteral("Restart the computer?")));
+      QCOMPARE(FocusedLabel(player), QStringLiteral("Cancel"));
+      if (round == 0) {
+        QTest::keyClick(&player, Qt::Key_Space);
+        QTRY_VERIFY(!ShowsText(root, QStringLiteral("Restart the computer?")));
+        QVERIFY(commands.isEmpty());
+      }
+    }
+    QTest::keyClick(&player, Qt::Key_Tab);
+    QCOMPARE(FocusedLabel(player), QStringLiteral("Restart"));
+    QTest::keyClick(&player, Qt::Key_Return);
+    QCOMPARE(commands.count(), 1);
+    QCOMPARE(commands.at(0).at(0).toString(), QStringLiteral("IDC_FS_restart"));
+    QTRY_VERIFY(!ShowsText(root, QStringLiteral("Restart the computer?")));
   }
 
   void TheMenuWorksFromTheKeyboard() {
