@@ -53,7 +53,8 @@ inline constexpr std::array kUnloadLastStatus{
     ScreenId::RamConfiguration, ScreenId::MainSettings, ScreenId::SystemStatus};
 // Screens beyond those: loaded only when first shown, hidden with the others once loaded.
 inline constexpr std::array kLaterScreens{ScreenId::KernelSettings};
-// The screens loaded hidden at start-up, in order.
+// The screens loaded at start-up, in order: their backgrounds run from then on, their widgets
+// wait for first use.
 inline constexpr std::array kStartupScreens{ScreenId::WizardMode,        ScreenId::BackUp,
                                             ScreenId::NetPingerSettings, ScreenId::SystemStatus,
                                             ScreenId::RamConfiguration,  ScreenId::MainSettings};
