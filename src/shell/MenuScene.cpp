@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFontMetrics>
 #include <QQmlComponent>
 
 #include "shell/BuiltInImage.h"
@@ -53,6 +54,12 @@ QUrl SceneUrl(const QString& sceneFile) {
 
 std::unique_ptr<QQmlComponent> ReadSceneAhead(QQmlEngine& engine, const QString& sceneFile) {
   return std::make_unique<QQmlComponent>(&engine, SceneUrl(sceneFile), QQmlComponent::Asynchronous);
+}
+
+void LoadMenuFonts() {
+  QFont bold;
+  bold.setBold(true);
+  for (const QFont& font : {QFont(), bold}) QFontMetrics(font).height();
 }
 
 QImage MenuImageProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize) {

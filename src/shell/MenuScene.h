@@ -29,6 +29,11 @@ QUrl SceneUrl(const QString& sceneFile);
 // until it has loaded the scene.
 std::unique_ptr<QQmlComponent> ReadSceneAhead(QQmlEngine& engine, const QString& sceneFile);
 
+// Reads the system's fonts and loads the default font, plain and bold, into this thread's font
+// cache. Done while the loader thread reads the scene ahead, this leaves the scene's text less
+// to wait for.
+void LoadMenuFonts();
+
 // The built-in scene's pictures, as "image://menu/NAME". Each is decoded in the format its name
 // gives: left to guess from the bytes, Qt would load every image plugin of the system first.
 class MenuImageProvider final : public QQuickImageProvider {

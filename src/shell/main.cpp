@@ -86,6 +86,7 @@ int main(int argc, char* argv[]) {
   QQmlEngine menuEngine;
   const std::unique_ptr<QQmlComponent> sceneAhead =
       zf::ReadSceneAhead(menuEngine, QString::fromStdString((config.programFolder / zf::kMenuSceneFile).string()));
+  zf::LoadMenuFonts();
   std::string storeError;
   std::unique_ptr<zf::IRegistry> registry = zf::OpenRegistryStore(config.registryFile, &storeError);
   if (!registry) {
