@@ -68,6 +68,16 @@ bool ShowsText(QQuickItem* root, const QString& text) {
   return false;
 }
 
+// The shipped scene, shown in an active window, with the keyboard.
+bool ShowWithKeyboard(MoviePlayer& player) {
+  player.resize(724, 540);
+  player.LoadMovie(0, ScenePath());
+  player.show();
+  if (!QTest::qWaitForWindowActive(&player)) return false;
+  player.setFocus();
+  return true;
+}
+
 QQuickItem* Focused(MoviePlayer& player) { return player.quickWindow()->activeFocusItem(); }
 QString FocusedLabel(MoviePlayer& player) {
   QQuickItem* item = Focused(player);
@@ -257,11 +267,7 @@ class MovieSceneTest : public QObject {
   // The question appears with Cancel holding the keyboard; only Restart sends the command.
   void TheRestartQuestionAsksBeforeRestarting() {
     MoviePlayer player;
-    player.resize(724, 540);
-    player.LoadMovie(0, ScenePath());
-    player.show();
-    QVERIFY(QTest::qWaitForWindowActive(&player));
-    player.setFocus();
+    QVERIFY(ShowWithKeyboard(player));
     QSignalSpy commands(&player, &MoviePlayer::FSCommand);
     QQuickItem* root = player.rootObject();
     QVERIFY(!ShowsText(root, QStringLiteral("Restart the computer?")));
@@ -286,11 +292,7 @@ class MovieSceneTest : public QObject {
 
   void TheMenuWorksFromTheKeyboard() {
     MoviePlayer player;
-    player.resize(724, 540);
-    player.LoadMovie(0, ScenePath());
-    player.show();
-    QVERIFY(QTest::qWaitForWindowActive(&player));
-    player.setFocus();
+    QVERIFY(ShowWithKeyboard(player));
     QSignalSpy commands(&player, &MoviePlayer::FSCommand);
 
     // Tab visits the controls one by one, each with its ring; Shift+Tab goes back.
