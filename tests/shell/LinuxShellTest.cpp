@@ -175,8 +175,13 @@ class LinuxShellTest : public QObject {
     TempDir folder;
     int fallbacks = 0;
     DeferredSound sound(QString::fromStdString(SoundModuleFor(programs).string()), [&fallbacks] { ++fallbacks; });
+#if !defined(__SANITIZE_ADDRESS__)
+    // Played through the module, the missing file starts libcanberra's sound-server threads, still
+    // connecting when the test ends; LeakSanitizer's thread tracer crashes on them, so this step
+    // runs only in the plain build.
     sound.PlayAsync((folder / "Ping.wav").string());
     QCOMPARE(fallbacks, 0);
+#endif
     QVERIFY(sound.Load());
   }
 
