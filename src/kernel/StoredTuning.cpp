@@ -49,47 +49,60 @@ class ValueReader {
   HKEY m_key = 0;
 };
 
-void ReadInterfaceMtus(IRegistry& registry, std::string_view root, std::string_view mtuName, StoredTuning& tuning) {
-  std::vector<std::string> names;
-  EnumerateSubkeys(registry, HKEY_LOCAL_MACHINE, root, &names);
-  for (const auto& name : names)
-    tuning.interfaceMtus[name] = ValueReader(registry, HKEY_LOCAL_MACHINE, SubkeyPath(root, name))(mtuName);
+// Where a layout keeps each value; an empty name is a value the layout does not have.
+struct LayoutNames {
+  std::string_view tcpKey, ttl, rwin, bhd, pmtu, synAttack, icmpRedirects;
+  std::string_view browserKey, interfacesKey, mtu, mss;
+};
+
+constexpr LayoutNames kNTNames{.tcpKey = kTcpipParametersKey,
+                               .ttl = "DefaultTTL",
+                               .rwin = "TcpWindowSize",
+                               .bhd = "EnablePMTUBHDetect",
+                               .pmtu = "EnablePMTUDiscovery",
+                               .synAttack = "SYNAttackProtect",
+                               .icmpRedirects = "EnableICMPRedirects",
+                               .browserKey = kInternetSettingsNTKey,
+                               .interfacesKey = kInterfacesKey,
+                               .mtu = "MTU",
+                               .mss = "MSS"};
+constexpr LayoutNames k9xNames{.tcpKey = kMstcpKey,
+                               .ttl = "DefaultTTL",
+                               .rwin = "DefaultRcvWindow",
+                               .bhd = "PMTUBlackHoleDetect",
+                               .pmtu = "PMTUDiscovery",
+                               .synAttack = {},  // neither is kept in this layout
+                               .icmpRedirects = {},
+                               .browserKey = kInternetSettings9xKey,
+                               .interfacesKey = kNetTransKey,
+                               .mtu = "MaxMTU",
+                               .mss = "MaxMSS"};
+
+std::optional<long long> ReadIfNamed(const ValueReader& key, std::string_view name) {
+  return name.empty() ? std::nullopt : key(name);
 }
 
-void ReadNT(IRegistry& registry, StoredTuning& tuning) {
-  const ValueReader tcpip(registry, HKEY_LOCAL_MACHINE, kTcpipParametersKey);
-  tuning.TTL = tcpip("DefaultTTL");
-  tuning.RWIN = tcpip("TcpWindowSize");
-  if (!tuning.RWIN) tuning.RWIN = tcpip("GlobalMaxTcpWindowSize");
-  tuning.BlackHoleDetect = tcpip("EnablePMTUBHDetect");
-  tuning.PmtuDiscovery = tcpip("EnablePMTUDiscovery");
-  tuning.KeepAliveTime = tcpip("KeepAliveTime");
-  tuning.KeepAliveInterval = tcpip("KeepAliveInterval");
-  tuning.SYNAttackProtect = tcpip("SYNAttackProtect");
-  tuning.IcmpRedirects = tcpip("EnableICMPRedirects");
-  const ValueReader browser(registry, HKEY_CURRENT_USER, kInternetSettingsNTKey);
+void ReadLayout(IRegistry& registry, const LayoutNames& names, StoredTuning& tuning) {
+  const ValueReader tcp(registry, HKEY_LOCAL_MACHINE, names.tcpKey);
+  tuning.TTL = tcp(names.ttl);
+  tuning.RWIN = tcp(names.rwin);
+  if (!tuning.RWIN) tuning.RWIN = tcp("GlobalMaxTcpWindowSize");
+  tuning.BlackHoleDetect = tcp(names.bhd);
+  tuning.PmtuDiscovery = tcp(names.pmtu);
+  tuning.KeepAliveTime = tcp("KeepAliveTime");
+  tuning.KeepAliveInterval = tcp("KeepAliveInterval");
+  tuning.SYNAttackProtect = ReadIfNamed(tcp, names.synAttack);
+  tuning.IcmpRedirects = ReadIfNamed(tcp, names.icmpRedirects);
+  const ValueReader browser(registry, HKEY_CURRENT_USER, names.browserKey);
   tuning.MaxConnPer10Server = browser("MaxConnectionsPer1_0Server");
   tuning.MaxConnPerServer = browser("MaxConnectionsPerServer");
-  ReadInterfaceMtus(registry, kInterfacesKey, "MTU", tuning);
-  for (const auto& [name, mtu] : tuning.interfaceMtus)
-    if (!tuning.MSS) tuning.MSS = ValueReader(registry, HKEY_LOCAL_MACHINE, SubkeyPath(kInterfacesKey, name))("MSS");
-}
-
-void Read9x(IRegistry& registry, StoredTuning& tuning) {
-  const ValueReader mstcp(registry, HKEY_LOCAL_MACHINE, kMstcpKey);
-  tuning.TTL = mstcp("DefaultTTL");
-  tuning.RWIN = mstcp("DefaultRcvWindow");
-  if (!tuning.RWIN) tuning.RWIN = mstcp("GlobalMaxTcpWindowSize");
-  tuning.BlackHoleDetect = mstcp("PMTUBlackHoleDetect");
-  tuning.PmtuDiscovery = mstcp("PMTUDiscovery");
-  tuning.KeepAliveTime = mstcp("KeepAliveTime");
-  tuning.KeepAliveInterval = mstcp("KeepAliveInterval");
-  const ValueReader browser(registry, HKEY_CURRENT_USER, kInternetSettings9xKey);
-  tuning.MaxConnPer10Server = browser("MaxConnectionsPer1_0Server");
-  tuning.MaxConnPerServer = browser("MaxConnectionsPerServer");
-  ReadInterfaceMtus(registry, kNetTransKey, "MaxMTU", tuning);
-  for (const auto& [name, mtu] : tuning.interfaceMtus)
-    if (!tuning.MSS) tuning.MSS = ValueReader(registry, HKEY_LOCAL_MACHINE, SubkeyPath(kNetTransKey, name))("MaxMSS");
+  std::vector<std::string> interfaces;
+  EnumerateSubkeys(registry, HKEY_LOCAL_MACHINE, names.interfacesKey, &interfaces);
+  for (const auto& name : interfaces) {
+    const ValueReader interface(registry, HKEY_LOCAL_MACHINE, SubkeyPath(names.interfacesKey, name));
+    tuning.interfaceMtus[name] = interface(names.mtu);
+    if (!tuning.MSS) tuning.MSS = interface(names.mss);
+  }
 }
 
 }  // namespace
@@ -98,10 +111,7 @@ Result<StoredTuning> ReadStoredTuning(IRegistry& registry, const OSFamily& famil
   if (!family.IsNTLayout() && !family.Is9xLayout()) return Error{"the configured Windows version has no tuning layout"};
   StoredTuning tuning;
   tuning.ntLayout = family.IsNTLayout();
-  if (tuning.ntLayout)
-    ReadNT(registry, tuning);
-  else
-    Read9x(registry, tuning);
+  ReadLayout(registry, tuning.ntLayout ? kNTNames : k9xNames, tuning);
   tuning.NdiCacheSize = ValueReader(registry, HKEY_LOCAL_MACHINE, kCacheSizeKey)("");
   return tuning;
 }
