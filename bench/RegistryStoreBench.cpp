@@ -86,11 +86,16 @@ class BareSelect {
     sqlite3_open_v2(StoreFile().c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_prepare_v2(m_db, "SELECT data FROM registry_values WHERE key = ?1 AND folded = 'MTU'", -1, &m_select,
                        nullptr);
+    // The key, found level by level below the root row as the store finds it.
     sqlite3_stmt* find = nullptr;
-    sqlite3_prepare_v2(m_db, "SELECT id FROM registry_keys WHERE path = ?1", -1, &find, nullptr);
-    const std::string path = "HKEY_LOCAL_MACHINE\\SYSTEM\\CURRENTCONTROLSET\\SERVICES\\TCPIP\\PARAMETERS";
-    sqlite3_bind_text(find, 1, path.data(), static_cast<int>(path.size()), SQLITE_STATIC);
-    if (sqlite3_step(find) == SQLITE_ROW) m_key = sqlite3_column_int64(find, 0);
+    sqlite3_prepare_v2(m_db, "SELECT id FROM registry_keys WHERE parent = ?1 AND folded = ?2", -1, &find, nullptr);
+    m_key = 1;
+    for (const char* name : {"HKEY_LOCAL_MACHINE", "SYSTEM", "CURRENTCONTROLSET", "SERVICES", "TCPIP", "PARAMETERS"}) {
+      sqlite3_bind_int64(find, 1, m_key);
+      sqlite3_bind_text(find, 2, name, -1, SQLITE_STATIC);
+      m_key = sqlite3_step(find) == SQLITE_ROW ? sqlite3_column_int64(find, 0) : 0;
+      sqlite3_reset(find);
+    }
     sqlite3_finalize(find);
   }
   ~BareSelect() {

@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <sstream>
 
 #include "cli/CliContext.h"
 #include "cli/RegEditFile.h"
@@ -187,13 +186,14 @@ int Delete(CliContext& context, const RegOptions& options) {
 
 // Writes the export to a new file beside file (created exclusively, so no link planted there is
 // followed) and renames it into place: a failure leaves neither half a file nor the temporary one.
+// The export goes into the file key by key as it is read, never whole into memory.
 bool WriteExport(const Target& target, RegFileFormat format, const std::filesystem::path& file, std::string* error) {
-  std::ostringstream text;
-  if (!ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, format, text, error))
-    return false;
+  const auto produce = [&](const ByteSink& sink) {
+    return ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, format, sink, error);
+  };
   const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
   const std::filesystem::path temp =
-      WriteDurableTempFile(folder, file.filename().string() + ".part-", std::move(text).str(), error);
+      WriteDurableTempFileFrom(folder, file.filename().string() + ".part-", produce, error);
   if (temp.empty()) return false;
   std::error_code failure;
   std::filesystem::rename(temp, file, failure);

@@ -68,24 +68,26 @@ std::string HexPrefix(std::uint32_t type) {
   return prefix;
 }
 
-// Builds the file in memory: version 5.00 as UTF-8 (turned into UTF-16LE at the end), REGEDIT4
-// directly in its code page.
+// Makes the file one key at a time and hands each key's lines on: version 5.00 as UTF-8 turned
+// into UTF-16LE on the way out, REGEDIT4 directly in its code page.
 class RegFileWriter {
  public:
-  explicit RegFileWriter(RegFileFormat format) : m_format(format) {
+  RegFileWriter(RegFileFormat format, const RegFileSink& sink) : m_format(format), m_sink(sink) {
     Line(format == RegFileFormat::Version5 ? "Windows Registry Editor Version 5.00" : "REGEDIT4");
   }
 
   // The key and everything below it, depth first, each key before its subkeys. A loop rather than
-  // recursion: however deep a store is, the export cannot run out of stack.
-  bool WriteTree(IRegistry& registry, HKEY top, const std::string& display, std::string* error) {
+  // recursion: however deep a store is, the export cannot run out of stack. The levels share one
+  // display path, cut back as the walk climbs, so its memory grows with the depth, not its square.
+  bool WriteTree(IRegistry& registry, HKEY top, const std::string& topDisplay, std::string* error) {
     struct Level {
       HKEY key;
-      std::string display;
+      std::size_t displayLength;
       std::uint32_t nextSubkey = 0;
     };
-    if (!WriteValues(registry, top, display, error)) return false;
-    std::vector<Level> levels{{top, display}};
+    std::string display = topDisplay;
+    if (!WriteKey(registry, top, display, error)) return false;
+    std::vector<Level> levels{{top, display.size()}};
     bool written = true;
     std::string name;
     while (written && !levels.empty()) {
@@ -96,28 +98,48 @@ class RegFileWriter {
         continue;
       }
       HKEY child = 0;
-      const std::string childDisplay = level.display + "\\" + name;
+      display.resize(level.displayLength);
+      (display += '\\') += name;
       const LONG status = registry.OpenKey(level.key, name, KEY_READ, &child);
       if (status != ERROR_SUCCESS) {
-        *error = "cannot read " + PrintableExcerpt(childDisplay) + ": " + RegistryStatusText(status);
+        *error = "cannot read " + PrintableExcerpt(display) + ": " + RegistryStatusText(status);
         written = false;
         break;
       }
-      levels.push_back({child, childDisplay});
-      written = WriteValues(registry, child, childDisplay, error);
+      levels.push_back({child, display.size()});
+      written = WriteKey(registry, child, display, error);
     }
     for (std::size_t i = 1; i < levels.size(); ++i) registry.CloseKey(levels[i].key);
     return written;
   }
 
-  // The file's bytes, ending with an empty line as the registry editors write it.
-  std::string Finish() {
+  // The file's last line: an empty one, as the registry editors write it.
+  bool Finish(std::string* error) {
     Line("");
-    if (m_format == RegFileFormat::Regedit4) return m_text;
-    return "\xFF\xFE" + Utf16ToLittleEndianBytes(Utf8ToUtf16(m_text).value_or(u""));
+    return Flush(error);
   }
 
  private:
+  bool WriteKey(IRegistry& registry, HKEY key, const std::string& display, std::string* error) {
+    return WriteValues(registry, key, display, error) && Flush(error);
+  }
+
+  // Hands the lines made so far on. Every line is whole UTF-8 in version 5.00, so converting
+  // them piece by piece gives the bytes converting the whole file would.
+  bool Flush(std::string* error) {
+    bool handed = true;
+    if (m_format == RegFileFormat::Regedit4) {
+      handed = m_sink(m_text);
+    } else {
+      const auto utf16 = Utf8ToUtf16(m_text);
+      if (!utf16) return Refuse("a key", error);
+      handed = m_sink((m_atStart ? "\xFF\xFE" : "") + Utf16ToLittleEndianBytes(*utf16));
+    }
+    m_atStart = false;
+    m_text.clear();
+    return handed;
+  }
+
   // The key line and the values of one key.
   bool WriteValues(IRegistry& registry, HKEY key, const std::string& display, std::string* error) {
     const auto path = Name(display);
@@ -180,23 +202,36 @@ class RegFileWriter {
   }
 
   RegFileFormat m_format;
-  std::string m_text;
+  const RegFileSink& m_sink;
+  std::string m_text;     // the lines not yet handed on
+  bool m_atStart = true;  // the byte-order mark is still to come
 };
 
 }  // namespace
 
 bool ExportRegFile(IRegistry& registry, HKEY hive, const std::string& subKey, const std::string& display,
-                   RegFileFormat format, std::ostream& out, std::string* error) {
+                   RegFileFormat format, const RegFileSink& sink, std::string* error) {
   HKEY key = 0;
   const LONG status = registry.OpenKey(hive, subKey, KEY_READ, &key);
   if (status != ERROR_SUCCESS) {
     *error = "cannot read " + display + ": " + RegistryStatusText(status);
     return false;
   }
-  RegFileWriter writer(format);
-  const bool written = writer.WriteTree(registry, key, display, error);
+  RegFileWriter writer(format, sink);
+  const bool written = writer.WriteTree(registry, key, display, error) && writer.Finish(error);
   registry.CloseKey(key);
-  if (written) out << writer.Finish();
+  return written;
+}
+
+bool ExportRegFile(IRegistry& registry, HKEY hive, const std::string& subKey, const std::string& display,
+                   RegFileFormat format, std::ostream& out, std::string* error) {
+  bool refused = false;
+  const RegFileSink sink = [&out, &refused](std::string_view bytes) {
+    refused = !out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return !refused;
+  };
+  const bool written = ExportRegFile(registry, hive, subKey, display, format, sink, error);
+  if (refused) *error = "cannot write the export";
   return written;
 }
 

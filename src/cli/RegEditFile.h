@@ -4,8 +4,10 @@
 // the registry editors write: "Windows Registry Editor Version 5.00" (UTF-16LE with a byte-order
 // mark, or UTF-8) and REGEDIT4 (Windows-1252).
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/registry.h"
@@ -14,8 +16,17 @@ namespace zf::cli {
 
 enum class RegFileFormat { Version5, Regedit4 };
 
-// Writes the header, then the key and each key below it with its values. False with a message
-// when a key cannot be read or a name or text cannot be written in this format.
+// Takes the file's bytes piece by piece; false when they could not be written.
+using RegFileSink = std::function<bool(std::string_view bytes)>;
+
+// Writes the header, then the key and each key below it with its values, handing each key's lines
+// to sink as soon as they are made: however large the store, the export holds one key at a time.
+// False with a message when a key cannot be read or a name or text cannot be written in this
+// format; when sink refuses bytes, false with error untouched (the sink knows why). What was
+// handed on before a failure is no whole file: callers drop it.
+bool ExportRegFile(IRegistry& registry, HKEY hive, const std::string& subKey, const std::string& display,
+                   RegFileFormat format, const RegFileSink& sink, std::string* error);
+// The same into a stream.
 bool ExportRegFile(IRegistry& registry, HKEY hive, const std::string& subKey, const std::string& display,
                    RegFileFormat format, std::ostream& out, std::string* error);
 

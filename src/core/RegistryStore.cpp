@@ -19,7 +19,6 @@ CREATE TABLE registry_keys(
   parent INTEGER REFERENCES registry_keys(id),
   name TEXT NOT NULL,
   folded TEXT NOT NULL,
-  path TEXT NOT NULL UNIQUE,
   UNIQUE(parent, folded));
 CREATE TABLE registry_values(
   key INTEGER NOT NULL REFERENCES registry_keys(id) ON DELETE CASCADE,
@@ -28,15 +27,32 @@ CREATE TABLE registry_values(
   type INTEGER NOT NULL,
   data BLOB NOT NULL,
   PRIMARY KEY(key, folded)) WITHOUT ROWID;
-INSERT INTO registry_keys(id, parent, name, folded, path) VALUES(1, NULL, '', '', '');
+INSERT INTO registry_keys(id, parent, name, folded) VALUES(1, NULL, '', '');
 )sql";
 
-constexpr const char* kInsertHive = "INSERT INTO registry_keys(parent, name, folded, path) VALUES(1, ?1, ?1, ?1)";
-constexpr const char* kFindKey = "SELECT id FROM registry_keys WHERE path = ?1";
-constexpr const char* kInsertKey = "INSERT INTO registry_keys(parent, name, folded, path) VALUES(?1, ?2, ?3, ?4)";
-// A key and everything below it: paths equal to it or starting with it and a backslash, which
-// sort between "path\" and "path]" (']' follows '\').
-constexpr const char* kDeleteTree = "DELETE FROM registry_keys WHERE path = ?1 OR (path >= ?2 AND path < ?3)";
+// The first layout kept each key's folded full path beside its name, unique and so indexed:
+// a chain of deep keys with long names cost the square of its depth. The keys move to a table
+// without it; the values stay where they are. Runs with foreign keys off, so that dropping the
+// old table does not cascade into the values.
+constexpr const char* kDropFullPaths = R"sql(
+CREATE TABLE registry_keys_by_name(
+  id INTEGER PRIMARY KEY,
+  parent INTEGER REFERENCES registry_keys(id),
+  name TEXT NOT NULL,
+  folded TEXT NOT NULL,
+  UNIQUE(parent, folded));
+INSERT INTO registry_keys_by_name(id, parent, name, folded) SELECT id, parent, name, folded FROM registry_keys ORDER BY id;
+DROP TABLE registry_keys;
+ALTER TABLE registry_keys_by_name RENAME TO registry_keys;
+)sql";
+
+constexpr const char* kInsertHive = "INSERT INTO registry_keys(parent, name, folded) VALUES(1, ?1, ?1)";
+constexpr const char* kFindChild = "SELECT id FROM registry_keys WHERE parent = ?1 AND folded = ?2";
+constexpr const char* kInsertKey = "INSERT INTO registry_keys(parent, name, folded) VALUES(?1, ?2, ?3)";
+// A key and everything below it, found through the parent links.
+constexpr const char* kDeleteTree =
+    "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM registry_keys k JOIN tree ON k.parent = tree.id) "
+    "DELETE FROM registry_keys WHERE id IN tree";
 constexpr const char* kQueryValue = "SELECT type, data FROM registry_values WHERE key = ?1 AND folded = ?2";
 constexpr const char* kSetValue =
     "INSERT INTO registry_values(key, name, folded, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
@@ -53,15 +69,11 @@ constexpr const char* kRelease = "RELEASE registry_write";
 constexpr const char* kRollbackToSavepoint = "ROLLBACK TO registry_write";
 
 constexpr HKEY kFirstHive = HKEY_CLASSES_ROOT;
+constexpr std::int64_t kRootId = 1;  // the sentinel the hives hang under
 // Long enough for the desktop program and the command-line tool to take turns at writing.
 constexpr auto kBusyTimeout = std::chrono::seconds(10);
 // Reads never see a snapshot older than this.
 constexpr auto kSharedReadLimit = std::chrono::milliseconds(5);
-
-// Levels below the hive of a key with this full path.
-std::size_t PathDepth(const std::string& path) {
-  return static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\'));
-}
 
 LONG ReadStatus(int code) {
   switch (code & 0xFF) {
@@ -114,13 +126,40 @@ bool RegistryStore::CreateTables(SqliteDb& db, std::string* error) {
   return ok;
 }
 
+bool RegistryStore::UpgradeTables(SqliteDb& db, std::string* error) {
+  // Foreign keys can only be switched outside a transaction.
+  if (db.Execute("PRAGMA foreign_keys = OFF") != SQLITE_OK || db.Execute("BEGIN IMMEDIATE") != SQLITE_OK) {
+    *error = db.Error();
+    db.Execute("PRAGMA foreign_keys = ON");
+    return false;
+  }
+  // Another process may have upgraded the file while this one waited for its turn.
+  bool ok = true;
+  if (db.QueryText("PRAGMA user_version") == std::to_string(kFirstLayout)) {
+    const std::string layout = "PRAGMA user_version = " + std::to_string(kLayout);
+    ok = db.Execute(kDropFullPaths) == SQLITE_OK && db.Execute(layout.c_str()) == SQLITE_OK;
+    if (ok && !db.QueryText("PRAGMA foreign_key_check").empty()) {
+      *error = "a key or value refers to a key that is missing";
+      ok = false;
+    } else if (!ok) {
+      *error = db.Error();
+    }
+  }
+  if (ok && db.Execute("COMMIT") != SQLITE_OK) {
+    *error = db.Error();
+    ok = false;
+  }
+  if (!ok) db.Execute("ROLLBACK");
+  db.Execute("PRAGMA foreign_keys = ON");
+  return ok;
+}
+
 bool RegistryStore::Attach(std::string* error) {
   for (HKEY hive = kFirstHive; hive <= HKEY_DYN_DATA; ++hive) {
     KeyRef& ref = m_hives[hive - kFirstHive];
-    ref.path = std::string(HiveName(hive));
     ref.writable = !m_readOnly;
-    if (FindKeyId(ref.path, &ref.id) != ERROR_SUCCESS) {
-      *error = "the hive " + ref.path + " is missing";
+    if (FindChild(kRootId, std::string(HiveName(hive)), &ref.id) != ERROR_SUCCESS) {
+      *error = "the hive " + std::string(HiveName(hive)) + " is missing";
       return false;
     }
   }
@@ -133,27 +172,27 @@ const RegistryStore::KeyRef* RegistryStore::Find(HKEY key) const {
   return found == m_handles.end() ? nullptr : &found->second;
 }
 
-LONG RegistryStore::ChildPath(const KeyRef& base, std::string_view subKey, std::string* path) {
-  if (!TrimKeyPath(&subKey)) return ERROR_INVALID_PARAMETER;
-  *path = base.path;
-  if (subKey.empty()) return ERROR_SUCCESS;
-  *path += '\\';
-  *path += FoldName(subKey);
-  return ERROR_SUCCESS;
-}
-
-LONG RegistryStore::FindKeyId(const std::string& path, std::int64_t* id) {
-  SqlStatement find(m_db->Prepared(kFindKey));
-  const int code = find.Bind(1, path).Step();
+LONG RegistryStore::FindChild(std::int64_t parent, const std::string& folded, std::int64_t* id) {
+  SqlStatement find(m_db->Prepared(kFindChild));
+  const int code = find.Bind(1, parent).Bind(2, folded).Step();
   if (code == SQLITE_DONE) return ERROR_FILE_NOT_FOUND;
   if (code != SQLITE_ROW) return ReadStatus(code);
   *id = find.Int(0);
   return ERROR_SUCCESS;
 }
 
-HKEY RegistryStore::NewHandle(std::int64_t id, std::string path, bool writable) {
+LONG RegistryStore::FindKey(const KeyRef& base, const std::vector<std::string_view>& names, std::int64_t* id) {
+  *id = base.id;
+  for (std::string_view name : names) {
+    const LONG status = FindChild(*id, FoldName(name), id);
+    if (status != ERROR_SUCCESS) return status;
+  }
+  return ERROR_SUCCESS;
+}
+
+HKEY RegistryStore::NewHandle(std::int64_t id, std::size_t depth, bool writable) {
   const HKEY handle = m_nextHandle++;
-  m_handles.emplace(handle, KeyRef{id, std::move(path), writable});
+  m_handles.emplace(handle, KeyRef{id, depth, writable});
   return handle;
 }
 
@@ -225,20 +264,16 @@ LONG RegistryStore::AtomicWrite(Statements statements, Body&& body) {
   return status;
 }
 
-LONG RegistryStore::CreatePath(const KeyRef& base, std::string_view subKey, std::int64_t* id) {
-  std::vector<std::string_view> names;
-  SplitKeyPath(subKey, &names);
-  std::string path = base.path;
+LONG RegistryStore::CreatePath(const KeyRef& base, const std::vector<std::string_view>& names, std::int64_t* id) {
   *id = base.id;
   for (std::string_view name : names) {
     const std::string folded = FoldName(name);
-    path += "\\" + folded;
     const std::int64_t parent = *id;
-    const LONG found = FindKeyId(path, id);
+    const LONG found = FindChild(parent, folded, id);
     if (found == ERROR_SUCCESS) continue;
     if (found != ERROR_FILE_NOT_FOUND) return found;
     SqlStatement insert(m_db->Prepared(kInsertKey));
-    const int code = insert.Bind(1, parent).Bind(2, name).Bind(3, folded).Bind(4, path).Step();
+    const int code = insert.Bind(1, parent).Bind(2, name).Bind(3, folded).Step();
     if (code != SQLITE_DONE) return WriteStatus(code);
     *id = sqlite3_last_insert_rowid(m_db->Handle());
   }
@@ -250,21 +285,19 @@ LONG RegistryStore::CreateKey(HKEY parent, std::string_view subKey, std::uint32_
   const KeyRef* base = Find(parent);
   if (base == nullptr) return ERROR_INVALID_HANDLE;
   if (m_readOnly) return m_writeRefusal;
-  std::string path;
-  LONG status = ChildPath(*base, subKey, &path);
-  if (status != ERROR_SUCCESS) return status;
+  std::vector<std::string_view> names;
+  if (!SplitKeyPath(subKey, &names)) return ERROR_INVALID_PARAMETER;
   std::int64_t id = 0;
   StartSharedRead();
-  status = FindKeyId(path, &id);
-  if (status == ERROR_FILE_NOT_FOUND && !KeyPathProblem(subKey, PathDepth(base->path)).empty())
-    status = ERROR_INVALID_PARAMETER;
+  LONG status = FindKey(*base, names, &id);
+  if (status == ERROR_FILE_NOT_FOUND && !KeyPathProblem(subKey, base->depth).empty()) status = ERROR_INVALID_PARAMETER;
   if (status == ERROR_FILE_NOT_FOUND)
-    status = AtomicWrite(Statements::Several, [&] { return CreatePath(*base, subKey, &id); });
+    status = AtomicWrite(Statements::Several, [&] { return CreatePath(*base, names, &id); });
   if (status != ERROR_SUCCESS) {
     if (m_handles.empty()) EndSharedRead();
     return status;
   }
-  *result = NewHandle(id, std::move(path), true);
+  *result = NewHandle(id, base->depth + names.size(), true);
   return ERROR_SUCCESS;
 }
 
@@ -274,17 +307,16 @@ LONG RegistryStore::OpenKey(HKEY parent, std::string_view subKey, std::uint32_t 
   if (base == nullptr) return ERROR_INVALID_HANDLE;
   const bool writable = AccessWantsWrite(access);
   if (writable && m_readOnly) return ERROR_ACCESS_DENIED;
-  std::string path;
-  LONG status = ChildPath(*base, subKey, &path);
-  if (status != ERROR_SUCCESS) return status;
+  std::vector<std::string_view> names;
+  if (!SplitKeyPath(subKey, &names)) return ERROR_INVALID_PARAMETER;
   std::int64_t id = 0;
   StartSharedRead();
-  status = FindKeyId(path, &id);
+  const LONG status = FindKey(*base, names, &id);
   if (status != ERROR_SUCCESS) {
     if (m_handles.empty()) EndSharedRead();
     return status;
   }
-  *result = NewHandle(id, std::move(path), writable);
+  *result = NewHandle(id, base->depth + names.size(), writable);
   return ERROR_SUCCESS;
 }
 
@@ -341,18 +373,15 @@ LONG RegistryStore::DeleteKey(HKEY parent, std::string_view subKey) {
   const KeyRef* base = Find(parent);
   if (base == nullptr) return ERROR_INVALID_HANDLE;
   if (m_readOnly) return m_writeRefusal;
-  std::string path;
-  const LONG status = ChildPath(*base, subKey, &path);
-  if (status != ERROR_SUCCESS) return status;
-  if (path == base->path) return ERROR_ACCESS_DENIED;  // a key cannot delete itself, nor a hive
+  std::vector<std::string_view> names;
+  if (!SplitKeyPath(subKey, &names)) return ERROR_INVALID_PARAMETER;
+  if (names.empty()) return ERROR_ACCESS_DENIED;  // a key cannot delete itself, nor a hive
   return AtomicWrite(Statements::Several, [&] {
     std::int64_t id = 0;
-    const LONG found = FindKeyId(path, &id);
+    const LONG found = FindKey(*base, names, &id);
     if (found != ERROR_SUCCESS) return found;
-    const std::string below = path + "\\";
-    const std::string beyond = path + "]";
     SqlStatement remove(m_db->Prepared(kDeleteTree));
-    return WriteStatus(remove.Bind(1, path).Bind(2, below).Bind(3, beyond).Step());
+    return WriteStatus(remove.Bind(1, id).Step());
   });
 }
 

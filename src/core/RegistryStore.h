@@ -2,9 +2,10 @@
 #pragma once
 // The durable registry: one SQLite file holding every hive.
 //
-// Keys form a tree below a sentinel root row; the hives are its children. Each key row keeps the
-// name as first written, the folded name (for comparison and order) and the folded full path,
-// so that opening a key by path is one indexed lookup. Every write runs in an IMMEDIATE
+// Keys form a tree below a sentinel root row; the hives are its children. Each key row keeps only
+// its parent and its own name, as first written and folded (for comparison and order), so a
+// key costs its own name however deep it lies; opening a key by path is one indexed lookup per
+// level. Every write runs in an IMMEDIATE
 // transaction of its own, or inside the open batch, so several processes can share the file.
 // A store file whose mode bits allow nobody to write it, or that this user may not write, is
 // read-only: the mode bits count for root too, who could otherwise write any file.
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +44,13 @@ class RegistryStore final : public IRegistry {
   bool Attach(std::string* error);
   // Creates the tables, the root and the hives in an empty database.
   static bool CreateTables(SqliteDb& db, std::string* error);
+  // The table layouts a store file records in its user version. The first kept every key's full
+  // path beside its name; reads work on both, so a read-only file of the first layout is read as
+  // it is.
+  static constexpr int kFirstLayout = 1;
+  static constexpr int kLayout = 2;
+  // Brings a file of the first layout to this one in one transaction: all of it or none.
+  static bool UpgradeTables(SqliteDb& db, std::string* error);
 
   LONG CreateKey(HKEY parent, std::string_view subKey, std::uint32_t access, HKEY* result) override;
   LONG OpenKey(HKEY parent, std::string_view subKey, std::uint32_t access, HKEY* result) override;
@@ -64,17 +73,17 @@ class RegistryStore final : public IRegistry {
  private:
   struct KeyRef {
     std::int64_t id = 0;
-    std::string path;  // folded full path, "HKEY_LOCAL_MACHINE\SOFTWARE"
+    std::size_t depth = 0;  // levels below the hive
     bool writable = false;
   };
 
   const KeyRef* Find(HKEY key) const;
-  // The folded path of subKey below base; ERROR_INVALID_PARAMETER for an empty inner name.
-  static LONG ChildPath(const KeyRef& base, std::string_view subKey, std::string* path);
   // ERROR_SUCCESS with *id set, ERROR_FILE_NOT_FOUND, or a read failure.
-  LONG FindKeyId(const std::string& path, std::int64_t* id);
-  LONG CreatePath(const KeyRef& base, std::string_view subKey, std::int64_t* id);
-  HKEY NewHandle(std::int64_t id, std::string path, bool writable);
+  LONG FindChild(std::int64_t parent, const std::string& folded, std::int64_t* id);
+  // The key at names below base, one level at a time; as FindChild answers.
+  LONG FindKey(const KeyRef& base, const std::vector<std::string_view>& names, std::int64_t* id);
+  LONG CreatePath(const KeyRef& base, const std::vector<std::string_view>& names, std::int64_t* id);
+  HKEY NewHandle(std::int64_t id, std::size_t depth, bool writable);
   // The name at index of the ordered listing sql (subkeys or values of key).
   LONG EnumName(const char* sql, HKEY key, std::uint32_t index, std::string* name);
 

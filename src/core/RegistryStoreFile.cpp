@@ -11,6 +11,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/RegistrySeed.h"
@@ -23,7 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::uint32_t kApplicationId = 0x5A465247;  // "ZFRG" in the SQLite header
-constexpr int kFormatVersion = 1;
 // For the checks before the store takes over the connection with its own busy handler.
 constexpr int kBusyTimeoutMs = 10000;
 constexpr std::size_t kHeaderSize = 100;
@@ -153,6 +153,9 @@ std::string FirstFinding(const std::string& report) {
   return report;
 }
 
+// The layout the file records; 0 when it cannot be read.
+int Layout(SqliteDb& db) { return std::atoi(db.QueryText("PRAGMA user_version").c_str()); }
+
 // Why the opened store cannot be used; empty when it can.
 std::string Problem(SqliteDb& db, const fs::path& path) {
   const std::string check = db.QueryText("PRAGMA quick_check");
@@ -161,7 +164,7 @@ std::string Problem(SqliteDb& db, const fs::path& path) {
   if (check != "ok")
     return "the registry store " + Quoted(path) + " is corrupt (" + FirstFinding(check.empty() ? db.Error() : check) +
            "); it was left untouched";
-  if (db.QueryText("PRAGMA user_version") != std::to_string(kFormatVersion))
+  if (Layout(db) != RegistryStore::kLayout && Layout(db) != RegistryStore::kFirstLayout)
     return "the registry store " + Quoted(path) + " was made by another version of Zentrofast; it was left untouched";
   return {};
 }
@@ -200,6 +203,19 @@ std::string OpenChecked(SqliteDb& db, const fs::path& path, bool readOnly, bool 
   return problem;
 }
 
+// Brings a store of the first layout to this one; why it could not, or nothing. The old layout's
+// space is given back to the file system afterwards where it can be (a failure there costs only
+// space).
+std::string Upgrade(SqliteDb& db, const fs::path& path) {
+  if (Layout(db) != RegistryStore::kFirstLayout) return {};
+  std::string reason;
+  if (!RegistryStore::UpgradeTables(db, &reason))
+    return "cannot bring the registry store " + Quoted(path) + " to this version's layout (" + reason +
+           "); it was left as it was";
+  if (db.Execute("VACUUM") == SQLITE_OK) db.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
+  return {};
+}
+
 std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* error) {
   if (!CheckHeader(path, error)) return nullptr;
   bool readOnly = IsReadOnlyFile(path);
@@ -223,6 +239,7 @@ std::unique_ptr<RegistryStore> OpenExisting(const fs::path& path, std::string* e
     readOnly = immutable = true;
     problem = OpenChecked(*db, path, readOnly, immutable);
   }
+  if (problem.empty() && !readOnly) problem = Upgrade(*db, path);
   if (!problem.empty()) {
     db->CloseWithoutCheckpoint();
     sideFiles.RemoveNewEmptyOnes();
@@ -257,7 +274,7 @@ bool BuildStore(const fs::path& temp, std::string* error) {
   auto db = std::make_unique<SqliteDb>();
   std::string reason;
   const std::string identity = "PRAGMA application_id = " + std::to_string(kApplicationId) +
-                               "; PRAGMA user_version = " + std::to_string(kFormatVersion);
+                               "; PRAGMA user_version = " + std::to_string(RegistryStore::kLayout);
   bool ok = db->Open(temp.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX) == SQLITE_OK && Configure(*db) &&
             db->Execute(identity.c_str()) == SQLITE_OK;
   if (!ok) reason = db->Error();

@@ -6,6 +6,7 @@
 // when it is a regular file.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,16 @@ FileSync& SystemFileSync();
 std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, std::string_view prefix,
                                            std::string_view data, std::string* error,
                                            FileSync& sync = SystemFileSync());
+
+// Takes bytes piece by piece; false when they could not be written.
+using ByteSink = std::function<bool(std::string_view bytes)>;
+
+// As above, with the bytes handed piece by piece by produce to the sink it is given, so that they
+// never need to be held whole. When produce answers false the file goes again; a failed write or
+// flush is told in error, anything else produce tells itself.
+std::filesystem::path WriteDurableTempFileFrom(const std::filesystem::path& folder, std::string_view prefix,
+                                               const std::function<bool(const ByteSink&)>& produce, std::string* error,
+                                               FileSync& sync = SystemFileSync());
 
 enum class PublishResult { Published, TargetExists, Failed };
 

@@ -54,17 +54,37 @@ FileSync& SystemFileSync() {
 
 std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, std::string_view prefix,
                                            std::string_view data, std::string* error, FileSync& sync) {
+  return WriteDurableTempFileFrom(
+      folder, prefix, [data](const ByteSink& write) { return write(data); }, error, sync);
+}
+
+std::filesystem::path WriteDurableTempFileFrom(const std::filesystem::path& folder, std::string_view prefix,
+                                               const std::function<bool(const ByteSink&)>& produce, std::string* error,
+                                               FileSync& sync) {
   std::string name = (folder / (std::string(prefix) + "XXXXXX")).string();
   const int fd = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) {
     *error = Reason("Cannot create a file in", folder, errno);
     return {};
   }
-  const bool written = WriteAll(fd, data) && sync.Sync(fd) == 0;
-  const int writeError = errno;
-  const bool closed = ::close(fd) == 0;
-  if (written && closed) return name;
-  *error = Reason("Cannot write", name, written ? errno : writeError);
+  int writeError = 0;
+  const ByteSink write = [fd, &writeError](std::string_view bytes) {
+    errno = 0;
+    if (WriteAll(fd, bytes)) return true;
+    writeError = errno != 0 ? errno : EIO;
+    return false;
+  };
+  bool written = produce(write);
+  if (written && sync.Sync(fd) != 0) {
+    writeError = errno;
+    written = false;
+  }
+  if (::close(fd) != 0 && written) {
+    writeError = errno;
+    written = false;
+  }
+  if (written) return name;
+  if (writeError != 0) *error = Reason("Cannot write", name, writeError);
   ::unlink(name.c_str());
   return {};
 }
