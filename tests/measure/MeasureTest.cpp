@@ -2,10 +2,13 @@
 // The connection test on an emulated 100 Mbit/s path with a 40 ms round trip (namespaces only).
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <future>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "measure/Measure.h"
@@ -157,6 +160,31 @@ TEST_F(MeasureOnPath, ACancelledMeasurementLeavesNoSocketOrThreadBehind) {
     EXPECT_EQ(outcome.failure, FailureKind::Cancelled);
     EXPECT_EQ(Sockets(), socketsBefore);
     EXPECT_EQ(Threads(), threadsBefore);
+  }
+}
+
+// zentrofastctl measure: JSON with the unit in each name and numbers as numbers; a failure
+// says what failed with exit 1, a bad target is a usage error.
+TEST_F(MeasureOnPath, CommandLinePrintsFiguresOrSaysWhatFailed) {
+  const std::string program = std::string(getenv("ZENTROFAST_BIN")) + "/zentrofastctl";
+  std::string json;
+  ASSERT_TRUE(test::RunProgram({program, "measure", s_path->IperfTarget(), "--seconds", "2", "--json"}, &json));
+  if (getenv("ZF_SHOW_OUTPUT")) std::fprintf(stderr, "%s", json.c_str());
+  const auto figures = nlohmann::json::parse(json);
+  EXPECT_GT(figures.at("throughput_bps").get<double>(), 50e6);
+  EXPECT_GT(figures.at("rtt_ms").get<double>(), 39);
+  EXPECT_EQ(figures.at("path_mtu_bytes").get<int>(), 1500);
+  EXPECT_GT(figures.at("tcp").at("receive_space_bytes").get<double>(), 0);
+
+  struct Case {
+    std::string target;
+    int status;
+  } const cases[] = {{"http://" + std::string(EmulatedPath::kServer) + ":8080/missing.bin", 1},
+                     {"gopher://" + std::string(EmulatedPath::kServer), 2}};
+  for (const Case& c : cases) {
+    const std::string command = program + " measure " + c.target + " --seconds 1 2>&1";
+    const int status = std::system(command.c_str());
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << c.target;
   }
 }
 
