@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// zentrofastctl measure TARGET [--seconds N] [--json]: the connection test from the command line.
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <iomanip>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "cli/CliContext.h"
+#include "measure/Measure.h"
+
+namespace zf::cli {
+namespace {
+
+struct MeasureOptions {
+  std::string target;
+  int seconds = 5;
+  bool json = false;
+};
+
+std::string TimeText(measure::WallClock::time_point at) {
+  const std::time_t seconds = measure::WallClock::to_time_t(at);
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+std::string Rate(double bitsPerSecond) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f Mbit/s", bitsPerSecond / 1e6);
+  return text;
+}
+
+std::string Number(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+// Stable names, numbers as numbers, the unit in each name.
+nlohmann::json ToJson(const measure::Measurement& m) {
+  nlohmann::json json = {
+      {"target", m.target},
+      {"address", m.address},
+      {"port", m.port},
+      {"method", m.method},
+      {"measured_at", TimeText(m.throughput.takenAt)},
+      {"rtt_ms", m.rtt.value},
+      {"loss_percent", m.loss.value},
+      {"throughput_bps", m.throughput.value},
+      {"stream_seconds", m.streamSeconds.value},
+  };
+  // Whole quantities (bytes, counts) print as integers.
+  const auto optional = [](const std::optional<measure::Figure>& figure) {
+    if (!figure) return nlohmann::json(nullptr);
+    if (figure->unit == "bytes" || figure->unit == "count") return nlohmann::json(std::llround(figure->value));
+    return nlohmann::json(figure->value);
+  };
+  json["path_mtu_bytes"] = optional(m.pathMtu);
+  json["tcp"] = {{"smoothed_rtt_ms", optional(m.socket.smoothedRtt)},
+                 {"delivery_rate_bps", optional(m.socket.deliveryRate)},
+                 {"retransmissions", optional(m.socket.retransmissions)},
+                 {"receive_space_bytes", optional(m.socket.receiveSpace)}};
+  return json;
+}
+
+void PrintText(std::ostream& out, const measure::Measurement& m) {
+  out << "Target:           " << m.target << " (" << m.address << " port " << m.port << ", " << m.method << ")\n";
+  out << "Measured at:      " << TimeText(m.throughput.takenAt) << "\n";
+  out << "Round trip:       " << Number(m.rtt.value, 1) << " ms (TCP connect), loss " << Number(m.loss.value, 0)
+      << " %\n";
+  out << "Path MTU:         " << (m.pathMtu ? Number(m.pathMtu->value, 0) + " bytes" : "unknown") << "\n";
+  out << "Throughput:       " << Rate(m.throughput.value) << " (one TCP stream, " << Number(m.streamSeconds.value, 1)
+      << " s)\n";
+  if (m.socket.smoothedRtt) out << "TCP smoothed RTT: " << Number(m.socket.smoothedRtt->value, 1) << " ms\n";
+  if (m.socket.deliveryRate) out << "Delivery rate:    " << Rate(m.socket.deliveryRate->value) << " (last 0.5 s)\n";
+  if (m.socket.retransmissions)
+    out << "Retransmissions:  " << Number(m.socket.retransmissions->value, 0) << " (by the sender)\n";
+  if (m.socket.receiveSpace)
+    out << "Receive space:    " << Number(m.socket.receiveSpace->value, 0) << " bytes (as the kernel grew it)\n";
+}
+
+int RunMeasure(CliContext& context, const MeasureOptions& options) {
+  if (options.seconds < 1 || options.seconds > measure::kMaxSeconds)
+    return context.UsageError("--seconds wants a number from 1 to " + std::to_string(measure::kMaxSeconds));
+  measure::MeasureRequest request;
+  request.target = options.target;
+  request.seconds = options.seconds;
+  measure::CancelFlag never;
+  const auto outcome = measure::MeasureConnection(request, {}, never);
+  if (!outcome.result) {
+    if (outcome.failure == measure::FailureKind::BadTarget) return context.UsageError(outcome.result.error());
+    context.err << "zentrofastctl: the measurement failed: " << outcome.result.error() << "\n";
+    return kExitFailed;
+  }
+  if (options.json)
+    context.out << ToJson(outcome.result.value()).dump(2) << "\n";
+  else
+    PrintText(context.out, outcome.result.value());
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddMeasureCommand(CLI::App& app, CommandTable& table) {
+  auto options = std::make_shared<MeasureOptions>();
+  CLI::App* command =
+      app.add_subcommand("measure", "Measure round trip, path MTU and the throughput of one TCP stream");
+  command->add_option("TARGET", options->target, "iperf3://HOST[:PORT] or the http(s) URL of a large file")->required();
+  command->add_option("--seconds", options->seconds, "How long the stream runs (default 5)")->type_name("N");
+  command->add_flag("--json", options->json, "Print the figures as JSON");
+  table[command] = [options](CliContext& context) { return RunMeasure(context, *options); };
+}
+
+}  // namespace zf::cli
