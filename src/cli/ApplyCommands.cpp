@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <CLI/CLI.hpp>
-#include <cctype>
-#include <charconv>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <tuple>
-#include <variant>
 
 #include "cli/CliContext.h"
+#include "cli/FieldText.h"
 #include "core/ApplySettings.h"
 #include "core/BackupStore.h"
 #include "core/SettingsBackup.h"
@@ -23,76 +20,6 @@ struct ApplyOptions {
   std::optional<std::string> connectionType;
   std::vector<std::string> assignments;
 };
-
-using FieldRef = std::variant<std::int32_t TcpSettings::*, std::int16_t TcpSettings::*, bool TcpSettings::*>;
-
-struct Field {
-  std::string_view name;
-  FieldRef member;
-};
-
-constexpr Field kFields[] = {
-    {"MSS", &TcpSettings::MSS},
-    {"MTU", &TcpSettings::MTU},
-    {"RWIN", &TcpSettings::RWIN},
-    {"TTL", &TcpSettings::TTL},
-    {"KeepAliveTime", &TcpSettings::KeepAliveTime},
-    {"KeepAliveInterval", &TcpSettings::KeepAliveInterval},
-    {"SYNAttackProtect", &TcpSettings::SYNAttackProtect},
-    {"NdiCacheSize", &TcpSettings::NdiCacheSize},
-    {"PmtuDiscovery", &TcpSettings::PmtuDiscovery},
-    {"BlackHoleDetect", &TcpSettings::BlackHoleDetect},
-    {"MaxConnPer10Server", &TcpSettings::MaxConnPer10Server},
-    {"MaxConnPerServer", &TcpSettings::MaxConnPerServer},
-    {"IcmpRedirects", &TcpSettings::IcmpRedirects},
-};
-
-bool SameWord(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
-std::optional<bool> OnOff(std::string_view text) {
-  for (std::string_view on : {"on", "true", "1"})
-    if (SameWord(text, on)) return true;
-  for (std::string_view off : {"off", "false", "0"})
-    if (SameWord(text, off)) return false;
-  return std::nullopt;
-}
-
-// Sets one field from "FIELD=VALUE"; returns the complaint when it cannot.
-std::string SetField(TcpSettings& settings, std::string_view assignment) {
-  const std::size_t equals = assignment.find('=');
-  const std::string_view name = assignment.substr(0, equals);
-  const Field* field = nullptr;
-  for (const Field& f : kFields)
-    if (SameWord(f.name, name)) field = &f;
-  if (equals == std::string_view::npos || field == nullptr) {
-    std::string names;
-    for (const Field& f : kFields) names += (names.empty() ? "" : ", ") + std::string(f.name);
-    return "--set wants FIELD=VALUE with FIELD one of " + names + "; not \"" + std::string(assignment) + "\"";
-  }
-  const std::string_view text = assignment.substr(equals + 1);
-  const std::string complaint = "--set " + std::string(field->name) + ": \"" + std::string(text) + "\" is not ";
-  if (auto m = std::get_if<std::int32_t TcpSettings::*>(&field->member)) {
-    auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int32_t>::min(),
-                              std::numeric_limits<std::int32_t>::max());
-    if (!n) return complaint + "a 32-bit whole number";
-    settings.*(*m) = static_cast<std::int32_t>(*n);
-  } else if (auto m16 = std::get_if<std::int16_t TcpSettings::*>(&field->member)) {
-    auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int16_t>::min(),
-                              std::numeric_limits<std::int16_t>::max());
-    if (!n) return complaint + "a 16-bit whole number";
-    settings.*(*m16) = static_cast<std::int16_t>(*n);
-  } else {
-    auto on = OnOff(text);
-    if (!on) return complaint + "on or off";
-    settings.*std::get<bool TcpSettings::*>(field->member) = *on;
-  }
-  return {};
-}
 
 struct ApplyRequest {
   TcpSettings settings;
@@ -121,7 +48,8 @@ std::optional<ApplyRequest> ParseApply(CliContext& context, const ApplyOptions& 
                            "connection type " + text + " \"" + std::string(ConnectionType(*type).caption) + "\""};
   }
   for (const std::string& assignment : options.assignments) {
-    if (std::string complaint = SetField(request->settings, assignment); !complaint.empty()) return complain(complaint);
+    if (std::string complaint = SetFieldFromAssignment(request->settings, assignment); !complaint.empty())
+      return complain(complaint);
   }
   return request;
 }
@@ -225,10 +153,7 @@ void AddApplyCommand(CLI::App& app, CommandTable& table) {
                    "The advanced editor's recommendations for a connection type (0-3)")
       ->type_name("T");
   apply->add_option("--set", options->assignments, "Change one field; may be repeated")->type_name("FIELD=VALUE");
-  apply->footer(
-      "FIELD is MSS, MTU, RWIN, TTL, KeepAliveTime, KeepAliveInterval, SYNAttackProtect, NdiCacheSize, "
-      "MaxConnPer10Server or MaxConnPerServer (whole numbers; MTU or RWIN of -1 removes the value), or "
-      "PmtuDiscovery, BlackHoleDetect or IcmpRedirects (on or off).");
+  apply->footer(FieldHelp());
   table[apply] = [options](CliContext& context) { return RunApply(context, *options); };
 }
 

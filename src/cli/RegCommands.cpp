@@ -9,13 +9,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
 
 #include "cli/CliContext.h"
+#include "cli/FieldText.h"
 #include "cli/RegEditFile.h"
 #include "cli/RegText.h"
 #include "core/RegistryLimits.h"
@@ -227,33 +227,6 @@ int Import(CliContext& context, const RegOptions& options) {
   return kExitOk;
 }
 
-std::string OnOff(bool on) { return on ? "on" : "off"; }
-
-struct ProfileField {
-  const char* name;
-  std::function<std::string(const TcpSettings&)> text;
-};
-
-const std::vector<ProfileField>& ProfileFields() {
-  auto number = [](auto member) { return [member](const TcpSettings& s) { return std::to_string(s.*member); }; };
-  static const std::vector<ProfileField> fields{
-      {"MSS", number(&TcpSettings::MSS)},
-      {"MTU", number(&TcpSettings::MTU)},
-      {"RWIN", number(&TcpSettings::RWIN)},
-      {"TTL", number(&TcpSettings::TTL)},
-      {"KeepAliveTime", number(&TcpSettings::KeepAliveTime)},
-      {"KeepAliveInterval", number(&TcpSettings::KeepAliveInterval)},
-      {"SYNAttackProtect", number(&TcpSettings::SYNAttackProtect)},
-      {"NdiCacheSize", number(&TcpSettings::NdiCacheSize)},
-      {"PmtuDiscovery", [](const TcpSettings& s) { return OnOff(s.PmtuDiscovery); }},
-      {"BlackHoleDetect", [](const TcpSettings& s) { return OnOff(s.BlackHoleDetect); }},
-      {"MaxConnPer10Server", number(&TcpSettings::MaxConnPer10Server)},
-      {"MaxConnPerServer", number(&TcpSettings::MaxConnPerServer)},
-      {"IcmpRedirects", [](const TcpSettings& s) { return OnOff(s.IcmpRedirects); }},
-  };
-  return fields;
-}
-
 std::string Padded(const std::string& text, int width, bool right) {
   const std::string pad(text.size() < static_cast<std::size_t>(width) ? width - text.size() : 0, ' ');
   return right ? pad + text : text + pad;
@@ -267,9 +240,9 @@ int RunProfiles(CliContext& context) {
   out << "\n" << Padded("Field", kNameWidth, false);
   for (int i = 0; i < kProfileCount; ++i) out << Padded(std::to_string(i), kColumnWidth, true);
   out << "\n";
-  for (const ProfileField& field : ProfileFields()) {
-    out << Padded(field.name, kNameWidth, false);
-    for (const TcpSettings& profile : Profiles()) out << Padded(field.text(profile), kColumnWidth, true);
+  for (const TuningFieldInfo& field : kTuningFields) {
+    out << Padded(std::string(field.name), kNameWidth, false);
+    for (const TcpSettings& profile : Profiles()) out << Padded(FieldText(profile, field), kColumnWidth, true);
     out << "\n";
   }
   out << "\n-1: left to the system (MTU and MSS, or the receive window, are deleted instead of written)\n";

@@ -2,71 +2,46 @@
 #include "core/ApplySettings.h"
 
 #include "core/CRegister.h"
-#include "core/TuningKeys.h"
+#include "core/TuningLayout.h"
 #include "core/TuningWriter.h"
-#include "core/mdlOSVersion.h"
 
 namespace zf {
 namespace {
 
-int Flag(bool on) { return on ? 1 : 0; }
+bool Dropped(const LayoutValue& value, const TcpSettings& s) {
+  return value.dropWith && FieldValue(s, *value.dropWith) == kDeleteMarker;
+}
 
-void Write9xLayout(IRegistry& registry, const TcpSettings& s, TuningWriter& w) {
-  const bool dropRwin = s.RWIN == kDeleteMarker;
-  const bool dropMtu = s.MTU == kDeleteMarker;
-  w.Write(HKEY_LOCAL_MACHINE, kMstcpKey, "SackOpts", 1);
-  w.Write(HKEY_LOCAL_MACHINE, kMstcpKey, "Tcp1323Opts", 1);
-  w.Write(HKEY_LOCAL_MACHINE, kMstcpKey, "DefaultTTL", s.TTL);
-  w.WriteOrDelete(HKEY_LOCAL_MACHINE, kMstcpKey, "DefaultRcvWindow", s.RWIN, dropRwin);
-  w.WriteOrDelete(HKEY_LOCAL_MACHINE, kMstcpKey, "GlobalMaxTcpWindowSize", s.RWIN, dropRwin);
-  w.Write(HKEY_LOCAL_MACHINE, kMstcpKey, "PMTUBlackHoleDetect", Flag(s.BlackHoleDetect));
-  w.Write(HKEY_LOCAL_MACHINE, kMstcpKey, "PMTUDiscovery", Flag(s.PmtuDiscovery));
-  w.Write(HKEY_LOCAL_MACHINE, kMstcpKey, "KeepAliveTime", s.KeepAliveTime);
-  w.Write(HKEY_LOCAL_MACHINE, kMstcpKey, "KeepAliveInterval", s.KeepAliveInterval);
-  w.Write(HKEY_CURRENT_USER, kInternetSettings9xKey, "MaxConnectionsPer1_0Server", s.MaxConnPer10Server);
-  w.Write(HKEY_CURRENT_USER, kInternetSettings9xKey, "MaxConnectionsPerServer", s.MaxConnPerServer);
-  w.Write(HKEY_LOCAL_MACHINE, kCacheSizeKey, "", s.NdiCacheSize);
-
-  std::vector<std::string> transports;
-  if (!EnumerateSubkeys(registry, HKEY_LOCAL_MACHINE, kNetTransKey, &transports)) return;
-  for (const std::string& name : transports) {
-    const std::string key = SubkeyPath(kNetTransKey, name);
-    w.WriteOrDelete(HKEY_LOCAL_MACHINE, key, "MaxMTU", s.MTU, dropMtu);
-    w.WriteOrDelete(HKEY_LOCAL_MACHINE, key, "MaxMSS", s.MSS, dropMtu);
+void WriteGroup(const LayoutGroup& group, const TcpSettings& s, TuningWriter& w) {
+  for (const LayoutValue& value : group.values) {
+    if (value.recordedOnly) continue;
+    if (!value.field) {
+      w.Write(group.hive, group.key, value.name, value.fixed);
+      continue;
+    }
+    w.WriteOrDelete(group.hive, group.valuesKey, value.name, FieldValue(s, *value.field), Dropped(value, s));
   }
 }
 
-void WriteNTLayout(IRegistry& registry, const TcpSettings& s, TuningWriter& w) {
-  const bool dropRwin = s.RWIN == kDeleteMarker;
-  const bool dropMtu = s.MTU == kDeleteMarker;
-  w.Write(HKEY_LOCAL_MACHINE, kTcpipParametersKey, "SackOpts", 1);
-  w.Write(HKEY_LOCAL_MACHINE, kTcpipParametersKey, "Tcp1323Opts", 1);
-  w.Write(HKEY_LOCAL_MACHINE, kTcpipParametersKey, "TcpMaxDupAcks", 2);
-  w.Write(HKEY_LOCAL_MACHINE, kTcpipParametersKey, "DefaultReceiveWindow", 8192);
-  const std::string_view tcpip = kTcpipParametersLowerKey;
-  w.Write(HKEY_LOCAL_MACHINE, tcpip, "DefaultTTL", s.TTL);
-  w.WriteOrDelete(HKEY_LOCAL_MACHINE, tcpip, "GlobalMaxTcpWindowSize", s.RWIN, dropRwin);
-  w.WriteOrDelete(HKEY_LOCAL_MACHINE, tcpip, "TcpWindowSize", s.RWIN, dropRwin);
-  w.Write(HKEY_LOCAL_MACHINE, tcpip, "EnablePMTUBHDetect", Flag(s.BlackHoleDetect));
-  w.Write(HKEY_LOCAL_MACHINE, tcpip, "EnablePMTUDiscovery", Flag(s.PmtuDiscovery));
-  w.Write(HKEY_LOCAL_MACHINE, tcpip, "KeepAliveTime", s.KeepAliveTime);
-  w.Write(HKEY_LOCAL_MACHINE, tcpip, "KeepAliveInterval", s.KeepAliveInterval);
-  w.Write(HKEY_LOCAL_MACHINE, tcpip, "SYNAttackProtect", s.SYNAttackProtect);
-  w.Write(HKEY_LOCAL_MACHINE, tcpip, "EnableICMPRedirects", Flag(s.IcmpRedirects));
-  w.Write(HKEY_CURRENT_USER, kInternetSettingsNTKey, "MaxConnectionsPer1_0Server", s.MaxConnPer10Server);
-  w.Write(HKEY_CURRENT_USER, kInternetSettingsNTKey, "MaxConnectionsPerServer", s.MaxConnPerServer);
-
-  std::vector<std::string> interfaces;
-  EnumerateSubkeys(registry, HKEY_LOCAL_MACHINE, kInterfacesKey, &interfaces);
-  for (const std::string& name : interfaces) {
-    const std::string interfaceKey = SubkeyPath(kInterfacesKey, name);
-    const std::string adapterKey = AdapterKey(name);
-    w.WriteOrDelete(HKEY_LOCAL_MACHINE, interfaceKey, "MTU", s.MTU, dropMtu);
-    w.WriteOrDelete(HKEY_LOCAL_MACHINE, adapterKey, "MTU", s.MTU, dropMtu);
-    w.WriteOrDelete(HKEY_LOCAL_MACHINE, interfaceKey, "MSS", s.MSS, dropMtu);
-    w.WriteOrDelete(HKEY_LOCAL_MACHINE, adapterKey, "MSS", s.MSS, dropMtu);
+// Every interface gets its values one at a time, each into all of the keys that keep it.
+void WriteInterface(const TuningLayout& layout, std::string_view name, const TcpSettings& s, TuningWriter& w) {
+  const std::size_t count = layout.interfaceGroups.front().values.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    for (const InterfaceGroup& group : layout.interfaceGroups) {
+      const LayoutValue& value = group.values[i];
+      w.WriteOrDelete(HKEY_LOCAL_MACHINE, group.key(name), value.name, FieldValue(s, *value.field), Dropped(value, s));
+    }
   }
-  w.Write(HKEY_LOCAL_MACHINE, kCacheSizeKey, "", s.NdiCacheSize);
+}
+
+void WriteLayout(IRegistry& registry, const TuningLayout& layout, const TcpSettings& s, TuningWriter& w) {
+  for (const LayoutGroup& group : layout.groups)
+    if (!group.writtenLast) WriteGroup(group, s, w);
+  std::vector<std::string> interfaces;
+  EnumerateSubkeys(registry, HKEY_LOCAL_MACHINE, layout.interfacesKey, &interfaces);
+  for (const std::string& name : interfaces) WriteInterface(layout, name, s, w);
+  for (const LayoutGroup& group : layout.groups)
+    if (group.writtenLast) WriteGroup(group, s, w);
 }
 
 ApplyResult Ended(ApplyOutcome outcome, std::string reason) {
@@ -80,8 +55,8 @@ ApplyResult Ended(ApplyOutcome outcome, std::string reason) {
 
 ApplyResult ApplySettings(const TuningContext& context, const TcpSettings& settings) {
   const std::int16_t family = context.familyCode;
-  const bool is9x = OSFamily::Is9xLayout(family);
-  if (!is9x && !OSFamily::IsNTLayout(family))
+  const TuningLayout* layout = LayoutOfFamily(family);
+  if (layout == nullptr)
     return Ended(ApplyOutcome::Skipped,
                  "OS family code " + std::to_string(family) + " has no registry layout; nothing was written.");
 
@@ -96,12 +71,8 @@ ApplyResult ApplySettings(const TuningContext& context, const TcpSettings& setti
   if (!backup.ok())
     return Ended(ApplyOutcome::Refused, "No backup could be taken, so no setting was changed. " + backup.error);
 
-  TuningWriter writer(context.registry, is9x ? REG_SZ : REG_DWORD);
-  if (is9x) {
-    Write9xLayout(context.registry, settings, writer);
-  } else {
-    WriteNTLayout(context.registry, settings, writer);
-  }
+  TuningWriter writer(context.registry, layout->valueType);
+  WriteLayout(context.registry, *layout, settings, writer);
   if (const LONG status = batch.commit(); status != ERROR_SUCCESS) {
     ApplyResult failed = Ended(ApplyOutcome::Failed, "The registry store could not save the new settings (" +
                                                          RegistryStatusText(status) + "); no setting was changed.");

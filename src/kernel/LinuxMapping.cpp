@@ -10,6 +10,8 @@
 namespace zf::kernel {
 namespace {
 
+using F = TuningField;
+
 class Mapper {
  public:
   Mapper(DesiredState& state, const std::vector<LinkInfo>& links) : m_state(state), m_links(links) {}
@@ -44,23 +46,23 @@ class Mapper {
 long long CeilSeconds(long long milliseconds) { return milliseconds <= 0 ? 0 : (milliseconds + 999) / 1000; }
 
 void MapScalars(const StoredTuning& t, Mapper& map) {
-  if (t.TTL) map.Set(std::string(kTtlKey), *t.TTL, "TTL " + std::to_string(*t.TTL));
-  if (t.KeepAliveTime)
-    map.Set(std::string(kKeepAliveTimeKey), CeilSeconds(*t.KeepAliveTime),
-            "KeepAliveTime " + std::to_string(*t.KeepAliveTime) + " ms");
-  if (t.KeepAliveInterval)
-    map.Set(std::string(kKeepAliveIntervalKey), CeilSeconds(*t.KeepAliveInterval),
-            "KeepAliveInterval " + std::to_string(*t.KeepAliveInterval) + " ms");
+  if (t[F::TTL]) map.Set(std::string(kTtlKey), *t[F::TTL], "TTL " + std::to_string(*t[F::TTL]));
+  if (t[F::KeepAliveTime])
+    map.Set(std::string(kKeepAliveTimeKey), CeilSeconds(*t[F::KeepAliveTime]),
+            "KeepAliveTime " + std::to_string(*t[F::KeepAliveTime]) + " ms");
+  if (t[F::KeepAliveInterval])
+    map.Set(std::string(kKeepAliveIntervalKey), CeilSeconds(*t[F::KeepAliveInterval]),
+            "KeepAliveInterval " + std::to_string(*t[F::KeepAliveInterval]) + " ms");
   // Linux's 2 forces cookies on every connection, a test mode; the NT level 2 means "protect".
-  if (t.SYNAttackProtect)
-    map.Set(std::string(kSynCookiesKey), *t.SYNAttackProtect == 0 ? 0 : 1,
-            "SYNAttackProtect " + std::to_string(*t.SYNAttackProtect));
-  if (t.PmtuDiscovery)
-    map.Set(std::string(kNoPmtuDiscKey), *t.PmtuDiscovery ? 0 : 1,
-            *t.PmtuDiscovery ? "PmtuDiscovery on" : "PmtuDiscovery off");
-  if (t.BlackHoleDetect)
-    map.Set(std::string(kMtuProbingKey), *t.BlackHoleDetect ? 1 : 0,
-            *t.BlackHoleDetect ? "BlackHoleDetect on" : "BlackHoleDetect off");
+  if (t[F::SYNAttackProtect])
+    map.Set(std::string(kSynCookiesKey), *t[F::SYNAttackProtect] == 0 ? 0 : 1,
+            "SYNAttackProtect " + std::to_string(*t[F::SYNAttackProtect]));
+  if (t[F::PmtuDiscovery])
+    map.Set(std::string(kNoPmtuDiscKey), *t[F::PmtuDiscovery] ? 0 : 1,
+            *t[F::PmtuDiscovery] ? "PmtuDiscovery on" : "PmtuDiscovery off");
+  if (t[F::BlackHoleDetect])
+    map.Set(std::string(kMtuProbingKey), *t[F::BlackHoleDetect] ? 1 : 0,
+            *t[F::BlackHoleDetect] ? "BlackHoleDetect on" : "BlackHoleDetect off");
 }
 
 std::vector<long long> Triplet(const std::string& text) {
@@ -71,16 +73,16 @@ std::vector<long long> Triplet(const std::string& text) {
 }
 
 void MapReceiveWindow(const StoredTuning& t, const SettingMap& originals, const ILiveSystem& live, Mapper& map) {
-  if (!t.RWIN || *t.RWIN < 0) return;
+  if (!t[F::RWIN] || *t[F::RWIN] < 0) return;
   const auto original = originals.count(std::string(kRmemKey)) ? std::optional(originals.at(std::string(kRmemKey)))
                                                                : live.Read(std::string(kRmemKey));
   const auto base = original ? Triplet(*original) : std::vector<long long>{};
-  const std::string source = "RWIN " + std::to_string(*t.RWIN);
+  const std::string source = "RWIN " + std::to_string(*t[F::RWIN]);
   if (base.size() != 3) {
     map.state().notes.push_back(source + " is not applied: net.ipv4.tcp_rmem cannot be read");
     return;
   }
-  const long long max = std::min<long long>(2 * *t.RWIN, kMaxRmem);
+  const long long max = std::min<long long>(2 * *t[F::RWIN], kMaxRmem);
   const long long def = std::min(base[1], max);
   const long long min = std::min(base[0], def);
   if (min < 1) {
@@ -95,8 +97,8 @@ void MapReceiveWindow(const StoredTuning& t, const SettingMap& originals, const 
 // The kernel honours a redirect when "all" or the interface allows it, so "off" must reach
 // every interface as well.
 void MapRedirects(const StoredTuning& t, Mapper& map) {
-  if (!t.IcmpRedirects) return;
-  const long long value = *t.IcmpRedirects ? 1 : 0;
+  if (!t[F::IcmpRedirects]) return;
+  const long long value = *t[F::IcmpRedirects] ? 1 : 0;
   const std::string source = value ? "IcmpRedirects on" : "IcmpRedirects off";
   map.Set(RedirectsKey("all"), value, source);
   map.Set(RedirectsKey("default"), value, source);
@@ -133,14 +135,14 @@ std::optional<long long> AnyMtu(const StoredTuning& t) {
 
 void AddRegistryOnlyNotes(const StoredTuning& t, DesiredState& state) {
   const auto mtu = AnyMtu(t);
-  if (t.MSS && mtu && *t.MSS != *mtu - 40)
-    state.notes.push_back("MSS " + std::to_string(*t.MSS) +
+  if (t[F::MSS] && mtu && *t[F::MSS] != *mtu - 40)
+    state.notes.push_back("MSS " + std::to_string(*t[F::MSS]) +
                           " stays in the registry: Linux derives the MSS from the MTU (" + std::to_string(*mtu - 40) +
                           ")");
   const std::pair<const char*, const std::optional<long long>*> registryOnly[] = {
-      {"NdiCacheSize", &t.NdiCacheSize},
-      {"MaxConnPer10Server", &t.MaxConnPer10Server},
-      {"MaxConnPerServer", &t.MaxConnPerServer}};
+      {"NdiCacheSize", &t[F::NdiCacheSize]},
+      {"MaxConnPer10Server", &t[F::MaxConnPer10Server]},
+      {"MaxConnPerServer", &t[F::MaxConnPerServer]}};
   for (const auto& [name, value] : registryOnly)
     if (*value)
       state.notes.push_back(std::string(name) + " " + std::to_string(**value) +

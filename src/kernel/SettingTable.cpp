@@ -74,6 +74,13 @@ std::string CheckInterface(const LinkInfo* link, std::string_view name) {
 
 }  // namespace
 
+std::vector<std::string_view> FixedSettingKeys() {
+  std::vector<std::string_view> keys;
+  for (const ScalarRule& rule : kScalarRules) keys.push_back(rule.key);
+  keys.push_back(kRmemKey);
+  return keys;
+}
+
 std::string RedirectsKey(std::string_view interfaceName) {
   return std::string(kConfPrefix) + std::string(interfaceName) + std::string(kRedirectsSuffix);
 }

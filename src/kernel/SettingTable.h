@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zf::kernel {
 
@@ -19,6 +20,9 @@ inline constexpr std::string_view kMtuProbingKey = "net/ipv4/tcp_mtu_probing";
 inline constexpr std::string_view kRmemKey = "net/ipv4/tcp_rmem";
 inline constexpr std::int64_t kMaxRmem = 2147483647;
 inline constexpr std::int64_t kMinMtu = 68;
+
+// Every fixed key the table governs (the per-interface keys aside), for whatever must watch them all.
+std::vector<std::string_view> FixedSettingKeys();
 
 std::string RedirectsKey(std::string_view interfaceOrAllOrDefault);
 std::string MtuKey(std::string_view interfaceName);

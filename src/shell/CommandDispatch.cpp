@@ -209,6 +209,7 @@ void CommandDispatch::cmdSystemSettings_Click(int Index) {
     case 2: SystemSetting(); break;
     case 3: ModemSetting(); break;
     case 4: NetworkSetting(); break;
+    case 5: m_screens.ShowChildScreen(ScreenId::KernelSettings); break;
   }
 }
 

@@ -23,7 +23,8 @@ FallbackButtons::FallbackButtons(QWidget* parent) : QWidget(parent) {
   AddWindowCommands();
   AddGroup(ButtonGroup::Zentrofast, "cmdZentrofast", {"Zentrofast", "Wizard Mode", "Advanced Mode", "Backup"});
   AddGroup(ButtonGroup::SystemSettings, "cmdSystemSettings",
-           {"System Settings", "Internet Properties", "System Properties", "Modems Settings", "Network Settings"});
+           {"System Settings", "Internet Properties", "System Properties", "Modems Settings", "Network Settings",
+            "This Computer"});
   AddGroup(ButtonGroup::RamBooster, "cmdRamBooster", {"Ram Booster", "System Status", "Ram Configuration"});
   AddGroup(ButtonGroup::NetPinger, "cmdNetPinger", {"Net Pinger", "Ping Settings"});
   AddGroup(ButtonGroup::MainSettings, "cmdMainSettings", {"Main Settings"});

@@ -368,5 +368,32 @@ TEST_F(ApplyRoundTripTest, ATextThatSpellsNoNumberIsNamedAndTheApplyGoesOn) {
   EXPECT_NE(nineX.unkeptValues[0].find("4294967295"), std::string::npos) << nineX.unkeptValues[0];
 }
 
+// However a value wider than 32 bits came in (hex:, hex(b): or a 5-byte hex(4): in a .reg file), the
+// backup records 0 and names it, and the backup restores whole.
+TEST_F(ApplyRoundTripTest, AValueWiderThan32BitsIsNamedAndTheBackupRestores) {
+  const struct {
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+  } cases[] = {
+      {REG_BINARY, {0, 0, 0, 0, 1}},
+      {11 /* a QWORD */, {0, 0, 0, 0, 1, 0, 0, 0}},
+      {REG_DWORD, {0, 0, 0, 0, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.type);
+    registry.Put(kTcpipLower, "DefaultTTL", c.type, c.data);
+    const std::int32_t keepAliveBefore = registry.GetDword(kTcpipLower, "KeepAliveTime").value_or(0);
+    const ApplyResult applied = Apply(7, Profiles()[0]);
+    ASSERT_TRUE(applied.ok()) << applied.reason;
+    ASSERT_EQ(applied.unkeptValues.size(), 1u);
+    EXPECT_NE(applied.unkeptValues[0].find("DefaultTTL"), std::string::npos) << applied.unkeptValues[0];
+    EXPECT_NE(test::FileBytes(applied.backupFile).find("\"DefaultTTL\"\r\n0\r\n"), std::string::npos);
+    const RestoreResult restored = RestoreSettingsBackup(registry, 7, applied.backupFile);
+    ASSERT_EQ(restored.outcome, RestoreOutcome::Completed) << restored.description;
+    EXPECT_EQ(registry.GetDword(kTcpipLower, "DefaultTTL"), 0);
+    EXPECT_EQ(registry.GetDword(kTcpipLower, "KeepAliveTime"), keepAliveBefore);
+  }
+}
+
 }  // namespace
 }  // namespace zf

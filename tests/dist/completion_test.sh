@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Completes zentrofastctl command lines with the shipped bash completion and checks the offers.
+# Arguments: the source folder and the built zentrofastctl.
 # Skipped (status 77) where bash-completion is not installed.
 set -uo pipefail
 source_dir=$1
+ctl=$2
 main=/usr/share/bash-completion/bash_completion
 [ -r "$main" ] || { echo "completion test: bash-completion is not installed; skipped"; exit 77; }
 # shellcheck disable=SC1090
@@ -45,6 +47,10 @@ offers "zentrofastctl reg import " a.reg
 offers "zentrofastctl backup " list restore delete --help
 offers "zentrofastctl apply --profile " 0 1 2 3 4 5 6 7
 offers "zentrofastctl apply --set TT" TTL=
+# --set offers exactly the fields the program knows, as its profiles table lists them.
+mapfile -t fields < <("$ctl" profiles | awk '/^Field /{table=1; next} table && NF==0 {exit} table {print $1 "="}')
+[ "${#fields[@]}" -gt 0 ] || { echo "completion test: no fields in \"$ctl profiles\"" >&2; exit 1; }
+offers "zentrofastctl apply --set " "${fields[@]}"
 offers "zentrofastctl ping 127.0.0.1 -" --timeout --help
 offers "zentrofastctl kernel " plan apply status revert export --help
 offers "zentrofastctl kernel export --format " sysctl tuned networkd

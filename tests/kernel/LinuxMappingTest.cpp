@@ -179,5 +179,39 @@ TEST_F(LinuxMappingTest, AStoreWithoutTuningPlansNothing) {
   EXPECT_FALSE(ReadStoredTuning(registry, OSFamily{}).ok());
 }
 
+// The backup and the bridge read a stored value by one rule: a text spelling a number with blanks
+// or a '+' is that number to both; data wider than the 32 bits a restore writes is a number to neither.
+TEST(StoredValueReadingTest, BackupAndBridgeReadTheSameNumber) {
+  const std::string mstcp = "HKLM\\System\\CurrentControlSet\\Services\\VxD\\MSTCP";
+  const auto text = [](std::string t) { return std::vector<std::uint8_t>(t.c_str(), t.c_str() + t.size() + 1); };
+  const struct {
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+    std::string recorded;
+    std::optional<long long> bridged;
+  } cases[] = {
+      {REG_SZ, text("+128"), "128", 128},
+      {REG_SZ, text(" 128"), "128", 128},
+      {REG_SZ, text("128 "), "128", 128},
+      {REG_SZ, text("\t+128 "), "128", 128},
+      {REG_BINARY, {0x80, 0, 0, 0}, "128", 128},
+      {REG_BINARY, {0, 0, 0, 0, 1}, "0", std::nullopt},
+      {REG_DWORD, {0, 0, 0, 0, 1}, "0", std::nullopt},
+      {11 /* a QWORD */, {0, 0, 0, 0, 0, 0, 0, 1}, "0", std::nullopt},
+  };
+  const OSFamily nineX = DetectOSFamily(OSVersionRecord{1, 4, 10});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.data.begin(), c.data.end()));
+    test::MemoryRegistry registry;
+    test::FakeClock clock;
+    registry.Put(mstcp, "DefaultTTL", c.type, c.data);
+    const std::string bytes = SettingsBackupBytes({registry, clock, "unused", nineX.code});
+    EXPECT_NE(bytes.find("\"DefaultTTL\"\r\n" + c.recorded + "\r\n"), std::string::npos) << bytes;
+    const auto stored = ReadStoredTuning(registry, nineX);
+    ASSERT_TRUE(stored.ok());
+    EXPECT_EQ(stored.value()[TuningField::TTL], c.bridged);
+  }
+}
+
 }  // namespace
 }  // namespace zf::kernel

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QFile>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QWidget>
 
 #include "ShellFakes.h"
 #include "shell/CommandDispatch.h"
+#include "shell/FallbackButtons.h"
 #include "shell/Version.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
@@ -362,6 +366,37 @@ class DispatchTest : public QObject {
     QCOMPARE(rig.frame.size(), QSize(440, 332));
     rig.dispatch.ButtonClicked(ButtonGroup::SystemSettings, 4);
     QCOMPARE(rig.services.shell.controlPanelCommands, std::vector<std::string>{kNetworkSettingsNTCommand});
+  }
+
+  // Each screen can be reached from the shipped menu scene's commands and, when the scene cannot
+  // load, from the fallback buttons.
+  void EveryScreenIsReachableFromBothMenus() {
+    QFile scene(QStringLiteral(ZF_MENU_SCENE));
+    QVERIFY(scene.open(QIODevice::ReadOnly));
+    QSet<QString> fromScene;
+    const auto commands =
+        QRegularExpression(QStringLiteral("IDC_FS_\\w+")).globalMatch(QString::fromUtf8(scene.readAll()));
+    for (auto it = commands; it.hasNext();) {
+      const QString command = it.next().captured();
+      if (command == "IDC_FS_close" || command == "IDC_FS_restart") continue;  // they end the program
+      DispatchRig rig;
+      rig.dispatch.FSCommand(command);
+      for (const QString& name : rig.VisibleScreens()) fromScene << name;
+    }
+    QSet<QString> fromButtons;
+    const FallbackButtons buttons;
+    for (const QPushButton* button : buttons.findChildren<QPushButton*>()) {
+      if (!button->property("buttonGroup").isValid()) continue;
+      DispatchRig rig;
+      rig.dispatch.ButtonClicked(static_cast<ButtonGroup>(button->property("buttonGroup").toInt()),
+                                 button->property("buttonIndex").toInt());
+      for (const QString& name : rig.VisibleScreens()) fromButtons << name;
+    }
+    for (int id = 0; id < kScreenCount; ++id) {
+      const QString name = ScreenName(static_cast<ScreenId>(id));
+      QVERIFY2(fromScene.contains(name), qPrintable(name + " cannot be reached from the menu scene"));
+      QVERIFY2(fromButtons.contains(name), qPrintable(name + " cannot be reached from the fallback buttons"));
+    }
   }
 };
 

@@ -14,6 +14,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "kernel/SettingTable.h"
+
 namespace zf::test {
 namespace {
 
@@ -76,9 +78,9 @@ const std::vector<std::string>& KernelHelperFolders() {
 
 std::string HostKernelSnapshot() {
   std::string out;
-  for (const char* key : {"ip_default_ttl", "tcp_keepalive_time", "tcp_keepalive_intvl", "tcp_syncookies",
-                          "ip_no_pmtu_disc", "tcp_mtu_probing", "tcp_rmem"})
-    out += std::string(key) + " = " + ReadAll(fs::path("/proc/sys/net/ipv4") / key);
+  // Every sysctl the setting table governs, so a new setting cannot escape the comparison.
+  for (const std::string_view key : kernel::FixedSettingKeys())
+    out += std::string(key) + " = " + ReadAll(fs::path("/proc/sys") / key);
   std::error_code error;
   for (const auto& entry : fs::directory_iterator("/proc/sys/net/ipv4/conf", error))
     out += entry.path().string() + " = " + ReadAll(entry.path() / "accept_redirects");
