@@ -17,8 +17,9 @@ declare -A rank=(
   [ui]=2
   [backups]=3 [kernel]=3 [memory]=3 [msgbox]=3 [pinger]=3 [screens]=3
   [shell]=4 [cli]=4
+  [helpers]=5
 )
-composition_roots=" shell/main.cpp cli/zentrofastctl.cpp "
+composition_roots=" shell/main.cpp cli/zentrofastctl.cpp helpers/ping/zentrofast-ping.cpp "
 
 violations=0
 report() {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kernel/helper/Channel.h"
+#include "helpers/kernel/Channel.h"
 
 #include <poll.h>
 #include <sys/signalfd.h>

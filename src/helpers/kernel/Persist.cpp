@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kernel/helper/Persist.h"
+#include "helpers/kernel/Persist.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,10 +11,10 @@
 #include <cstring>
 #include <set>
 
+#include "helpers/kernel/AtomicFile.h"
+#include "helpers/kernel/HelperPaths.h"
 #include "kernel/PersistTexts.h"
 #include "kernel/SettingTable.h"
-#include "kernel/helper/AtomicFile.h"
-#include "kernel/helper/HelperPaths.h"
 
 namespace zf::kernel {
 namespace {

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kernel/helper/Transaction.h"
+#include "helpers/kernel/Transaction.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <ctime>
 
+#include "helpers/kernel/AtomicFile.h"
+#include "helpers/kernel/HelperPaths.h"
+#include "helpers/kernel/LiveWriter.h"
+#include "helpers/kernel/Persist.h"
 #include "kernel/KernelPlan.h"
 #include "kernel/NetlinkLinks.h"
 #include "kernel/SettingTable.h"
-#include "kernel/helper/AtomicFile.h"
-#include "kernel/helper/HelperPaths.h"
-#include "kernel/helper/LiveWriter.h"
-#include "kernel/helper/Persist.h"
 
 namespace zf::kernel {
 namespace {

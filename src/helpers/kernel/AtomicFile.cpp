@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kernel/helper/AtomicFile.h"
+#include "helpers/kernel/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

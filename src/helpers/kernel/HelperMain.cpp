@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "helpers/kernel/HelperPaths.h"
+#include "helpers/kernel/Transaction.h"
 #include "kernel/LiveSystem.h"
-#include "kernel/helper/HelperPaths.h"
-#include "kernel/helper/Transaction.h"
 
 namespace {
 
