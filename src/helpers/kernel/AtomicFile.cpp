@@ -9,30 +9,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/fdio.h"
+
 namespace zf::kernel {
 namespace {
 
-Error Failure(const std::string& what, const std::string& path) {
-  return Error{what + " " + path + ": " + std::strerror(errno)};
-}
-
-std::string Folder(const std::string& path) { return path.substr(0, path.rfind('/')); }
-
-void FlushFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  for (std::size_t done = 0; done < text.size();) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
+Error Failure(const std::string& what, const std::string& path, int errorNumber) {
+  return Error{what + " " + path + ": " + std::strerror(errorNumber)};
 }
 
 }  // namespace
@@ -40,24 +23,30 @@ bool WriteAll(int fd, const std::string& text) {
 Result<Done> ReplaceFileAtomically(const std::string& path, const std::string& text) {
   std::string temp = path + ".tmp-XXXXXX";
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return Failure("cannot create a file beside", path);
-  const bool written = ::fchmod(fd, 0644) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-  const int savedErrno = errno;
-  ::close(fd);
-  if (!written) errno = savedErrno;
-  if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
-    const int reason = errno;
+  if (fd < 0) return Failure("cannot create a file beside", path, errno);
+  int failure = ::fchmod(fd, 0644) == 0 ? 0 : errno;
+  if (failure != 0)
+    fdio::Close(fd);
+  else
+    failure = fdio::FinishFile(fd, text);
+  if (failure == 0 && ::rename(temp.c_str(), path.c_str()) != 0) failure = errno;
+  if (failure != 0) {
     ::unlink(temp.c_str());
-    errno = reason;
-    return Failure("cannot write", path);
+    return Failure("cannot write", path, failure);
   }
-  FlushFolder(Folder(path));
+  // Renamed but not yet durable: a crash now could bring the old file back, so say so.
+  if (const int flushFailure = fdio::SyncFolder(fdio::FolderOf(path)); flushFailure != 0)
+    return Failure("cannot flush the folder of", path, flushFailure);
   return Done{};
 }
 
 Result<Done> RemoveFile(const std::string& path) {
-  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return Failure("cannot remove", path);
-  FlushFolder(Folder(path));
+  if (::unlink(path.c_str()) != 0) {
+    if (errno != ENOENT) return Failure("cannot remove", path, errno);
+    return Done{};
+  }
+  if (const int flushFailure = fdio::SyncFolder(fdio::FolderOf(path)); flushFailure != 0)
+    return Failure("cannot flush the folder of", path, flushFailure);
   return Done{};
 }
 

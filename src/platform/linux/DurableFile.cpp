@@ -15,25 +15,6 @@ std::string Reason(const std::string& what, const std::filesystem::path& path, i
   return what + " " + path.string() + ": " + std::strerror(errorNumber) + ".";
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t written = ::write(fd, data.data(), data.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-// Some file systems cannot flush a folder (EINVAL); there the rename is as durable as it gets.
-int FlushFolder(const std::filesystem::path& folder, FileSync& sync) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  const int result = sync.Sync(fd) == 0 || errno == EINVAL ? 0 : errno;
-  ::close(fd);
-  return result;
-}
-
 // Renames without replacing; file systems without that rename get a hard link instead.
 int RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
@@ -45,13 +26,6 @@ int RenameNoReplace(const std::filesystem::path& from, const std::filesystem::pa
 
 }  // namespace
 
-int FileSync::Sync(int fd) { return ::fsync(fd); }
-
-FileSync& SystemFileSync() {
-  static FileSync system;
-  return system;
-}
-
 std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, std::string_view prefix,
                                            std::string_view data, std::string* error, FileSync& sync) {
   std::string name = (folder / (std::string(prefix) + "XXXXXX")).string();
@@ -60,11 +34,9 @@ std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, 
     *error = Reason("Cannot create a file in", folder, errno);
     return {};
   }
-  const bool written = WriteAll(fd, data) && sync.Sync(fd) == 0;
-  const int writeError = errno;
-  const bool closed = ::close(fd) == 0;
-  if (written && closed) return name;
-  *error = Reason("Cannot write", name, written ? errno : writeError);
+  const int failure = fdio::FinishFile(fd, data, sync);
+  if (failure == 0) return name;
+  *error = Reason("Cannot write", name, failure);
   ::unlink(name.c_str());
   return {};
 }
@@ -76,7 +48,7 @@ PublishResult PublishDurably(const std::filesystem::path& from, const std::files
     *error = Reason("Cannot rename to", to, renameError);
     return PublishResult::Failed;
   }
-  if (const int flushError = FlushFolder(to.parent_path(), sync); flushError != 0) {
+  if (const int flushError = fdio::SyncFolder(to.parent_path().string(), sync); flushError != 0) {
     *error = Reason("Cannot flush the folder", to.parent_path(), flushError);
     ::unlink(to.c_str());
     return PublishResult::Failed;
