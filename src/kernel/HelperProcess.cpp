@@ -107,12 +107,15 @@ int HelperProcess::Finish() {
   return m_status;
 }
 
-std::string DescribeEndedHelper(int exitStatus, bool throughPkexec) {
+Error EndedHelperError(int exitStatus, bool throughPkexec) {
   if (throughPkexec && exitStatus == 127)
-    return "no polkit authentication agent answered, so nothing was changed; in a terminal run "
-           "\"sudo zentrofastctl kernel apply\" (or start pkttyagent and try again)";
-  if (throughPkexec && exitStatus == 126) return "authorisation was refused or cancelled; nothing was changed";
-  return "the kernel helper ended without an answer (exit status " + std::to_string(exitStatus) + ")";
+    return Error{
+        "no polkit authentication agent answered, so nothing was changed; in a terminal run "
+        "\"sudo zentrofastctl kernel apply\" (or start pkttyagent and try again)",
+        ErrorKind::NoAuthenticationAgent};
+  if (throughPkexec && exitStatus == 126)
+    return Error{"authorisation was refused or cancelled; nothing was changed", ErrorKind::AuthorisationRefused};
+  return Error{"the kernel helper ended without an answer (exit status " + std::to_string(exitStatus) + ")"};
 }
 
 }  // namespace zf::kernel

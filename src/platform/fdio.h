@@ -33,29 +33,29 @@ using PutOnce = std::function<ssize_t(const char* data, std::size_t size)>;
 
 // Hands over all of data through put: again after EINTR, on after a short count. A put that
 // takes nothing counts as EIO, so a full device or a dead peer cannot spin the loop.
-int PutAll(const PutOnce& put, std::string_view data);
-int WriteAll(int fd, std::string_view data);
+[[nodiscard]] int PutAll(const PutOnce& put, std::string_view data);
+[[nodiscard]] int WriteAll(int fd, std::string_view data);
 // Over a socket: a peer that went away is EPIPE, never a SIGPIPE for the whole process.
-int SendAll(int fd, std::string_view data);
+[[nodiscard]] int SendAll(int fd, std::string_view data);
 
 inline std::string_view Bytes(std::span<const std::uint8_t> bytes) {
   return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 // Fills bytes: again after EINTR; ENODATA when the input ends first.
-int ReadExactly(int fd, std::span<std::uint8_t> bytes);
+[[nodiscard]] int ReadExactly(int fd, std::span<std::uint8_t> bytes);
 
 // close(2), reporting its error (a late write error of a network or FUSE file system). EINTR
 // counts as closed: on Linux the descriptor is released before the call is interrupted.
-int Close(int fd, DurableCalls& calls = SystemCalls());
+[[nodiscard]] int Close(int fd, DurableCalls& calls = SystemCalls());
 
 // Writes all of data to fd, flushes it to the device and closes fd, which is closed whatever
 // happened; the first failure wins.
-int FinishFile(int fd, std::string_view data, DurableCalls& calls = SystemCalls());
+[[nodiscard]] int FinishFile(int fd, std::string_view data, DurableCalls& calls = SystemCalls());
 
 // Flushes a folder so the names just made or removed in it survive a crash. A file system that
 // cannot flush a folder (EINVAL) makes the rename as durable as it gets, so that counts as done.
-int SyncFolder(const std::string& folder, DurableCalls& calls = SystemCalls());
+[[nodiscard]] int SyncFolder(const std::string& folder, DurableCalls& calls = SystemCalls());
 
 // The folder a path lies in: "." for a bare name, "/" for a name in the root.
 std::string FolderOf(const std::string& path);

@@ -15,7 +15,7 @@ namespace zf::kernel {
 namespace {
 
 Error Failure(const std::string& what, const std::string& path, int errorNumber) {
-  return Error{what + " " + path + ": " + std::strerror(errorNumber)};
+  return Error{what + " " + path + ": " + std::strerror(errorNumber), ErrorKindOf(errorNumber)};
 }
 
 }  // namespace
@@ -26,7 +26,7 @@ Result<Done> ReplaceFileAtomically(const std::string& path, const std::string& t
   if (fd < 0) return Failure("cannot create a file beside", path, errno);
   int failure = ::fchmod(fd, 0644) == 0 ? 0 : errno;
   if (failure != 0)
-    fdio::Close(fd);
+    static_cast<void>(fdio::Close(fd));  // the fchmod failure is the one to report
   else
     failure = fdio::FinishFile(fd, text);
   if (failure == 0 && ::rename(temp.c_str(), path.c_str()) != 0) failure = errno;

@@ -49,6 +49,6 @@ ChannelEvent Channel::Next(std::chrono::steady_clock::time_point deadline, std::
   }
 }
 
-void Channel::Answer(const std::string& line) { fdio::WriteAll(m_out, line + "\n"); }
+void Channel::Answer(const std::string& line) { static_cast<void>(fdio::WriteAll(m_out, line + "\n")); }
 
 }  // namespace zf::kernel
