@@ -132,8 +132,8 @@ bool KeptApply(const SettingMap& desired, std::string& problem) {
     return false;
   }
   auto kept = session.Keep();
-  if (!kept) problem = kept.error();
-  return kept.ok();
+  if (!kept) problem = kept.error().text;
+  return kept.has_value();
 }
 
 void BM_KeptApplyAgainstSystemdSysctl(benchmark::State& state) {

@@ -85,7 +85,7 @@ KernelBridge MakeBridge(CliContext& context, IRegistry& registry) {
 int RunPlan(CliContext& context, IRegistry& registry, const KernelOptions& options) {
   auto plan = MakeBridge(context, registry).Plan();
   if (!plan) {
-    context.err << "zentrofastctl: " << plan.error() << "\n";
+    context.err << "zentrofastctl: " << plan.error().text << "\n";
     return kExitFailed;
   }
   PrintPlan(plan.value(), context.out);
@@ -100,11 +100,11 @@ int Conclude(IKernelSession& session, CliContext& context, const KernelOptions& 
       context.out << "Kept: " << kept.value() << "\n";
       return kExitOk;
     }
-    context.err << "zentrofastctl: not kept: " << kept.error() << "\n";
+    context.err << "zentrofastctl: not kept: " << kept.error().text << "\n";
     return kExitReverted;
   }
   auto reverted = session.Revert();
-  context.out << "Reverted: " << (reverted ? session.Message() : reverted.error()) << "\n";
+  context.out << "Reverted: " << (reverted ? session.Message() : reverted.error().text) << "\n";
   return kExitReverted;
 }
 
@@ -112,7 +112,7 @@ int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& opti
   KernelBridge bridge = MakeBridge(context, registry);
   auto plan = bridge.Plan();
   if (!plan) {
-    context.err << "zentrofastctl: " << plan.error() << "\n";
+    context.err << "zentrofastctl: " << plan.error().text << "\n";
     return kExitFailed;
   }
   PrintPlan(plan.value(), context.out);
@@ -139,7 +139,7 @@ int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& opti
 int RunStatus(CliContext& context, IRegistry& registry) {
   auto status = MakeBridge(context, registry).Status();
   if (!status) {
-    context.err << "zentrofastctl: " << status.error() << "\n";
+    context.err << "zentrofastctl: " << status.error().text << "\n";
     return kExitFailed;
   }
   PrintStatus(status.value(), context.out);
@@ -149,7 +149,7 @@ int RunStatus(CliContext& context, IRegistry& registry) {
 int RunRevert(CliContext& context, IRegistry& registry) {
   auto reverted = MakeBridge(context, registry).Revert();
   if (!reverted) {
-    context.err << "zentrofastctl: " << reverted.error() << "\n";
+    context.err << "zentrofastctl: " << reverted.error().text << "\n";
     return kExitFailed;
   }
   context.out << reverted.value() << "\n";
@@ -159,12 +159,12 @@ int RunRevert(CliContext& context, IRegistry& registry) {
 int RunExport(CliContext& context, IRegistry& registry, const KernelOptions& options) {
   auto plan = MakeBridge(context, registry).Plan();
   if (!plan) {
-    context.err << "zentrofastctl: " << plan.error() << "\n";
+    context.err << "zentrofastctl: " << plan.error().text << "\n";
     return kExitFailed;
   }
   auto text = ExportDesiredState(plan->desired, ThisMachine().Links(), options.format);
   if (!text) {
-    context.err << "zentrofastctl: " << text.error() << "\n" << kUsage;
+    context.err << "zentrofastctl: " << text.error().text << "\n" << kUsage;
     return kExitUsage;
   }
   context.out << text.value();

@@ -1,22 +1,54 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The error shape of new code: a value, or the text of what went wrong, in the manner of
-// std::expected (which this compiler's library does not have yet). Old code keeps its shapes.
+// The error shape of new code: a value, or an Error that says what kind of failure it was (for
+// callers that branch) and what went wrong (for people), in the manner of std::expected (which
+// this compiler's library does not have yet). Old code keeps its shapes.
 #include <cassert>
+#include <cerrno>
 #include <string>
 #include <utility>
 #include <variant>
 
 namespace zf {
 
-// What a failed Result holds; made by Failure("...").
-struct Error {
-  std::string text;
+// The failures callers tell apart; everything else is Failed, and only the text differs.
+enum class ErrorKind {
+  Failed,
+  // Files and stores.
+  NotFound,
+  ReadOnly,
+  DiskFull,
+  Damaged,  // there, but not what it should be: torn, foreign or of an unknown version
+  Refused,  // a rule, a permission or a peer said no
+  // Starting the root helper through pkexec, which then changes nothing.
+  NoAuthenticationAgent,  // pkexec's 127: no agent could ask for the password
+  AuthorisationRefused,   // pkexec's 126: the password was not given
 };
 
-inline Error Failure(std::string text) { return Error{std::move(text)}; }
+// The kind of a failed system call's errno.
+inline ErrorKind ErrorKindOf(int errorNumber) {
+  switch (errorNumber) {
+    case ENOENT:
+    case ENOTDIR: return ErrorKind::NotFound;
+    case EROFS: return ErrorKind::ReadOnly;
+    case ENOSPC:
+    case EDQUOT: return ErrorKind::DiskFull;
+    case EACCES:
+    case EPERM: return ErrorKind::Refused;
+    default: return ErrorKind::Failed;
+  }
+}
 
-// What a Result<Done> holds when the operation has nothing to hand back but must be a value.
+// What a failed Result holds. Error{"text"} is a plain failure; Error{"text", kind} one callers
+// can tell apart.
+struct Error {
+  std::string text;
+  ErrorKind kind = ErrorKind::Failed;
+};
+
+inline Error Failure(std::string text, ErrorKind kind = ErrorKind::Failed) { return Error{std::move(text), kind}; }
+
+// What a Result<Done> holds when the operation has nothing to hand back.
 struct Done {};
 
 template <typename T>
@@ -26,7 +58,6 @@ class [[nodiscard]] Result {
   Result(Error error) : m_state(std::in_place_index<1>, std::move(error)) {}
 
   bool has_value() const { return m_state.index() == 0; }
-  bool ok() const { return has_value(); }
   explicit operator bool() const { return has_value(); }
 
   T& value() & {
@@ -51,33 +82,14 @@ class [[nodiscard]] Result {
     return has_value() ? std::get<0>(m_state) : static_cast<T>(std::forward<U>(fallback));
   }
 
-  // The reason; only for a failed Result.
-  const std::string& error() const {
+  // Only for a failed Result.
+  const Error& error() const {
     assert(!has_value());
-    return std::get<1>(m_state).text;
+    return std::get<1>(m_state);
   }
 
  private:
   std::variant<T, Error> m_state;
-};
-
-// Success without a value, or the reason for failing.
-template <>
-class [[nodiscard]] Result<void> {
- public:
-  Result() = default;
-  Result(Error error) : m_error(std::move(error.text)), m_failed(true) {}
-
-  bool has_value() const { return !m_failed; }
-  explicit operator bool() const { return has_value(); }
-  const std::string& error() const {
-    assert(m_failed);
-    return m_error;
-  }
-
- private:
-  std::string m_error;
-  bool m_failed = false;
 };
 
 }  // namespace zf

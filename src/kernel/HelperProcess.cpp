@@ -5,12 +5,15 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+
+#include "platform/fdio.h"
 
 extern char** environ;
 
@@ -31,8 +34,10 @@ HelperProcess::~HelperProcess() {
 }
 
 Result<Done> HelperProcess::Start(const std::vector<std::string>& commandLine) {
+  // Its input is a socket, so that writing to a helper that is gone is EPIPE for this call alone.
   int in[2], out[2];
-  if (::pipe2(in, O_CLOEXEC) != 0) return Error{std::string("cannot make a pipe: ") + std::strerror(errno)};
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, in) != 0)
+    return Error{std::string("cannot make a socket pair: ") + std::strerror(errno)};
   if (::pipe2(out, O_CLOEXEC) != 0) {
     ::close(in[0]);
     ::close(in[1]);
@@ -40,7 +45,7 @@ Result<Done> HelperProcess::Start(const std::vector<std::string>& commandLine) {
   }
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, in[1], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   std::vector<std::string> arguments = commandLine;
   std::vector<char*> argv;
@@ -48,9 +53,9 @@ Result<Done> HelperProcess::Start(const std::vector<std::string>& commandLine) {
   argv.push_back(nullptr);
   const int spawned = posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  ::close(in[0]);
+  ::close(in[1]);
   ::close(out[1]);
-  m_in = in[1];
+  m_in = in[0];
   m_out = out[0];
   if (spawned != 0) {
     m_pid = -1;
@@ -59,22 +64,7 @@ Result<Done> HelperProcess::Start(const std::vector<std::string>& commandLine) {
   return Done{};
 }
 
-bool HelperProcess::Send(const std::string& text) {
-  // The helper may be gone: a broken pipe is an answer, not a reason to die.
-  struct sigaction ignore {
-  }, previous{};
-  ignore.sa_handler = SIG_IGN;
-  ::sigaction(SIGPIPE, &ignore, &previous);
-  std::size_t done = 0;
-  while (m_in >= 0 && done < text.size()) {
-    const ssize_t n = ::write(m_in, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  ::sigaction(SIGPIPE, &previous, nullptr);
-  return done == text.size();
-}
+bool HelperProcess::Send(const std::string& text) { return m_in >= 0 && fdio::SendAll(m_in, text) == 0; }
 
 ReadOutcome HelperProcess::ReadLine(int timeoutMs, std::string& line) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -117,12 +107,15 @@ int HelperProcess::Finish() {
   return m_status;
 }
 
-std::string DescribeEndedHelper(int exitStatus, bool throughPkexec) {
+Error EndedHelperError(int exitStatus, bool throughPkexec) {
   if (throughPkexec && exitStatus == 127)
-    return "no polkit authentication agent answered, so nothing was changed; in a terminal run "
-           "\"sudo zentrofastctl kernel apply\" (or start pkttyagent and try again)";
-  if (throughPkexec && exitStatus == 126) return "authorisation was refused or cancelled; nothing was changed";
-  return "the kernel helper ended without an answer (exit status " + std::to_string(exitStatus) + ")";
+    return Error{
+        "no polkit authentication agent answered, so nothing was changed; in a terminal run "
+        "\"sudo zentrofastctl kernel apply\" (or start pkttyagent and try again)",
+        ErrorKind::NoAuthenticationAgent};
+  if (throughPkexec && exitStatus == 126)
+    return Error{"authorisation was refused or cancelled; nothing was changed", ErrorKind::AuthorisationRefused};
+  return Error{"the kernel helper ended without an answer (exit status " + std::to_string(exitStatus) + ")"};
 }
 
 }  // namespace zf::kernel

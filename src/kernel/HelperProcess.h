@@ -43,7 +43,7 @@ class HelperProcess {
   int m_status = -1;
 };
 
-// What pkexec's own exit statuses mean for a person, or the helper's last words.
-std::string DescribeEndedHelper(int exitStatus, bool throughPkexec);
+// A helper that ended without an answer: pkexec's own exit statuses get their kind and words.
+Error EndedHelperError(int exitStatus, bool throughPkexec);
 
 }  // namespace zf::kernel

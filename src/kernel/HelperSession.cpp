@@ -18,9 +18,10 @@ HelperSession::HelperSession(const std::vector<std::string>& commandLine, const 
 
 HelperSession::~HelperSession() { m_process.Finish(); }
 
-void HelperSession::Fail(std::string message) {
+void HelperSession::Fail(Error error) {
   m_state = SessionState::Failed;
-  m_message = std::move(message);
+  m_message = std::move(error.text);
+  m_failureKind = error.kind;
   m_process.Finish();
 }
 
@@ -48,7 +49,7 @@ SessionState HelperSession::Poll(int timeoutMs) {
   const auto answer = NextAnswer(timeoutMs, timedOut);
   if (timedOut) return m_state;
   if (!answer) {
-    Fail(DescribeEndedHelper(m_process.Finish(), m_throughPkexec));
+    Fail(EndedHelperError(m_process.Finish(), m_throughPkexec));
   } else if (answer->word == "applied") {
     std::istringstream words(answer->text);
     std::string id;
@@ -58,7 +59,7 @@ SessionState HelperSession::Poll(int timeoutMs) {
     m_message = id;
     m_state = SessionState::Applied;
   } else {
-    Fail(answer->text);
+    Fail(Error{answer->text, answer->word == "refused" ? ErrorKind::Refused : ErrorKind::Failed});
   }
   return m_state;
 }
@@ -84,13 +85,13 @@ Result<std::string> HelperSession::Keep() { return Conclude("keep", "kept"); }
 
 Result<Done> HelperSession::Revert() {
   auto reverted = Conclude("revert", "reverted");
-  if (!reverted) return Error{reverted.error()};
+  if (!reverted) return reverted.error();
   return Done{};
 }
 
 Result<std::string> RunHelperRequest(const std::vector<std::string>& commandLine, const HelperRequest& request) {
   HelperProcess process;
-  if (auto started = process.Start(commandLine); !started) return Error{started.error()};
+  if (auto started = process.Start(commandLine); !started) return started.error();
   process.Send(FormatRequest(request));
   std::string notes;
   for (std::string line; process.ReadLine(600000, line) == ReadOutcome::Line;) {
@@ -105,7 +106,7 @@ Result<std::string> RunHelperRequest(const std::vector<std::string>& commandLine
     return Error{notes + answer->text};
   }
   const bool throughPkexec = commandLine.size() > 1 && commandLine.front().ends_with("/pkexec");
-  return Error{DescribeEndedHelper(process.Finish(), throughPkexec)};
+  return EndedHelperError(process.Finish(), throughPkexec);
 }
 
 }  // namespace zf::kernel

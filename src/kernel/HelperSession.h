@@ -23,6 +23,7 @@ class HelperSession : public IKernelSession {
   Result<std::string> Keep() override;
   Result<Done> Revert() override;
   const std::string& Message() const override { return m_message; }
+  ErrorKind FailureKind() const override { return m_failureKind; }
   // Notes the helper sent before its answer (a journal it rolled back).
   std::vector<std::string> Notes() const override { return m_notes; }
   pid_t HelperPid() const { return m_process.pid(); }
@@ -30,13 +31,14 @@ class HelperSession : public IKernelSession {
  private:
   // The next answer that is not a note; empty when the helper ended without one.
   std::optional<HelperAnswer> NextAnswer(int timeoutMs, bool& timedOut);
-  void Fail(std::string message);
+  void Fail(Error error);
   Result<std::string> Conclude(const char* command, const char* expected);
 
   HelperProcess m_process;
   bool m_throughPkexec = false;
   SessionState m_state = SessionState::Starting;
   std::string m_message;
+  ErrorKind m_failureKind = ErrorKind::Failed;
   std::vector<std::string> m_notes;
   std::chrono::system_clock::time_point m_deadline{};
 };

@@ -30,6 +30,8 @@ class IKernelSession {
   virtual Result<Done> Revert() = 0;
   // Why the session failed or was reverted, or the helper's last report.
   virtual const std::string& Message() const = 0;
+  // What kind of failure it was, once Failed: callers branch on this, never on Message()'s words.
+  virtual ErrorKind FailureKind() const { return ErrorKind::Failed; }
   // What else the helper said before applying (a stopped helper's changes it rolled back).
   virtual std::vector<std::string> Notes() const { return {}; }
 };

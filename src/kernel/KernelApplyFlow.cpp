@@ -18,8 +18,6 @@ const std::string kTitle = "Zentrofast";
 const std::string kNothingChanged =
     "Nothing was changed on this computer; the tuned values stay in Zentrofast's settings.";
 
-bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
-
 std::string CauseText(RevertCause cause, int keepWithinSeconds, const std::string& detail) {
   switch (cause) {
     case RevertCause::RevertPressed: return "The previous network settings of this computer are back.";
@@ -38,13 +36,6 @@ std::string CauseText(RevertCause cause, int keepWithinSeconds, const std::strin
 }
 
 }  // namespace
-
-// The helper's own words for the two answers of the authentication that change nothing.
-AuthenticationProblem ClassifyFailure(const std::string& message) {
-  if (Contains(message, "no polkit authentication agent")) return AuthenticationProblem::NoAgent;
-  if (Contains(message, "authorisation was refused")) return AuthenticationProblem::Refused;
-  return AuthenticationProblem::None;
-}
 
 std::string MissingAuthenticationTool() {
   const std::vector<std::string> command = kernel::HelperCommandLine();
@@ -77,7 +68,7 @@ void KernelApplyFlow::AfterStoreWritten(RegistryWayBack wayBack) {
   }
   Result<kernel::KernelPlan> plan = m_setup.bridge.Plan();
   if (!plan) {
-    Tell("Zentrofast could not compare its tuned values with this computer's network settings: " + plan.error(),
+    Tell("Zentrofast could not compare its tuned values with this computer's network settings: " + plan.error().text,
          MsgIcon::Exclamation);
     return;
   }
@@ -131,15 +122,17 @@ void KernelApplyFlow::PollSession() {
     if (state == kernel::SessionState::Applied) StartCountdown();
     if (state != kernel::SessionState::Failed) return;
     const std::string message = m_session->Message();
-    switch (ClassifyFailure(message)) {
-      case AuthenticationProblem::NoAgent:
+    switch (m_session->FailureKind()) {
+      case ErrorKind::NoAuthenticationAgent:
         RefusedBeforeApplying(
             "Zentrofast could not ask for the administrator's password: no authentication agent "
             "is running on this desktop. To apply the settings from a terminal, run \"sudo "
             "zentrofastctl kernel apply\".");
         return;
-      case AuthenticationProblem::Refused: RefusedBeforeApplying("The administrator's password was not given."); return;
-      case AuthenticationProblem::None: GoBack(RevertCause::Failure, message); return;
+      case ErrorKind::AuthorisationRefused:
+        RefusedBeforeApplying("The administrator's password was not given.");
+        return;
+      default: GoBack(RevertCause::Failure, message); return;
     }
   }
   if (m_stage == Stage::Countdown && (state == kernel::SessionState::Reverted || state == kernel::SessionState::Failed))
@@ -181,7 +174,7 @@ void KernelApplyFlow::Keep() {
   const Result<std::string> kept = m_session->Keep();
   if (!kept) {
     m_stage = Stage::Authenticating;  // no dialog left to close
-    GoBack(RevertCause::Failure, "they could not be kept (" + kept.error() + ")");
+    GoBack(RevertCause::Failure, "they could not be kept (" + kept.error().text + ")");
     return;
   }
   Finish();
@@ -196,7 +189,7 @@ void KernelApplyFlow::GoBack(RevertCause cause, const std::string& detail) {
   std::string text = CauseText(cause, m_setup.keepWithinSeconds, detail);
   if (m_session && m_session->State() == kernel::SessionState::Applied) {
     if (const Result<Done> reverted = m_session->Revert(); !reverted)
-      text += "\n\nThe kernel helper reported: " + reverted.error();
+      text += "\n\nThe kernel helper reported: " + reverted.error().text;
   }
   text += "\n\n" + RestoreStore();
   Finish();

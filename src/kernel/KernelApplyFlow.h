@@ -83,9 +83,6 @@ class KernelApplyFlow : public QObject, public ITuningFollowUp {
   int m_secondsLeft = 0;
 };
 
-// The authentication problems that change nothing and leave the store as it is.
-enum class AuthenticationProblem { None, NoAgent, Refused };
-AuthenticationProblem ClassifyFailure(const std::string& message);
 // A sentence when the helper would start through pkexec and pkexec is not installed; else empty.
 std::string MissingAuthenticationTool();
 

@@ -15,9 +15,9 @@ const ILiveSystem& ThisMachine() {
 
 Result<KernelPlan> KernelBridge::Plan() {
   auto stored = ReadStoredTuning(m_setup.registry, m_setup.family);
-  if (!stored) return Error{stored.error()};
+  if (!stored) return stored.error();
   auto ledger = LoadLedger(m_setup.ledgerPath);
-  if (!ledger) return Error{ledger.error()};
+  if (!ledger) return ledger.error();
   const auto desired = MapToLinux(stored.value(), m_setup.live.Links(), ledger->originals, m_setup.live);
   return MakePlan(desired, m_setup.live, ledger.value());
 }
@@ -35,7 +35,7 @@ std::unique_ptr<IKernelSession> KernelBridge::Apply(const KernelPlan& plan, cons
 
 Result<KernelStatus> KernelBridge::Status() {
   auto ledger = LoadLedger(m_setup.ledgerPath);
-  if (!ledger) return Error{ledger.error()};
+  if (!ledger) return ledger.error();
   KernelStatus status;
   for (const auto& [key, managed] : ledger->managed) {
     ManagedSetting setting{key, DisplayName(key), {}, managed, m_setup.live.Read(key).value_or(""), Persistence::None};

@@ -81,7 +81,7 @@ Result<Ledger> LoadLedger(const std::string& path) {
   const auto text = ReadSmallFile(path);
   if (!text) return Error{"cannot read " + path + ": " + std::strerror(errno)};
   auto ledger = ParseLedger(*text);
-  if (!ledger) return Error{path + ": " + ledger.error()};
+  if (!ledger) return Error{path + ": " + ledger.error().text};
   return ledger;
 }
 

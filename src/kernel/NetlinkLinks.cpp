@@ -58,7 +58,7 @@ int OnLink(nl_msg* message, void* argument) {
 
 Result<std::vector<LinkInfo>> ListLinks() {
   auto socket = Connect();
-  if (!socket) return Error{socket.error()};
+  if (!socket) return socket.error();
   std::vector<LinkInfo> links;
   nl_socket_modify_cb(socket->get(), NL_CB_VALID, NL_CB_CUSTOM, OnLink, &links);
   ifinfomsg request{};
@@ -72,7 +72,7 @@ Result<std::vector<LinkInfo>> ListLinks() {
 
 Result<Done> SetLinkMtu(const std::string& name, long mtu) {
   auto socket = Connect();
-  if (!socket) return Error{socket.error()};
+  if (!socket) return socket.error();
   rtnl_link* current = nullptr;
   if (int status = rtnl_link_get_kernel(socket->get(), 0, name.c_str(), &current); status < 0)
     return Error{"no interface " + name + ": " + nl_geterror(status)};

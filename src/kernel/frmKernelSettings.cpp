@@ -91,10 +91,11 @@ void frmKernelSettings::Refresh() {
   const Result<kernel::KernelPlan> plan = m_bridge.Plan();
   const Result<kernel::KernelStatus> status = m_bridge.Status();
   QStringList problems;
-  if (!plan) problems << QStringLiteral("The tuned values could not be read: ") + QString::fromStdString(plan.error());
+  if (!plan)
+    problems << QStringLiteral("The tuned values could not be read: ") + QString::fromStdString(plan.error().text);
   if (!status)
     problems << QStringLiteral("The record of earlier changes could not be read: ") +
-                    QString::fromStdString(status.error());
+                    QString::fromStdString(status.error().text);
   const std::vector<LiveSettingRow> rows =
       BuildLiveRows(status ? &status.value() : nullptr, plan ? &plan.value() : nullptr);
   m_lstSettings->clear();
@@ -126,8 +127,8 @@ void frmKernelSettings::cmdRevertAll_Click() {
   // The helper may first ask for the administrator's password: the window stays responsive meanwhile.
   m_revert = QThread::create([this] {
     const Result<std::string> reverted = m_bridge.Revert();
-    m_revertOk = reverted.ok();
-    m_revertAnswer = reverted ? reverted.value() : reverted.error();
+    m_revertOk = reverted.has_value();
+    m_revertAnswer = reverted ? reverted.value() : reverted.error().text;
   });
   connect(m_revert, &QThread::finished, this, &frmKernelSettings::RevertFinished);
   m_revert->start();

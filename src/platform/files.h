@@ -10,19 +10,16 @@
 #include <string>
 #include <string_view>
 
+#include "platform/fdio.h"
+
 namespace zf {
 
-// Makes written bytes, or a folder's new names, durable: fsync(2). Tests count the calls
-// through a subclass of their own.
-class FileSync {
- public:
-  virtual ~FileSync() = default;
-  // 0, or -1 with errno set.
-  virtual int Sync(int fd);
-};
+// Makes written bytes, or a folder's new names, durable (fsync(2)) and closes descriptors. Tests
+// count or fail the calls through a subclass of their own.
+using FileSync = fdio::DurableCalls;
 
 // The one the program uses.
-FileSync& SystemFileSync();
+inline FileSync& SystemFileSync() { return fdio::SystemCalls(); }
 
 // Writes data to a new file named prefix plus six random characters in folder and flushes it to
 // disk. Returns its path, or an empty path with the reason in error.

@@ -2,8 +2,10 @@
 // The value-or-error result of new code.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "core/Result.h"
 
@@ -24,7 +26,7 @@ TEST(ResultTest, HoldsTheValueOrTheReason) {
 
   const Result<int> odd = Half(7);
   EXPECT_FALSE(odd);
-  EXPECT_EQ(odd.error(), "7 is odd");
+  EXPECT_EQ(odd.error().text, "7 is odd");
   EXPECT_EQ(odd.value_or(-1), -1);
 }
 
@@ -36,12 +38,24 @@ TEST(ResultTest, MovesOutValuesThatCannotBeCopied) {
   EXPECT_EQ(*taken, "kept");
 }
 
-TEST(ResultTest, VoidResultSaysOnlyWhetherItWorked) {
-  const Result<void> done;
-  EXPECT_TRUE(done);
-  const Result<void> failed = Failure("disk full");
-  EXPECT_FALSE(failed.has_value());
-  EXPECT_EQ(failed.error(), "disk full");
+TEST(ResultTest, AFailureCarriesItsKindNextToItsText) {
+  const Result<Done> plain = Failure("went wrong");
+  EXPECT_EQ(plain.error().kind, ErrorKind::Failed);
+  const Result<Done> full = Failure("disk full", ErrorKind::DiskFull);
+  ASSERT_FALSE(full.has_value());
+  EXPECT_EQ(full.error().kind, ErrorKind::DiskFull);
+  EXPECT_EQ(full.error().text, "disk full");
+  // Handing a failure on keeps its kind.
+  const Result<int> passedOn = full.error();
+  EXPECT_EQ(passedOn.error().kind, ErrorKind::DiskFull);
+}
+
+TEST(ResultTest, SystemErrorsMapToTheKindsCallersTellApart) {
+  const std::pair<int, ErrorKind> cases[] = {
+      {ENOENT, ErrorKind::NotFound}, {EROFS, ErrorKind::ReadOnly}, {ENOSPC, ErrorKind::DiskFull},
+      {EDQUOT, ErrorKind::DiskFull}, {EACCES, ErrorKind::Refused}, {EIO, ErrorKind::Failed},
+  };
+  for (const auto& [errorNumber, kind] : cases) EXPECT_EQ(ErrorKindOf(errorNumber), kind) << errorNumber;
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ class HelperTransactionTest : public test::KernelSandboxTest {
  protected:
   static Ledger CurrentLedger() {
     auto ledger = LoadLedger(kLedgerPath);
-    EXPECT_TRUE(ledger.ok()) << ledger.error();
+    EXPECT_TRUE(ledger.has_value()) << ledger.error().text;
     return ledger ? ledger.value() : Ledger{};
   }
   static KernelPlan PlanFor(const SettingMap& desired) { return MakePlan(desired, SandboxLive(), CurrentLedger()); }
@@ -60,7 +60,7 @@ class HelperTransactionTest : public test::KernelSandboxTest {
     auto session = Start(RequestFor(PlanFor(desired)));
     ASSERT_EQ(session->State(), SessionState::Applied) << session->Message();
     auto kept = session->Keep();
-    ASSERT_TRUE(kept.ok()) << kept.error();
+    ASSERT_TRUE(kept.has_value()) << kept.error().text;
   }
   static bool JournalExists() { return ::access("/run/zentrofast/journal", F_OK) == 0; }
   void SetUp() override {
@@ -117,7 +117,7 @@ TEST_F(HelperTransactionTest, TheDeadlinePassingRevertsEverything) {
   EXPECT_EQ(Live(kTuned), kTuned);
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   auto kept = session->Keep();
-  EXPECT_FALSE(kept.ok());
+  EXPECT_FALSE(kept.has_value());
   EXPECT_EQ(session->State(), SessionState::Reverted);
   EXPECT_NE(session->Message().find("not kept in time"), std::string::npos) << session->Message();
   EXPECT_EQ(Live(kTuned), originals);
@@ -129,7 +129,7 @@ TEST_F(HelperTransactionTest, TheDeadlinePassingRevertsEverything) {
 TEST_F(HelperTransactionTest, RevertDuringTheWindowPutsTheValuesBack) {
   auto session = Start(RequestFor(PlanFor(kTuned)));
   ASSERT_EQ(session->State(), SessionState::Applied) << session->Message();
-  ASSERT_TRUE(session->Revert().ok()) << session->Message();
+  ASSERT_TRUE(session->Revert().has_value()) << session->Message();
   EXPECT_EQ(Live(kTuned), originals);
   EXPECT_TRUE(CurrentLedger().managed.empty());
 }
@@ -175,7 +175,7 @@ TEST_F(HelperTransactionTest, AKilledHelpersJournalIsRolledBackByTheNextStart) {
   HelperRequest revert;
   revert.kind = RequestKind::Revert;
   auto answer = RunHelperRequest(test::HelperCommand(), revert);
-  ASSERT_TRUE(answer.ok()) << answer.error();
+  ASSERT_TRUE(answer.has_value()) << answer.error().text;
   EXPECT_NE(answer.value().find("rolled back transaction"), std::string::npos) << answer.value();
   EXPECT_EQ(Live(kTuned), originals);
   EXPECT_FALSE(JournalExists());
@@ -240,7 +240,7 @@ TEST_F(HelperTransactionTest, SettingsNoLongerDesiredReturnToTheirOriginalsAndRe
   HelperRequest revert;
   revert.kind = RequestKind::Revert;
   auto answer = RunHelperRequest(test::HelperCommand(), revert);
-  ASSERT_TRUE(answer.ok()) << answer.error();
+  ASSERT_TRUE(answer.has_value()) << answer.error().text;
   EXPECT_EQ(Live(kTuned), originals);
   EXPECT_EQ(::access("/etc/sysctl.d/80-zentrofast.conf", F_OK), -1);
   EXPECT_TRUE(CurrentLedger().managed.empty());

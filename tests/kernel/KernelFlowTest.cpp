@@ -217,25 +217,26 @@ class KernelFlowTest : public QObject {
   }
 
   void authenticationProblemsLeaveTheStore_data() {
+    // The flow goes by the kind alone: the helper's wording is free to change.
     QTest::addColumn<QString>("failure");
+    QTest::addColumn<ErrorKind>("kind");
     QTest::addColumn<QString>("missingTool");
     QTest::addColumn<QString>("told");
-    QTest::newRow("refused") << "authorisation was refused or cancelled; nothing was changed"
-                             << ""
+    QTest::newRow("refused") << "pkexec said 126" << ErrorKind::AuthorisationRefused << ""
                              << "The administrator's password was not given.";
-    QTest::newRow("no agent") << "no polkit authentication agent answered, so nothing was changed"
-                              << ""
+    QTest::newRow("no agent") << "pkexec said 127" << ErrorKind::NoAuthenticationAgent << ""
                               << "no authentication agent is running";
-    QTest::newRow("no pkexec") << ""
-                               << "pkexec is not installed."
+    QTest::newRow("no pkexec") << "" << ErrorKind::Failed << "pkexec is not installed."
                                << "pkexec is not installed.";
   }
   void authenticationProblemsLeaveTheStore() {
     QFETCH(QString, failure);
+    QFETCH(ErrorKind, kind);
     QFETCH(QString, missingTool);
     QFETCH(QString, told);
     Rig rig;
     rig.bridge.applyFailure = failure.toStdString();
+    rig.bridge.applyFailureKind = kind;
     rig.missingTool = missingTool.toStdString();
     rig.wizard.cmdOptimize_Click();
     rig.Preview()->cmdApply()->click();

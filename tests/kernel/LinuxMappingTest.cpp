@@ -27,7 +27,7 @@ class LinuxMappingTest : public ::testing::Test {
   KernelPlan Plan() {
     auto stored =
         ReadStoredTuning(registry, DetectOSFamily(m_family >= 5 ? kDefaultOSVersion : OSVersionRecord{1, 4, 10}));
-    EXPECT_TRUE(stored.ok());
+    EXPECT_TRUE(stored.has_value());
     const auto desired = MapToLinux(stored.value(), system.links(), ledger.originals, system.live());
     return MakePlan(desired, system.live(), ledger);
   }
@@ -172,11 +172,11 @@ TEST_F(LinuxMappingTest, HashIsStableAndFollowsTheLiveValues) {
 
 TEST_F(LinuxMappingTest, AStoreWithoutTuningPlansNothing) {
   auto stored = ReadStoredTuning(registry, DetectOSFamily(kDefaultOSVersion));
-  ASSERT_TRUE(stored.ok());
+  ASSERT_TRUE(stored.has_value());
   const auto plan = MakePlan(MapToLinux(stored.value(), system.links(), {}, system.live()), system.live(), ledger);
   EXPECT_TRUE(plan.changes.empty());
   EXPECT_FALSE(plan.ChangesAnything());
-  EXPECT_FALSE(ReadStoredTuning(registry, OSFamily{}).ok());
+  EXPECT_FALSE(ReadStoredTuning(registry, OSFamily{}).has_value());
 }
 
 // The backup and the bridge read a stored value by one rule: a text spelling a number with blanks

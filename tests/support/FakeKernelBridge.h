@@ -19,9 +19,10 @@ struct FakeKernelLog {
 
 class FakeKernelSession : public kernel::IKernelSession {
  public:
-  FakeKernelSession(FakeKernelLog& log, std::string failure, int keepWithinSeconds)
+  FakeKernelSession(FakeKernelLog& log, std::string failure, ErrorKind failureKind, int keepWithinSeconds)
       : m_log(log),
         m_message(std::move(failure)),
+        m_failureKind(failureKind),
         m_deadline(std::chrono::system_clock::now() + std::chrono::seconds(keepWithinSeconds)) {}
 
   kernel::SessionState Poll(int) override {
@@ -45,10 +46,12 @@ class FakeKernelSession : public kernel::IKernelSession {
     return Done{};
   }
   const std::string& Message() const override { return m_message; }
+  ErrorKind FailureKind() const override { return m_failureKind; }
 
  private:
   FakeKernelLog& m_log;
   std::string m_message;
+  ErrorKind m_failureKind;
   std::chrono::system_clock::time_point m_deadline;
   kernel::SessionState m_state = kernel::SessionState::Starting;
 };
@@ -59,6 +62,7 @@ class FakeKernelBridge : public kernel::IKernelBridge {
   kernel::KernelStatus status;
   std::string planFailure;   // non-empty: Plan() fails with it
   std::string applyFailure;  // non-empty: every session fails with it
+  ErrorKind applyFailureKind = ErrorKind::Failed;
   FakeKernelLog log;
 
   Result<kernel::KernelPlan> Plan() override {
@@ -69,7 +73,7 @@ class FakeKernelBridge : public kernel::IKernelBridge {
                                                 const kernel::ApplyOptions& options) override {
     log.applies.push_back(options);
     log.appliedHashes.push_back(applied.hash);
-    return std::make_unique<FakeKernelSession>(log, applyFailure, options.keepWithinSeconds);
+    return std::make_unique<FakeKernelSession>(log, applyFailure, applyFailureKind, options.keepWithinSeconds);
   }
   Result<kernel::KernelStatus> Status() override { return status; }
   Result<std::string> Revert() override {

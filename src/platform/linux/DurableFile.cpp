@@ -15,25 +15,6 @@ std::string Reason(const std::string& what, const std::filesystem::path& path, i
   return what + " " + path.string() + ": " + std::strerror(errorNumber) + ".";
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t written = ::write(fd, data.data(), data.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-// Some file systems cannot flush a folder (EINVAL); there the rename is as durable as it gets.
-int FlushFolder(const std::filesystem::path& folder, FileSync& sync) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  const int result = sync.Sync(fd) == 0 || errno == EINVAL ? 0 : errno;
-  ::close(fd);
-  return result;
-}
-
 // Renames without replacing; file systems without that rename get a hard link instead.
 int RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
@@ -44,13 +25,6 @@ int RenameNoReplace(const std::filesystem::path& from, const std::filesystem::pa
 }
 
 }  // namespace
-
-int FileSync::Sync(int fd) { return ::fsync(fd); }
-
-FileSync& SystemFileSync() {
-  static FileSync system;
-  return system;
-}
 
 std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, std::string_view prefix,
                                            std::string_view data, std::string* error, FileSync& sync) {
@@ -69,21 +43,18 @@ std::filesystem::path WriteDurableTempFileFrom(const std::filesystem::path& fold
   }
   int writeError = 0;
   const ByteSink write = [fd, &writeError](std::string_view bytes) {
-    errno = 0;
-    if (WriteAll(fd, bytes)) return true;
-    writeError = errno != 0 ? errno : EIO;
-    return false;
+    writeError = fdio::WriteAll(fd, bytes);
+    return writeError == 0;
   };
-  bool written = produce(write);
-  if (written && sync.Sync(fd) != 0) {
-    writeError = errno;
-    written = false;
+  const bool produced = produce(write);
+  if (produced) {
+    writeError = sync.Sync(fd) != 0 ? errno : 0;
+    const int closeError = fdio::Close(fd, sync);
+    if (writeError == 0) writeError = closeError;
+  } else {
+    static_cast<void>(fdio::Close(fd, sync));  // the producer's failure is the one to report
   }
-  if (::close(fd) != 0 && written) {
-    writeError = errno;
-    written = false;
-  }
-  if (written) return name;
+  if (produced && writeError == 0) return name;
   if (writeError != 0) *error = Reason("Cannot write", name, writeError);
   ::unlink(name.c_str());
   return {};
@@ -96,7 +67,7 @@ PublishResult PublishDurably(const std::filesystem::path& from, const std::files
     *error = Reason("Cannot rename to", to, renameError);
     return PublishResult::Failed;
   }
-  if (const int flushError = FlushFolder(to.parent_path(), sync); flushError != 0) {
+  if (const int flushError = fdio::SyncFolder(to.parent_path().string(), sync); flushError != 0) {
     *error = Reason("Cannot flush the folder", to.parent_path(), flushError);
     ::unlink(to.c_str());
     return PublishResult::Failed;

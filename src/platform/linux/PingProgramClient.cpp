@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "platform/fdio.h"
 #include "platform/linux/PingProgramProtocol.h"
 
 namespace zf {
@@ -30,16 +31,6 @@ void Stop(pid_t pid, int fd) {
   ::kill(pid, SIGKILL);
   while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
   }
-}
-
-bool SendAll(int fd, std::span<const std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    const ssize_t put = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes = bytes.subspan(static_cast<std::size_t>(put));
-  }
-  return true;
 }
 
 enum class Wait { Replied, Failed, TimedOut };
@@ -114,9 +105,10 @@ IcmpEchoReply PingProgramClient::SendEcho(const IPv4Address& address, std::span<
   }
   const Clock::time_point deadline = Clock::now() + milliseconds{timeoutMs} + kStartAllowance;
   std::array<std::uint8_t, pingprogram::kReplySize> answer{};
-  const Wait wait = SendAll(running->fd, pingprogram::EncodeRequest(address, timeoutMs, payload))
-                        ? AwaitReply(running->fd, answer, deadline, whileWaiting)
-                        : Wait::Failed;
+  const Wait wait =
+      fdio::SendAll(running->fd, fdio::Bytes(pingprogram::EncodeRequest(address, timeoutMs, payload))) == 0
+          ? AwaitReply(running->fd, answer, deadline, whileWaiting)
+          : Wait::Failed;
   if (wait != Wait::Replied) {
     Stop(running->pid, running->fd);
     if (wait == Wait::TimedOut) reply.Status = IcmpStatus::TimedOut;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kernel/helper/Channel.h"
+#include "helpers/kernel/Channel.h"
 
 #include <poll.h>
 #include <sys/signalfd.h>
@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "kernel/HelperProtocol.h"
+#include "platform/fdio.h"
 
 namespace zf::kernel {
 
@@ -48,14 +49,6 @@ ChannelEvent Channel::Next(std::chrono::steady_clock::time_point deadline, std::
   }
 }
 
-void Channel::Answer(const std::string& line) {
-  const std::string text = line + "\n";
-  for (std::size_t done = 0; done < text.size();) {
-    const ssize_t n = ::write(m_out, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    done += static_cast<std::size_t>(n);
-  }
-}
+void Channel::Answer(const std::string& line) { static_cast<void>(fdio::WriteAll(m_out, line + "\n")); }
 
 }  // namespace zf::kernel

@@ -4,9 +4,9 @@
 // window) or one revert to the originals.
 #include <string>
 
+#include "helpers/kernel/Channel.h"
+#include "helpers/kernel/Journal.h"
 #include "kernel/HelperProtocol.h"
-#include "kernel/helper/Channel.h"
-#include "kernel/helper/Journal.h"
 
 namespace zf::kernel {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kernel/helper/Persist.h"
+#include "helpers/kernel/Persist.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,10 +11,10 @@
 #include <cstring>
 #include <set>
 
+#include "helpers/kernel/AtomicFile.h"
+#include "helpers/kernel/HelperPaths.h"
 #include "kernel/PersistTexts.h"
 #include "kernel/SettingTable.h"
-#include "kernel/helper/AtomicFile.h"
-#include "kernel/helper/HelperPaths.h"
 
 namespace zf::kernel {
 namespace {
@@ -108,7 +108,7 @@ Result<std::string> PersistMtu(const std::string& name, const std::string& mtu, 
     const std::string file = LinkFileName(name);
     auto written = ReplaceFileAtomically(std::string(paths::kLinkFolder) + "/" + file,
                                          LinkFileText(name, link->permanentMac, mtu));
-    if (!written) return Error{written.error()};
+    if (!written) return written.error();
     keptFiles.insert(file);
     report.push_back("MTU of " + name + " persisted in " + paths::kLinkFolder + "/" + file);
     return std::string("link");
@@ -130,7 +130,7 @@ void ForgetNetworkManagerMtus(const Ledger& before, const Ledger& now) {
 Result<std::vector<std::string>> PersistManaged(Ledger& ledger, const std::vector<LinkInfo>& links) {
   const Ledger before = ledger;
   std::vector<std::string> report;
-  if (auto done = PersistSysctls(ledger, report); !done) return Error{done.error()};
+  if (auto done = PersistSysctls(ledger, report); !done) return done.error();
   ledger.persistence.clear();
   std::set<std::string> keptFiles;
   for (const auto& [key, value] : ledger.managed) {
@@ -140,13 +140,12 @@ Result<std::vector<std::string>> PersistManaged(Ledger& ledger, const std::vecto
     }
     const std::string name = InterfaceOfKey(key);
     auto how = PersistMtu(name, value, FindLink(links, name), keptFiles, report);
-    if (!how) return Error{how.error()};
+    if (!how) return how.error();
     ledger.persistence[key] = how.value();
   }
   for (const auto& file : OurLinkFiles())
     if (!keptFiles.count(file))
-      if (auto removed = RemoveFile(std::string(paths::kLinkFolder) + "/" + file); !removed)
-        return Error{removed.error()};
+      if (auto removed = RemoveFile(std::string(paths::kLinkFolder) + "/" + file); !removed) return removed.error();
   ForgetNetworkManagerMtus(before, ledger);
   return report;
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kernel/helper/Journal.h"
+#include "helpers/kernel/Journal.h"
 
 #include <sstream>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kernel/helper/LiveWriter.h"
+#include "helpers/kernel/LiveWriter.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "helpers/kernel/HelperPaths.h"
 #include "kernel/NetlinkLinks.h"
 #include "kernel/SettingTable.h"
-#include "kernel/helper/HelperPaths.h"
 
 namespace zf::kernel {
 namespace {

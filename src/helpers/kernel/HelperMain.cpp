@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "helpers/kernel/HelperPaths.h"
+#include "helpers/kernel/Transaction.h"
 #include "kernel/LiveSystem.h"
-#include "kernel/helper/HelperPaths.h"
-#include "kernel/helper/Transaction.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ Result<HelperRequest> ReadRequest(Channel& channel) {
     const ChannelEvent event = channel.Next(deadline, line);
     if (event != ChannelEvent::Line) return Error{"no whole request came"};
     auto ended = parser.Line(line);
-    if (!ended) return Error{ended.error()};
+    if (!ended) return ended.error();
     if (ended.value()) return parser.request();
   }
 }
@@ -85,9 +85,9 @@ int main() {
   if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0)
     return Refuse(channel, "another change is waiting for confirmation");
   auto recovered = RecoverJournal();
-  if (!recovered) return Refuse(channel, recovered.error());
+  if (!recovered) return Refuse(channel, recovered.error().text);
   if (!recovered->empty()) channel.Answer("note " + recovered.value());
   auto request = ReadRequest(channel);
-  if (!request) return Refuse(channel, request.error());
+  if (!request) return Refuse(channel, request.error().text);
   return RunRequest(request.value(), CallerName(), channel);
 }

@@ -12,6 +12,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/fdio.h"
 #include "platform/linux/Capabilities.h"
 #include "platform/linux/LinuxIcmp.h"
 #include "platform/linux/PingProgramProtocol.h"
@@ -20,26 +21,6 @@ namespace {
 
 constexpr int kExitCouldNotDrop = 1;
 constexpr int kExitBadRequest = 2;
-
-bool ReadExactly(int fd, std::span<std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    const ssize_t got = ::read(fd, bytes.data(), bytes.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    bytes = bytes.subspan(static_cast<std::size_t>(got));
-  }
-  return true;
-}
-
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    bytes = bytes.subspan(static_cast<std::size_t>(put));
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -53,12 +34,12 @@ int main() {
   namespace protocol = zf::pingprogram;
   for (;;) {
     std::array<std::uint8_t, protocol::kRequestHeaderSize> headerBytes;
-    if (!ReadExactly(STDIN_FILENO, headerBytes)) return 0;
+    if (zf::fdio::ReadExactly(STDIN_FILENO, headerBytes) != 0) return 0;
     const auto header = protocol::DecodeRequestHeader(headerBytes);
     if (!header) return kExitBadRequest;
     std::vector<std::uint8_t> payload(header->payloadSize);
-    if (!ReadExactly(STDIN_FILENO, payload)) return 0;
+    if (zf::fdio::ReadExactly(STDIN_FILENO, payload) != 0) return 0;
     const zf::IcmpEchoReply reply = icmp.SendEcho(header->address, payload, header->timeoutMs, nullptr);
-    if (!WriteAll(STDOUT_FILENO, protocol::EncodeReply(reply))) return 0;
+    if (zf::fdio::WriteAll(STDOUT_FILENO, zf::fdio::Bytes(protocol::EncodeReply(reply))) != 0) return 0;
   }
 }

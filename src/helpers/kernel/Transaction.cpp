@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "kernel/helper/Transaction.h"
+#include "helpers/kernel/Transaction.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <ctime>
 
+#include "helpers/kernel/AtomicFile.h"
+#include "helpers/kernel/HelperPaths.h"
+#include "helpers/kernel/LiveWriter.h"
+#include "helpers/kernel/Persist.h"
 #include "kernel/KernelPlan.h"
 #include "kernel/NetlinkLinks.h"
 #include "kernel/SettingTable.h"
-#include "kernel/helper/AtomicFile.h"
-#include "kernel/helper/HelperPaths.h"
-#include "kernel/helper/LiveWriter.h"
-#include "kernel/helper/Persist.h"
 
 namespace zf::kernel {
 namespace {
@@ -49,13 +49,13 @@ std::string Rollback(const std::vector<JournalEntry>& entries, std::size_t appli
   for (std::size_t i = applied; i-- > 0;) {
     if (entries[i].prior == entries[i].next) continue;
     if (auto restored = writer.Write(entries[i].key, entries[i].prior); !restored)
-      problems += (problems.empty() ? "" : "; ") + restored.error();
+      problems += (problems.empty() ? "" : "; ") + restored.error().text;
   }
   return problems;
 }
 
 Result<Ledger> WriteLedger(Ledger ledger) {
-  if (auto written = ReplaceFileAtomically(kLedgerPath, FormatLedger(ledger)); !written) return Error{written.error()};
+  if (auto written = ReplaceFileAtomically(kLedgerPath, FormatLedger(ledger)); !written) return written.error();
   return ledger;
 }
 
@@ -84,12 +84,13 @@ std::string Joined(const std::vector<std::string>& lines) {
 // Persisted files first, then the ledger (the commit point), then the journal goes.
 Result<std::string> Keep(const Journal& journal, const SettingMap& desired) {
   auto ledger = LoadLedger(kLedgerPath);
-  if (!ledger) return Error{ledger.error()};
+  if (!ledger) return ledger.error();
   Ledger next = Committed(ledger.value(), journal, desired);
   auto report = PersistManaged(next, LiveKernel().Links());
-  if (!report) return Error{report.error()};
-  if (auto written = WriteLedger(next); !written) return Error{written.error()};
-  RemoveFile(paths::kJournal);
+  if (!report) return report.error();
+  if (auto written = WriteLedger(next); !written) return written.error();
+  // The ledger already records this transaction as kept, so a journal left behind is removed at the next start.
+  static_cast<void>(RemoveFile(paths::kJournal));
   return report->empty() ? std::string("nothing to persist") : Joined(report.value());
 }
 
@@ -99,13 +100,14 @@ std::string Undo(const Journal& journal, const char* why) {
   auto ledger = LoadLedger(kLedgerPath);
   if (ledger) {
     if (auto persisted = PersistManaged(ledger.value(), LiveKernel().Links()); !persisted)
-      problems += (problems.empty() ? "" : "; ") + persisted.error();
+      problems += (problems.empty() ? "" : "; ") + persisted.error().text;
     Record(ledger.value(), journal, "reverted");
-    if (auto written = WriteLedger(ledger.value()); !written) problems += "; " + written.error();
+    if (auto written = WriteLedger(ledger.value()); !written) problems += "; " + written.error().text;
   } else {
-    problems += (problems.empty() ? "" : "; ") + ledger.error();
+    problems += (problems.empty() ? "" : "; ") + ledger.error().text;
   }
-  if (problems.empty()) RemoveFile(paths::kJournal);
+  // The values are back; a journal left behind rolls back to the same originals at the next start.
+  if (problems.empty()) static_cast<void>(RemoveFile(paths::kJournal));
   return problems.empty() ? std::string(why) : std::string(why) + ", but " + problems;
 }
 
@@ -124,8 +126,7 @@ std::string Refusal(const HelperRequest& request, const KernelPlan& plan, const 
 
 // Writes the journal, then each change reading it back; on a failure everything goes back.
 Result<Done> ApplyEntries(const Journal& journal) {
-  if (auto written = ReplaceFileAtomically(paths::kJournal, FormatJournal(journal)); !written)
-    return Error{written.error()};
+  if (auto written = ReplaceFileAtomically(paths::kJournal, FormatJournal(journal)); !written) return written.error();
   const ProcLiveSystem live = LiveKernel();
   const LiveWriter writer(live);
   for (std::size_t i = 0; i < journal.entries.size(); ++i) {
@@ -133,8 +134,9 @@ Result<Done> ApplyEntries(const Journal& journal) {
     auto done = writer.Write(journal.entries[i].key, journal.entries[i].next);
     if (done) continue;
     const std::string problems = Rollback(journal.entries, i + 1);
-    if (problems.empty()) RemoveFile(paths::kJournal);
-    return Error{done.error() +
+    // Everything was rolled back; a journal left behind rolls back to the same originals at the next start.
+    if (problems.empty()) static_cast<void>(RemoveFile(paths::kJournal));
+    return Error{done.error().text +
                  (problems.empty() ? "; everything was rolled back" : "; rolling back failed: " + problems)};
   }
   return Done{};
@@ -152,7 +154,7 @@ int WaitForKeep(const Journal& journal, const HelperRequest& request, Channel& c
       channel.Answer("kept " + kept.value());
       return 0;
     }
-    channel.Answer("reverted " + Undo(journal, ("keeping failed: " + kept.error()).c_str()));
+    channel.Answer("reverted " + Undo(journal, ("keeping failed: " + kept.error().text).c_str()));
     return 1;
   }
   const char* why = event == ChannelEvent::Deadline     ? "not kept in time"
@@ -167,7 +169,7 @@ int WaitForKeep(const Journal& journal, const HelperRequest& request, Channel& c
 int RunApply(const HelperRequest& request, const std::string& user, Channel& channel) {
   auto ledger = LoadLedger(kLedgerPath);
   if (!ledger) {
-    channel.Answer("refused " + ledger.error());
+    channel.Answer("refused " + ledger.error().text);
     return 1;
   }
   const ProcLiveSystem live = LiveKernel();
@@ -179,7 +181,7 @@ int RunApply(const HelperRequest& request, const std::string& user, Channel& cha
   }
   const Journal journal{NewTransactionId(), user, request.backupName, OrderedEntries(plan)};
   if (auto applied = ApplyEntries(journal); !applied) {
-    channel.Answer("failed " + applied.error());
+    channel.Answer("failed " + applied.error().text);
     return 1;
   }
   return WaitForKeep(journal, request, channel);
@@ -189,7 +191,7 @@ int RunApply(const HelperRequest& request, const std::string& user, Channel& cha
 int RunRevert(const HelperRequest& request, const std::string& user, Channel& channel) {
   auto ledger = LoadLedger(kLedgerPath);
   if (!ledger) {
-    channel.Answer("failed " + ledger.error());
+    channel.Answer("failed " + ledger.error().text);
     return 1;
   }
   const ProcLiveSystem live = LiveKernel();
@@ -199,7 +201,7 @@ int RunRevert(const HelperRequest& request, const std::string& user, Channel& ch
     if (change.Changes() && !change.now.empty()) entries.push_back({change.key, change.now, change.after});
   const Journal journal{NewTransactionId(), user, request.backupName, entries};
   if (auto applied = ApplyEntries(journal); !applied) {
-    channel.Answer("failed " + applied.error());
+    channel.Answer("failed " + applied.error().text);
     return 1;
   }
   Ledger next = ledger.value();
@@ -208,10 +210,11 @@ int RunRevert(const HelperRequest& request, const std::string& user, Channel& ch
   Record(next, journal, "reverted");
   auto persisted = PersistManaged(next, live.Links());
   if (auto written = WriteLedger(next); !persisted || !written) {
-    channel.Answer("failed " + (persisted ? written.error() : persisted.error()));
+    channel.Answer("failed " + (persisted ? written.error().text : persisted.error().text));
     return 1;
   }
-  RemoveFile(paths::kJournal);
+  // The originals are back; a journal left behind rolls back to the same originals at the next start.
+  static_cast<void>(RemoveFile(paths::kJournal));
   channel.Answer("reverted " + std::to_string(entries.size()) + " setting(s) back to their originals; files removed");
   return 0;
 }
@@ -222,10 +225,11 @@ Result<std::string> RecoverJournal() {
   const auto text = ReadSmallFile(paths::kJournal);
   if (!text) return std::string();
   auto journal = ParseJournal(*text);
-  if (!journal) return Error{std::string(paths::kJournal) + ": " + journal.error() + "; check it and remove it"};
+  if (!journal) return Error{std::string(paths::kJournal) + ": " + journal.error().text + "; check it and remove it"};
   auto ledger = LoadLedger(kLedgerPath);
   if (ledger && ledger->Kept(journal->transactionId)) {
-    RemoveFile(paths::kJournal);
+    // The ledger records this transaction as kept; the next start tries the removal again.
+    static_cast<void>(RemoveFile(paths::kJournal));
     return std::string();
   }
   return "rolled back transaction " + journal->transactionId + ": " + Undo(journal.value(), "its helper was stopped");
