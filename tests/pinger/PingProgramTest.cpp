@@ -32,10 +32,12 @@ constexpr uid_t kNobody = 65534;
 const std::string kPayload = "Echo This";
 const IPv4Address kLoopback{127, 0, 0, 1};
 
-fs::path BuiltPingProgram() {
+fs::path BuiltProgram(const char* name) {
   const char* bin = std::getenv("ZENTROFAST_BIN");
-  return fs::path(bin ? bin : "build/bin") / "zentrofast-ping";
+  return fs::path(bin ? bin : "build/bin") / name;
 }
+
+fs::path BuiltPingProgram() { return BuiltProgram("zentrofast-ping"); }
 
 // A copy of the ping program in a folder every user may enter; with the capability when asked.
 class PingProgramCopy {
@@ -48,6 +50,12 @@ class PingProgramCopy {
   }
   fs::path path() const { return m_folder / "zentrofast-ping"; }
   bool ok() const { return m_ok; }
+  // Another built program beside it, as the package installs them.
+  fs::path AddBeside(const char* name) const {
+    fs::copy_file(BuiltProgram(name), m_folder / name);
+    fs::permissions(m_folder / name, fs::perms(0755));
+    return m_folder / name;
+  }
 
  private:
   test::TempDir m_folder;
@@ -151,6 +159,17 @@ TEST_F(PingProgramTest, DatagramOnlyEchoFallsBackToThePingProgram) {
   EXPECT_TRUE(ping.PingHost("127.0.0.1", 2000));
   EXPECT_EQ(ping.LastPing().reply.DataSize, kEchoPayload.size());
   EXPECT_TRUE(ping.PingHost("127.0.0.1", 2000)) << "the idle ping program serves the next request";
+}
+
+// The tool carries no capability of its own: it sends through the capable ping program beside it.
+TEST_F(PingProgramTest, TheToolPingsAsAnOrdinaryUserThroughThePingProgram) {
+  PingProgramCopy program(true);
+  ASSERT_TRUE(program.ok()) << "setcap failed";
+  const fs::path tool = program.AddBeside("zentrofastctl");
+  const int status = std::system(("setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all env -i '" +
+                                  tool.string() + "' ping 127.0.0.1 --timeout 2000 >/dev/null")
+                                     .c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 TEST_F(PingProgramTest, MissingPingProgramIsNotPermittedAndTheMessageNamesOnlyTheSysctl) {
