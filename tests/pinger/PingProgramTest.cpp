@@ -4,17 +4,23 @@
 // namespace, inside a further fresh one where ICMP datagram sockets are refused.
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <linux/icmp.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "pinger/mdlPing.h"
 #include "platform/linux/LinuxIcmp.h"
@@ -110,6 +116,26 @@ class RunningAsNobody {
 
   bool started() const { return m_pid > 0; }
 
+  // Bytes waiting in the program's raw sockets (rx_queue of /proc/net/raw, this namespace only).
+  std::uint64_t QueuedBytes() const {
+    std::set<std::string> inodes;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(m_pid) + "/fd")) {
+      const std::string target = fs::read_symlink(fd.path()).string();
+      if (target.starts_with("socket:[")) inodes.insert(target.substr(8, target.size() - 9));
+    }
+    std::uint64_t queued = 0;
+    std::ifstream table("/proc/thread-self/net/raw");
+    std::string line;
+    std::getline(table, line);  // the heading
+    while (std::getline(table, line)) {
+      std::istringstream fields(line);
+      std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+      fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode;
+      if (inodes.contains(inode)) queued += std::stoull(queues.substr(queues.find(':') + 1), nullptr, 16);
+    }
+    return queued;
+  }
+
  private:
   pid_t m_pid = -1;
   int m_fd = -1;
@@ -143,6 +169,38 @@ TEST_F(PingProgramTest, OrdinaryUserEchoesThroughTheFileCapabilityAndKeepsNoCapa
   EXPECT_EQ(status.at("CapAmb"), "0000000000000000");
   EXPECT_EQ(status.at("NoNewPrivs"), "1");
   EXPECT_EQ(running.Echo(kLoopback).Status, IcmpStatus::Success) << "the one socket serves every request";
+}
+
+// Sends count echo replies of a kilobyte to loopback from a raw socket that takes none itself.
+bool FloodLoopbackWithReplies(int count) {
+  const int fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+  if (fd < 0) return false;
+  icmp_filter takeNothing{~0U};
+  ::setsockopt(fd, SOL_RAW, ICMP_FILTER, &takeNothing, sizeof takeNothing);
+  std::vector<std::uint8_t> reply(1024);  // type 0: an echo reply
+  sockaddr_in loopback{};
+  loopback.sin_family = AF_INET;
+  loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int sent = 0;
+  for (int i = 0; i < count; ++i)
+    if (::sendto(fd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback) > 0)
+      ++sent;
+  ::close(fd);
+  return sent == count;
+}
+
+// Every echo reply of the machine reaches the raw socket of an idle program: it must not hoard them.
+TEST_F(PingProgramTest, AnIdleProgramKeepsItsSocketEmptyThroughAFloodOfOtherReplies) {
+  PingProgramCopy program(true);
+  ASSERT_TRUE(program.ok()) << "setcap failed";
+  RunningAsNobody running(program.path());
+  ASSERT_EQ(running.Echo(kLoopback).Status, IcmpStatus::Success);
+  ASSERT_TRUE(FloodLoopbackWithReplies(500));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (running.QueuedBytes() > 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(running.QueuedBytes(), 0u) << "an idle program holds the replies queued for it";
+  EXPECT_EQ(running.Echo(kLoopback).Status, IcmpStatus::Success) << "and still answers the next request";
 }
 
 TEST_F(PingProgramTest, WithoutTheCapabilityEveryRequestIsNotPermitted) {

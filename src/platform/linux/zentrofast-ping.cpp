@@ -53,7 +53,8 @@ int main() {
   namespace protocol = zf::pingprogram;
   for (;;) {
     std::array<std::uint8_t, protocol::kRequestHeaderSize> headerBytes;
-    if (!ReadExactly(STDIN_FILENO, headerBytes)) return 0;
+    // An idle program keeps emptying its socket: every echo reply of the machine reaches it.
+    if (!icmp.AwaitReadable(STDIN_FILENO) || !ReadExactly(STDIN_FILENO, headerBytes)) return 0;
     const auto header = protocol::DecodeRequestHeader(headerBytes);
     if (!header) return kExitBadRequest;
     std::vector<std::uint8_t> payload(header->payloadSize);
