@@ -142,6 +142,10 @@ int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostre
   if (std::string problem = ApplyGlobalOptions(global, app, &context.config); !problem.empty())
     return Usage(context, app, problem);
   if (!context.config.warning.empty()) err << "zentrofastctl: " << context.config.warning << "\n";
+  if (std::string problem = MissingFolderProblem(context.config); !problem.empty()) {
+    err << "zentrofastctl: " << problem << "\n";
+    return kExitFailed;
+  }
   return table.at(ChosenCommand(&app))(context);
 }
 

@@ -5,6 +5,8 @@
 #include <system_error>
 #include <tuple>
 
+#include "platform/account.h"
+
 namespace zf {
 namespace {
 
@@ -22,19 +24,19 @@ std::filesystem::path ExecutableFolder() {
   return error ? std::filesystem::current_path() : exe.parent_path();
 }
 
-std::filesystem::path UserDataFolder() {
-  std::filesystem::path dataHome;
-  if (auto xdg = Env("XDG_DATA_HOME")) {
-    dataHome = *xdg;
-  } else if (auto home = Env("HOME")) {
-    dataHome = std::filesystem::path(*home) / ".local" / "share";
-  } else {
-    dataHome = std::filesystem::current_path();
-  }
-  return dataHome / "zentrofast";
+Result<std::filesystem::path> UserDataFolder() {
+  // A relative XDG_DATA_HOME is ignored, as the base directory rules say.
+  if (auto xdg = Env("XDG_DATA_HOME"); xdg && xdg->starts_with('/')) return std::filesystem::path(*xdg) / "zentrofast";
+  if (auto home = UserHomeFolder()) return *home / ".local" / "share" / "zentrofast";
+  return Failure(
+      "cannot tell where the user's data folder is: HOME is not set and the account has no home folder; "
+      "set HOME or XDG_DATA_HOME to an absolute path");
 }
 
-std::filesystem::path DefaultRegistryFile() { return UserDataFolder() / "registry.sqlite3"; }
+std::string MissingFolderProblem(const Config& config) {
+  const bool needed = config.registryFile.empty() || config.installed;
+  return needed && config.dataFolder.empty() ? config.dataFolderError : std::string();
+}
 
 std::pair<std::filesystem::path, bool> ProgramFolderFor(const std::filesystem::path& executableFolder) {
   std::error_code ignored;
@@ -52,7 +54,16 @@ Config LoadConfig() {
   } else {
     std::tie(config.programFolder, config.installed) = ProgramFolderFor(ExecutableFolder());
   }
-  config.registryFile = Env("ZENTROFAST_REGISTRY").value_or(DefaultRegistryFile().string());
+  if (auto data = UserDataFolder()) {
+    config.dataFolder = std::move(data).value();
+  } else {
+    config.dataFolderError = data.error();
+  }
+  if (auto registry = Env("ZENTROFAST_REGISTRY")) {
+    config.registryFile = *registry;
+  } else if (!config.dataFolder.empty()) {
+    config.registryFile = config.dataFolder / "registry.sqlite3";
+  }
   if (auto version = Env("ZENTROFAST_OS_VERSION")) {
     if (auto parsed = ParseOSVersion(*version)) {
       config.osVersion = *parsed;
@@ -67,7 +78,7 @@ Config LoadConfig() {
 }
 
 std::filesystem::path BackupsFolder(const Config& config) {
-  return (config.installed ? UserDataFolder() : config.programFolder) / "Backups";
+  return (config.installed ? config.dataFolder : config.programFolder) / "Backups";
 }
 
 }  // namespace zf

@@ -82,6 +82,10 @@ int main(int argc, char* argv[]) {
   }
 
   zf::Config config = zf::LoadConfig();
+  if (const std::string problem = zf::MissingFolderProblem(config); !problem.empty()) {
+    messageBox.Show("Zentrofast cannot start: " + problem + ".", "Zentrofast", zf::MsgIcon::Stop, zf::MsgButtons::Ok);
+    return 1;
+  }
   // Qt reads the menu scene on its loader thread while the store opens and the window is built.
   QQmlEngine menuEngine;
   const std::unique_ptr<QQmlComponent> sceneAhead =

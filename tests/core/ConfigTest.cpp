@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 #include "core/Config.h"
 #include "support/TempDir.h"
@@ -36,12 +40,71 @@ TEST(ConfigTest, AnInstalledProgramReadsShareAndWritesBackupsToTheUserDataFolder
   EXPECT_TRUE(installed);
 
   setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
-  Config config;
+  Config config = LoadConfig();
+  unsetenv("XDG_DATA_HOME");
   config.programFolder = folder;
   config.installed = installed;
   EXPECT_EQ(BackupsFolder(config), dir / "data" / "zentrofast" / "Backups");
-  EXPECT_EQ(DefaultRegistryFile(), dir / "data" / "zentrofast" / "registry.sqlite3");
-  unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(config.registryFile, dir / "data" / "zentrofast" / "registry.sqlite3");
+  EXPECT_EQ(MissingFolderProblem(config), "");
+}
+
+// Sets or unsets (nullptr) a variable for the life of the object.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : m_name(name) {
+    if (const char* old = std::getenv(name)) m_old = old;
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~ScopedVariable() { m_old ? setenv(m_name, m_old->c_str(), 1) : unsetenv(m_name); }
+
+ private:
+  const char* m_name;
+  std::optional<std::string> m_old;
+};
+
+// A root cron job started in a user's folder has neither HOME nor XDG_DATA_HOME: the data folder
+// is the account's home, never the current folder and the link someone planted there.
+TEST(ConfigTest, WithoutAnAbsoluteHomeInTheEnvironmentTheDataFolderIsTheAccountsHome) {
+  const passwd* account = ::getpwuid(::geteuid());
+  ASSERT_NE(account, nullptr);
+  const auto expected = std::filesystem::path(account->pw_dir) / ".local" / "share" / "zentrofast";
+  test::TempDir current;
+  std::filesystem::create_symlink(current / "elsewhere", current / "zentrofast");
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(current.path());
+  const struct {
+    const char* home;
+    const char* dataHome;
+  } cases[] = {{nullptr, nullptr}, {"", ""}, {".", "relative/data"}};
+  for (const auto& variables : cases) {
+    ScopedVariable home("HOME", variables.home);
+    ScopedVariable dataHome("XDG_DATA_HOME", variables.dataHome);
+    const auto folder = UserDataFolder();
+    EXPECT_TRUE(folder.ok() && folder.value() == expected)
+        << (variables.home ? variables.home : "(unset)") << ": " << (folder ? folder->string() : folder.error());
+  }
+  std::filesystem::current_path(previous);
+}
+
+// An account the password database does not know, without HOME: nothing to fall back on but a
+// clear refusal.
+TEST(ConfigTest, AnAccountWithoutAnyHomeIsRefusedWithTheReason) {
+  if (::geteuid() != 0) GTEST_SKIP() << "becoming an unknown user needs root";
+  constexpr uid_t kUnknownUser = 54321;
+  if (::getpwuid(kUnknownUser) != nullptr) GTEST_SKIP() << "uid " << kUnknownUser << " has an account here";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    unsetenv("HOME");
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("ZENTROFAST_REGISTRY");
+    if (::setuid(kUnknownUser) != 0) ::_exit(2);
+    const std::string problem = MissingFolderProblem(LoadConfig());
+    ::_exit(problem.find("set HOME") != std::string::npos ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 TEST(ConfigTest, WithoutDataFilesAnywhereTheExecutableFolderStands) {

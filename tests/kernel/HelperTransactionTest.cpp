@@ -96,6 +96,20 @@ TEST_F(HelperTransactionTest, ApplyAndKeepChangesTheKernelPersistsAndRecordsOrig
   EXPECT_FALSE(JournalExists());
 }
 
+// pkexec names its caller in PKEXEC_UID; that user goes into the ledger, not whoever is the
+// helper's parent by the time the request is read.
+TEST_F(HelperTransactionTest, TheLedgerNamesTheUserPkexecStartedItFor) {
+  std::vector<std::string> command = test::HelperCommand();
+  command.insert(command.begin(), {"/usr/bin/env", "PKEXEC_UID=65534"});
+  HelperSession session(command, RequestFor(PlanFor(kTuned)));
+  session.Poll(10000);
+  ASSERT_EQ(session.State(), SessionState::Applied) << session.Message();
+  ASSERT_TRUE(session.Keep().ok());
+  const Ledger ledger = CurrentLedger();
+  ASSERT_EQ(ledger.history.size(), 1u);
+  EXPECT_EQ(ledger.history[0].user, "nobody");
+}
+
 TEST_F(HelperTransactionTest, ANewSocketCarriesTheTtlAndKeepAliveTimes) {
   ApplyAndKeep(kTuned);
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -4,17 +4,23 @@
 // namespace, inside a further fresh one where ICMP datagram sockets are refused.
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <linux/icmp.h>
+#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "pinger/mdlPing.h"
 #include "platform/linux/LinuxIcmp.h"
@@ -32,10 +38,12 @@ constexpr uid_t kNobody = 65534;
 const std::string kPayload = "Echo This";
 const IPv4Address kLoopback{127, 0, 0, 1};
 
-fs::path BuiltPingProgram() {
+fs::path BuiltProgram(const char* name) {
   const char* bin = std::getenv("ZENTROFAST_BIN");
-  return fs::path(bin ? bin : "build/bin") / "zentrofast-ping";
+  return fs::path(bin ? bin : "build/bin") / name;
 }
+
+fs::path BuiltPingProgram() { return BuiltProgram("zentrofast-ping"); }
 
 // A copy of the ping program in a folder every user may enter; with the capability when asked.
 class PingProgramCopy {
@@ -48,6 +56,12 @@ class PingProgramCopy {
   }
   fs::path path() const { return m_folder / "zentrofast-ping"; }
   bool ok() const { return m_ok; }
+  // Another built program beside it, as the package installs them.
+  fs::path AddBeside(const char* name) const {
+    fs::copy_file(BuiltProgram(name), m_folder / name);
+    fs::permissions(m_folder / name, fs::perms(0755));
+    return m_folder / name;
+  }
 
  private:
   test::TempDir m_folder;
@@ -102,6 +116,26 @@ class RunningAsNobody {
 
   bool started() const { return m_pid > 0; }
 
+  // Bytes waiting in the program's raw sockets (rx_queue of /proc/net/raw, this namespace only).
+  std::uint64_t QueuedBytes() const {
+    std::set<std::string> inodes;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(m_pid) + "/fd")) {
+      const std::string target = fs::read_symlink(fd.path()).string();
+      if (target.starts_with("socket:[")) inodes.insert(target.substr(8, target.size() - 9));
+    }
+    std::uint64_t queued = 0;
+    std::ifstream table("/proc/thread-self/net/raw");
+    std::string line;
+    std::getline(table, line);  // the heading
+    while (std::getline(table, line)) {
+      std::istringstream fields(line);
+      std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+      fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode;
+      if (inodes.contains(inode)) queued += std::stoull(queues.substr(queues.find(':') + 1), nullptr, 16);
+    }
+    return queued;
+  }
+
  private:
   pid_t m_pid = -1;
   int m_fd = -1;
@@ -137,6 +171,38 @@ TEST_F(PingProgramTest, OrdinaryUserEchoesThroughTheFileCapabilityAndKeepsNoCapa
   EXPECT_EQ(running.Echo(kLoopback).Status, IcmpStatus::Success) << "the one socket serves every request";
 }
 
+// Sends count echo replies of a kilobyte to loopback from a raw socket that takes none itself.
+bool FloodLoopbackWithReplies(int count) {
+  const int fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+  if (fd < 0) return false;
+  icmp_filter takeNothing{~0U};
+  ::setsockopt(fd, SOL_RAW, ICMP_FILTER, &takeNothing, sizeof takeNothing);
+  std::vector<std::uint8_t> reply(1024);  // type 0: an echo reply
+  sockaddr_in loopback{};
+  loopback.sin_family = AF_INET;
+  loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int sent = 0;
+  for (int i = 0; i < count; ++i)
+    if (::sendto(fd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback) > 0)
+      ++sent;
+  ::close(fd);
+  return sent == count;
+}
+
+// Every echo reply of the machine reaches the raw socket of an idle program: it must not hoard them.
+TEST_F(PingProgramTest, AnIdleProgramKeepsItsSocketEmptyThroughAFloodOfOtherReplies) {
+  PingProgramCopy program(true);
+  ASSERT_TRUE(program.ok()) << "setcap failed";
+  RunningAsNobody running(program.path());
+  ASSERT_EQ(running.Echo(kLoopback).Status, IcmpStatus::Success);
+  ASSERT_TRUE(FloodLoopbackWithReplies(500));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (running.QueuedBytes() > 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(running.QueuedBytes(), 0u) << "an idle program holds the replies queued for it";
+  EXPECT_EQ(running.Echo(kLoopback).Status, IcmpStatus::Success) << "and still answers the next request";
+}
+
 TEST_F(PingProgramTest, WithoutTheCapabilityEveryRequestIsNotPermitted) {
   PingProgramCopy program(false);
   RunningAsNobody running(program.path());
@@ -151,6 +217,17 @@ TEST_F(PingProgramTest, DatagramOnlyEchoFallsBackToThePingProgram) {
   EXPECT_TRUE(ping.PingHost("127.0.0.1", 2000));
   EXPECT_EQ(ping.LastPing().reply.DataSize, kEchoPayload.size());
   EXPECT_TRUE(ping.PingHost("127.0.0.1", 2000)) << "the idle ping program serves the next request";
+}
+
+// The tool carries no capability of its own: it sends through the capable ping program beside it.
+TEST_F(PingProgramTest, TheToolPingsAsAnOrdinaryUserThroughThePingProgram) {
+  PingProgramCopy program(true);
+  ASSERT_TRUE(program.ok()) << "setcap failed";
+  const fs::path tool = program.AddBeside("zentrofastctl");
+  const int status = std::system(("setpriv --reuid=nobody --regid=nogroup --clear-groups --inh-caps=-all env -i '" +
+                                  tool.string() + "' ping 127.0.0.1 --timeout 2000 >/dev/null")
+                                     .c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 TEST_F(PingProgramTest, MissingPingProgramIsNotPermittedAndTheMessageNamesOnlyTheSysctl) {

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QTest>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -19,6 +24,28 @@ using namespace zf;
 using namespace zf::test;
 
 namespace {
+
+constexpr uid_t kNobody = 65534;
+
+// Sets or unsets (nullptr) variables for the life of the object.
+class Environment {
+ public:
+  Environment(std::initializer_list<std::pair<const char*, const char*>> variables) {
+    for (const auto& [name, value] : variables) {
+      m_saved.emplace_back(name, qgetenv(name));
+      m_wasSet.push_back(qEnvironmentVariableIsSet(name));
+      value ? qputenv(name, value) : qunsetenv(name);
+    }
+  }
+  ~Environment() {
+    for (std::size_t i = 0; i < m_saved.size(); ++i)
+      m_wasSet[i] ? qputenv(m_saved[i].first, m_saved[i].second) : qunsetenv(m_saved[i].first);
+  }
+
+ private:
+  std::vector<std::pair<const char*, QByteArray>> m_saved;
+  std::vector<bool> m_wasSet;
+};
 
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path);
@@ -114,6 +141,58 @@ class LinuxShellTest : public QObject {
                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     ProcessLocks locks(QString::fromStdString(runtime.path().string()));
     QVERIFY(locks.TryBecomeOnlyInstance());
+  }
+
+  // XDG_RUNTIME_DIR, and Qt's /tmp/runtime-USER, made by another user: the lock and the socket go
+  // to the user's own folder, never to the shared temporary folder.
+  void TheLockNeverFallsBackToASharedFolder_data() {
+    QTest::addColumn<bool>("runtimeOfAnother");
+    QTest::newRow("XDG_RUNTIME_DIR unset") << false;
+    QTest::newRow("XDG_RUNTIME_DIR of another user") << true;
+  }
+  void TheLockNeverFallsBackToASharedFolder() {
+    if (::geteuid() != 0) QSKIP("planting another user's folders needs root");
+    QFETCH(bool, runtimeOfAnother);
+    TempDir shared, home;
+    const std::filesystem::path others[] = {shared / "runtime-root", shared / "run"};
+    for (const auto& folder : others) {
+      std::filesystem::create_directory(folder);
+      QCOMPARE(::chown(folder.c_str(), kNobody, kNobody), 0);
+    }
+    Environment environment({{"TMPDIR", shared.path().c_str()},
+                             {"HOME", home.path().c_str()},
+                             {"XDG_RUNTIME_DIR", runtimeOfAnother ? others[1].c_str() : nullptr}});
+    ProcessLocks locks;
+    QVERIFY(locks.TryBecomeOnlyInstance());
+    locks.ListenForRaiseRequests([] {});
+    for (const auto& folder : {shared.path(), others[0], others[1]})
+      QVERIFY2(!std::filesystem::exists(folder / "zentrofast.lock"), folder.c_str());
+    const auto own = home / ".cache" / "zentrofast";
+    QVERIFY(std::filesystem::exists(own / "zentrofast.lock"));
+    QVERIFY(std::filesystem::exists(own / "zentrofast.socket"));
+    QCOMPARE(std::filesystem::status(own).permissions(), std::filesystem::perms::owner_all);
+  }
+
+  // A lock file or socket another user made, even in the user's folder, decides nothing.
+  void ALockOrSocketOfAnotherUserIsIgnored() {
+    if (::geteuid() != 0) QSKIP("planting another user's files needs root");
+    TempDir runtime;
+    const std::filesystem::path lockFile = runtime / "zentrofast.lock";
+    const int held = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    QVERIFY(held >= 0 && ::fchown(held, kNobody, kNobody) == 0 && ::flock(held, LOCK_EX | LOCK_NB) == 0);
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, (runtime / "zentrofast.socket").c_str(), sizeof address.sun_path - 1);
+    QVERIFY(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            ::listen(listening, 4) == 0 && ::chown(address.sun_path, kNobody, kNobody) == 0);
+
+    ProcessLocks locks(QString::fromStdString(runtime.path().string()));
+    QVERIFY2(locks.TryBecomeOnlyInstance(), "another user's lock kept the program from starting");
+    QVERIFY2(!locks.AskRunningInstanceToRaise(), "a raise request went to another user's socket");
+    QCOMPARE(::accept(listening, nullptr, nullptr), -1);
+    ::close(listening);
+    ::close(held);
   }
 
   void NothingStartsForWhatCannotBeOpened() {

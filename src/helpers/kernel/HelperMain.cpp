@@ -10,8 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
-#include <sstream>
+#include <string>
 
 #include "helpers/kernel/HelperPaths.h"
 #include "helpers/kernel/Transaction.h"
@@ -23,21 +25,27 @@ using namespace zf::kernel;
 using zf::Error;
 using zf::Result;
 
-// The caller's real user: pkexec runs us in place of itself, so our parent is the caller.
-std::string CallerName() {
-  const auto status = ReadSmallFile("/proc/" + std::to_string(::getppid()) + "/status");
-  std::istringstream lines(status.value_or(""));
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.starts_with("Uid:")) continue;
-    uid_t uid = 0;
-    std::istringstream(line.substr(4)) >> uid;
-    passwd entry{};
-    passwd* found = nullptr;
-    char buffer[1024];
-    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found) return found->pw_name;
-    return std::to_string(uid);
-  }
-  return "unknown";
+// The caller's user, read before the environment is cleared: pkexec names it in PKEXEC_UID; started
+// by root without pkexec, it is our real user. (Asking our parent later names whoever inherits us
+// once the caller has exited.)
+uid_t CallerUid() {
+  const char* named = std::getenv("PKEXEC_UID");
+  if (named == nullptr || *named == '\0') return ::getuid();
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long uid = std::strtoul(named, &end, 10);
+  if (errno != 0 || *end != '\0' || !std::isdigit(static_cast<unsigned char>(*named)) ||
+      uid >= static_cast<unsigned long>(static_cast<uid_t>(-1)))
+    return ::getuid();
+  return static_cast<uid_t>(uid);
+}
+
+std::string UserName(uid_t uid) {
+  passwd entry{};
+  passwd* found = nullptr;
+  char buffer[1024];
+  if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found) return found->pw_name;
+  return std::to_string(uid);
 }
 
 bool MakeRootFolder(const char* path) {
@@ -75,6 +83,7 @@ int Refuse(Channel& channel, const std::string& reason) {
 
 int main() {
   ::signal(SIGPIPE, SIG_IGN);
+  const uid_t caller = CallerUid();
   ::clearenv();
   ::umask(022);
   Channel channel(STDIN_FILENO, STDOUT_FILENO, SignalDescriptor());
@@ -89,5 +98,5 @@ int main() {
   if (!recovered->empty()) channel.Answer("note " + recovered.value());
   auto request = ReadRequest(channel);
   if (!request) return Refuse(channel, request.error().text);
-  return RunRequest(request.value(), CallerName(), channel);
+  return RunRequest(request.value(), UserName(caller), channel);
 }

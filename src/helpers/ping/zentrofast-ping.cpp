@@ -34,7 +34,8 @@ int main() {
   namespace protocol = zf::pingprogram;
   for (;;) {
     std::array<std::uint8_t, protocol::kRequestHeaderSize> headerBytes;
-    if (zf::fdio::ReadExactly(STDIN_FILENO, headerBytes) != 0) return 0;
+    // An idle program keeps emptying its socket: every echo reply of the machine reaches it.
+    if (!icmp.AwaitReadable(STDIN_FILENO) || zf::fdio::ReadExactly(STDIN_FILENO, headerBytes) != 0) return 0;
     const auto header = protocol::DecodeRequestHeader(headerBytes);
     if (!header) return kExitBadRequest;
     std::vector<std::uint8_t> payload(header->payloadSize);

@@ -27,6 +27,9 @@ using std::chrono::milliseconds;
 constexpr milliseconds kLongestSlice{50};
 constexpr std::size_t kHeaderSize = 8;            // type, code, checksum, identifier, sequence
 constexpr std::size_t kReceiveBufferSize = 1500;  // room for an IP header and any echoed data
+// What a raw socket may queue (the kernel doubles it): every echo reply of the machine reaches
+// it, and a request waits for one reply only.
+constexpr int kRawQueueBytes = 16 * 1024;
 
 using EchoSocket = LinuxIcmp::EchoSocket;
 
@@ -42,7 +45,9 @@ bool RawRefused(int error) { return error == EACCES || error == EPERM || error =
 std::optional<std::uint16_t> PrepareSocket(int fd, bool raw) {
   if (raw) {
     icmp_filter filter{~(1U << ICMP_ECHOREPLY)};
-    if (::setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter) != 0) return std::nullopt;
+    if (::setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter) != 0 ||
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kRawQueueBytes, sizeof kRawQueueBytes) != 0)
+      return std::nullopt;
     return static_cast<std::uint16_t>(::getpid());
   }
   sockaddr_in local{};
@@ -233,6 +238,20 @@ LinuxIcmp::LinuxIcmp(IcmpOptions options) : m_kinds(options.kinds) {
 
 LinuxIcmp::~LinuxIcmp() {
   for (const EchoSocket& socket : m_idle) ::close(socket.fd);
+}
+
+bool LinuxIcmp::AwaitReadable(int fd) {
+  std::vector<pollfd> watched{{fd, POLLIN, 0}};
+  for (const EchoSocket& socket : m_idle) watched.push_back({socket.fd, POLLIN, 0});
+  for (;;) {
+    if (::poll(watched.data(), watched.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    for (std::size_t i = 1; i < watched.size(); ++i)
+      if (watched[i].revents & POLLIN) DiscardQueued(m_idle[i - 1]);
+    if (watched[0].revents != 0) return true;
+  }
 }
 
 std::optional<EchoSocket> LinuxIcmp::TakeSocket(IcmpStatus& status) {

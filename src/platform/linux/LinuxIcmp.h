@@ -40,6 +40,10 @@ class LinuxIcmp final : public IIcmp {
   IcmpEchoReply SendEcho(const IPv4Address& address, std::span<const std::uint8_t> payload, std::uint32_t timeoutMs,
                          const std::function<void()>& whileWaiting) override;
 
+  // Waits until fd can be read (or is closed), meanwhile emptying the idle sockets of the echo
+  // replies that reach a raw socket for other programs. False when waiting failed.
+  bool AwaitReadable(int fd);
+
   struct EchoSocket {
     int fd = -1;
     bool raw = false;

@@ -3,8 +3,10 @@
 // The single-instance lock, the named lock that lives as long as the process, and the local
 // socket through which a later start asks the running instance to come to the front.
 #include <QString>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/locks.h"
 
@@ -12,9 +14,16 @@ class QLocalServer;
 
 namespace zf {
 
+// Where this user's lock and raise socket live: a folder no other user may write, for in a shared
+// one such as /tmp another user could hold the lock (so the program never starts) or take the
+// raise requests. $XDG_RUNTIME_DIR when it is the user's own, else ~/.cache/zentrofast, made
+// 0700 and checked likewise; nothing when neither is.
+std::optional<std::filesystem::path> PrivateRuntimeFolder();
+
 class ProcessLocks final : public IProcessLocks {
  public:
-  // runtimeFolder: where the lock files live; empty for the user's runtime folder.
+  // runtimeFolder: where the lock files live; empty for PrivateRuntimeFolder(). Without one, the
+  // program runs unguarded rather than not at all.
   explicit ProcessLocks(QString runtimeFolder = {});
   ~ProcessLocks() override;
 
