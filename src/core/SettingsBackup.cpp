@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/CRegister.h"
+#include "core/RegistryStatus.h"
 #include "core/TuningKeys.h"
 #include "core/TuningWriter.h"
 #include "core/mdlOSVersion.h"
@@ -295,9 +296,7 @@ RestoreResult RestoreBackupLines(IRegistry& registry, std::int16_t runningFamily
 
   const bool is9x = OSFamily::Is9xLayout(runningFamily);
   RegistryBatch batch(registry);
-  if (!batch.isOpen())
-    return Failed(
-        "The registry store cannot be written (it is read-only or busy with another program); nothing was restored.");
+  if (!batch.isOpen()) return Failed(StoreUnwritableText(batch.beginStatus()) + "; nothing was restored.");
   TuningWriter writer(registry, is9x ? REG_SZ : REG_DWORD);
   GroupReader groups(reader, writer);
   const Status read = groups.ReadAll(is9x);
