@@ -2,6 +2,7 @@
 #include "core/ApplySettings.h"
 
 #include "core/CRegister.h"
+#include "core/RegistryStatus.h"
 #include "core/TuningLayout.h"
 #include "core/TuningWriter.h"
 
@@ -64,9 +65,7 @@ ApplyResult ApplySettings(const TuningContext& context, const TcpSettings& setti
   // and what replaces it.
   RegistryBatch batch(context.registry);
   if (!batch.isOpen())
-    return Ended(
-        ApplyOutcome::Failed,
-        "The registry store cannot be written (it is read-only or busy with another program); no setting was changed.");
+    return Ended(ApplyOutcome::Failed, StoreUnwritableText(batch.beginStatus()) + "; no setting was changed.");
   const TakenBackup backup = WriteSettingsBackup(context);
   if (!backup.ok())
     return Ended(ApplyOutcome::Refused, "No backup could be taken, so no setting was changed. " + backup.error);

@@ -19,4 +19,11 @@ std::string RegistryStatusText(LONG status) {
   }
 }
 
+std::string StoreUnwritableText(LONG beginStatus) {
+  const char* why = beginStatus == ERROR_DISK_FULL       ? "disk full"
+                    : beginStatus == ERROR_ACCESS_DENIED ? "it is read-only"
+                                                         : "it is read-only or busy with another program";
+  return std::string("The registry store cannot be written (") + why + ")";
+}
+
 }  // namespace zf

@@ -9,4 +9,7 @@ namespace zf {
 
 std::string RegistryStatusText(LONG status);
 
+// "The registry store cannot be written (why)", for a batch that could not be opened.
+std::string StoreUnwritableText(LONG beginStatus);
+
 }  // namespace zf

@@ -2,6 +2,7 @@
 #include "core/SettingsBackup.h"
 
 #include "core/CRegister.h"
+#include "core/RegistryStatus.h"
 #include "core/TuningLayout.h"
 #include "core/TuningWriter.h"
 
@@ -148,9 +149,7 @@ RestoreResult RestoreBackupLines(IRegistry& registry, std::int16_t runningFamily
     return Failed("OS family code " + std::to_string(runningFamily) + " has no registry layout to restore into.");
 
   RegistryBatch batch(registry);
-  if (!batch.isOpen())
-    return Failed(
-        "The registry store cannot be written (it is read-only or busy with another program); nothing was restored.");
+  if (!batch.isOpen()) return Failed(StoreUnwritableText(batch.beginStatus()) + "; nothing was restored.");
   TuningWriter writer(registry, layout->valueType);
   GroupReader groups(reader, writer);
   const Status read = groups.ReadAll(*layout);

@@ -23,6 +23,10 @@ void FillWithSpaces(char16_t* block, std::int64_t count) {
 
 }  // namespace
 
+std::int64_t FreeingSafetyMargin(std::int64_t totalPhysical) {
+  return std::clamp(totalPhysical / kFreeingSafetyMarginShare, kFreeingSafetyMarginBytes, kFreeingSafetyMarginCapBytes);
+}
+
 std::int64_t FreeRAM::GetFreePhysical() {
   m_systemInfo.ReadMemoryStatus(&m_status);
   return m_status.availPhysical;
@@ -51,8 +55,7 @@ std::int64_t FreeRAM::GetTotalVirtual() {
 std::int64_t FreeRAM::SafeCharacterLimit() {
   MemoryStatus now;
   if (!m_systemInfo.ReadMemoryStatus(&now)) return 0;  // nothing known is nothing safe
-  const std::int64_t margin = std::max(kFreeingSafetyMarginBytes, now.totalPhysical / kFreeingSafetyMarginShare);
-  return std::max<std::int64_t>(0, (now.availPhysical - margin) / 2);
+  return std::max<std::int64_t>(0, (now.availPhysical - FreeingSafetyMargin(now.totalPhysical)) / 2);
 }
 
 bool FreeRAM::TouchBlock(std::int64_t count, bool letEventsRunAfter) {

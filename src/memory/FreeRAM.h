@@ -12,11 +12,17 @@
 
 namespace zf {
 
-// A freeing block never takes the last memory the system reports available: it leaves the
-// larger of these two (about the kernel's own reserve plus room for the desktop), so that
-// neither this program nor the user's others get picked by the out-of-memory killer.
+// A freeing block never takes the last memory the system reports available: it leaves 1/64 of
+// physical memory (about the kernel's own reserve plus room for the desktop), at least the floor
+// and at most the cap, so that neither this program nor the user's others get picked by the
+// out-of-memory killer. The cap keeps the margin below the usual alarm levels: an uncapped 1/64
+// is 256 MiB at 16 GiB, above the default 250 MB alarm, and would leave freeing nothing to do.
 inline constexpr std::int64_t kFreeingSafetyMarginBytes = 64 * 1048576LL;
-inline constexpr std::int64_t kFreeingSafetyMarginShare = 64;  // 1/64 of physical memory
+inline constexpr std::int64_t kFreeingSafetyMarginCapBytes = 128 * 1048576LL;
+inline constexpr std::int64_t kFreeingSafetyMarginShare = 64;
+
+// Bytes a freeing leaves available on a machine with totalPhysical bytes of memory.
+std::int64_t FreeingSafetyMargin(std::int64_t totalPhysical);
 
 class FreeRAM {
  public:

@@ -90,8 +90,8 @@ class IRegistry {
 // Keeps a batch open for one scope; rolls it back unless committed.
 class RegistryBatch {
  public:
-  explicit RegistryBatch(IRegistry& registry) : m_registry(registry) {
-    m_open = registry.BeginBatch() == ERROR_SUCCESS;
+  explicit RegistryBatch(IRegistry& registry) : m_registry(registry), m_beginStatus(registry.BeginBatch()) {
+    m_open = m_beginStatus == ERROR_SUCCESS;
   }
   ~RegistryBatch() {
     if (m_open) m_registry.RollbackBatch();
@@ -99,6 +99,8 @@ class RegistryBatch {
   RegistryBatch(const RegistryBatch&) = delete;
   RegistryBatch& operator=(const RegistryBatch&) = delete;
   bool isOpen() const { return m_open; }
+  // Why the batch could not be opened (ERROR_SUCCESS when it was).
+  LONG beginStatus() const { return m_beginStatus; }
   LONG commit() {
     if (!m_open) return ERROR_CANTWRITE;
     m_open = false;
@@ -107,6 +109,7 @@ class RegistryBatch {
 
  private:
   IRegistry& m_registry;
+  LONG m_beginStatus;
   bool m_open = false;
 };
 

@@ -2,8 +2,14 @@
 // zentrofastctl apply and backup: argument checks, listing and deleting, and whole runs over a
 // real registry store.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "LinuxCliPlatform.h"
@@ -204,6 +210,51 @@ TEST_F(BackupCommandsTest, LinksAndFifosInTheFolderAreNeitherListedNorRestored) 
   run = Ctl({"apply", "--profile", "1"});
   EXPECT_EQ(run.exitCode, cli::kExitOk) << run.err;
   EXPECT_NE(run.out.find("004.BCK"), std::string::npos) << run.out;
+}
+
+// Runs body in a child process of its own and hands back what it reported ("" when all was well).
+std::string InChild(const std::function<std::string()>& body) {
+  int ends[2];
+  if (pipe(ends) != 0) return "no pipe";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(ends[0]);
+    const std::string report = body();
+    (void)!write(ends[1], report.data(), report.size());
+    _exit(0);
+  }
+  close(ends[1]);
+  std::string report;
+  char buffer[512];
+  for (ssize_t got; (got = read(ends[0], buffer, sizeof buffer)) > 0;) report.append(buffer, std::size_t(got));
+  close(ends[0]);
+  waitpid(child, nullptr, 0);
+  return report;
+}
+
+TEST_F(BackupCommandsTest, OnAFullDiskApplyAndRestoreSayTheDiskIsFullAndChangeNothing) {
+  if (getuid() != 0) GTEST_SKIP() << "needs root to mount a small file system";
+  const std::string report = InChild([&]() -> std::string {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+      return "SKIP no mount namespace of our own";
+    if (mount("tmpfs", home.path().c_str(), "tmpfs", 0, "size=1m,mode=0700") != 0) return "cannot mount a tmpfs";
+    if (Ctl({"apply", "--profile", "4", "--set", "ttl=100"}).exitCode != cli::kExitOk) return "the first apply failed";
+    std::ofstream filler(home / "filler", std::ios::binary);
+    const std::string block(4096, 'f');
+    while (filler.write(block.data(), block.size())) filler.flush();
+
+    std::string problems;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"apply", "--profile", "0"}, {"backup", "restore", "001.BCK"}}) {
+      const CtlRun run = Ctl(args);
+      if (run.exitCode != cli::kExitFailed || run.err.find("disk full") == std::string::npos)
+        problems += args[0] + " ended " + std::to_string(run.exitCode) + " saying: " + run.err;
+    }
+    if (TcpipValue("DefaultTTL") != 100) problems += "the stored TTL changed";
+    return problems;
+  });
+  if (report.starts_with("SKIP")) GTEST_SKIP() << report;
+  EXPECT_EQ(report, "");
 }
 
 }  // namespace

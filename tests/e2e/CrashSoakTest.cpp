@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A child applies and restores settings against one store and backup folder and is killed with
-// SIGKILL at random moments; after every kill the store and the backups must be whole.
+// SIGKILL at random moments within its work; after every kill the store and the backups must be
+// whole. The kills are counted in rounds of work the child reports, not in time, so a slow machine
+// runs the same test as a fast one, only longer.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -24,8 +27,19 @@ namespace zf {
 namespace {
 
 constexpr std::int16_t kFamily = 7;  // NT layout: the values are 32-bit numbers
-constexpr int kKills = 300;
-constexpr auto kTimeBudget = std::chrono::seconds(90);
+constexpr int kKills = 200;
+// Each child completes at least this many rounds (an apply with its backup, a restore) before the
+// kill is armed, and at most kMostRoundsBeforeKill - 1.
+constexpr unsigned kFewestRoundsBeforeKill = 1;
+constexpr unsigned kMostRoundsBeforeKill = 4;
+// The kill then lands this far into the next round: most rounds take a few milliseconds.
+constexpr unsigned kLongestDelayIntoRoundUs = 8000;
+// A child that reports nothing for this long hangs.
+constexpr int kRoundTimeoutMs = 60000;
+// A child's exit statuses when the work itself failed, which a kill must never cause.
+constexpr int kExitNoStore = 3;
+constexpr int kExitApplyFailed = 4;
+constexpr int kExitRestoreFailed = 5;
 const std::string kTcpip = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 const std::string kInternet = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
@@ -51,23 +65,40 @@ Snapshot Expected(const TcpSettings& s) {
 }
 
 // Runs until killed: applies two profiles in turn, restores a random backup, keeps the folder small.
-[[noreturn]] void ChildLoop(const std::filesystem::path& store, const std::filesystem::path& backups, unsigned seed) {
+// Writes a byte to progress at the start of every round.
+[[noreturn]] void ChildLoop(const std::filesystem::path& store, const std::filesystem::path& backups, unsigned seed,
+                            int progress) {
   std::string error;
   auto registry = OpenRegistryStore(store, &error);
-  if (!registry) _exit(3);
+  if (!registry) _exit(kExitNoStore);
   SystemClock clock;
   TuningContext context{*registry, clock, backups, kFamily};
   std::mt19937 random(seed);
   for (int round = 0;; ++round) {
-    ApplySettings(context, Profiles()[round % 2 == 0 ? 0 : 4]);
+    if (write(progress, "r", 1) != 1) _exit(kExitNoStore);
+    if (!ApplySettings(context, Profiles()[round % 2 == 0 ? 0 : 4]).ok()) _exit(kExitApplyFailed);
     const BackupList list = ListBackups(backups);
     if (!list.entries.empty()) {
       const auto& pick = list.entries[random() % list.entries.size()];
-      if (const auto file = FindBackupFile(backups, pick.fileName); file.error.empty())
-        RestoreSettingsBackup(*registry, kFamily, file.path);
+      const auto file = FindBackupFile(backups, pick.fileName);
+      if (!file.error.empty() ||
+          RestoreSettingsBackup(*registry, kFamily, file.path).outcome != RestoreOutcome::Completed)
+        _exit(kExitRestoreFailed);
     }
     if (list.entries.size() > 12) DeleteBackup(backups, list.entries.front().fileName);
   }
+}
+
+// Waits until the child has started `rounds` rounds; false when it stopped or hung first.
+bool AwaitRounds(int progress, unsigned rounds) {
+  for (unsigned started = 0; started < rounds;) {
+    pollfd ready{progress, POLLIN, 0};
+    if (poll(&ready, 1, kRoundTimeoutMs) != 1) return false;
+    char mark = 0;
+    if (read(progress, &mark, 1) != 1) return false;
+    ++started;
+  }
+  return true;
 }
 
 std::string IntegrityCheck(const std::filesystem::path& store) {
@@ -93,20 +124,30 @@ TEST(CrashSoakTest, KilledAppliesAndRestoresLeaveWholeStoresAndBackups) {
   // writes those zeros back. Every other state is one of the two profiles.
   const std::array<Snapshot, 3> allowed{Snapshot{}, Expected(Profiles()[0]), Expected(Profiles()[4])};
 
-  const auto started = std::chrono::steady_clock::now();
-  int kills = 0;
   int highestBackup = 0;
-  for (; kills < kKills && std::chrono::steady_clock::now() - started < kTimeBudget; ++kills) {
+  for (int kills = 0; kills < kKills; ++kills) {
+    int progress[2];
+    ASSERT_EQ(pipe(progress), 0);
+    const unsigned seed = random();
     const pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0) ChildLoop(store, backups, random());
-    std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 40000));
+    if (child == 0) {
+      close(progress[0]);
+      ChildLoop(store, backups, seed, progress[1]);
+    }
+    close(progress[1]);
+    // Started rounds: the ones completed, plus the one the kill lands in.
+    const unsigned rounds = kFewestRoundsBeforeKill + 1 + random() % (kMostRoundsBeforeKill - kFewestRoundsBeforeKill);
+    const bool worked = AwaitRounds(progress[0], rounds);
+    if (worked) std::this_thread::sleep_for(std::chrono::microseconds(random() % kLongestDelayIntoRoundUs));
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself with status " << WEXITSTATUS(status);
+    close(progress[0]);  // only now: a closed reader would stop the child with SIGPIPE at a round's start
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself with status " << WEXITSTATUS(status)
+                                     << " after kill " << kills;
+    ASSERT_TRUE(worked) << "the child reported no progress for " << kRoundTimeoutMs << " ms after kill " << kills;
 
-    if (!std::filesystem::exists(store)) continue;  // killed before it created the store
     ASSERT_EQ(IntegrityCheck(store), "ok") << "after kill " << kills;
     std::string error;
     auto registry = OpenRegistryStore(store, &error);
@@ -129,9 +170,9 @@ TEST(CrashSoakTest, KilledAppliesAndRestoresLeaveWholeStoresAndBackups) {
     }
     if (!list.entries.empty()) highestBackup = std::max(highestBackup, std::stoi(list.entries.back().fileName));
   }
-  EXPECT_GE(kills, 100) << "too few kills in the time budget to mean anything";
-  EXPECT_GE(highestBackup, 100) << "the children hardly got to work before they were killed";
-  std::cout << kills << " kills; backups numbered up to " << highestBackup << "\n";
+  // Every child completed at least one apply, each with a backup of its own.
+  EXPECT_GE(highestBackup, kKills * static_cast<int>(kFewestRoundsBeforeKill));
+  std::cout << kKills << " kills; backups numbered up to " << highestBackup << "\n";
 }
 
 }  // namespace

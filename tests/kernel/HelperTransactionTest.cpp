@@ -4,12 +4,15 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <thread>
 
 #include "kernel/HelperSession.h"
@@ -29,6 +32,26 @@ const SettingMap kTuned{{"net/ipv4/ip_default_ttl", "99"},
                         {"net/ipv4/conf/zf0/accept_redirects", "0"},
                         {"net/ipv4/tcp_rmem", "4096 65536 513920"},
                         {"link/zf0/mtu", "1400"}};
+
+// A sysctl made read-only for the scope, as a container's runtime does: the kernel refuses its writes.
+class ReadOnlySysctl {
+ public:
+  explicit ReadOnlySysctl(std::string path) : m_path(std::move(path)) {
+    m_mounted = ::mount(m_path.c_str(), m_path.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    m_readOnly = m_mounted && ::mount(nullptr, m_path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+  }
+  ~ReadOnlySysctl() {
+    if (m_mounted) ::umount2(m_path.c_str(), MNT_DETACH);
+  }
+  ReadOnlySysctl(const ReadOnlySysctl&) = delete;
+  ReadOnlySysctl& operator=(const ReadOnlySysctl&) = delete;
+  bool ok() const { return m_readOnly; }
+
+ private:
+  std::string m_path;
+  bool m_mounted = false;
+  bool m_readOnly = false;
+};
 
 class HelperTransactionTest : public test::KernelSandboxTest {
  protected:
@@ -213,6 +236,7 @@ TEST_F(HelperTransactionTest, OutOfBoundsAndOutsideTheTableAreRefusedWithNothing
     const char* reason;
   } cases[] = {{{{"net/ipv4/ip_default_ttl", "0"}}, "1 to 255"},
                {{{"net/ipv4/ip_default_ttl", "256"}}, "1 to 255"},
+               {{{"net/ipv4/tcp_rmem", "4096 6291456 131072"}}, "min <= default <= max"},
                {{{"link/zf0/mtu", "67"}}, "68 to"},
                {{{"link/lo/mtu", "1500"}}, "loopback"},
                {{{"net/core/somaxconn", "1024"}}, "not a setting the bridge manages"},
@@ -227,6 +251,26 @@ TEST_F(HelperTransactionTest, OutOfBoundsAndOutsideTheTableAreRefusedWithNothing
   }
   EXPECT_EQ(test::ReadText("/proc/sys/net/core/somaxconn").empty(), false);
   EXPECT_FALSE(JournalExists());
+}
+
+TEST_F(HelperTransactionTest, AWriteFailingPartWayPutsTheEarlierWritesBack) {
+  // Five changes, written in this order; the third is refused by the kernel.
+  const SettingMap five{{"net/ipv4/conf/all/accept_redirects", "0"},
+                        {"net/ipv4/conf/zf0/accept_redirects", "0"},
+                        {"net/ipv4/ip_default_ttl", "99"},
+                        {"net/ipv4/tcp_keepalive_intvl", "5"},
+                        {"net/ipv4/tcp_keepalive_time", "600"}};
+  for (const auto& [key, value] : five) ASSERT_NE(originals.at(key), value) << key << " would not change";
+  const KernelPlan plan = PlanFor(five);
+  const ReadOnlySysctl ttl("/proc/sys/net/ipv4/ip_default_ttl");
+  ASSERT_TRUE(ttl.ok()) << std::strerror(errno);
+  auto session = Start(RequestFor(plan));
+  EXPECT_EQ(session->State(), SessionState::Failed);
+  EXPECT_NE(session->Message().find("net.ipv4.ip_default_ttl"), std::string::npos) << session->Message();
+  EXPECT_NE(session->Message().find("everything was rolled back"), std::string::npos) << session->Message();
+  EXPECT_EQ(Live(kTuned), originals) << "the first two writes stayed live";
+  EXPECT_FALSE(JournalExists());
+  EXPECT_EQ(::access(kLedgerPath, F_OK), -1) << "nothing was applied, so nothing is recorded";
 }
 
 TEST_F(HelperTransactionTest, AnMtuBelow1280NeedsExplicitAcceptance) {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <sstream>
 
 #include "cli/CliContext.h"
@@ -41,15 +42,20 @@ class KernelCommandTest : public test::KernelSandboxTest {
                   .status,
               0);
   }
+  // Runs the command line with input as its standard input, then at its end.
   Outcome Run(std::vector<std::string> args, const std::string& input = "") {
-    args.insert(args.begin(), {"--home", home.path().string(), "--registry", (home / "store.sqlite3").string()});
-    const int savedInput = ::dup(STDIN_FILENO);
     int pipe[2];
     EXPECT_EQ(::pipe(pipe), 0);
     [[maybe_unused]] auto n = ::write(pipe[1], input.data(), input.size());
     ::close(pipe[1]);
-    ::dup2(pipe[0], STDIN_FILENO);
+    const Outcome outcome = RunWithInput(std::move(args), pipe[0]);
     ::close(pipe[0]);
+    return outcome;
+  }
+  Outcome RunWithInput(std::vector<std::string> args, int input) {
+    args.insert(args.begin(), {"--home", home.path().string(), "--registry", (home / "store.sqlite3").string()});
+    const int savedInput = ::dup(STDIN_FILENO);
+    ::dup2(input, STDIN_FILENO);
     std::ostringstream out, err;
     const int status = cli::RunCli(args, platform.Services(), out, err);
     ::dup2(savedInput, STDIN_FILENO);
@@ -116,6 +122,32 @@ TEST_F(KernelCommandTest, AnswerNoRevertsWithExitThree) {
   EXPECT_EQ(Live(), originals);
   const Outcome yes = Run({"kernel", "apply", "--keep-within", "20"}, "y\n");
   EXPECT_EQ(yes.status, 0) << yes.err;
+}
+
+TEST_F(KernelCommandTest, NoAnswerBeforeTheEndOfInputOrTheDeadlineRevertsWithExitThree) {
+  ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);
+  int silent[2];  // a standard input that stays open and says nothing
+  ASSERT_EQ(::pipe(silent), 0);
+  const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(devNull, 0);
+  const struct {
+    const char* what;
+    int input;
+    const char* keepWithin;
+  } cases[] = {{"input at its end", -1, "20"}, {"/dev/null", devNull, "20"}, {"the deadline", silent[0], "1"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto started = std::chrono::steady_clock::now();
+    const std::vector<std::string> args{"kernel", "apply", "--keep-within", c.keepWithin};
+    const Outcome outcome = c.input < 0 ? Run(args) : RunWithInput(args, c.input);
+    EXPECT_EQ(outcome.status, 3) << outcome.out << outcome.err;
+    EXPECT_NE(outcome.out.find("Reverted"), std::string::npos) << outcome.out;
+    EXPECT_EQ(Live(), originals);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << "it waited out the window";
+  }
+  ::close(devNull);
+  ::close(silent[0]);
+  ::close(silent[1]);
 }
 
 TEST_F(KernelCommandTest, AnMtuBelow1280WithoutAcceptanceChangesNothing) {

@@ -136,6 +136,26 @@ TEST_F(LinuxMappingTest, ValuesOutsideTheKernelsBoundsAreNotedNotPlanned) {
       HasNote(plan, "TTL 256 gives net.ipv4.ip_default_ttl = 256, which is not applied: a TTL must be 1 to 255"));
 }
 
+TEST_F(LinuxMappingTest, KeepAliveMillisecondsRoundUpToWholeSeconds) {
+  // Rounding down would shorten a keep-alive the user asked for, and make 1 to 999 ms none at all.
+  const struct {
+    std::int32_t milliseconds;
+    const char* seconds;
+  } cases[] = {{1, "1"}, {999, "1"}, {1000, "1"}, {1001, "2"}, {1500, "2"}, {7199001, "7200"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.milliseconds);
+    TcpSettings settings = Profiles()[4];
+    settings.KeepAliveTime = c.milliseconds;
+    settings.KeepAliveInterval = c.milliseconds;
+    Tune(7, settings);
+    const SettingMap desired = Plan().desired;
+    for (const char* key : {"net/ipv4/tcp_keepalive_time", "net/ipv4/tcp_keepalive_intvl"}) {
+      const auto planned = desired.find(key);
+      EXPECT_EQ(planned == desired.end() ? "not planned" : planned->second, c.seconds) << key;
+    }
+  }
+}
+
 TEST_F(LinuxMappingTest, ManagedSettingsTheStoreNoLongerSetsReturnToTheirOriginals) {
   registry.AddKey(kInterfacesPath + "\\" + InterfaceGuid("eth0"));
   ledger.originals = {{"link/eth0/mtu", "1500"}, {"net/ipv4/tcp_rmem", "4096 131072 6291456"}};

@@ -33,6 +33,7 @@ TEST(SettingTableTest, ReceiveBuffersMustBeAnOrderedTripletWithinTheLimit) {
   EXPECT_NE(CheckSetting(kRmemKey, "4096 131072 2147483648", nullptr), "");
   EXPECT_NE(CheckSetting(kRmemKey, "4096 131072", nullptr), "");
   EXPECT_NE(CheckSetting(kRmemKey, "131072 4096 6291456", nullptr), "");
+  EXPECT_NE(CheckSetting(kRmemKey, "4096 6291456 131072", nullptr), "");
   EXPECT_NE(CheckSetting(kRmemKey, "0 4096 6291456", nullptr), "");
 }
 

@@ -76,16 +76,22 @@ TEST_F(FreeRAMTest, NothingAskedNothingAllocated) {
 }
 
 TEST_F(FreeRAMTest, ARequestNeverTakesMoreThanTheAvailableMemoryLessTheMargin) {
-  info.SetPhysicalMB(8192, 200);
-  const std::int64_t got = ram.FreeUpMemory(4096 * kMB).value_or(-1);
-  ASSERT_GT(got, 0);
-  ASSERT_EQ(info.blocks.size(), 1u);
-  EXPECT_EQ(info.blocks[0].count, std::size_t(got));
-  const std::int64_t bytes = 2 * got;
-  EXPECT_LE(bytes, 200 * kMB - kFreeingSafetyMarginBytes);
-  EXPECT_LE(bytes, 200 * kMB - 8192 * kMB / kFreeingSafetyMarginShare);
-  // A request that fits is granted whole.
-  EXPECT_EQ(ram.FreeUpMemory(got / 2), got / 2);
+  // 200 MiB available: the margin is 1/64 of the memory, between 64 and 128 MiB, and a block of
+  // two-byte characters may use what is left above it.
+  struct Machine {
+    std::int64_t totalMB;
+    std::int64_t grantedMB;
+  };
+  for (const Machine m : {Machine{1024, (200 - 64) / 2}, Machine{4096, (200 - 64) / 2}, Machine{6144, (200 - 96) / 2},
+                          Machine{16384, (200 - 128) / 2}, Machine{65536, (200 - 128) / 2}}) {
+    SCOPED_TRACE(m.totalMB);
+    info.blocks.clear();
+    info.SetPhysicalMB(m.totalMB, 200);
+    EXPECT_EQ(ram.FreeUpMemory(4096 * kMB), m.grantedMB * kMB);
+    ASSERT_EQ(info.blocks.size(), 1u);
+    EXPECT_EQ(info.blocks[0].count, std::size_t(m.grantedMB * kMB));
+    EXPECT_EQ(ram.FreeUpMemory(m.grantedMB * kMB / 2), m.grantedMB * kMB / 2);  // a request that fits is whole
+  }
 }
 
 TEST_F(FreeRAMTest, WithLittleOrUnknownMemoryNothingIsAllocated) {

@@ -171,7 +171,12 @@ class RamAlarmTest : public ::testing::Test {
   ScriptedProbe probe;
 };
 
-TEST_F(RamAlarmTest, BelowTheAlarmEveryCheckFreesRetryCountTimes) {
+// The default settings with 200 MB free, on small, ordinary and large machines: the safety margin
+// must not swallow the whole freeing on any of them.
+class RamAlarmMachineSizeTest : public RamAlarmTest, public ::testing::WithParamInterface<std::int64_t> {};
+
+TEST_P(RamAlarmMachineSizeTest, BelowTheAlarmEveryCheckFreesRetryCountTimes) {
+  info.SetPhysicalMB(GetParam(), 200);
   screen.automatic = true;
   alarm.CheckMemory(screen);
   ASSERT_EQ(info.blocks.size(), 10u);
@@ -185,6 +190,8 @@ TEST_F(RamAlarmTest, BelowTheAlarmEveryCheckFreesRetryCountTimes) {
   alarm.CheckMemory(screen);
   EXPECT_EQ(info.blocks.size(), 20u);  // no pause after a freeing
 }
+
+INSTANTIATE_TEST_SUITE_P(TotalMemoryMB, RamAlarmMachineSizeTest, ::testing::Values(4096, 16384, 65536));
 
 TEST_F(RamAlarmTest, TheAmountIsTheFieldsCurrentText) {
   screen.automatic = true;

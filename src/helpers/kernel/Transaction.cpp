@@ -41,13 +41,15 @@ std::vector<JournalEntry> OrderedEntries(const KernelPlan& plan) {
   return entries;
 }
 
-// Puts every prior value back, last change first; the text lists what could not be restored.
+// Puts every prior value back, last change first; the text lists what could not be restored. A
+// value that already holds its prior is left alone: the write that failed may be one the kernel
+// refuses again.
 std::string Rollback(const std::vector<JournalEntry>& entries, std::size_t applied) {
   const ProcLiveSystem live = LiveKernel();
   const LiveWriter writer(live);
   std::string problems;
   for (std::size_t i = applied; i-- > 0;) {
-    if (entries[i].prior == entries[i].next) continue;
+    if (entries[i].prior == entries[i].next || live.Read(entries[i].key) == entries[i].prior) continue;
     if (auto restored = writer.Write(entries[i].key, entries[i].prior); !restored)
       problems += (problems.empty() ? "" : "; ") + restored.error().text;
   }
