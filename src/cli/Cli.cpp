@@ -128,6 +128,7 @@ int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostre
   AddPingCommand(app, table);
   AddMemCommands(app, table);
   AddKernelCommands(app, table);
+  AddHistoryCommand(app, table);
 
   std::vector<std::string> words(argv.rbegin(), argv.rend());  // CLI11 takes them last first
   try {
