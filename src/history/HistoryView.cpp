@@ -75,3 +75,30 @@ GraphData BuildGraphData(std::span<const EchoRecord> echoes, std::span<const Tun
 }
 
 }  // namespace zf
+
+namespace zf {
+
+double GraphLayout::BucketLeft(std::size_t index, std::size_t count) const {
+  return width * static_cast<double>(index) / static_cast<double>(std::max<std::size_t>(count, 1));
+}
+
+double GraphLayout::BucketCenter(std::size_t index, std::size_t count) const {
+  return (BucketLeft(index, count) + BucketLeft(index + 1, count)) / 2.0;
+}
+
+double GraphLayout::TimeX(std::int64_t timeMs, const GraphData& graph) const {
+  const double span = static_cast<double>(std::max<std::int64_t>(graph.endMs - graph.startMs, 1));
+  return width * static_cast<double>(timeMs - graph.startMs) / span;
+}
+
+double GraphLayout::RoundTripY(double ms, std::uint32_t scaleMs) const {
+  const double share = std::clamp(ms / std::max<double>(scaleMs, 1.0), 0.0, 1.0);
+  return PlotHeight() * (1.0 - share);
+}
+
+double GraphLayout::LossTop(double lossPercent) const {
+  const double strip = height - PlotHeight();
+  return height - strip * std::clamp(lossPercent, 0.0, 100.0) / 100.0;
+}
+
+}  // namespace zf

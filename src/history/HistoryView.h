@@ -47,3 +47,23 @@ GraphData BuildGraphData(std::span<const EchoRecord> echoes, std::span<const Tun
 std::uint32_t RoundTripScale(std::uint32_t highestMs);
 
 }  // namespace zf
+
+namespace zf {
+
+// Where the graph's parts go in a widget of width × height: the round trips above, a strip
+// for the loss per bucket below.
+struct GraphLayout {
+  double width = 0;
+  double height = 0;
+
+  static constexpr double kLossStripShare = 0.2;
+  double PlotHeight() const { return height * (1.0 - kLossStripShare); }
+  double BucketLeft(std::size_t index, std::size_t count) const;
+  double BucketCenter(std::size_t index, std::size_t count) const;
+  double TimeX(std::int64_t timeMs, const GraphData& graph) const;
+  double RoundTripY(double ms, std::uint32_t scaleMs) const;
+  // The top of a loss bar; the strip's bottom is the widget's.
+  double LossTop(double lossPercent) const;
+};
+
+}  // namespace zf
