@@ -189,9 +189,9 @@ Result<void> HistoryStore::AppendMeasurement(const MeasurementRecord& measuremen
 Result<void> HistoryStore::Prune(std::int64_t nowMs) {
   const std::int64_t cutoff = nowMs - m_limits.maxAge.count();
   sqlite3_stmt* statements[] = {
-      m_db->Prepared("DELETE FROM echo WHERE time_ms < ?1"),
+      m_db->Prepared("DELETE FROM echo WHERE time_ms <= ?1"),
       m_db->Prepared("DELETE FROM echo WHERE id <= (SELECT max(id) FROM echo) - ?2"),
-      m_db->Prepared("DELETE FROM measurement WHERE time_ms < ?1"),
+      m_db->Prepared("DELETE FROM measurement WHERE time_ms <= ?1"),
       m_db->Prepared("DELETE FROM measurement WHERE id <= (SELECT max(id) FROM measurement) - ?2"),
   };
   for (sqlite3_stmt* statement : statements) {
