@@ -15,7 +15,7 @@
 namespace zf {
 
 struct BatchPolicy {
-  std::size_t maxEchoes = 32;
+  std::size_t maxEchoes = 128;
   std::chrono::milliseconds maxDelay = std::chrono::minutes(5);
   // While the file cannot be written (the other program holds it too long), this many wait at
   // most; the oldest go first.
