@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The connection graph drawn from a known hour: the line, the gaps, the time-out marks, the loss
 // bars and the tuning run, each where the layout puts it.
+#include <QCheckBox>
 #include <QImage>
+#include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 #include "history/HistoryGraph.h"
+#include "history/frmConnectionHistory.h"
+#include "support/Fakes.h"
+#include "support/MemoryRegistry.h"
+#include "support/TempDir.h"
 
 namespace zf {
 namespace {
@@ -77,6 +84,37 @@ class HistoryGraphTest : public QObject {
     };
     QVERIFY(yellowIn(tuningX) > int(layout.PlotHeight()) / 2);
     QCOMPARE(yellowIn(tuningX - 40), 0);
+  }
+
+  // The window reads what the pinger recorded, waiting echoes included, for the chosen span,
+  // and the notice setting it changes is stored.
+  void theWindowShowsTheChosenSpanAndStoresTheNotice() {
+    test::TempDir folder;
+    auto store = HistoryStore::Open(folder / "history.sqlite3");
+    QVERIFY(store.has_value());
+    test::FakeClock clock;
+    test::MemoryRegistry registry;
+    HistoryRecorder recorder(**store, clock);
+    LossWatch watch(&recorder, {}, nullptr);
+    const std::int64_t now = EpochMs(clock.Now());
+    for (int minute = 180; minute >= 1; --minute)
+      watch.RecordEcho({now - minute * 60'000LL, "h",
+                        minute % 10 == 0 ? std::nullopt : std::optional<std::uint32_t>(minute % 40 + 5), 0});
+    ConnectionHistoryModel model(recorder, clock, folder / "Backups", watch, registry);
+    frmConnectionHistory window(model);
+    window.resize(560, 320);
+    window.Refresh();
+    QCOMPARE(window.Graph().Data().total.echoes, 60u);
+    window.ShowWindow(HistoryWindow::Day);
+    QCOMPARE(window.Graph().Data().total.echoes, 180u);
+    QCOMPARE(window.Graph().Data().total.lost, 18u);
+    QVERIFY(window.findChild<QLabel*>()->text().contains(QStringLiteral("180 echoes, 18 lost (10.0 %)")));
+    if (const QByteArray gallery = qgetenv("ZF_GALLERY"); !gallery.isEmpty())
+      window.grab().save(gallery + "/history-window.png");
+    auto* notice = window.findChild<QCheckBox*>();
+    notice->click();
+    QCOMPARE(LoadLossNoticeSettings(registry), (LossNoticeSettings{true, 20}));
+    QCOMPARE(watch.Settings().enabled, true);
   }
 
   void anEmptyHistoryDrawsOnlyTheFrame() {
