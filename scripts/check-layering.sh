@@ -18,7 +18,7 @@ declare -A rank=(
   [platform]=0
   [core]=1
   [ui]=2
-  [backups]=3 [kernel]=3 [measure]=3 [memory]=3 [msgbox]=3 [pinger]=3 [screens]=3
+  [backups]=3 [history]=3 [kernel]=3 [measure]=3 [memory]=3 [msgbox]=3 [pinger]=3 [screens]=3
   [shell]=4 [cli]=4
 )
 composition_roots=" shell/main.cpp cli/zentrofastctl.cpp "

@@ -129,6 +129,7 @@ int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostre
   AddMemCommands(app, table);
   AddKernelCommands(app, table);
   AddMeasureCommand(app, table);
+  AddHistoryCommand(app, table);
 
   std::vector<std::string> words(argv.rbegin(), argv.rend());  // CLI11 takes them last first
   try {

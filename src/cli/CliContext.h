@@ -64,6 +64,7 @@ void AddPingCommand(CLI::App& app, CommandTable& table);
 void AddMemCommands(CLI::App& app, CommandTable& table);
 void AddKernelCommands(CLI::App& app, CommandTable& table);
 void AddMeasureCommand(CLI::App& app, CommandTable& table);
+void AddHistoryCommand(CLI::App& app, CommandTable& table);
 
 // Runs one command line (without the program name); the tool's main and the tests use it.
 int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostream& err);

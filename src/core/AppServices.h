@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Everything a screen may use, created once by the composition root and handed down.
+#include <functional>
+
 #include "core/Config.h"
+#include "core/ConnectionHistory.h"
 #include "core/TcpSettings.h"
 #include "core/mdlOSVersion.h"
 #include "platform/clock.h"
@@ -33,7 +36,9 @@ struct AppServices {
   OSFamily os;         // set once at start-up
   TuningState tuning;  // the current settings record and the profiles
   kernel::IKernelBridge* kernelBridge = nullptr;
-  ITuningFollowUp* followUp = nullptr;  // none: the store is the only thing a run changes
+  ITuningFollowUp* followUp = nullptr;               // none: the store is the only thing a run changes
+  IConnectionHistory* connectionHistory = nullptr;   // none: echoes are not kept
+  std::function<void()> showConnectionHistory = {};  // none: the pinger screen offers no history
 };
 
 }  // namespace zf

@@ -177,8 +177,10 @@ void PingerScheduler::tmrPinger_Timer() {
 }
 
 bool PingerScheduler::PingNow() {
+  const auto sentAt = m_services.clock.Now();
   const bool replied = m_ping.PingHost(m_pingHost, kPingerTimeoutMs);
   const PingOutcome& outcome = m_ping.LastPing();
+  RecordEcho(sentAt, replied, outcome);
   const bool notPermitted =
       outcome.step == PingOutcome::Step::Echoed && outcome.reply.Status == IcmpStatus::NotPermitted;
   if (notPermitted && !m_toldNotPermitted) {
@@ -186,6 +188,23 @@ bool PingerScheduler::PingNow() {
     m_services.messageBox.Show(EchoNotPermittedMessage(), kMessageTitle, MsgIcon::Exclamation, MsgButtons::Ok);
   }
   return replied;
+}
+
+void PingerScheduler::RecordEcho(std::chrono::system_clock::time_point sentAt, bool replied,
+                                 const PingOutcome& outcome) {
+  // A blank host, or a system that lets no echo out, sends nothing: that says nothing of the connection.
+  if (m_services.connectionHistory == nullptr || outcome.step == PingOutcome::Step::BlankHost) return;
+  if (outcome.step == PingOutcome::Step::Echoed && outcome.reply.Status == IcmpStatus::NotPermitted) return;
+  EchoRecord echo;
+  echo.timeMs = std::chrono::duration_cast<std::chrono::milliseconds>(sentAt.time_since_epoch()).count();
+  echo.host = m_pingHost;
+  if (outcome.step == PingOutcome::Step::NameNotFound) {
+    echo.status = kEchoHostNotFound;
+  } else {
+    echo.status = static_cast<std::uint32_t>(outcome.reply.Status);
+    if (replied) echo.roundTripMs = outcome.reply.RoundTripTime;
+  }
+  m_services.connectionHistory->RecordEcho(echo);
 }
 
 void PingerScheduler::PlayPingSound() {

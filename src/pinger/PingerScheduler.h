@@ -2,6 +2,7 @@
 #pragma once
 // The keep-alive pinger behind frmNetPingerSettings: the state of the screen's controls, the
 // stored settings and the timer-driven pings. The form mirrors Controls() and forwards its events.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -78,6 +79,8 @@ class PingerScheduler {
   void TakeModeSettings();
   // PingHost, plus the one-time notice when this system allows no echo requests at all.
   bool PingNow();
+  // Hands the echo to the connection's history, when one is kept.
+  void RecordEcho(std::chrono::system_clock::time_point sentAt, bool replied, const PingOutcome& outcome);
   void PlayPingSound();
 
   AppServices& m_services;

@@ -14,6 +14,8 @@ frmNetPingerSettings::frmNetPingerSettings(AppServices& services, IMainWindow& m
                                            QWidget* parent)
     : ChildScreen(services, mainWindow, parent), ui(std::make_unique<Ui::frmNetPingerSettings>()), m_pinger(pinger) {
   ui->setupUi(this);
+  // Only where the program keeps a history is there one to show.
+  ui->cmdHistory->setVisible(static_cast<bool>(services.showConnectionHistory));
   ConnectEvents();
 }
 
@@ -41,6 +43,9 @@ void frmNetPingerSettings::ConnectEvents() {
   });
   connect(ui->cmdPingNow, &QPushButton::clicked, this, [this] { m_pinger.Handle([](S& s) { s.cmdPingNow_Click(); }); });
   connect(ui->cmdSave, &QPushButton::clicked, this, [this] { m_pinger.Handle([](S& s) { s.cmdSave_Click(); }); });
+  connect(ui->cmdHistory, &QPushButton::clicked, this, [this] {
+    if (m_services.showConnectionHistory) m_services.showConnectionHistory();
+  });
   connect(&m_pinger, &PingerService::ControlsChanged, this, &frmNetPingerSettings::ShowControls);
 }
 

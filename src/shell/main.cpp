@@ -9,6 +9,7 @@
 
 #include "core/Config.h"
 #include "core/RegistryStore.h"
+#include "history/ConnectionHistoryService.h"
 #include "kernel/DriftWatcher.h"
 #include "kernel/HelperProcess.h"
 #include "kernel/KernelApplyFlow.h"
@@ -134,6 +135,9 @@ int main(int argc, char* argv[]) {
       {bridge, balloon, [&kernelFlow] { return kernelFlow.stage() != zf::KernelApplyFlow::Stage::Idle; }});
   services.kernelBridge = &bridge;
   services.followUp = &kernelFlow;
+  zf::ConnectionHistoryService connectionHistory(services, balloon);
+  services.connectionHistory = connectionHistory.Echoes();
+  services.showConnectionHistory = [&connectionHistory] { connectionHistory.ShowWindow(); };
 
   if (probe) {
     QObject::connect(&mainWindow, &zf::frmMain::FirstFrameShown, [] { zf::ProbeReport(QStringLiteral("shown")); });

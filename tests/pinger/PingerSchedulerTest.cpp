@@ -287,5 +287,54 @@ TEST_F(PingerSchedulerTest, NoPermissionToSendIsToldOnceInAPlainMessageBox) {
   EXPECT_EQ(t.messageBox.shown.size(), 1u) << "other failures stay silent";
 }
 
+// Each echo sent, from the timer or from Ping Now, goes to the history with its time and outcome;
+// what never left the machine does not.
+TEST_F(PingerSchedulerTest, EachEchoSentGoesToTheHistory) {
+  struct Keeper : IConnectionHistory {
+    void RecordEcho(const EchoRecord& echo) override { kept.push_back(echo); }
+    std::vector<EchoRecord> kept;
+  };
+  struct Case {
+    const char* name;
+    std::string host;
+    IcmpStatus status;
+    std::optional<EchoRecord> expected;  // its time is the clock's at the ping
+  };
+  const Case cases[] = {
+      {"a reply", "other.example", IcmpStatus::Success, EchoRecord{0, "other.example", 0u, 0}},
+      {"a time-out", "other.example", IcmpStatus::TimedOut, EchoRecord{0, "other.example", std::nullopt, 11010}},
+      {"an unknown name", "nowhere.example", IcmpStatus::Success,
+       EchoRecord{0, "nowhere.example", std::nullopt, kEchoHostNotFound}},
+      {"no echo allowed", "other.example", IcmpStatus::NotPermitted, std::nullopt},
+      {"a blank host", " ", IcmpStatus::Success, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TestServices services;
+    services.icmp.hosts["other.example"] = {kOtherAddress};
+    services.icmp.status = c.status;
+    Keeper keeper;
+    services.services.connectionHistory = &keeper;
+    FakePingerTimer pingerTimer;
+    PingerScheduler pinger(services.services, pingerTimer);
+    services.registry.PutText(kSection, "chkDoPinging", "1");
+    services.registry.PutText(kSection, "optAuto", "False");
+    services.registry.PutText(kSection, "optManual", "True");
+    services.registry.PutText(kSection, "txtPingHost", c.host);
+    services.registry.PutText(kSection, "cmbPingInterval", "0");
+    pinger.Form_Load();
+    pinger.tmrPinger_Timer();
+    pinger.cmdPingNow_Click();
+    std::vector<EchoRecord> expected;
+    if (c.expected) {
+      EchoRecord echo = *c.expected;
+      echo.timeMs =
+          std::chrono::duration_cast<std::chrono::milliseconds>(services.clock.now.time_since_epoch()).count();
+      expected = {echo, echo};
+    }
+    EXPECT_EQ(keeper.kept, expected);
+  }
+}
+
 }  // namespace
 }  // namespace zf
