@@ -29,7 +29,7 @@ struct MeasureOptions {
 // modern profile's values (Automatic-E) for everything the measurement says nothing about.
 constexpr int kStartConnectionType = 3;
 
-std::string StartName() { return "the " + std::string(ConnectionType(kStartConnectionType).caption) + " values"; }
+std::string StartName() { return "the advanced editor's values for a LAN connection"; }
 
 std::string TimeText(measure::WallClock::time_point at) {
   const std::time_t seconds = measure::WallClock::to_time_t(at);
