@@ -122,25 +122,28 @@ int RunBackupDelete(CliContext& context, const std::string& name) {
 int RunApply(CliContext& context, const ApplyOptions& options) {
   const auto request = ParseApply(context, options);
   if (!request) return kExitUsage;
+  return ApplyTuning(context, request->settings, request->start);
+}
+
+}  // namespace
+
+int ApplyTuning(CliContext& context, const TcpSettings& settings, const std::string& start) {
   IRegistry* registry = context.Registry();
   if (registry == nullptr) return kExitFailed;
   const OSFamily os = DetectOSFamily(context.config.osVersion);
   SystemClock clock;
-  const ApplyResult result =
-      ApplySettings({*registry, clock, BackupsFolder(context.config), os.code}, request->settings);
+  const ApplyResult result = ApplySettings({*registry, clock, BackupsFolder(context.config), os.code}, settings);
   if (!result.ok()) {
     context.err << "zentrofastctl: " << result.reason << "\n";
     return kExitFailed;
   }
   context.out << "Backup " << result.backupFile.filename().string() << " taken in "
               << result.backupFile.parent_path().string() << ".\n"
-              << "Applied " << request->start << " in the " << (os.Is9xLayout() ? "9x" : "NT") << " layout (" << os.name
+              << "Applied " << start << " in the " << (os.Is9xLayout() ? "9x" : "NT") << " layout (" << os.name
               << ").\n";
   ReportUnkeptValues(context, result);
   return ReportFailedWrites(context, result.failedWrites);
 }
-
-}  // namespace
 
 void AddApplyCommand(CLI::App& app, CommandTable& table) {
   auto options = std::make_shared<ApplyOptions>();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Config.h"
+#include "core/TcpSettings.h"
 #include "platform/icmp.h"
 #include "platform/memory.h"
 #include "platform/registry.h"
@@ -65,6 +66,10 @@ void AddMemCommands(CLI::App& app, CommandTable& table);
 void AddKernelCommands(CLI::App& app, CommandTable& table);
 void AddMeasureCommand(CLI::App& app, CommandTable& table);
 void AddHistoryCommand(CLI::App& app, CommandTable& table);
+
+// Writes a tuning record like `apply` does (a backup first) and reports it; start names where the
+// values came from. The exit status.
+int ApplyTuning(CliContext& context, const TcpSettings& settings, const std::string& start);
 
 // Runs one command line (without the program name); the tool's main and the tests use it.
 int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostream& err);

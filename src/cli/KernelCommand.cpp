@@ -8,6 +8,7 @@
 #include <functional>
 #include <iomanip>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "cli/CliContext.h"
@@ -18,6 +19,8 @@
 #include "kernel/KernelBridge.h"
 #include "kernel/Ledger.h"
 #include "kernel/PersistTexts.h"
+#include "measure/BeforeAfter.h"
+#include "measure/Measure.h"
 
 namespace zf::cli {
 namespace {
@@ -27,6 +30,7 @@ using namespace zf::kernel;
 constexpr int kExitReverted = 3;
 constexpr const char* kUsage =
     "usage: zentrofastctl kernel plan [--check] | apply [--keep-within SECONDS] [--yes] [--allow-ipv6-loss]\n"
+    "                            [--measure TARGET [--seconds N] [--keep-if-not-slower]]\n"
     "                            | status | revert | export --format sysctl|tuned|networkd\n";
 
 struct KernelOptions {
@@ -35,7 +39,39 @@ struct KernelOptions {
   bool allowIpv6Loss = false;
   int keepWithin = 30;
   std::string format;
+  std::string measureTarget;
+  int measureSeconds = 5;
+  bool keepIfNotSlower = false;
 };
+
+// Beyond the stream itself a measurement spends at most this long on its round-trip probes, the
+// path MTU and the stream's set-up; the keep window grows by the whole measurement so the user
+// still has the full window to answer once the figures are shown.
+constexpr int kMeasureOverheadSeconds = 8;
+
+int MeasuringSeconds(const KernelOptions& options) {
+  return options.measureTarget.empty() ? 0 : options.measureSeconds + kMeasureOverheadSeconds;
+}
+
+// The options of `apply --measure`; what is wrong, or nothing.
+std::string CheckMeasureOptions(const KernelOptions& options) {
+  if (options.keepIfNotSlower && options.measureTarget.empty()) return "--keep-if-not-slower needs --measure TARGET";
+  if (options.measureTarget.empty()) return {};
+  if (options.measureSeconds < 1 || options.measureSeconds > measure::kMaxSeconds)
+    return "--seconds wants a number from 1 to " + std::to_string(measure::kMaxSeconds);
+  if (options.keepWithin + MeasuringSeconds(options) > kMaxKeepWithinSeconds)
+    return "--keep-within plus the " + std::to_string(MeasuringSeconds(options)) +
+           " s the measurement may take must stay within " + std::to_string(kMaxKeepWithinSeconds) + " seconds";
+  return {};
+}
+
+measure::MeasureOutcome MeasureNow(const KernelOptions& options) {
+  measure::MeasureRequest request;
+  request.target = options.measureTarget;
+  request.seconds = options.measureSeconds;
+  measure::CancelFlag never;
+  return measure::MeasureConnection(request, {}, never);
+}
 
 // --keep-within: whole seconds from 1 to the helper's longest window; what is wrong, or nothing.
 std::string CheckKeepWithin(const std::string& text, int* seconds) {
@@ -92,8 +128,7 @@ int RunPlan(CliContext& context, IRegistry& registry, const KernelOptions& optio
   return options.check && plan->ChangesAnything() ? kExitReverted : kExitOk;
 }
 
-int Conclude(IKernelSession& session, CliContext& context, const KernelOptions& options) {
-  const bool keep = options.yes || AskToKeep(session, context.out);
+int Finish(IKernelSession& session, CliContext& context, bool keep) {
   if (keep) {
     auto kept = session.Keep();
     if (kept) {
@@ -106,6 +141,27 @@ int Conclude(IKernelSession& session, CliContext& context, const KernelOptions& 
   auto reverted = session.Revert();
   context.out << "Reverted: " << (reverted ? session.Message() : reverted.error().text) << "\n";
   return kExitReverted;
+}
+
+int Conclude(IKernelSession& session, CliContext& context, const KernelOptions& options) {
+  return Finish(session, context, options.yes || AskToKeep(session, context.out));
+}
+
+// Measures again inside the keep window and says what the change did; with --keep-if-not-slower
+// the verdict decides, otherwise the user does.
+int ConcludeMeasured(IKernelSession& session, CliContext& context, const KernelOptions& options,
+                     const measure::PathFacts& before) {
+  context.out << "Measuring " << options.measureTarget << " again with the new settings...\n" << std::flush;
+  const auto after = MeasureNow(options);
+  std::optional<measure::PathFacts> facts;
+  if (after.result) facts = measure::FactsOf(after.result.value());
+  const measure::Verdict verdict = measure::Compare(before, facts);
+  context.out << measure::BeforeAfterSentence(before, facts, after.result ? std::string() : after.result.error())
+              << "\n";
+  if (!options.keepIfNotSlower) return Conclude(session, context, options);
+  context.out << (measure::KeepAfter(verdict) ? "Keeping them: the connection is not slower.\n"
+                                              : "Reverting them: the connection is slower.\n");
+  return Finish(session, context, measure::KeepAfter(verdict));
 }
 
 int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& options) {
@@ -125,7 +181,19 @@ int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& opti
                    "(accept it with --allow-ipv6-loss)\n";
     return kExitFailed;
   }
-  auto session = bridge.Apply(plan.value(), {options.keepWithin, options.allowIpv6Loss, NewestBackup(context.config)});
+  std::optional<measure::PathFacts> before;
+  if (!options.measureTarget.empty()) {
+    context.out << "Measuring " << options.measureTarget << " before changing anything...\n" << std::flush;
+    const auto measured = MeasureNow(options);
+    if (!measured.result) {
+      context.err << "zentrofastctl: the measurement failed, so nothing was changed: " << measured.result.error()
+                  << "\n";
+      return kExitFailed;
+    }
+    before = measure::FactsOf(measured.result.value());
+  }
+  const int window = options.keepWithin + MeasuringSeconds(options);
+  auto session = bridge.Apply(plan.value(), {window, options.allowIpv6Loss, NewestBackup(context.config)});
   while (session->Poll(1000) == SessionState::Starting) {
   }
   for (const auto& note : session->Notes()) context.out << "note: " << note << "\n";
@@ -133,7 +201,7 @@ int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& opti
     context.err << "zentrofastctl: " << session->Message() << "\n";
     return kExitFailed;
   }
-  return Conclude(*session, context, options);
+  return before ? ConcludeMeasured(*session, context, options, *before) : Conclude(*session, context, options);
 }
 
 int RunStatus(CliContext& context, IRegistry& registry) {
@@ -198,12 +266,24 @@ void AddKernelCommands(CLI::App& app, CommandTable& table) {
               if (std::string problem = CheckKeepWithin(*keepWithin, &options->keepWithin); !problem.empty())
                 return context.UsageError(problem);
             }
+            if (std::string problem = CheckMeasureOptions(*options); !problem.empty())
+              return context.UsageError(problem);
             return RunApply(context, registry, *options);
           });
   apply->add_option("--keep-within", *keepWithin, "Seconds to answer before they are reverted (default 30)")
       ->type_name("S");
   apply->add_flag("--yes", options->yes, "Keep them without asking");
   apply->add_flag("--allow-ipv6-loss", options->allowIpv6Loss, "Apply even where IPv6 would be lost");
+  apply
+      ->add_option("--measure", options->measureTarget,
+                   "Measure iperf3://HOST[:PORT] or an http(s) URL before the change and again after it; the keep "
+                   "window grows by the measuring time")
+      ->type_name("TARGET");
+  apply->add_option("--seconds", options->measureSeconds, "How long each measurement's stream runs (default 5)")
+      ->type_name("N");
+  apply->add_flag("--keep-if-not-slower", options->keepIfNotSlower,
+                  "Keep without asking unless throughput dropped by more than 10 % or the round trip rose by more "
+                  "than 20 %");
   add("status", "The managed settings with their originals, persistence and drift",
       [](CliContext& context, IRegistry& registry) { return RunStatus(context, registry); });
   add("revert", "Every managed setting back to its original, the persisted files removed",

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// zentrofastctl measure TARGET [--seconds N] [--json]: the connection test from the command line.
+// zentrofastctl measure TARGET [--seconds N] [--json] [--recommend [--apply]]: the connection test
+// from the command line, and tuning values from what it measured.
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <cmath>
@@ -11,6 +12,7 @@
 
 #include "cli/CliContext.h"
 #include "measure/Measure.h"
+#include "measure/Recommend.h"
 
 namespace zf::cli {
 namespace {
@@ -19,7 +21,15 @@ struct MeasureOptions {
   std::string target;
   int seconds = 5;
   bool json = false;
+  bool recommend = false;
+  bool apply = false;
 };
+
+// A recommendation starts from the advanced editor's values for a LAN connection: they are the
+// modern profile's values (Automatic-E) for everything the measurement says nothing about.
+constexpr int kStartConnectionType = 3;
+
+std::string StartName() { return "the advanced editor's values for a LAN connection"; }
 
 std::string TimeText(measure::WallClock::time_point at) {
   const std::time_t seconds = measure::WallClock::to_time_t(at);
@@ -85,6 +95,50 @@ void PrintText(std::ostream& out, const measure::Measurement& m) {
     out << "Receive space:    " << Number(m.socket.receiveSpace->value, 0) << " bytes (as the kernel grew it)\n";
 }
 
+nlohmann::json CapJson(std::int32_t rwin, double rttMs) {
+  const auto cap = measure::CapBitsPerSecond(rwin, rttMs);
+  return cap ? nlohmann::json(*cap) : nlohmann::json(nullptr);
+}
+
+nlohmann::json ToJson(const measure::Recommendation& r, const measure::PathFacts& facts, const TcpSettings& start) {
+  nlohmann::json profiles = nlohmann::json::array();
+  for (int i = 0; i < kProfileCount; ++i)
+    profiles.push_back({{"index", i},
+                        {"caption", ProfileCaption(i)},
+                        {"rwin_bytes", Profiles()[i].RWIN},
+                        {"cap_bps", CapJson(Profiles()[i].RWIN, facts.rttMs)}});
+  return {{"rwin_bytes", r.RWIN},
+          {"mtu_bytes", r.MTU},
+          {"mss_bytes", r.MSS},
+          {"mtu_from_path", r.mtuFromPath},
+          {"bdp_bytes", std::llround(r.bdpBytes)},
+          {"cap_bps", CapJson(r.RWIN, facts.rttMs)},
+          {"replaces",
+           {{"values", StartName()},
+            {"rwin_bytes", start.RWIN},
+            {"mtu_bytes", start.MTU},
+            {"mss_bytes", start.MSS},
+            {"cap_bps", CapJson(start.RWIN, facts.rttMs)}}},
+          {"profiles", profiles}};
+}
+
+void PrintRecommendation(std::ostream& out, const measure::Recommendation& r, const measure::PathFacts& facts,
+                         const TcpSettings& start) {
+  out << "\nRecommended from " << measure::RateText(facts.bitsPerSecond) << " at " << measure::RttText(facts.rttMs)
+      << ":\n";
+  out << "  RWIN " << r.RWIN << " bytes (" << r.RWIN / r.MSS << " segments: twice the bandwidth-delay product of "
+      << std::llround(r.bdpBytes) << " bytes)\n";
+  out << "  MTU  " << r.MTU << (r.mtuFromPath ? " (the path MTU)" : " (kept: the path MTU is unknown)") << "\n";
+  out << "  MSS  " << r.MSS << " (MTU - 40)\n";
+  out << "It replaces " << StartName() << ": RWIN " << start.RWIN << ", MTU " << start.MTU << ", MSS " << start.MSS
+      << ".\n";
+  out << "  " << measure::CapSentence("The recommendation", r.RWIN, facts) << "\n";
+  out << "  " << measure::CapSentence("The replaced values", start.RWIN, facts) << "\n";
+  out << "Each profile at " << measure::RttText(facts.rttMs) << ":\n";
+  for (int i = 0; i < kProfileCount; ++i)
+    out << "  " << measure::CapSentence(ProfileCaption(i), Profiles()[i].RWIN, facts) << "\n";
+}
+
 int RunMeasure(CliContext& context, const MeasureOptions& options) {
   if (options.seconds < 1 || options.seconds > measure::kMaxSeconds)
     return context.UsageError("--seconds wants a number from 1 to " + std::to_string(measure::kMaxSeconds));
@@ -98,11 +152,32 @@ int RunMeasure(CliContext& context, const MeasureOptions& options) {
     context.err << "zentrofastctl: the measurement failed: " << outcome.result.error() << "\n";
     return kExitFailed;
   }
-  if (options.json)
-    context.out << ToJson(outcome.result.value()).dump(2) << "\n";
-  else
-    PrintText(context.out, outcome.result.value());
-  return kExitOk;
+  const measure::Measurement& measured = outcome.result.value();
+  if (!options.recommend && !options.apply) {
+    if (options.json)
+      context.out << ToJson(measured).dump(2) << "\n";
+    else
+      PrintText(context.out, measured);
+    return kExitOk;
+  }
+  const TcpSettings start = RecommendedSettings(kStartConnectionType);
+  const measure::PathFacts facts = measure::FactsOf(measured);
+  const measure::Recommendation recommendation = measure::Recommend(facts, start.MTU);
+  if (options.json) {
+    nlohmann::json json = ToJson(measured);
+    json["recommendation"] = ToJson(recommendation, facts, start);
+    context.out << json.dump(2) << "\n";
+  } else {
+    PrintText(context.out, measured);
+    PrintRecommendation(context.out, recommendation, facts, start);
+  }
+  if (!options.apply) return kExitOk;
+  // JSON readers get the figures alone on standard output; the apply's report goes beside them.
+  CliContext applying(context.config, context.platform, options.json ? context.err : context.out, context.err);
+  return ApplyTuning(applying, measure::WithRecommendation(start, recommendation),
+                     "the recommendation from " + options.target + " (RWIN " + std::to_string(recommendation.RWIN) +
+                         ", MTU " + std::to_string(recommendation.MTU) + ", MSS " + std::to_string(recommendation.MSS) +
+                         ", the rest " + StartName() + ")");
 }
 
 }  // namespace
@@ -114,6 +189,10 @@ void AddMeasureCommand(CLI::App& app, CommandTable& table) {
   command->add_option("TARGET", options->target, "iperf3://HOST[:PORT] or the http(s) URL of a large file")->required();
   command->add_option("--seconds", options->seconds, "How long the stream runs (default 5)")->type_name("N");
   command->add_flag("--json", options->json, "Print the figures as JSON");
+  command->add_flag("--recommend", options->recommend,
+                    "Also recommend a receive window, MTU and MSS, and show what each profile allows");
+  command->add_flag("--apply", options->apply,
+                    "Write the recommendation like `apply` does (a backup first); nothing when the measurement fails");
   table[command] = [options](CliContext& context) { return RunMeasure(context, *options); };
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "core/ReceiveWindow.h"
 #include "kernel/SettingTable.h"
 
 namespace zf::kernel {
@@ -61,7 +62,7 @@ void AddWarnings(KernelPlan& plan) {
         char text[160];
         std::snprintf(text, sizeof text,
                       "a receive window of %lld bytes caps one connection at about %.1f Mbit/s at 20 ms round trip",
-                      LastNumber(change.after) / 2, cap);
+                      static_cast<long long>(WindowForReceiveBuffer(LastNumber(change.after))), cap);
         plan.warnings.push_back({WarningKind::ThroughputCap, text});
       }
     }
@@ -71,8 +72,7 @@ void AddWarnings(KernelPlan& plan) {
 }  // namespace
 
 double ThroughputCapMbits(long long rmemMax) {
-  // Linux advertises about half of the buffer as window (tcp_adv_win_scale 1).
-  return static_cast<double>(rmemMax) / 2 * 8 / kRoundTripSeconds / 1e6;
+  return WindowCapBitsPerSecond(WindowForReceiveBuffer(rmemMax), kRoundTripSeconds) / 1e6;
 }
 
 KernelPlan MakePlan(const SettingMap& desired, const ILiveSystem& live, const Ledger& ledger) {

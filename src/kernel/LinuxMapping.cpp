@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "core/ReceiveWindow.h"
 #include "core/RegistrySeed.h"
 #include "kernel/SettingTable.h"
 
@@ -82,7 +83,7 @@ void MapReceiveWindow(const StoredTuning& t, const SettingMap& originals, const 
     map.state().notes.push_back(source + " is not applied: net.ipv4.tcp_rmem cannot be read");
     return;
   }
-  const long long max = std::min<long long>(2 * *t[F::RWIN], kMaxRmem);
+  const long long max = ReceiveBufferMaxForWindow(*t[F::RWIN]);
   const long long def = std::min(base[1], max);
   const long long min = std::min(base[0], def);
   if (min < 1) {

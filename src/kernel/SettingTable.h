@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ReceiveWindow.h"
+
 namespace zf::kernel {
 
 struct LinkInfo;
@@ -18,7 +20,7 @@ inline constexpr std::string_view kSynCookiesKey = "net/ipv4/tcp_syncookies";
 inline constexpr std::string_view kNoPmtuDiscKey = "net/ipv4/ip_no_pmtu_disc";
 inline constexpr std::string_view kMtuProbingKey = "net/ipv4/tcp_mtu_probing";
 inline constexpr std::string_view kRmemKey = "net/ipv4/tcp_rmem";
-inline constexpr std::int64_t kMaxRmem = 2147483647;
+inline constexpr std::int64_t kMaxRmem = kMaxReceiveBufferBytes;
 inline constexpr std::int64_t kMinMtu = 68;
 
 // Every fixed key the table governs (the per-interface keys aside), for whatever must watch them all.
