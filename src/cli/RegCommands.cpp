@@ -185,22 +185,16 @@ int Delete(CliContext& context, const RegOptions& options) {
   return kExitOk;
 }
 
-// Writes the export to a new file beside file (created exclusively, so no link planted there is
-// followed) and renames it into place: a failure leaves neither half a file nor the temporary one.
-bool WriteExport(const Target& target, RegFileFormat format, const std::filesystem::path& file, std::string* error) {
-  std::ostringstream text;
-  if (!ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, format, text, error))
-    return false;
-  const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
-  const std::filesystem::path temp =
-      WriteDurableTempFile(folder, file.filename().string() + ".part-", std::move(text).str(), error);
-  if (temp.empty()) return false;
-  std::error_code failure;
-  std::filesystem::rename(temp, file, failure);
-  if (!failure) return true;
-  *error = "cannot write " + file.string() + ": " + failure.message();
-  std::filesystem::remove(temp, failure);
-  return false;
+// "-" is standard output; any other file is opened as OutputFile describes: a regular file is
+// replaced whole or not at all, a device or FIFO written through, nothing else touched.
+bool WriteExport(CliContext& context, const Target& target, RegFileFormat format, const std::string& file,
+                 std::string* error) {
+  const auto write = [&](std::ostream& out) {
+    return ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, format, out, error);
+  };
+  if (file == "-") return write(context.out) && context.out.flush();
+  const std::unique_ptr<OutputFile> output = OutputFile::Open(file, error);
+  return output && write(output->stream()) && output->Finish(error);
 }
 
 int Export(CliContext& context, const RegOptions& options) {
@@ -208,8 +202,9 @@ int Export(CliContext& context, const RegOptions& options) {
   if (target.exitStatus != kExitOk) return target.exitStatus;
   std::string error;
   const RegFileFormat format = options.regedit4 ? RegFileFormat::Regedit4 : RegFileFormat::Version5;
-  if (!WriteExport(target, format, options.file, &error)) return Failure(context, error);
-  context.out << kDone;
+  if (!WriteExport(context, target, format, options.file, &error))
+    return Failure(context, error.empty() ? "cannot write to standard output" : error);
+  if (options.file != "-") context.out << kDone;
   return kExitOk;
 }
 
@@ -299,7 +294,10 @@ void AddRegCommands(CLI::App& app, CommandTable& table) {
     sub->allow_extras();
     const std::string name = command.name;
     if (name != "import") sub->add_option("KEY", options->key, "The key")->required();
-    if (name == "export" || name == "import") sub->add_option("FILE", options->file, "The .reg file")->required();
+    if (name == "export" || name == "import")
+      sub->add_option("FILE", options->file,
+                      "The .reg file; - for standard " + std::string(name == "export" ? "output" : "input"))
+          ->required();
     if (name == "export")
       sub->add_flag("--regedit4", options->regedit4,
                     "Write REGEDIT4 (Windows-1252) instead of version 5.00 (UTF-16LE)");
