@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "cli/CliContext.h"
 #include "cli/RegEditFile.h"
 #include "cli/RegText.h"
+#include "core/BackupFormat.h"
 #include "core/RegistryLimits.h"
 #include "core/RegistrySettings.h"
 #include "core/RegistryStatus.h"
@@ -134,7 +136,7 @@ int Add(CliContext& context, const RegOptions& options) {
   if (typeName == "REG_DWORD") {
     if (!options.data) return Usage(context, "REG_DWORD needs --data NUMBER");
     number = ParseDword(*options.data);
-    if (!number) return Usage(context, "--data \"" + *options.data + "\" is not a 32-bit number");
+    if (!number) return Usage(context, "--data " + QuotedExcerpt(*options.data) + " is not a 32-bit number");
   }
   Target target = OpenTarget(context, options.key);
   if (target.exitStatus != kExitOk) return target.exitStatus;
@@ -210,8 +212,13 @@ int Export(CliContext& context, const RegOptions& options) {
 
 int Import(CliContext& context, const RegOptions& options) {
   const std::string& file = options.file;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return Failure(context, "cannot read " + file + ": " + std::strerror(errno));
+  std::error_code ignored;
+  if (std::filesystem::is_directory(file, ignored))
+    return Failure(context, file + " is a folder; nothing was imported");
+  std::ifstream opened;
+  if (file != "-") opened.open(file, std::ios::binary);
+  if (file != "-" && !opened) return Failure(context, "cannot read " + file + ": " + std::strerror(errno));
+  std::istream& in = file == "-" ? std::cin : opened;
   std::vector<RegFileEntry> entries;
   std::string error;
   if (!ParseRegFile(in, &entries, &error)) return Failure(context, file + ": " + error + "; nothing was imported");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading .reg files: the encoding, the lines (with hex continuations), the entries, and the
 // import as one batch.
+#include <array>
 #include <charconv>
 #include <istream>
 #include <iterator>
@@ -261,6 +262,14 @@ class RegFileReader {
   std::size_t m_keyIndex = 0;
 };
 
+// istream::read turns a failed read (of a folder, an I/O error) into badbit instead of throwing.
+std::string ReadWhole(std::istream& in) {
+  std::string bytes;
+  std::array<char, 64 * 1024> chunk;
+  while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0) bytes.append(chunk.data(), in.gcount());
+  return bytes;
+}
+
 std::string EntryKey(const RegFileEntry& entry) {
   return std::string(HiveName(entry.hive)) + (entry.subKey.empty() ? "" : "\\" + entry.subKey);
 }
@@ -289,7 +298,9 @@ LONG ApplyEntry(IRegistry& registry, const RegFileEntry& entry) {
 
 bool ParseRegFile(std::istream& in, std::vector<RegFileEntry>* entries, std::string* error) {
   std::vector<std::string> lines;
-  if (!DecodeLines(std::string(std::istreambuf_iterator<char>(in), {}), &lines, error)) return false;
+  const bool decoded = DecodeLines(ReadWhole(in), &lines, error);
+  if (in.bad()) *error = "the file cannot be read";
+  if (!decoded || in.bad()) return false;
   RegFileReader reader(entries, error);
   std::string logical;
   int start = 0;

@@ -212,6 +212,21 @@ TEST_F(RegHostileInputTest, ExportReplacesOnlyARegularFileAndNeverFollowsALinkTo
   EXPECT_TRUE(fs::is_symlink(link)) << "the link stays as it was";
 }
 
+TEST_F(RegHostileInputTest, ImportReadsStandardInputAndRefusesAFolderWithAMessage) {
+  const fs::path file = cli.File("in.reg");
+  std::ofstream(file, std::ios::binary) << kExported;
+  const CliResult fromStdin = cli.RunProgram({"reg", "import", "-"}, [&file] {
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    if (fd < 0 || ::dup2(fd, 0) < 0) ::_exit(126);
+  });
+  EXPECT_EQ(fromStdin.exitStatus, 0) << fromStdin.err;
+  EXPECT_TRUE(KeyExists("HKLM\\E"));
+
+  const CliResult folder = cli.RunProgram({"reg", "import", cli.File("").string()});
+  EXPECT_EQ(folder.exitStatus, 1) << "no abort";
+  EXPECT_NE(folder.err.find("is a folder; nothing was imported"), std::string::npos) << folder.err;
+}
+
 TEST_F(RegHostileInputTest, FailedExportLeavesNoTemporaryFile) {
   ASSERT_EQ(Run({"reg", "add", "HKLM\\E", "--value", "v", "--data", "x"}).exitStatus, 0);
   const fs::path file = cli.File("out.reg");
