@@ -211,14 +211,15 @@ int Export(CliContext& context, const RegOptions& options) {
 }
 
 int Import(CliContext& context, const RegOptions& options) {
-  const std::string& file = options.file;
+  const bool standardInput = options.file == "-";
+  const std::string file = standardInput ? std::string("standard input") : options.file;
   std::error_code ignored;
-  if (std::filesystem::is_directory(file, ignored))
+  if (!standardInput && std::filesystem::is_directory(file, ignored))
     return Failure(context, file + " is a folder; nothing was imported");
   std::ifstream opened;
-  if (file != "-") opened.open(file, std::ios::binary);
-  if (file != "-" && !opened) return Failure(context, "cannot read " + file + ": " + std::strerror(errno));
-  std::istream& in = file == "-" ? std::cin : opened;
+  if (!standardInput) opened.open(file, std::ios::binary);
+  if (!standardInput && !opened) return Failure(context, "cannot read " + file + ": " + std::strerror(errno));
+  std::istream& in = standardInput ? std::cin : opened;
   std::vector<RegFileEntry> entries;
   std::string error;
   if (!ParseRegFile(in, &entries, &error)) return Failure(context, file + ": " + error + "; nothing was imported");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -212,7 +213,7 @@ TEST_F(RegHostileInputTest, ExportReplacesOnlyARegularFileAndNeverFollowsALinkTo
   EXPECT_TRUE(fs::is_symlink(link)) << "the link stays as it was";
 }
 
-TEST_F(RegHostileInputTest, ImportReadsStandardInputAndRefusesAFolderWithAMessage) {
+TEST_F(RegHostileInputTest, ImportReadsStandardInputAndRefusesAFolderAndEndlessInput) {
   const fs::path file = cli.File("in.reg");
   std::ofstream(file, std::ios::binary) << kExported;
   const CliResult fromStdin = cli.RunProgram({"reg", "import", "-"}, [&file] {
@@ -221,6 +222,14 @@ TEST_F(RegHostileInputTest, ImportReadsStandardInputAndRefusesAFolderWithAMessag
   });
   EXPECT_EQ(fromStdin.exitStatus, 0) << fromStdin.err;
   EXPECT_TRUE(KeyExists("HKLM\\E"));
+
+  // An endless input stops at the bound on a line, in little memory.
+  const CliResult zeros = cli.RunProgram({"reg", "import", "/dev/zero"}, [] {
+    const rlimit memory{512 << 20, 512 << 20};
+    ::setrlimit(RLIMIT_AS, &memory);
+  });
+  EXPECT_EQ(zeros.exitStatus, 1);
+  EXPECT_NE(zeros.err.find("line 1: the line is longer than 8 MiB"), std::string::npos) << zeros.err.substr(0, 300);
 
   const CliResult folder = cli.RunProgram({"reg", "import", cli.File("").string()});
   EXPECT_EQ(folder.exitStatus, 1) << "no abort";
