@@ -8,6 +8,7 @@
 #include "cli/CliContext.h"
 #include "cli/FieldText.h"
 #include "core/ApplySettings.h"
+#include "core/BackupFormat.h"
 #include "core/BackupStore.h"
 #include "core/SettingsBackup.h"
 #include "core/WholeNumber.h"
@@ -37,7 +38,7 @@ std::optional<ApplyRequest> ParseApply(CliContext& context, const ApplyOptions& 
   std::optional<ApplyRequest> request;
   if (const auto& value = options.profile) {
     auto index = ParseWholeNumber(*value, WholeNumberForm::Signed, 0, kProfileCount - 1);
-    if (!index) return complain("--profile wants 0 to 7, not \"" + *value + "\"");
+    if (!index) return complain("--profile wants 0 to 7, not " + QuotedExcerpt(*value));
     request =
         ApplyRequest{Profiles()[*index], "profile " + *value + " \"" + std::string(ProfileCaption(*index)) + "\""};
   } else {

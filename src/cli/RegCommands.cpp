@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -18,6 +20,7 @@
 #include "cli/FieldText.h"
 #include "cli/RegEditFile.h"
 #include "cli/RegText.h"
+#include "core/BackupFormat.h"
 #include "core/RegistryLimits.h"
 #include "core/RegistrySettings.h"
 #include "core/RegistryStatus.h"
@@ -133,7 +136,7 @@ int Add(CliContext& context, const RegOptions& options) {
   if (typeName == "REG_DWORD") {
     if (!options.data) return Usage(context, "REG_DWORD needs --data NUMBER");
     number = ParseDword(*options.data);
-    if (!number) return Usage(context, "--data \"" + *options.data + "\" is not a 32-bit number");
+    if (!number) return Usage(context, "--data " + QuotedExcerpt(*options.data) + " is not a 32-bit number");
   }
   Target target = OpenTarget(context, options.key);
   if (target.exitStatus != kExitOk) return target.exitStatus;
@@ -184,23 +187,16 @@ int Delete(CliContext& context, const RegOptions& options) {
   return kExitOk;
 }
 
-// Writes the export to a new file beside file (created exclusively, so no link planted there is
-// followed) and renames it into place: a failure leaves neither half a file nor the temporary one.
-// The export goes into the file key by key as it is read, never whole into memory.
-bool WriteExport(const Target& target, RegFileFormat format, const std::filesystem::path& file, std::string* error) {
-  const auto produce = [&](const ByteSink& sink) {
-    return ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, format, sink, error);
+// "-" is standard output; any other file is opened as OutputFile describes: a regular file is
+// replaced whole or not at all, a device or FIFO written through, nothing else touched.
+bool WriteExport(CliContext& context, const Target& target, RegFileFormat format, const std::string& file,
+                 std::string* error) {
+  const auto write = [&](std::ostream& out) {
+    return ExportRegFile(*target.registry, target.key.hive, target.key.subKey, target.key.display, format, out, error);
   };
-  const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
-  const std::filesystem::path temp =
-      WriteDurableTempFileFrom(folder, file.filename().string() + ".part-", produce, error);
-  if (temp.empty()) return false;
-  std::error_code failure;
-  std::filesystem::rename(temp, file, failure);
-  if (!failure) return true;
-  *error = "cannot write " + file.string() + ": " + failure.message();
-  std::filesystem::remove(temp, failure);
-  return false;
+  if (file == "-") return write(context.out) && context.out.flush();
+  const std::unique_ptr<OutputFile> output = OutputFile::Open(file, error);
+  return output && write(output->stream()) && output->Finish(error);
 }
 
 int Export(CliContext& context, const RegOptions& options) {
@@ -208,15 +204,22 @@ int Export(CliContext& context, const RegOptions& options) {
   if (target.exitStatus != kExitOk) return target.exitStatus;
   std::string error;
   const RegFileFormat format = options.regedit4 ? RegFileFormat::Regedit4 : RegFileFormat::Version5;
-  if (!WriteExport(target, format, options.file, &error)) return Failure(context, error);
-  context.out << kDone;
+  if (!WriteExport(context, target, format, options.file, &error))
+    return Failure(context, error.empty() ? "cannot write to standard output" : error);
+  if (options.file != "-") context.out << kDone;
   return kExitOk;
 }
 
 int Import(CliContext& context, const RegOptions& options) {
-  const std::string& file = options.file;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return Failure(context, "cannot read " + file + ": " + std::strerror(errno));
+  const bool standardInput = options.file == "-";
+  const std::string file = standardInput ? std::string("standard input") : options.file;
+  std::error_code ignored;
+  if (!standardInput && std::filesystem::is_directory(file, ignored))
+    return Failure(context, file + " is a folder; nothing was imported");
+  std::ifstream opened;
+  if (!standardInput) opened.open(file, std::ios::binary);
+  if (!standardInput && !opened) return Failure(context, "cannot read " + file + ": " + std::strerror(errno));
+  std::istream& in = standardInput ? std::cin : opened;
   std::vector<RegFileEntry> entries;
   std::string error;
   if (!ParseRegFile(in, &entries, &error)) return Failure(context, file + ": " + error + "; nothing was imported");
@@ -272,7 +275,10 @@ void AddRegCommands(CLI::App& app, CommandTable& table) {
     sub->allow_extras();
     const std::string name = command.name;
     if (name != "import") sub->add_option("KEY", options->key, "The key")->required();
-    if (name == "export" || name == "import") sub->add_option("FILE", options->file, "The .reg file")->required();
+    if (name == "export" || name == "import")
+      sub->add_option("FILE", options->file,
+                      "The .reg file; - for standard " + std::string(name == "export" ? "output" : "input"))
+          ->required();
     if (name == "export")
       sub->add_flag("--regedit4", options->regedit4,
                     "Write REGEDIT4 (Windows-1252) instead of version 5.00 (UTF-16LE)");

@@ -40,9 +40,20 @@ struct RegFileEntry {
   std::vector<std::uint8_t> data;
 };
 
-// Reads a whole .reg file in either format and encoding; names and texts come out in UTF-8.
-// False with "line N: …" in *error at the first line it cannot read.
-bool ParseRegFile(std::istream& in, std::vector<RegFileEntry>* entries, std::string* error);
+// What an import reads at most, far beyond real .reg files yet keeping memory within reach: a
+// logical line of 8 MiB (continuations included) holds a binary value of over 2.5 MB in hex, and a
+// key path at the deepest level with the longest names is about 400 KB; the entries read from a
+// whole file of 256 MiB take a few hundred MiB of memory.
+struct RegFileBounds {
+  std::size_t longestLine = std::size_t{8} << 20;  // bytes
+  std::uint64_t largestFile = std::uint64_t{256} << 20;
+};
+
+// Reads a whole .reg file in either format and encoding, line by line; names and texts come out
+// in UTF-8. False with "line N: …" in *error at the first line it cannot read, or where a bound
+// was passed (naming it).
+bool ParseRegFile(std::istream& in, std::vector<RegFileEntry>* entries, std::string* error,
+                  const RegFileBounds& bounds = {});
 
 // Applies the entries in one batch: all of them or, on the first failure, none.
 bool ApplyRegFile(IRegistry& registry, const std::vector<RegFileEntry>& entries, std::string* error);

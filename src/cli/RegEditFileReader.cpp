@@ -2,8 +2,10 @@
 // Reading .reg files: the encoding, the lines (with hex continuations), the entries, and the
 // import as one batch.
 #include <charconv>
+#include <cstdint>
 #include <istream>
-#include <iterator>
+#include <streambuf>
+#include <utility>
 
 #include "cli/RegEditFile.h"
 #include "cli/RegEncoding.h"
@@ -28,57 +30,66 @@ std::string_view TrimSpaces(std::string_view text) {
 
 std::string LineError(int line, const std::string& message) { return "line " + std::to_string(line) + ": " + message; }
 
-template <class Text>
-std::vector<Text> SplitLines(const Text& text, typename Text::value_type newline) {
-  std::vector<Text> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find(newline, start)) != Text::npos; start = end + 1)
-    lines.push_back(text.substr(start, end - start));
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
+std::string BoundText(std::uint64_t bytes) {
+  return bytes % (1 << 20) == 0 ? std::to_string(bytes >> 20) + " MiB" : std::to_string(bytes) + " bytes";
 }
 
-bool IsRegedit4(const std::vector<std::string>& lines) {
-  for (const std::string& line : lines)
-    if (!TrimSpaces(line).empty()) return TrimSpaces(line) == kRegedit4Header;
-  return false;
-}
+// The file's lines as they stand in it, one at a time (a UTF-16 file's without its byte-order
+// mark, still in UTF-16LE), within the bounds: memory follows the longest line, not the file.
+class PhysicalLines {
+ public:
+  PhysicalLines(std::istream& in, const RegFileBounds& bounds) : m_in(*in.rdbuf()), m_bounds(bounds) {
+    for (int c; m_start.size() < kUtf8Bom.size() && (c = m_in.sbumpc()) != EOF;)
+      m_start.push_back(static_cast<char>(c));
+    m_read = m_start.size();
+    m_utf16 = m_start.starts_with(kUtf16Bom);
+    m_utf8Bom = m_start.starts_with(kUtf8Bom);
+    m_start.erase(0, m_utf16 ? kUtf16Bom.size() : m_utf8Bom ? kUtf8Bom.size() : 0);
+  }
+  bool utf16() const { return m_utf16; }
+  bool utf8Bom() const { return m_utf8Bom; }
+  int number() const { return m_number; }  // of the line Next gave last
+  const std::string& problem() const { return m_problem; }
 
-// The file's lines in UTF-8, whatever encoding the byte-order mark (or its absence) names.
-bool DecodeLines(std::string bytes, std::vector<std::string>* lines, std::string* error) {
-  if (bytes.starts_with(kUtf16Bom)) {
-    const auto utf16 = LittleEndianBytesToUtf16(std::string_view(bytes).substr(kUtf16Bom.size()));
-    const auto units = SplitLines(utf16.value_or(u""), u'\n');
-    if (!utf16) {
-      *error = LineError(static_cast<int>(units.size()) + 1, "the file ends in half a UTF-16 character");
-      return false;
-    }
-    for (const std::u16string& line : units) {
-      auto utf8 = Utf16ToUtf8(line);
-      if (!utf8) {
-        *error = LineError(static_cast<int>(lines->size()) + 1, "the text is not UTF-16");
-        return false;
-      }
-      lines->push_back(std::move(*utf8));
-    }
-    return true;
-  }
-  const bool utf8Bom = bytes.starts_with(kUtf8Bom);
-  if (utf8Bom) bytes.erase(0, kUtf8Bom.size());
-  *lines = SplitLines(bytes, '\n');
-  if (!utf8Bom && IsRegedit4(*lines)) {
-    if (!IsUtf8(bytes))
-      for (std::string& line : *lines) line = Cp1252ToUtf8(line);
-    return true;
-  }
-  for (std::size_t i = 0; i < lines->size(); ++i) {
-    if (!IsUtf8((*lines)[i])) {
-      *error = LineError(static_cast<int>(i) + 1, "the text is not UTF-8");
-      return false;
+  // False at the end of the file, or with problem() set.
+  bool Next(std::string* line) {
+    line->clear();
+    for (;;) {
+      const int first = Take(), second = first == EOF || !m_utf16 ? 0 : Take();
+      if (first == EOF) return !line->empty() && Counted();
+      if (!m_problem.empty()) return false;
+      if (second == EOF) return Fail("the file ends in half a UTF-16 character");
+      if (first == '\n' && second == 0) return Counted();
+      if (line->size() >= m_bounds.longestLine)
+        return Fail("the line is longer than " + BoundText(m_bounds.longestLine) + " (a bound on .reg lines)");
+      line->push_back(static_cast<char>(first));
+      if (m_utf16) line->push_back(static_cast<char>(second));
     }
   }
-  return true;
-}
+
+ private:
+  int Take() {
+    if (m_taken < m_start.size()) return static_cast<unsigned char>(m_start[m_taken++]);
+    const int c = m_in.sbumpc();
+    if (c != EOF && ++m_read > m_bounds.largestFile && m_problem.empty())
+      Fail("the file is larger than " + BoundText(m_bounds.largestFile) + " (a bound on .reg files)");
+    return c;
+  }
+  bool Counted() { return ++m_number > 0; }
+  bool Fail(const std::string& problem) {
+    m_problem = LineError(m_number + 1, problem);
+    return false;
+  }
+
+  std::streambuf& m_in;
+  const RegFileBounds& m_bounds;
+  bool m_utf16 = false, m_utf8Bom = false;
+  std::string m_start;  // the first bytes, read to find a byte-order mark
+  std::size_t m_taken = 0;
+  std::uint64_t m_read = 0;
+  int m_number = 0;
+  std::string m_problem;
+};
 
 // A quoted text at the start of *text, unescaped; *text moves past its closing quote.
 bool ReadQuoted(std::string_view* text, std::string* value) {
@@ -285,27 +296,117 @@ LONG ApplyEntry(IRegistry& registry, const RegFileEntry& entry) {
   return status;
 }
 
+// Decodes each line the file holds and joins hex data continued over lines into one logical line
+// for the reader. A REGEDIT4 file is Windows-1252 unless every line of it is UTF-8: lines are read
+// at once while they are plain ASCII (the same in both), and from the first other one kept until
+// the file shows which it is.
+class RegFileLines {
+ public:
+  RegFileLines(std::vector<RegFileEntry>* entries, std::string* error, const RegFileBounds& bounds)
+      : m_reader(entries, error), m_error(error), m_bounds(bounds) {}
+
+  bool Add(int number, const std::string& raw, bool utf16, bool utf8Bom) {
+    if (utf16) {
+      auto utf8 = Utf16ToUtf8(LittleEndianBytesToUtf16(raw).value_or(u""));
+      return utf8 ? Join(number, *utf8) : Fail(number, "the text is not UTF-16");
+    }
+    if (m_text == Text::Unknown && !TrimSpaces(raw).empty())
+      m_text = !utf8Bom && TrimSpaces(raw) == kRegedit4Header ? Text::Ascii : Text::Utf8;
+    const bool utf8 = IsUtf8(raw);
+    if (m_text == Text::Utf8 || m_text == Text::Unknown)
+      return utf8 ? Join(number, raw) : Fail(number, "the text is not UTF-8");
+    if (m_text == Text::Cp1252 || !utf8) return ToCp1252() && Join(number, Cp1252ToUtf8(raw));
+    if (m_text == Text::Ascii && IsAscii(raw)) return Join(number, raw);
+    if (m_text == Text::Ascii) {
+      m_text = Text::Kept;
+      m_firstKept = number;
+    }
+    m_kept += raw;
+    m_kept += '\n';
+    return true;
+  }
+
+  bool Finish() {
+    if (m_text == Text::Kept && !Replay(false)) return false;
+    if (!m_logical.empty() && !m_reader.ReadLine(m_start, m_logical)) return false;
+    return m_reader.Finish();
+  }
+
+ private:
+  enum class Text { Unknown, Utf8, Ascii, Kept, Cp1252 };
+
+  static bool IsAscii(std::string_view text) {
+    for (const char c : text)
+      if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+  }
+
+  bool ToCp1252() {
+    const bool replayed = m_text != Text::Kept || Replay(true);
+    m_text = Text::Cp1252;
+    return replayed;
+  }
+
+  // The lines kept since the first one beyond ASCII, now that their encoding is known.
+  bool Replay(bool cp1252) {
+    const std::string kept = std::exchange(m_kept, {});
+    int number = m_firstKept;
+    for (std::size_t start = 0, end; (end = kept.find('\n', start)) != std::string::npos; start = end + 1, ++number) {
+      const std::string_view line = std::string_view(kept).substr(start, end - start);
+      if (!Join(number, cp1252 ? Cp1252ToUtf8(line) : std::string(line))) return false;
+    }
+    return true;
+  }
+
+  // Only hex data goes on over several lines; a quoted text may well end in a backslash.
+  bool Join(int number, const std::string& line) {
+    if (m_logical.empty()) m_start = number;
+    const std::string_view trimmed = TrimSpaces(line);
+    const bool continued = trimmed.ends_with('\\') && (!m_logical.empty() || StartsHexData(trimmed));
+    if (continued) {
+      m_logical += trimmed.substr(0, trimmed.size() - 1);
+    } else {
+      m_logical += m_logical.empty() ? std::string_view(line) : trimmed;
+    }
+    if (m_logical.size() > m_bounds.longestLine)
+      return Fail(m_start, "the line is longer than " + BoundText(m_bounds.longestLine) +
+                               " with its continuations (a bound on .reg lines)");
+    if (continued) return true;
+    const bool read = m_reader.ReadLine(m_start, m_logical);
+    m_logical.clear();
+    return read;
+  }
+
+  bool Fail(int number, const std::string& message) {
+    *m_error = LineError(number, message);
+    return false;
+  }
+
+  RegFileReader m_reader;
+  std::string* m_error;
+  const RegFileBounds& m_bounds;
+  Text m_text = Text::Unknown;
+  std::string m_kept;  // raw lines, each ended by \n, from line m_firstKept
+  int m_firstKept = 0;
+  std::string m_logical;
+  int m_start = 0;
+};
+
 }  // namespace
 
-bool ParseRegFile(std::istream& in, std::vector<RegFileEntry>* entries, std::string* error) {
-  std::vector<std::string> lines;
-  if (!DecodeLines(std::string(std::istreambuf_iterator<char>(in), {}), &lines, error)) return false;
-  RegFileReader reader(entries, error);
-  std::string logical;
-  int start = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (logical.empty()) start = static_cast<int>(i) + 1;
-    const std::string_view trimmed = TrimSpaces(lines[i]);
-    if (trimmed.ends_with('\\') && (!logical.empty() || StartsHexData(trimmed))) {
-      logical += trimmed.substr(0, trimmed.size() - 1);
-      continue;
-    }
-    logical += logical.empty() ? lines[i] : std::string(trimmed);
-    if (!reader.ReadLine(start, logical)) return false;
-    logical.clear();
+bool ParseRegFile(std::istream& in, std::vector<RegFileEntry>* entries, std::string* error,
+                  const RegFileBounds& bounds) {
+  try {
+    RegFileLines lines(entries, error, bounds);
+    PhysicalLines file(in, bounds);
+    for (std::string line; file.Next(&line);)
+      if (!lines.Add(file.number(), line, file.utf16(), file.utf8Bom())) return false;
+    if (!file.problem().empty()) *error = file.problem();
+    return file.problem().empty() && lines.Finish();
+  } catch (const std::ios_base::failure&) {  // a read that failed (a folder, an I/O error)
+    *error = "the file cannot be read";
+    return false;
   }
-  if (!logical.empty() && !reader.ReadLine(start, logical)) return false;
-  return reader.Finish();
 }
 
 bool ApplyRegFile(IRegistry& registry, const std::vector<RegFileEntry>& entries, std::string* error) {

@@ -125,9 +125,8 @@ std::string FoldName(std::string_view name) {
 }
 
 bool TrimKeyPath(std::string_view* path) {
-  while (path->starts_with('\\')) path->remove_prefix(1);
-  while (path->ends_with('\\')) path->remove_suffix(1);
-  return path->find("\\\\") == std::string_view::npos;
+  if (path->ends_with('\\')) path->remove_suffix(1);
+  return !path->starts_with('\\') && !path->ends_with('\\') && path->find("\\\\") == std::string_view::npos;
 }
 
 bool SplitKeyPath(std::string_view path, std::vector<std::string_view>* names) {

@@ -20,10 +20,11 @@ HKEY HiveByName(std::string_view name);
 // registry's case-insensitive alphabetical order.
 std::string FoldName(std::string_view name);
 
-// Drops leading and trailing backslashes; false when a name inside the path is empty.
+// Drops one trailing backslash ("A\B\" names A\B); false when any name in the path is empty, the
+// first one included (a path beginning with a backslash).
 bool TrimKeyPath(std::string_view* path);
-// Splits a relative key path into its names. Leading and trailing backslashes are ignored;
-// false when a name inside the path is empty ("A\\B").
+// Splits a relative key path into its names, trimmed as TrimKeyPath does; false when a name is
+// empty ("A\\B", "\\A").
 bool SplitKeyPath(std::string_view path, std::vector<std::string_view>* names);
 
 }  // namespace zf

@@ -4,11 +4,16 @@
 // their final name in one step that never replaces another file. And reading a file that lies in
 // a folder others may write: never through a link, never waiting on a FIFO or a device, and only
 // when it is a regular file.
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/fdio.h"
 
@@ -22,7 +27,8 @@ using FileSync = fdio::DurableCalls;
 inline FileSync& SystemFileSync() { return fdio::SystemCalls(); }
 
 // Writes data to a new file named prefix plus six random characters in folder and flushes it to
-// disk. Returns its path, or an empty path with the reason in error.
+// disk. The file is made exclusively, so nothing planted under any name is written through.
+// Returns its path, or an empty path with the reason in error.
 std::filesystem::path WriteDurableTempFile(const std::filesystem::path& folder, std::string_view prefix,
                                            std::string_view data, std::string* error,
                                            FileSync& sync = SystemFileSync());
@@ -56,10 +62,47 @@ class FileDescriptor {
   ~FileDescriptor();
 
   int get() const { return m_fd; }
+  int release() { return std::exchange(m_fd, -1); }
   bool isOpen() const { return m_fd >= 0; }
 
  private:
   int m_fd = -1;
+};
+
+// A file a user named for a command's output, treated the way cp and tee treat what they write
+// to, without ever replacing what is not a regular file:
+// - no such name, or a regular file: written under a temporary name beside it and put in its
+//   place by Finish (keeping a replaced file's permission bits), so it is whole or as it was;
+// - a character device or a FIFO, named directly or through a link (/dev/null, /dev/stdout):
+//   opened without creating or truncating and written through;
+// - anything else is refused untouched: a link to a regular file or a folder (neither followed
+//   nor replaced), a folder, a block device, a socket.
+class OutputFile {
+ public:
+  // Null with the reason in error.
+  static std::unique_ptr<OutputFile> Open(const std::filesystem::path& path, std::string* error);
+  ~OutputFile();  // an unfinished temporary file is removed
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  std::ostream& stream() { return m_stream; }
+  // Flushes what was written and puts a file in place; false with the reason in error, and then
+  // whatever stood at the path stays as it was.
+  bool Finish(std::string* error);
+
+ private:
+  enum class Kind { New, Replace, Through };
+  OutputFile(Kind kind, std::filesystem::path path, FileDescriptor fd, std::filesystem::path temp,
+             const struct stat& replaced);
+  bool PutInPlace(std::string* error);
+
+  Kind m_kind;
+  std::filesystem::path m_path;
+  FileDescriptor m_fd;
+  std::filesystem::path m_temp;  // New and Replace: written here until Finish
+  struct stat m_replaced {};     // Replace: the file found at the path
+  std::unique_ptr<std::streambuf> m_buffer;
+  std::ostream m_stream;
 };
 
 struct OpenedRegularFile {

@@ -140,6 +140,60 @@ TEST(RegEditFile, RefusesABadLineByItsNumber) {
   }
 }
 
+TEST(RegEditFile, StopsAtTheBoundsOnALineAndOnTheFileAndSaysWhich) {
+  const cli::RegFileBounds bounds{100, 1000};
+  const std::string header = "REGEDIT4\n[HKLM\\A]\n";
+  const std::string comments = [] {
+    std::string text;
+    for (int i = 0; i < 30; ++i) text += "; " + std::string(40, 'c') + "\n";
+    return text;
+  }();
+  struct Case {
+    std::string text;
+    std::string said;  // empty: read whole
+  };
+  const std::vector<Case> cases{
+      {header + "\"v\"=\"" + std::string(90, 'x') + "\"\n", ""},
+      {header + "\"v\"=\"" + std::string(100, 'x') + "\"\n", "line 3: the line is longer than 100 bytes"},
+      {header + "\"v\"=hex:01,\\\n" +
+           [] {
+             std::string lines;
+             for (int i = 0; i < 5; ++i) lines += "  02,02,02,02,02,02,02,\\\n";
+             return lines;
+           }() +
+           "  03\n",
+       "line 3: the line is longer than 100 bytes with its continuations"},
+      {std::string(200, '\n'), ""},  // blank lines only: still a file with no header, read to the end
+      {header + comments.substr(0, 900), ""},
+      {header + comments, "the file is larger than 1000 bytes"},
+      {"\xFF\xFE" + std::string(300, '\0'), "line 1: the line is longer than 100 bytes"},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(c.text);
+    std::vector<cli::RegFileEntry> entries;
+    std::string error;
+    const bool read = cli::ParseRegFile(in, &entries, &error, bounds);
+    if (c.said.empty()) {
+      EXPECT_TRUE(read || error.find("empty") != std::string::npos) << error;
+    } else {
+      EXPECT_FALSE(read);
+      EXPECT_NE(error.find(c.said), std::string::npos) << error;
+    }
+  }
+}
+
+TEST(RegEditFile, Regedit4IsWindows1252WhenAnyLineIsNotUtf8EvenAfterUtf8Lines) {
+  // "\xC3\xA9" alone would be UTF-8; the later "\xE9" shows the whole file is Windows-1252.
+  std::istringstream in("REGEDIT4\n[HKLM\\A]\n\"a\"=\"\xC3\xA9\"\n; \xE9\n\"b\"=\"x\"\n");
+  std::vector<cli::RegFileEntry> entries;
+  std::string error;
+  ASSERT_TRUE(cli::ParseRegFile(in, &entries, &error)) << error;
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[1].data, (Bytes{0xC3, 0x83, 0xC2, 0xA9, 0}));
+  EXPECT_EQ(entries[1].line, 3);
+  EXPECT_EQ(entries[2].line, 5);
+}
+
 // A registry whose writes of one value fail, to see an import stop half-way.
 class FailingRegistry : public test::MemoryRegistry {
  public:

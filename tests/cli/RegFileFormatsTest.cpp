@@ -158,11 +158,11 @@ TEST_F(RegFileFormatsTest, ABadLineInTheMiddleLeavesTheStoreUntouched) {
 TEST_F(RegFileFormatsTest, RefusesTextThatIsNotWhatTheEncodingSays) {
   const std::string header = "Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n";
   const std::vector<std::pair<std::string, std::string>> cases{
-      {header + "\"v\"=\"\xE9\"\r\n", "line 3: "},                     // Windows-1252 in a UTF-8 file
-      {header + "\"v\"=hex(2):41,00,42\r\n", "line 3: "},              // half a UTF-16 unit
-      {header + "\"v\"=hex(7):00,dc,00,00\r\n", "line 3: "},           // a lone low surrogate
-      {"\xFF\xFE" + std::string("W\0", 2) + "\x01", "line 1: "},       // the file ends in half a unit
-      {"\xFF\xFE" + std::string("W\0\n\0\0\xD8\n\0", 8), "line 2: "},  // a lone high surrogate
+      {header + "\"v\"=\"\xE9\"\r\n", "line 3: "},                // Windows-1252 in a UTF-8 file
+      {header + "\"v\"=hex(2):41,00,42\r\n", "line 3: "},         // half a UTF-16 unit
+      {header + "\"v\"=hex(7):00,dc,00,00\r\n", "line 3: "},      // a lone low surrogate
+      {"\xFF\xFE" + std::string("W\0", 2) + "\x01", "line 1: "},  // the file ends in half a unit
+      {"\xFF\xFE" + Utf16(header.substr(0, 38)) + std::string("\0\xD8\n\0", 4), "line 2: "},  // a lone high surrogate
   };
   for (const auto& [bytes, said] : cases) {
     WriteAll(cli.File("bad.reg"), bytes);

@@ -1,13 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What reg add, import and export do with names beyond the registry's limits, control
-// characters, signed hex numbers and a folder where someone planted links.
+// characters, signed hex numbers, and what export does to whatever stands at its file's name.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "CliRunner.h"
 
@@ -110,16 +118,131 @@ TEST_F(RegHostileInputTest, HexNumbersCarryNoSign) {
             "HKEY_LOCAL_MACHINE\\N\n    w    REG_DWORD    0xffffffff\n");
 }
 
-TEST_F(RegHostileInputTest, ExportNeverWritesThroughALinkPlantedBesideTheFile) {
+constexpr const char* kExported = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\E]\r\n\"v\"=\"x\"\r\n\r\n";
+
+struct NodeState {
+  mode_t mode = 0;
+  dev_t rdev = 0;
+  ino_t ino = 0;
+  bool operator==(const NodeState&) const = default;
+};
+
+NodeState StateOf(const char* path) {
+  struct stat info {};
+  if (::lstat(path, &info) != 0) return {};
+  return {info.st_mode, info.st_rdev, info.st_ino};
+}
+
+std::string ReadFd(int fd) {
+  std::string bytes(4096, '\0');
+  const ssize_t got = ::read(fd, bytes.data(), bytes.size());
+  bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  return bytes;
+}
+
+// Runs check in a child with a mount namespace of its own and a tmpfs over /dev holding null
+// (1,3), a FIFO and the stdout link; returns what check reported ("" when all held), or "skip: …".
+std::string InPrivateDev(const std::function<std::string()>& check) {
+  int report[2];
+  if (::pipe(report) != 0) return "skip: no pipe";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(report[0]);
+    std::string said;
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", "/dev", "tmpfs", 0, "mode=755") != 0 ||
+        ::mknod("/dev/null", S_IFCHR | 0666, makedev(1, 3)) != 0 || ::chmod("/dev/null", 0666) != 0 ||
+        ::mkfifo("/dev/fifo", 0600) != 0 || ::symlink("/proc/self/fd/1", "/dev/stdout") != 0)
+      said = std::string("skip: no private /dev: ") + std::strerror(errno);
+    else
+      said = check();
+    (void)!::write(report[1], said.data(), said.size());
+    ::_exit(0);
+  }
+  ::close(report[1]);
+  std::string said, part;
+  while (!(part = ReadFd(report[0])).empty()) said += part;
+  ::close(report[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? said : "the check did not finish";
+}
+
+TEST_F(RegHostileInputTest, ExportWritesThroughDevicesFifosAndStdoutWithoutReplacingThem) {
+  if (::getuid() != 0) GTEST_SKIP() << "a private /dev needs root";
   ASSERT_EQ(Run({"reg", "add", "HKLM\\E", "--value", "v", "--data", "x"}).exitStatus, 0);
-  const fs::path victim = cli.File("victim"), file = cli.File("out.reg");
+  const NodeState hostNull = StateOf("/dev/null");
+  const std::string said = InPrivateDev([this] {
+    std::string problems;
+    const auto expect = [&](bool held, const std::string& what) { problems += held ? "" : what + "; "; };
+    const NodeState null = StateOf("/dev/null");
+    const CliResult toNull = Run({"reg", "export", "HKLM\\E", "/dev/null", "--regedit4"});
+    expect(toNull.exitStatus == 0, "/dev/null: " + toNull.err);
+    expect(StateOf("/dev/null") == null && S_ISCHR(null.mode), "/dev/null is no longer the device");
+
+    const int reader = ::open("/dev/fifo", O_RDONLY | O_NONBLOCK);
+    const CliResult toFifo = Run({"reg", "export", "HKLM\\E", "/dev/fifo", "--regedit4"});
+    expect(toFifo.exitStatus == 0, "FIFO: " + toFifo.err);
+    expect(ReadFd(reader) == kExported, "the FIFO's reader did not get the export");
+    expect(S_ISFIFO(StateOf("/dev/fifo").mode), "the FIFO was replaced");
+
+    int stdoutPipe[2];
+    if (::pipe2(stdoutPipe, O_NONBLOCK) != 0 || ::dup2(stdoutPipe[1], 1) < 0) return std::string("skip: no pipe");
+    const CliResult toStdout = Run({"reg", "export", "HKLM\\E", "/dev/stdout", "--regedit4"});
+    expect(toStdout.exitStatus == 0, "/dev/stdout: " + toStdout.err);
+    expect(ReadFd(stdoutPipe[0]) == kExported, "standard output did not get the export");
+    expect(S_ISLNK(StateOf("/dev/stdout").mode), "the /dev/stdout link was replaced");
+    return problems;
+  });
+  if (said.starts_with("skip: ")) GTEST_SKIP() << said;
+  EXPECT_EQ(said, "");
+  EXPECT_EQ(StateOf("/dev/null"), hostNull) << "the host's /dev/null is untouched";
+}
+
+TEST_F(RegHostileInputTest, ExportReplacesOnlyARegularFileAndNeverFollowsALinkToOne) {
+  ASSERT_EQ(Run({"reg", "add", "HKLM\\E", "--value", "v", "--data", "x"}).exitStatus, 0);
+  const CliResult toStdout = Run({"reg", "export", "HKLM\\E", "-", "--regedit4"});
+  EXPECT_EQ(toStdout.exitStatus, 0) << toStdout.err;
+  EXPECT_EQ(toStdout.out, kExported) << "- is standard output, with nothing else on it";
+
+  const fs::path old = cli.File("old.reg");
+  std::ofstream(old) << "an older export";
+  fs::permissions(old, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_EQ(Run({"reg", "export", "HKLM\\E", old.string(), "--regedit4"}).exitStatus, 0);
+  EXPECT_EQ(ReadAll(old), kExported);
+  EXPECT_EQ(fs::status(old).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  const fs::path victim = cli.File("victim"), link = cli.File("link.reg");
   std::ofstream(victim) << "precious";
-  fs::create_symlink(victim, file.string() + ".part");
-  const CliResult exported = Run({"reg", "export", "HKLM\\E", file.string(), "--regedit4"});
-  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  fs::create_symlink(victim, link);
+  const CliResult throughLink = Run({"reg", "export", "HKLM\\E", link.string()});
+  EXPECT_EQ(throughLink.exitStatus, 1);
+  EXPECT_NE(throughLink.err.find("is a symbolic link"), std::string::npos) << throughLink.err;
   EXPECT_EQ(ReadAll(victim), "precious");
-  EXPECT_EQ(ReadAll(file), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\E]\r\n\"v\"=\"x\"\r\n\r\n");
-  EXPECT_TRUE(fs::is_symlink(file.string() + ".part")) << "what was planted stays as it was";
+  EXPECT_TRUE(fs::is_symlink(link)) << "the link stays as it was";
+}
+
+TEST_F(RegHostileInputTest, ImportReadsStandardInputAndRefusesAFolderAndEndlessInput) {
+  const fs::path file = cli.File("in.reg");
+  std::ofstream(file, std::ios::binary) << kExported;
+  const CliResult fromStdin = cli.RunProgram({"reg", "import", "-"}, [&file] {
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    if (fd < 0 || ::dup2(fd, 0) < 0) ::_exit(126);
+  });
+  EXPECT_EQ(fromStdin.exitStatus, 0) << fromStdin.err;
+  EXPECT_TRUE(KeyExists("HKLM\\E"));
+
+  // An endless input stops at the bound on a line, in little memory.
+  const CliResult zeros = cli.RunProgram({"reg", "import", "/dev/zero"}, [] {
+    const rlimit memory{512 << 20, 512 << 20};
+    ::setrlimit(RLIMIT_AS, &memory);
+  });
+  EXPECT_EQ(zeros.exitStatus, 1);
+  EXPECT_NE(zeros.err.find("line 1: the line is longer than 8 MiB"), std::string::npos) << zeros.err.substr(0, 300);
+
+  const CliResult folder = cli.RunProgram({"reg", "import", cli.File("").string()});
+  EXPECT_EQ(folder.exitStatus, 1) << "no abort";
+  EXPECT_NE(folder.err.find("is a folder; nothing was imported"), std::string::npos) << folder.err;
 }
 
 TEST_F(RegHostileInputTest, FailedExportLeavesNoTemporaryFile) {

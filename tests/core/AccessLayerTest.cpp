@@ -97,9 +97,9 @@ TEST_F(AccessLayerTest, StarKeyIsTheDefaultValueAndSectionsAreNormalised) {
   EXPECT_EQ(registry.GetText("HKLM\\Sec", ""), "x");
   EXPECT_TRUE(reg.REGDeleteSetting(HKEY_LOCAL_MACHINE, "\\Sec\\", "*"));
   EXPECT_FALSE(registry.HasValue("HKLM\\Sec", ""));
-  // Only one backslash is dropped at each end.
-  EXPECT_TRUE(reg.REGSaveSetting(HKEY_LOCAL_MACHINE, "\\\\Two", "v", 1));
-  EXPECT_TRUE(registry.HasValue("HKLM\\Two", "v"));
+  // Only one backslash is dropped at each end: the second names an empty key, which none may.
+  EXPECT_FALSE(reg.REGSaveSetting(HKEY_LOCAL_MACHINE, "\\\\Two", "v", 1));
+  EXPECT_FALSE(registry.HasValue("HKLM\\Two", "v"));
 }
 
 TEST_F(AccessLayerTest, ReadsFallBackToReadAccessWhenWritingIsDenied) {
@@ -157,6 +157,8 @@ TEST_F(OpenKeyByPathTest, ShortFormsExpandIgnoringCase) {
   ASSERT_EQ(paths.OpenKeyByPath("hklm\\Software\\X", KEY_READ, &key), ERROR_SUCCESS);
   registry.CloseKey(key);
   EXPECT_TRUE(paths.KeyExists("HKEY_LOCAL_MACHINE\\software\\x"));
+  // A longer word is no hive: its extra letter leaves the subkey beginning with an empty name.
+  EXPECT_FALSE(paths.KeyExists("HKLMX\\Software\\X"));
   EXPECT_EQ(registry.OpenHandleCount(), 0);
 }
 

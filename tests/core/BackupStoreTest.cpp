@@ -105,6 +105,20 @@ TEST_F(BackupStoreTest, PublishingNeverReplacesAFile) {
   EXPECT_FALSE(fs::exists(temp));
 }
 
+TEST_F(BackupStoreTest, TemporaryFilesAreEachNewAndNeverAPlantedName) {
+  const fs::path victim = home.path() / "victim";
+  Touch("../victim", "precious");
+  for (const char* planted : {"out.part-", "out.part-XXXXXX"}) fs::create_symlink(victim, backups / planted);
+  std::string error;
+  const fs::path first = WriteDurableTempFile(backups, "out.part-", "one", &error);
+  const fs::path second = WriteDurableTempFile(backups, "out.part-", "two", &error);
+  ASSERT_FALSE(first.empty() || second.empty()) << error;
+  EXPECT_NE(first, second);
+  EXPECT_EQ(FileBytes(first), "one");
+  EXPECT_EQ(FileBytes(second), "two");
+  EXPECT_EQ(FileBytes(victim), "precious") << "no link planted at the prefix's name was written through";
+}
+
 TEST_F(BackupStoreTest, ListShowsPlainBackupsByNameWithTheirRecordedDateAndTime) {
   Touch("002.BCK", "#2025-01-31#\r\n#23:00:01#\r\n5\r\n");
   Touch("001.BCK");

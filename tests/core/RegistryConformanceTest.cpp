@@ -133,7 +133,7 @@ TYPED_TEST(RegistryConformanceTest, KeyAndValueNamesIgnoreCase) {
 TYPED_TEST(RegistryConformanceTest, CreatingMakesEveryMissingParentOpeningMakesNothing) {
   EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, "A\\B\\C"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, "A"), ERROR_FILE_NOT_FOUND);
-  this->Registry().CloseKey(this->Create(HKEY_LOCAL_MACHINE, "\\A\\B\\C\\"));
+  this->Registry().CloseKey(this->Create(HKEY_LOCAL_MACHINE, "A\\B\\C\\"));
   EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, "A"), ERROR_SUCCESS);
   EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, "a\\b"), ERROR_SUCCESS);
   EXPECT_EQ(this->List(HKEY_LOCAL_MACHINE, "A"), std::vector<std::string>{"B"});
@@ -143,10 +143,14 @@ TYPED_TEST(RegistryConformanceTest, CreatingMakesEveryMissingParentOpeningMakesN
   this->Registry().CloseKey(b);
   EXPECT_EQ(this->List(HKEY_LOCAL_MACHINE, "A\\B"), (std::vector<std::string>{"C", "D"}));
   EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, "A\\B\\D\\E"), ERROR_SUCCESS);
-  // An empty name inside a path names no key.
+  // An empty name names no key, wherever it stands; only one trailing backslash is no name.
   HKEY key = 0;
-  EXPECT_EQ(this->Registry().CreateKey(HKEY_LOCAL_MACHINE, "A\\\\X", KEY_ALL_ACCESS, &key), ERROR_INVALID_PARAMETER);
+  for (const char* path : {"A\\\\X", "\\X", "\\\\X", "X\\\\"})
+    EXPECT_EQ(this->Registry().CreateKey(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS, &key), ERROR_INVALID_PARAMETER)
+        << path;
   EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, "A\\\\B"), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, "\\A"), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(this->Open(HKEY_LOCAL_MACHINE, "X"), ERROR_FILE_NOT_FOUND) << "a refused path made nothing";
 }
 
 TYPED_TEST(RegistryConformanceTest, DefaultValueLivesUnderTheEmptyName) {
