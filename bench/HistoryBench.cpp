@@ -65,7 +65,7 @@ void BM_RecordEchoAgainstBareInsert(benchmark::State& state) {
   test::TempDir folder;
   auto store = HistoryStore::Open(folder / "history.sqlite3");
   if (!store) {
-    state.SkipWithError(store.error().c_str());
+    state.SkipWithError(store.error().text.c_str());
     return;
   }
   test::FakeClock clock;
@@ -103,7 +103,7 @@ void BM_ReadWeekAndDraw(benchmark::State& state) {
   test::TempDir folder;
   auto store = HistoryStore::Open(folder / "history.sqlite3");
   if (!store) {
-    state.SkipWithError(store.error().c_str());
+    state.SkipWithError(store.error().text.c_str());
     return;
   }
   constexpr std::int64_t kNow = 1'700'000'000'000;

@@ -128,19 +128,19 @@ int RunHistory(CliContext& context, const HistoryOptions& options) {
   if (options.csv && options.json) return context.UsageError("history takes --csv or --json, not both");
   const std::int64_t now = NowMs();
   const Result<std::int64_t> since = ParseSince(options.since, now);
-  if (!since) return context.UsageError(since.error());
+  if (!since) return context.UsageError(since.error().text);
   const std::filesystem::path file = HistoryFileFor(context.config);
   std::vector<EchoRecord> echoes;
   // No file yet is an empty history, and reading does not make one.
   if (std::error_code ignored; std::filesystem::exists(file, ignored)) {
     auto store = HistoryStore::Open(file);
     if (!store) {
-      context.err << "zentrofastctl: " << store.error() << "\n";
+      context.err << "zentrofastctl: " << store.error().text << "\n";
       return kExitFailed;
     }
     auto read = (*store)->ReadEchoes({*since, now, options.host});
     if (!read) {
-      context.err << "zentrofastctl: " << read.error() << "\n";
+      context.err << "zentrofastctl: " << read.error().text << "\n";
       return kExitFailed;
     }
     echoes = std::move(*read);

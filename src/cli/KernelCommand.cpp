@@ -156,7 +156,7 @@ int ConcludeMeasured(IKernelSession& session, CliContext& context, const KernelO
   std::optional<measure::PathFacts> facts;
   if (after.result) facts = measure::FactsOf(after.result.value());
   const measure::Verdict verdict = measure::Compare(before, facts);
-  context.out << measure::BeforeAfterSentence(before, facts, after.result ? std::string() : after.result.error())
+  context.out << measure::BeforeAfterSentence(before, facts, after.result ? std::string() : after.result.error().text)
               << "\n";
   if (!options.keepIfNotSlower) return Conclude(session, context, options);
   context.out << (measure::KeepAfter(verdict) ? "Keeping them: the connection is not slower.\n"
@@ -186,7 +186,7 @@ int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& opti
     context.out << "Measuring " << options.measureTarget << " before changing anything...\n" << std::flush;
     const auto measured = MeasureNow(options);
     if (!measured.result) {
-      context.err << "zentrofastctl: the measurement failed, so nothing was changed: " << measured.result.error()
+      context.err << "zentrofastctl: the measurement failed, so nothing was changed: " << measured.result.error().text
                   << "\n";
       return kExitFailed;
     }

@@ -148,8 +148,8 @@ int RunMeasure(CliContext& context, const MeasureOptions& options) {
   measure::CancelFlag never;
   const auto outcome = measure::MeasureConnection(request, {}, never);
   if (!outcome.result) {
-    if (outcome.failure == measure::FailureKind::BadTarget) return context.UsageError(outcome.result.error());
-    context.err << "zentrofastctl: the measurement failed: " << outcome.result.error() << "\n";
+    if (outcome.failure == measure::FailureKind::BadTarget) return context.UsageError(outcome.result.error().text);
+    context.err << "zentrofastctl: the measurement failed: " << outcome.result.error().text << "\n";
     return kExitFailed;
   }
   const measure::Measurement& measured = outcome.result.value();

@@ -57,7 +57,7 @@ Config LoadConfig() {
   if (auto data = UserDataFolder()) {
     config.dataFolder = std::move(data).value();
   } else {
-    config.dataFolderError = data.error();
+    config.dataFolderError = data.error().text;
   }
   if (auto registry = Env("ZENTROFAST_REGISTRY")) {
     config.registryFile = *registry;

@@ -29,9 +29,9 @@ void HistoryRecorder::FlushIfDue() {
   if (due && now >= m_retryTick) (void)Flush();
 }
 
-Result<void> HistoryRecorder::Flush() {
-  if (m_waiting.empty()) return {};
-  Result<void> written = m_store.AppendEchoes(m_waiting, EpochMs(m_clock.Now()));
+Result<Done> HistoryRecorder::Flush() {
+  if (m_waiting.empty()) return Done{};
+  Result<Done> written = m_store.AppendEchoes(m_waiting, EpochMs(m_clock.Now()));
   if (written) {
     m_waiting.clear();
   } else {
@@ -41,7 +41,7 @@ Result<void> HistoryRecorder::Flush() {
   return written;
 }
 
-Result<void> HistoryRecorder::RecordMeasurement(const MeasurementRecord& measurement) {
+Result<Done> HistoryRecorder::RecordMeasurement(const MeasurementRecord& measurement) {
   return m_store.AppendMeasurement(measurement, EpochMs(m_clock.Now()));
 }
 

@@ -35,9 +35,9 @@ class HistoryRecorder final : public IConnectionHistory {
   // Writes the waiting echoes when maxEchoes wait or the first of them has waited maxDelay.
   void FlushIfDue();
   // Writes the waiting echoes now; they stay waiting when the write fails.
-  Result<void> Flush();
+  Result<Done> Flush();
   // A measurement is rare and worth its own commit.
-  Result<void> RecordMeasurement(const MeasurementRecord& measurement);
+  Result<Done> RecordMeasurement(const MeasurementRecord& measurement);
 
   std::size_t Waiting() const { return m_waiting.size(); }
   HistoryStore& Store() { return m_store; }

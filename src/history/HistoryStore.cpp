@@ -67,7 +67,7 @@ std::string ColumnText(sqlite3_stmt* statement, int column) {
 }
 
 // Makes the file only its owner may read, without following a link planted in its place.
-Result<void> CreatePrivateFile(const fs::path& path) {
+Result<Done> CreatePrivateFile(const fs::path& path) {
   std::error_code failure;
   if (!path.parent_path().empty()) fs::create_directories(path.parent_path(), failure);
   if (failure) return Failure("cannot create the folder " + Quoted(path.parent_path()) + ": " + failure.message());
@@ -77,22 +77,22 @@ Result<void> CreatePrivateFile(const fs::path& path) {
   const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   ::close(fd);
   if (!regular) return Failure("the history " + Quoted(path) + " is not a regular file");
-  return {};
+  return Done{};
 }
 
 // A file that holds anything but this program's history is refused, never changed.
-Result<void> CheckIdentity(SqliteDb& db, const fs::path& path) {
+Result<Done> CheckIdentity(SqliteDb& db, const fs::path& path) {
   const std::string id = db.QueryText("PRAGMA application_id");
   if (id.empty()) return Failure("cannot read the history " + Quoted(path) + ": " + db.Error());
   if (id == std::to_string(kApplicationId)) {
     if (db.QueryText("PRAGMA user_version") != std::to_string(kFormatVersion))
       return Failure("the history " + Quoted(path) +
                      " was made by another version of Zentrofast; it was left untouched");
-    return {};
+    return Done{};
   }
   if (id != "0" || db.QueryText("SELECT count(*) FROM sqlite_schema") != "0")
     return Failure("the file " + Quoted(path) + " is not a Zentrofast history; it was left untouched");
-  return {};
+  return Done{};
 }
 
 int CountCommit(void* counter) {
@@ -104,7 +104,7 @@ int CountCommit(void* counter) {
 
 fs::path HistoryFileFor(const Config& config) {
   const fs::path folder = config.registryFile.parent_path();
-  return (folder.empty() ? UserDataFolder() : folder) / kHistoryFileName;
+  return (folder.empty() ? config.dataFolder : folder) / kHistoryFileName;
 }
 
 HistoryStore::HistoryStore(std::unique_ptr<SqliteDb> db, HistoryLimits limits) : m_db(std::move(db)), m_limits(limits) {
@@ -114,12 +114,12 @@ HistoryStore::HistoryStore(std::unique_ptr<SqliteDb> db, HistoryLimits limits) :
 HistoryStore::~HistoryStore() = default;
 
 Result<std::unique_ptr<HistoryStore>> HistoryStore::Open(const fs::path& path, HistoryLimits limits) {
-  if (auto made = CreatePrivateFile(path); !made) return Failure(made.error());
+  if (auto made = CreatePrivateFile(path); !made) return made.error();
   auto db = std::make_unique<SqliteDb>();
   if (db->Open(path.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW) != SQLITE_OK)
     return Failure("cannot open the history " + Quoted(path) + ": " + db->Error());
   sqlite3_busy_timeout(db->Handle(), kBusyTimeoutMs);
-  if (auto identity = CheckIdentity(*db, path); !identity) return Failure(identity.error());
+  if (auto identity = CheckIdentity(*db, path); !identity) return identity.error();
   // The write-ahead log lets a reader in while another writes. A commit reaches the log without
   // an fsync of its own (the log is synced when folded back into the file): a crash of the program
   // loses nothing committed, a power cut at most the last batches, and the file stays sound.
@@ -136,14 +136,14 @@ Result<std::unique_ptr<HistoryStore>> HistoryStore::Open(const fs::path& path, H
   return std::unique_ptr<HistoryStore>(new HistoryStore(std::move(db), limits));
 }
 
-Result<void> HistoryStore::Fail(const std::string& doing) {
+Result<Done> HistoryStore::Fail(const std::string& doing) {
   const std::string reason = m_db->Error();
   if (!sqlite3_get_autocommit(m_db->Handle())) m_db->Execute("ROLLBACK");
   return Failure("cannot " + doing + " the history: " + reason);
 }
 
-Result<void> HistoryStore::AppendEchoes(std::span<const EchoRecord> echoes, std::int64_t nowMs) {
-  if (echoes.empty()) return {};
+Result<Done> HistoryStore::AppendEchoes(std::span<const EchoRecord> echoes, std::int64_t nowMs) {
+  if (echoes.empty()) return Done{};
   sqlite3_stmt* insert =
       m_db->Prepared("INSERT INTO echo(time_ms, host, round_trip_ms, status) VALUES(?1, ?2, ?3, ?4)");
   if (insert == nullptr || m_db->Execute("BEGIN IMMEDIATE") != SQLITE_OK) return Fail("write to");
@@ -161,10 +161,10 @@ Result<void> HistoryStore::AppendEchoes(std::span<const EchoRecord> echoes, std:
   }
   if (auto pruned = Prune(nowMs); !pruned) return pruned;
   if (m_db->Execute("COMMIT") != SQLITE_OK) return Fail("write to");
-  return {};
+  return Done{};
 }
 
-Result<void> HistoryStore::AppendMeasurement(const MeasurementRecord& measurement, std::int64_t nowMs) {
+Result<Done> HistoryStore::AppendMeasurement(const MeasurementRecord& measurement, std::int64_t nowMs) {
   sqlite3_stmt* insert = m_db->Prepared(
       "INSERT INTO measurement(time_ms, target, throughput_bps, round_trip_ms, loss_percent, live_settings)"
       " VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
@@ -183,12 +183,12 @@ Result<void> HistoryStore::AppendMeasurement(const MeasurementRecord& measuremen
   }
   if (auto pruned = Prune(nowMs); !pruned) return pruned;
   if (m_db->Execute("COMMIT") != SQLITE_OK) return Fail("write to");
-  return {};
+  return Done{};
 }
 
 // Inside the writing transaction. Rows are numbered in the order they were written, so the
 // row bound keeps the newest maxRows by number, which needs no count of the table.
-Result<void> HistoryStore::Prune(std::int64_t nowMs) {
+Result<Done> HistoryStore::Prune(std::int64_t nowMs) {
   const std::int64_t cutoff = nowMs - m_limits.maxAge.count();
   sqlite3_stmt* statements[] = {
       m_db->Prepared("DELETE FROM echo WHERE time_ms <= ?1"),
@@ -203,7 +203,7 @@ Result<void> HistoryStore::Prune(std::int64_t nowMs) {
     if (sqlite3_bind_parameter_index(statement, "?2") > 0) sqlite3_bind_int64(statement, 2, m_limits.maxRows);
     if (sqlite3_step(statement) != SQLITE_DONE) return Fail("trim");
   }
-  return {};
+  return Done{};
 }
 
 Result<std::vector<EchoRecord>> HistoryStore::ReadEchoes(const EchoQuery& query) {

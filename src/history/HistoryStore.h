@@ -62,8 +62,8 @@ class HistoryStore {
   static Result<std::unique_ptr<HistoryStore>> Open(const std::filesystem::path& path, HistoryLimits limits = {});
 
   // Appends the echoes in one transaction, then drops what lies beyond the bounds as seen at nowMs.
-  Result<void> AppendEchoes(std::span<const EchoRecord> echoes, std::int64_t nowMs);
-  Result<void> AppendMeasurement(const MeasurementRecord& measurement, std::int64_t nowMs);
+  Result<Done> AppendEchoes(std::span<const EchoRecord> echoes, std::int64_t nowMs);
+  Result<Done> AppendMeasurement(const MeasurementRecord& measurement, std::int64_t nowMs);
 
   // In time order.
   Result<std::vector<EchoRecord>> ReadEchoes(const EchoQuery& query);
@@ -76,8 +76,8 @@ class HistoryStore {
 
  private:
   HistoryStore(std::unique_ptr<SqliteDb> db, HistoryLimits limits);
-  Result<void> Prune(std::int64_t nowMs);
-  Result<void> Fail(const std::string& doing);
+  Result<Done> Prune(std::int64_t nowMs);
+  Result<Done> Fail(const std::string& doing);
 
   std::unique_ptr<SqliteDb> m_db;
   HistoryLimits m_limits;

@@ -228,9 +228,9 @@ Result<StreamResult> RunIperfStream(const StreamRequest& request, StreamFailure&
     }
     auto result = ReadIperfJson(iperf_get_test_json_output_string(test));
     if (!result) {
-      const bool busy = result.error().find("busy") != std::string::npos;
+      const bool busy = result.error().text.find("busy") != std::string::npos;
       failure.kind = busy ? FailureKind::ServerBusy : FailureKind::Failed;
-      failure.text = busy ? TextOfIperfError(failure.kind, request, "") : result.error();
+      failure.text = busy ? TextOfIperfError(failure.kind, request, "") : result.error().text;
       result = Failure(failure.text);
       return result;
     }

@@ -100,7 +100,7 @@ std::optional<MeasureOutcome> Run::MeasureStream() {
   StreamFailure failure;
   const auto result =
       m_target.kind == Target::Kind::Iperf3 ? RunIperfStream(stream, failure) : RunHttpStream(stream, failure);
-  if (!result) return Fail(failure.kind, result.error());
+  if (!result) return Fail(failure.kind, result.error().text);
   m_result.throughput = MakeFigure(result->bitsPerSecond, "bit/s");
   m_result.streamSeconds = MakeFigure(result->seconds, "s");
   SocketFigures& socket = m_result.socket;
@@ -118,10 +118,10 @@ MeasureOutcome Run::Go() {
   if (m_request.seconds < 1 || m_request.seconds > kMaxSeconds)
     return Fail(FailureKind::BadTarget, "the stream runs 1 to " + std::to_string(kMaxSeconds) + " seconds");
   auto target = ParseTarget(m_request.target);
-  if (!target) return Fail(FailureKind::BadTarget, target.error());
+  if (!target) return Fail(FailureKind::BadTarget, target.error().text);
   m_target = std::move(target.value());
   auto address = Resolve(m_target.host, m_target.port);
-  if (!address) return Fail(FailureKind::NoRoute, address.error());
+  if (!address) return Fail(FailureKind::NoRoute, address.error().text);
   m_address = std::move(address.value());
   m_result.target = m_request.target;
   m_result.address = m_address.text;

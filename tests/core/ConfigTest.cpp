@@ -81,8 +81,8 @@ TEST(ConfigTest, WithoutAnAbsoluteHomeInTheEnvironmentTheDataFolderIsTheAccounts
     ScopedVariable home("HOME", variables.home);
     ScopedVariable dataHome("XDG_DATA_HOME", variables.dataHome);
     const auto folder = UserDataFolder();
-    EXPECT_TRUE(folder.ok() && folder.value() == expected)
-        << (variables.home ? variables.home : "(unset)") << ": " << (folder ? folder->string() : folder.error());
+    EXPECT_TRUE(folder.has_value() && folder.value() == expected)
+        << (variables.home ? variables.home : "(unset)") << ": " << (folder ? folder->string() : folder.error().text);
   }
   std::filesystem::current_path(previous);
 }

@@ -29,7 +29,7 @@ EchoRecord Echo(std::int64_t timeMs, std::optional<std::uint32_t> roundTrip = 20
 
 std::unique_ptr<HistoryStore> OpenStore(const std::filesystem::path& path, HistoryLimits limits = {}) {
   auto store = HistoryStore::Open(path, limits);
-  EXPECT_TRUE(store.has_value()) << (store ? "" : store.error());
+  EXPECT_TRUE(store.has_value()) << (store ? "" : store.error().text);
   return store ? std::move(*store) : nullptr;
 }
 
@@ -87,7 +87,7 @@ TEST(HistoryStoreTest, RefusesAFileThatIsNotAHistoryAndLeavesItAlone) {
   const auto before = std::filesystem::file_size(path);
   auto store = HistoryStore::Open(path);
   ASSERT_FALSE(store);
-  EXPECT_NE(store.error().find(path.string()), std::string::npos) << store.error();
+  EXPECT_NE(store.error().text.find(path.string()), std::string::npos) << store.error().text;
   EXPECT_EQ(std::filesystem::file_size(path), before);
 }
 

@@ -127,7 +127,7 @@ TEST_F(HelperTransactionTest, TheLedgerNamesTheUserPkexecStartedItFor) {
   HelperSession session(command, RequestFor(PlanFor(kTuned)));
   session.Poll(10000);
   ASSERT_EQ(session.State(), SessionState::Applied) << session.Message();
-  ASSERT_TRUE(session.Keep().ok());
+  ASSERT_TRUE(session.Keep().has_value());
   const Ledger ledger = CurrentLedger();
   ASSERT_EQ(ledger.history.size(), 1u);
   EXPECT_EQ(ledger.history[0].user, "nobody");

@@ -228,7 +228,7 @@ TEST(StoredValueReadingTest, BackupAndBridgeReadTheSameNumber) {
     const std::string bytes = SettingsBackupBytes({registry, clock, "unused", nineX.code});
     EXPECT_NE(bytes.find("\"DefaultTTL\"\r\n" + c.recorded + "\r\n"), std::string::npos) << bytes;
     const auto stored = ReadStoredTuning(registry, nineX);
-    ASSERT_TRUE(stored.ok());
+    ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(stored.value()[TuningField::TTL], c.bridged);
   }
 }

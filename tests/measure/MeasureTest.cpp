@@ -78,7 +78,7 @@ TEST_F(MeasureOnPath, FiguresAgreeWithIperfsOwnClientForBothKindsOfTarget) {
   for (const std::string& target : {s_path->IperfTarget(), s_path->FileUrl()}) {
     SCOPED_TRACE(target);
     const auto outcome = Measure(target);
-    ASSERT_TRUE(outcome.result.has_value()) << outcome.result.error();
+    ASSERT_TRUE(outcome.result.has_value()) << outcome.result.error().text;
     const Measurement& m = outcome.result.value();
     EXPECT_NEAR(m.throughput.value / reference, 1.0, 0.15);
     EXPECT_EQ(m.throughput.unit, "bit/s");
@@ -120,8 +120,8 @@ TEST_F(MeasureOnPath, FailuresSayWhatWentWrong) {
     SCOPED_TRACE(c.target);
     const auto outcome = Measure(c.target, 1);
     ASSERT_FALSE(outcome.result.has_value());
-    EXPECT_EQ(static_cast<int>(outcome.failure), static_cast<int>(c.kind)) << outcome.result.error();
-    EXPECT_NE(outcome.result.error().find(c.words), std::string::npos) << outcome.result.error();
+    EXPECT_EQ(static_cast<int>(outcome.failure), static_cast<int>(c.kind)) << outcome.result.error().text;
+    EXPECT_NE(outcome.result.error().text.find(c.words), std::string::npos) << outcome.result.error().text;
   }
   busy.wait();
 }
@@ -131,7 +131,7 @@ TEST_F(MeasureOnPath, PathMtuFindsTheNarrowHop) {
   s_path = std::make_unique<EmulatedPath>(test::PathShape{100, 40, 1400});
   ASSERT_EQ(s_path->problem(), "");
   const auto outcome = Measure(s_path->IperfTarget(), 1);
-  ASSERT_TRUE(outcome.result.has_value()) << outcome.result.error();
+  ASSERT_TRUE(outcome.result.has_value()) << outcome.result.error().text;
   ASSERT_TRUE(outcome.result->pathMtu.has_value());
   EXPECT_EQ(outcome.result->pathMtu->value, 1400);
   s_path.reset();
