@@ -14,11 +14,6 @@
 
 namespace zf {
 
-class ITuningFollowUp;
-namespace kernel {
-class IKernelBridge;
-}
-
 struct AppServices {
   Config config;
   IRegistry& registry;
@@ -32,8 +27,6 @@ struct AppServices {
 
   OSFamily os;         // set once at start-up
   TuningState tuning;  // the current settings record and the profiles
-  kernel::IKernelBridge* kernelBridge = nullptr;
-  ITuningFollowUp* followUp = nullptr;  // none: the store is the only thing a run changes
 };
 
 }  // namespace zf

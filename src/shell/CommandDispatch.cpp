@@ -93,13 +93,13 @@ void CommandDispatch::Close() {
 }
 
 void CommandDispatch::MainWindowUnload() {
-  m_screens.Unload(kUnloadLastStatus);
+  m_screens.Unload(kClosingOrder);
   m_tray.Show(false);
   m_window.EndProcess();
 }
 
 void CommandDispatch::Restart() {
-  m_screens.Unload(kUnloadLastStatus);
+  m_screens.Unload(kClosingOrder);
   m_tray.Show(false);
   if (!m_addons.RestartWindows([this] { ResumeAfterRefusedRestart(); })) ResumeAfterRefusedRestart();
 }

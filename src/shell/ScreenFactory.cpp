@@ -16,7 +16,7 @@ std::unique_ptr<ChildScreen> ProgramScreens::Create(ScreenId id, IMainWindow& ma
   AppServices& services = m_services;
   switch (id) {
     case ScreenId::WizardMode: return std::make_unique<frmWizardMode>(services, mainWindow, m_backgrounds.Wizard());
-    case ScreenId::NormalMode: return std::make_unique<frmNormalMode>(services, mainWindow);
+    case ScreenId::NormalMode: return std::make_unique<frmNormalMode>(services, mainWindow, m_extra.followUp);
     case ScreenId::BackUp: return std::make_unique<frmBackUp>(services, mainWindow, m_backgrounds.Backups());
     case ScreenId::NetPingerSettings:
       return std::make_unique<frmNetPingerSettings>(services, mainWindow, m_backgrounds.Pinger());
@@ -26,8 +26,7 @@ std::unique_ptr<ChildScreen> ProgramScreens::Create(ScreenId id, IMainWindow& ma
     case ScreenId::MainSettings:
       return std::make_unique<frmMainSettings>(services, mainWindow, m_backgrounds.Settings());
     case ScreenId::KernelSettings:
-      if (services.kernelBridge == nullptr) return nullptr;
-      return std::make_unique<frmKernelSettings>(services, mainWindow, *services.kernelBridge);
+      return std::make_unique<frmKernelSettings>(services, mainWindow, m_extra.kernelBridge, m_extra.followUp);
   }
   return nullptr;
 }
