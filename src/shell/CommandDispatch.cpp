@@ -47,6 +47,7 @@ struct CommandTable {
       {"IDC_FS_restart", &CommandDispatch::Restart},
       {"IDC_FS_sysSettingClicked", &CommandDispatch::HideAllAndMovieToFront},
       {"IDC_FS_kernelSettings", &CommandDispatch::KernelSettings},
+      {"IDC_FS_connectionTest", &CommandDispatch::ConnectionTest},
   };
 };
 
@@ -156,6 +157,8 @@ void CommandDispatch::RamConfig() { ShowScreenInFrame(ScreenId::RamConfiguration
 
 void CommandDispatch::KernelSettings() { ShowScreenInFrame(ScreenId::KernelSettings, 255); }
 
+void CommandDispatch::ConnectionTest() { ShowScreenInFrame(ScreenId::ConnectionTest, 255); }
+
 void CommandDispatch::InternetProperties() { ReportMissing(m_addons.OpenInternetProperties(), kNoInternetTool); }
 
 void CommandDispatch::SystemSetting() { ReportMissing(m_addons.OpenSystemProperties(), kNoSystemTool); }
@@ -225,6 +228,7 @@ void CommandDispatch::cmdNetPinger_Click(int Index) {
   switch (Index) {
     case 0: Notice("Nothandeled"); break;
     case 1: m_screens.ShowChildScreen(ScreenId::NetPingerSettings); break;
+    case 2: m_screens.ShowChildScreen(ScreenId::ConnectionTest); break;
   }
 }
 

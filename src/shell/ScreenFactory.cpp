@@ -6,6 +6,7 @@
 #include "memory/frmRamConfiguration.h"
 #include "memory/frmSystemStatus.h"
 #include "pinger/frmNetPingerSettings.h"
+#include "screens/frmConnectionTest.h"
 #include "screens/frmNormalMode.h"
 #include "screens/frmWizardMode.h"
 #include "shell/frmMainSettings.h"
@@ -27,6 +28,9 @@ std::unique_ptr<ChildScreen> ProgramScreens::Create(ScreenId id, IMainWindow& ma
       return std::make_unique<frmMainSettings>(services, mainWindow, m_backgrounds.Settings());
     case ScreenId::KernelSettings:
       return std::make_unique<frmKernelSettings>(services, mainWindow, m_extra.kernelBridge, m_extra.followUp);
+    case ScreenId::ConnectionTest:
+      return std::make_unique<frmConnectionTest>(services, mainWindow, m_extra.followUp,
+                                                 ConnectionTestSetup{m_extra.measuringProgram});
   }
   return nullptr;
 }

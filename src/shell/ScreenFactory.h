@@ -15,6 +15,8 @@ struct ScreenServices {
   kernel::IKernelBridge& kernelBridge;
   // What follows a tuning run or a restore.
   ITuningFollowUp& followUp;
+  // zentrofastctl, which measures the connection for the connection test.
+  QString measuringProgram = {};
 };
 
 class ProgramScreens {

@@ -35,6 +35,7 @@ inline constexpr std::array kScreens{
     ScreenTraits{.id = ScreenId::RamConfiguration, .atStartup = true, .background = true},
     ScreenTraits{.id = ScreenId::MainSettings, .atStartup = true, .background = true},
     ScreenTraits{.id = ScreenId::KernelSettings, .onFirstShow = true},
+    ScreenTraits{.id = ScreenId::ConnectionTest, .onFirstShow = true},
 };
 inline constexpr std::size_t kScreenCount = kScreens.size();
 

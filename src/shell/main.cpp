@@ -25,6 +25,7 @@
 #include "platform/linux/QtTrayService.h"
 #include "platform/linux/QtWindowSystem.h"
 #include "platform/linux/SoundModule.h"
+#include "screens/ConnectionTestRun.h"
 #include "shell/CommandLine.h"
 #include "shell/MenuScene.h"
 #include "shell/ScreenFactory.h"
@@ -125,7 +126,8 @@ int main(int argc, char* argv[]) {
   zf::DriftWatcher drift(
       {bridge, balloon, [&kernelFlow] { return kernelFlow.stage() != zf::KernelApplyFlow::Stage::Idle; }});
 
-  zf::ProgramScreens screens(services, {bridge, kernelFlow});
+  zf::ProgramScreens screens(
+      services, {bridge, kernelFlow, zf::MeasuringProgramFor(QString::fromStdString(zf::ExecutableFolder().string()))});
   zf::frmMain mainWindow(services, screens.Factory(), {tray, autoMessageBox, locks, &menuEngine});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
 

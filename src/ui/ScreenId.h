@@ -15,6 +15,7 @@ enum class ScreenId {
   RamConfiguration,
   MainSettings,
   KernelSettings,  // this computer's live network settings
+  ConnectionTest,  // measures the connection to a server the user names
 };
 
 // The screen's name; empty for a number that names no screen. The switch must name every
@@ -32,6 +33,7 @@ constexpr std::string_view ScreenName(ScreenId id) {
     case ScreenId::RamConfiguration: return "RamConfiguration";
     case ScreenId::MainSettings: return "MainSettings";
     case ScreenId::KernelSettings: return "KernelSettings";
+    case ScreenId::ConnectionTest: return "ConnectionTest";
   }
   return {};
 }

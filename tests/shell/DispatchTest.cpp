@@ -90,6 +90,8 @@ class DispatchTest : public QObject {
                          << "RamConfiguration" << 240;
     QTest::newRow("this computer") << "IDC_FS_kernelSettings"
                                    << "KernelSettings" << 255;
+    QTest::newRow("connection test") << "IDC_FS_connectionTest"
+                                     << "ConnectionTest" << 255;
   }
   void ScreenCommandsShowOneScreenInAFrameOfItsHeight() {
     QFETCH(QString, command);
@@ -102,7 +104,8 @@ class DispatchTest : public QObject {
     QCOMPARE(rig.frame.size(), QSize(440, height));
     QVERIFY(rig.FrameInFront());
     // Hiding every screen loaded each of them once; a later screen only when it is shown.
-    QCOMPARE(rig.created.size(), screen == "NormalMode" || screen == "KernelSettings" ? 8u : 7u);
+    QCOMPARE(rig.created.size(),
+             screen == "NormalMode" || screen == "KernelSettings" || screen == "ConnectionTest" ? 8u : 7u);
   }
 
   void NearMissesDoNothing_data() {
