@@ -148,14 +148,12 @@ void BackupManagerLogic::cmdRestore_Click() {
     m_mainWindow.ShowNotice(QStringLiteral("The settings of %1 were restored.").arg(SelectedRow()->fileName));
   m_mainWindow.SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
   // Only a whole restore is offered to the computer: a partial one is not what the user chose.
-  if (result.outcome == RestoreOutcome::Completed && m_services.followUp != nullptr)
-    m_services.followUp->AfterStoreWritten(std::move(before));
+  if (result.outcome == RestoreOutcome::Completed) m_followUp.AfterStoreWritten(std::move(before));
 }
 
 // The values the restore is about to replace, kept in memory so that the store can follow the
 // computer back; the backup folder gains no file, as a restore never made one.
 RegistryWayBack BackupManagerLogic::SnapshotBeforeRestore() const {
-  if (m_services.followUp == nullptr) return {};
   const BackupRow* row = SelectedRow();
   const TuningContext context{m_services.registry, m_services.clock, {}, m_services.os.code};
   return {

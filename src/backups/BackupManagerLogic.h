@@ -31,7 +31,8 @@ inline constexpr int kBackupColumnCount = 3;  // "File Name", "Creating Date", "
 // Loaded at start-up with the other screens; the list stays empty until the first refill.
 class BackupManagerLogic : public IScreenBackground {
  public:
-  BackupManagerLogic(AppServices& services, IMainWindow& mainWindow) : m_services(services), m_mainWindow(mainWindow) {}
+  BackupManagerLogic(AppServices& services, IMainWindow& mainWindow, ITuningFollowUp& followUp)
+      : m_services(services), m_mainWindow(mainWindow), m_followUp(followUp) {}
 
   void Load() override { Form_Load(); }
   void Unload() override {}
@@ -72,6 +73,7 @@ class BackupManagerLogic : public IScreenBackground {
 
   AppServices& m_services;
   IMainWindow& m_mainWindow;
+  ITuningFollowUp& m_followUp;
   std::vector<BackupRow> m_rows;
   std::array<QString, kBackupColumnCount> m_marks;
   std::optional<int> m_selected;

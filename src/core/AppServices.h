@@ -17,11 +17,6 @@
 
 namespace zf {
 
-class ITuningFollowUp;
-namespace kernel {
-class IKernelBridge;
-}
-
 struct AppServices {
   Config config;
   IRegistry& registry;
@@ -35,8 +30,6 @@ struct AppServices {
 
   OSFamily os;         // set once at start-up
   TuningState tuning;  // the current settings record and the profiles
-  kernel::IKernelBridge* kernelBridge = nullptr;
-  ITuningFollowUp* followUp = nullptr;               // none: the store is the only thing a run changes
   IConnectionHistory* connectionHistory = nullptr;   // none: echoes are not kept
   std::function<void()> showConnectionHistory = {};  // none: the pinger screen offers no history
 };

@@ -223,6 +223,17 @@ void KernelApplyFlow::Finish() {
   m_session.reset();
   m_wayBack = {};
   emit Ended();
+  // A copy: a listener may remove itself (its screen closed) while being told.
+  const auto listeners = m_endedListeners;
+  for (const auto& [owner, listener] : listeners) listener();
+}
+
+void KernelApplyFlow::AddEndedListener(const void* owner, std::function<void()> listener) {
+  m_endedListeners.emplace_back(owner, std::move(listener));
+}
+
+void KernelApplyFlow::RemoveEndedListeners(const void* owner) {
+  std::erase_if(m_endedListeners, [owner](const auto& entry) { return entry.first == owner; });
 }
 
 void KernelApplyFlow::Tell(const std::string& text, MsgIcon icon) {

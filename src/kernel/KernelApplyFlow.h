@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/AppServices.h"
 #include "kernel/IKernelBridge.h"
@@ -46,6 +48,8 @@ class KernelApplyFlow : public QObject, public ITuningFollowUp {
   // Offers the store's tuned values to this computer; wayBack is how the store returns should
   // the computer not keep them (none when the store was not just changed).
   void AfterStoreWritten(RegistryWayBack wayBack) override;
+  void AddEndedListener(const void* owner, std::function<void()> listener) override;
+  void RemoveEndedListeners(const void* owner) override;
 
   Stage stage() const { return m_stage; }
   frmKernelPreview* previewDialog() const { return m_preview; }
@@ -81,6 +85,7 @@ class KernelApplyFlow : public QObject, public ITuningFollowUp {
   QTimer m_poll;
   QTimer m_tick;
   int m_secondsLeft = 0;
+  std::vector<std::pair<const void*, std::function<void()>>> m_endedListeners;
 };
 
 // A sentence when the helper would start through pkexec and pkexec is not installed; else empty.

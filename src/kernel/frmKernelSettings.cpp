@@ -9,7 +9,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "kernel/KernelApplyFlow.h"
 #include "kernel/KernelSettingsLogic.h"
 
 namespace zf {
@@ -37,8 +36,8 @@ QString Summary(const std::vector<LiveSettingRow>& rows, const QStringList& prob
 }  // namespace
 
 frmKernelSettings::frmKernelSettings(AppServices& services, IMainWindow& mainWindow, kernel::IKernelBridge& bridge,
-                                     QWidget* parent)
-    : ChildScreen(services, mainWindow, parent), m_bridge(bridge) {
+                                     ITuningFollowUp& followUp, QWidget* parent)
+    : ChildScreen(services, mainWindow, parent), m_bridge(bridge), m_followUp(followUp) {
   setObjectName(QStringLiteral("frmKernelSettings"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
@@ -66,14 +65,14 @@ frmKernelSettings::frmKernelSettings(AppServices& services, IMainWindow& mainWin
   connect(m_cmdApplyTuned, &QPushButton::clicked, this, &frmKernelSettings::cmdApplyTuned_Click);
   connect(m_cmdRevertAll, &QPushButton::clicked, this, &frmKernelSettings::cmdRevertAll_Click);
   connect(m_cmdRefresh, &QPushButton::clicked, this, &frmKernelSettings::Refresh);
-  if (auto* flow = dynamic_cast<KernelApplyFlow*>(m_services.followUp))
-    connect(flow, &KernelApplyFlow::Ended, this, [this] {
-      if (isVisible()) Refresh();
-    });
+  m_followUp.AddEndedListener(this, [this] {
+    if (isVisible()) Refresh();
+  });
 }
 
 // A revert still running keeps going to its end; its answer is simply not shown.
 frmKernelSettings::~frmKernelSettings() {
+  m_followUp.RemoveEndedListeners(this);
   if (m_revert != nullptr) {
     m_revert->disconnect(this);
     m_revert->wait();
@@ -114,9 +113,7 @@ void frmKernelSettings::Refresh() {
   m_lblSummary->setText(Summary(rows, problems));
 }
 
-void frmKernelSettings::cmdApplyTuned_Click() {
-  if (m_services.followUp != nullptr) m_services.followUp->AfterStoreWritten({});
-}
+void frmKernelSettings::cmdApplyTuned_Click() { m_followUp.AfterStoreWritten({}); }
 
 void frmKernelSettings::cmdRevertAll_Click() {
   if (m_services.messageBox.Show("Put every network setting Zentrofast changed on this computer back to its original "

@@ -4,6 +4,7 @@
 // the originals, with the ways to apply the tuned values or return to the originals.
 #include "kernel/IKernelBridge.h"
 #include "ui/ChildScreen.h"
+#include "ui/ITuningFollowUp.h"
 
 class QLabel;
 class QPushButton;
@@ -17,7 +18,7 @@ class frmKernelSettings : public ChildScreen {
 
  public:
   frmKernelSettings(AppServices& services, IMainWindow& mainWindow, kernel::IKernelBridge& bridge,
-                    QWidget* parent = nullptr);
+                    ITuningFollowUp& followUp, QWidget* parent = nullptr);
   ~frmKernelSettings() override;
 
   void Form_Load() override;
@@ -40,6 +41,7 @@ class frmKernelSettings : public ChildScreen {
   void SetBusy(bool busy);
 
   kernel::IKernelBridge& m_bridge;
+  ITuningFollowUp& m_followUp;
   QLabel* m_lblSummary;
   QTreeWidget* m_lstSettings;
   QPushButton* m_cmdApplyTuned;

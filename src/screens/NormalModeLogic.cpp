@@ -216,7 +216,7 @@ void NormalModeLogic::Finish() {
     return;
   }
   m_controls.cmdNextPageEnabled = false;
-  FinishTuningRun(m_services, m_mainWindow, *run);
+  FinishTuningRun(m_mainWindow, m_followUp, *run);
 }
 
 void NormalModeLogic::ReadBoxesIntoRecord() {

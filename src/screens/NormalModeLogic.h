@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "core/TcpSettings.h"
+#include "ui/ITuningFollowUp.h"
 
 namespace zf {
 
@@ -57,8 +58,9 @@ const QStringList& NdiItems();
 class NormalModeLogic {
  public:
   // boxLocale: how the screen's boxes show numbers, and so how their texts are read.
-  NormalModeLogic(AppServices& services, IMainWindow& mainWindow, QLocale boxLocale = QLocale())
-      : m_services(services), m_mainWindow(mainWindow), m_locale(std::move(boxLocale)) {}
+  NormalModeLogic(AppServices& services, IMainWindow& mainWindow, ITuningFollowUp& followUp,
+                  QLocale boxLocale = QLocale())
+      : m_services(services), m_mainWindow(mainWindow), m_followUp(followUp), m_locale(std::move(boxLocale)) {}
 
   // The page to start on: 0 to 7 are the pages, 8 means finished. Set before Form_Load.
   std::int16_t currWizardPage = 0;
@@ -95,6 +97,7 @@ class NormalModeLogic {
 
   AppServices& m_services;
   IMainWindow& m_mainWindow;
+  ITuningFollowUp& m_followUp;
   QLocale m_locale;
   NormalModeControls m_controls;
 };

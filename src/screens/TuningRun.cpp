@@ -40,10 +40,10 @@ void ReturnMovieHome(IMainWindow& mainWindow) {
   mainWindow.SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
 }
 
-void FinishTuningRun(AppServices& services, IMainWindow& mainWindow, const ApplyResult& run) {
+void FinishTuningRun(IMainWindow& mainWindow, ITuningFollowUp& followUp, const ApplyResult& run) {
   ReturnMovieHome(mainWindow);
-  if (services.followUp == nullptr || !run.ok()) return;
-  services.followUp->AfterStoreWritten({run.backupFile.filename().string(), run.backupFile, {}});
+  if (!run.ok()) return;
+  followUp.AfterStoreWritten({run.backupFile.filename().string(), run.backupFile, {}});
 }
 
 }  // namespace zf

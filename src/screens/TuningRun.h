@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/ApplySettings.h"
+#include "ui/ITuningFollowUp.h"
 
 namespace zf {
 
@@ -23,6 +24,6 @@ std::string UnkeptValuesText(const ApplyResult& result);
 // Brings the movie to the front and sends it back to its home page.
 void ReturnMovieHome(IMainWindow& mainWindow);
 // The movie goes home; then, when the run wrote the store, this computer is offered the values.
-void FinishTuningRun(AppServices& services, IMainWindow& mainWindow, const ApplyResult& run);
+void FinishTuningRun(IMainWindow& mainWindow, ITuningFollowUp& followUp, const ApplyResult& run);
 
 }  // namespace zf

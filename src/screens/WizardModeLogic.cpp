@@ -49,7 +49,7 @@ bool WizardModeLogic::AdvancedValuesPending() const {
 void WizardModeLogic::cmdOptimize_Click() {
   if (const auto run =
           RunApplySettings(m_services, m_mainWindow, QStringLiteral("The wizard's settings were applied.")))
-    FinishTuningRun(m_services, m_mainWindow, *run);
+    FinishTuningRun(m_mainWindow, m_followUp, *run);
 }
 
 }  // namespace zf

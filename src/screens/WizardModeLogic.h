@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "core/TcpSettings.h"
+#include "ui/ITuningFollowUp.h"
 #include "ui/ScreenBackground.h"
 
 namespace zf {
@@ -18,7 +19,8 @@ QString BuildModeDescription(const TcpSettings& settings);
 // Loaded at start-up, so the record holds profile 0 from then on whether or not the wizard is opened.
 class WizardModeLogic : public IScreenBackground {
  public:
-  WizardModeLogic(AppServices& services, IMainWindow& mainWindow) : m_services(services), m_mainWindow(mainWindow) {}
+  WizardModeLogic(AppServices& services, IMainWindow& mainWindow, ITuningFollowUp& followUp)
+      : m_services(services), m_mainWindow(mainWindow), m_followUp(followUp) {}
 
   void Load() override { Form_Load(); }
   void Unload() override {}
@@ -43,6 +45,7 @@ class WizardModeLogic : public IScreenBackground {
 
   AppServices& m_services;
   IMainWindow& m_mainWindow;
+  ITuningFollowUp& m_followUp;
   int m_selectedMode = 0;
   QString m_description = QStringLiteral("Modes Description");
 };

@@ -16,10 +16,10 @@ void ShowText(QLineEdit* box, const QString& text) {
 
 }  // namespace
 
-frmNormalMode::frmNormalMode(AppServices& services, IMainWindow& mainWindow, QWidget* parent)
+frmNormalMode::frmNormalMode(AppServices& services, IMainWindow& mainWindow, ITuningFollowUp& followUp, QWidget* parent)
     : ChildScreen(services, mainWindow, parent),
       m_ui(std::make_unique<Ui::frmNormalMode>()),
-      m_logic(services, mainWindow, locale()) {
+      m_logic(services, mainWindow, followUp, locale()) {
   m_ui->setupUi(this);
   m_frmWizardPages = {m_ui->frmWizardPages0, m_ui->frmWizardPages1, m_ui->frmWizardPages2, m_ui->frmWizardPages3,
                       m_ui->frmWizardPages4, m_ui->frmWizardPages5, m_ui->frmWizardPages6, m_ui->frmWizardPages7};

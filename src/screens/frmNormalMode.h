@@ -23,7 +23,7 @@ class frmNormalMode : public ChildScreen, public IWizardPagesScreen {
   Q_OBJECT
 
  public:
-  frmNormalMode(AppServices& services, IMainWindow& mainWindow, QWidget* parent = nullptr);
+  frmNormalMode(AppServices& services, IMainWindow& mainWindow, ITuningFollowUp& followUp, QWidget* parent = nullptr);
   ~frmNormalMode() override;
 
   void Form_Load() override;

@@ -47,6 +47,7 @@ struct CommandTable {
       {"IDC_FS_restart", &CommandDispatch::Restart},
       {"IDC_FS_sysSettingClicked", &CommandDispatch::HideAllAndMovieToFront},
       {"IDC_FS_kernelSettings", &CommandDispatch::KernelSettings},
+      {"IDC_FS_connectionTest", &CommandDispatch::ConnectionTest},
   };
 };
 
@@ -93,13 +94,13 @@ void CommandDispatch::Close() {
 }
 
 void CommandDispatch::MainWindowUnload() {
-  m_screens.Unload(kUnloadLastStatus);
+  m_screens.Unload(kClosingOrder);
   m_tray.Show(false);
   m_window.EndProcess();
 }
 
 void CommandDispatch::Restart() {
-  m_screens.Unload(kUnloadLastStatus);
+  m_screens.Unload(kClosingOrder);
   m_tray.Show(false);
   if (!m_addons.RestartWindows([this] { ResumeAfterRefusedRestart(); })) ResumeAfterRefusedRestart();
 }
@@ -155,6 +156,8 @@ void CommandDispatch::SystemStatus() { ShowScreenInFrame(ScreenId::SystemStatus,
 void CommandDispatch::RamConfig() { ShowScreenInFrame(ScreenId::RamConfiguration, 240); }
 
 void CommandDispatch::KernelSettings() { ShowScreenInFrame(ScreenId::KernelSettings, 255); }
+
+void CommandDispatch::ConnectionTest() { ShowScreenInFrame(ScreenId::ConnectionTest, 255); }
 
 void CommandDispatch::InternetProperties() { ReportMissing(m_addons.OpenInternetProperties(), kNoInternetTool); }
 
@@ -225,6 +228,7 @@ void CommandDispatch::cmdNetPinger_Click(int Index) {
   switch (Index) {
     case 0: Notice("Nothandeled"); break;
     case 1: m_screens.ShowChildScreen(ScreenId::NetPingerSettings); break;
+    case 2: m_screens.ShowChildScreen(ScreenId::ConnectionTest); break;
   }
 }
 

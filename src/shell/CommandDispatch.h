@@ -47,6 +47,7 @@ class CommandDispatch {
   void SystemStatus();
   void RamConfig();
   void KernelSettings();
+  void ConnectionTest();
   void InternetProperties();
   void SystemSetting();
   void ModemSetting();

@@ -26,7 +26,7 @@ FallbackButtons::FallbackButtons(QWidget* parent) : QWidget(parent) {
            {"System Settings", "Internet Properties", "System Properties", "Modems Settings", "Network Settings",
             "This Computer"});
   AddGroup(ButtonGroup::RamBooster, "cmdRamBooster", {"Ram Booster", "System Status", "Ram Configuration"});
-  AddGroup(ButtonGroup::NetPinger, "cmdNetPinger", {"Net Pinger", "Ping Settings"});
+  AddGroup(ButtonGroup::NetPinger, "cmdNetPinger", {"Net Pinger", "Ping Settings", "Connection Test"});
   AddGroup(ButtonGroup::MainSettings, "cmdMainSettings", {"Main Settings"});
   AddGroup(ButtonGroup::HomePage, "cmdHomePage", {"Home Page"});
   AddGroup(ButtonGroup::About, "cmdAbout", {"About"});

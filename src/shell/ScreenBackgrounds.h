@@ -11,6 +11,7 @@
 #include "pinger/PingerService.h"
 #include "screens/WizardModeLogic.h"
 #include "shell/MainSettingsService.h"
+#include "ui/ITuningFollowUp.h"
 #include "ui/ScreenBackground.h"
 #include "ui/ScreenId.h"
 
@@ -20,7 +21,7 @@ class IMainWindow;
 
 class ScreenBackgrounds {
  public:
-  explicit ScreenBackgrounds(AppServices& services);
+  ScreenBackgrounds(AppServices& services, ITuningFollowUp& followUp);
   ~ScreenBackgrounds();
   ScreenBackgrounds(const ScreenBackgrounds&) = delete;
   ScreenBackgrounds& operator=(const ScreenBackgrounds&) = delete;
@@ -39,6 +40,7 @@ class ScreenBackgrounds {
 
  private:
   AppServices& m_services;
+  ITuningFollowUp& m_followUp;
   // Shared by the system status screen and the RAM booster.
   MemoryMonitor m_memory;
   std::unique_ptr<WizardModeLogic> m_wizard;

@@ -6,6 +6,7 @@
 #include "memory/frmRamConfiguration.h"
 #include "memory/frmSystemStatus.h"
 #include "pinger/frmNetPingerSettings.h"
+#include "screens/frmConnectionTest.h"
 #include "screens/frmNormalMode.h"
 #include "screens/frmWizardMode.h"
 #include "shell/frmMainSettings.h"
@@ -16,7 +17,7 @@ std::unique_ptr<ChildScreen> ProgramScreens::Create(ScreenId id, IMainWindow& ma
   AppServices& services = m_services;
   switch (id) {
     case ScreenId::WizardMode: return std::make_unique<frmWizardMode>(services, mainWindow, m_backgrounds.Wizard());
-    case ScreenId::NormalMode: return std::make_unique<frmNormalMode>(services, mainWindow);
+    case ScreenId::NormalMode: return std::make_unique<frmNormalMode>(services, mainWindow, m_extra.followUp);
     case ScreenId::BackUp: return std::make_unique<frmBackUp>(services, mainWindow, m_backgrounds.Backups());
     case ScreenId::NetPingerSettings:
       return std::make_unique<frmNetPingerSettings>(services, mainWindow, m_backgrounds.Pinger());
@@ -26,8 +27,10 @@ std::unique_ptr<ChildScreen> ProgramScreens::Create(ScreenId id, IMainWindow& ma
     case ScreenId::MainSettings:
       return std::make_unique<frmMainSettings>(services, mainWindow, m_backgrounds.Settings());
     case ScreenId::KernelSettings:
-      if (services.kernelBridge == nullptr) return nullptr;
-      return std::make_unique<frmKernelSettings>(services, mainWindow, *services.kernelBridge);
+      return std::make_unique<frmKernelSettings>(services, mainWindow, m_extra.kernelBridge, m_extra.followUp);
+    case ScreenId::ConnectionTest:
+      return std::make_unique<frmConnectionTest>(services, mainWindow, m_extra.followUp,
+                                                 ConnectionTestSetup{m_extra.measuringProgram});
   }
   return nullptr;
 }

@@ -21,7 +21,7 @@ ScreenHost::~ScreenHost() {
 
 void ScreenHost::Load(ScreenId id) {
   if (IsLoaded(id)) return;
-  IScreenBackground* background = m_backgroundLoader ? m_backgroundLoader(id) : nullptr;
+  IScreenBackground* background = m_backgroundLoader && TraitsOf(id).background ? m_backgroundLoader(id) : nullptr;
   if (background == nullptr) {
     CreateView(id);
     return;
@@ -82,24 +82,17 @@ void ScreenHost::ShowChildScreen(ScreenId id) {
 
 // Hiding a screen that is not loaded loads it; widgets that do not exist need no hiding.
 void ScreenHost::HideAllChildScreens() {
-  for (ScreenId id : kAllScreens) {
-    Load(id);
-    if (ChildScreen* screen = Loaded(id)) screen->hide();
-  }
-  for (ScreenId id : kLaterScreens) {
-    if (ChildScreen* screen = Loaded(id)) screen->hide();
+  for (const ScreenTraits& traits : kScreens) {
+    if (!traits.onFirstShow) Load(traits.id);
+    if (ChildScreen* screen = Loaded(traits.id)) screen->hide();
   }
 }
 
 void ScreenHost::ShowPlacedScreens() {
-  for (ScreenId id : kAllScreens) {
-    Load(id);
-    ChildScreen* screen = Loaded(id);
-    if (screen != nullptr && m_placed[Index(id)]) screen->show();
-  }
-  for (ScreenId id : kLaterScreens) {
-    ChildScreen* screen = Loaded(id);
-    if (screen != nullptr && m_placed[Index(id)]) screen->show();
+  for (const ScreenTraits& traits : kScreens) {
+    if (!traits.onFirstShow) Load(traits.id);
+    ChildScreen* screen = Loaded(traits.id);
+    if (screen != nullptr && m_placed[Index(traits.id)]) screen->show();
   }
   if (m_current) {
     if (ChildScreen* current = Loaded(*m_current)) current->raise();

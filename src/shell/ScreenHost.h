@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The seven child screens and the frame that shows one of them: loading on first use,
+// The child screens (shell/ScreenTable.h) and the frame that shows one of them: loading on first use,
 // unloading, showing one at a time, the frame's size. A screen with a background loads that
 // alone; its widgets are made when first needed and attach to it.
 #include <QObject>
 #include <array>
 #include <concepts>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 
+#include "shell/ScreenTable.h"
 #include "ui/ChildScreen.h"
 #include "ui/ScreenBackground.h"
 
@@ -22,8 +22,9 @@ class IMainWindow;
 
 // Makes a screen's widgets, not loaded yet, for the main window that hosts them.
 using ScreenViewFactory = std::function<std::unique_ptr<ChildScreen>(ScreenId, IMainWindow&)>;
-// Makes a screen's background afresh, not loaded yet; null for a screen that has none (its load
-// handler then runs with its widgets). The maker keeps it until the next one for that screen.
+// Makes a screen's background afresh, not loaded yet; asked only for the screens the table says
+// have one, and null when there is none after all (the load handler then runs with the widgets). The maker keeps it
+// until the next one for that screen.
 using ScreenBackgroundFactory = std::function<IScreenBackground*(ScreenId, IMainWindow&)>;
 
 struct ScreenFactory {
@@ -40,24 +41,6 @@ using ScreenLoader = std::function<std::unique_ptr<ChildScreen>(ScreenId)>;
 using BackgroundLoader = std::function<IScreenBackground*(ScreenId)>;
 
 inline constexpr int kFrameWidth = 440;
-
-// The order in which every screen is hidden, shown again after the About panel, and unloaded
-// by the close command.
-inline constexpr std::array kAllScreens{ScreenId::WizardMode,        ScreenId::NormalMode,   ScreenId::BackUp,
-                                        ScreenId::NetPingerSettings, ScreenId::SystemStatus, ScreenId::RamConfiguration,
-                                        ScreenId::MainSettings};
-// The unload order of the window's own closing and of the restart command: the status screen
-// last, since the RAM booster uses its processor probe.
-inline constexpr std::array kUnloadLastStatus{
-    ScreenId::WizardMode,       ScreenId::NormalMode,   ScreenId::BackUp,      ScreenId::NetPingerSettings,
-    ScreenId::RamConfiguration, ScreenId::MainSettings, ScreenId::SystemStatus};
-// Screens beyond those: loaded only when first shown, hidden with the others once loaded.
-inline constexpr std::array kLaterScreens{ScreenId::KernelSettings};
-// The screens loaded at start-up, in order: their backgrounds run from then on, their widgets
-// wait for first use.
-inline constexpr std::array kStartupScreens{ScreenId::WizardMode,        ScreenId::BackUp,
-                                            ScreenId::NetPingerSettings, ScreenId::SystemStatus,
-                                            ScreenId::RamConfiguration,  ScreenId::MainSettings};
 
 class ScreenHost : public QObject {
   Q_OBJECT
@@ -80,8 +63,7 @@ class ScreenHost : public QObject {
   // Runs the screen's unload handler (its widgets', then its background's) and discards its
   // widgets; nothing when it is not loaded.
   void Unload(ScreenId id);
-  template <std::size_t N>
-  void Unload(const std::array<ScreenId, N>& order) {
+  void Unload(const ScreenOrder& order) {
     for (ScreenId id : order) Unload(id);
   }
 

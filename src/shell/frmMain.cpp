@@ -302,4 +302,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+QWidget* ProgramMainWindow() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (qobject_cast<frmMain*>(widget) != nullptr) return widget;
+  return nullptr;
+}
+
 }  // namespace zf

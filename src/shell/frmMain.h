@@ -128,4 +128,8 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   QPoint m_dragOffset;
 };
 
+// The program's main window while one exists, else null: what dialogs made by services built
+// before the window belong to.
+QWidget* ProgramMainWindow();
+
 }  // namespace zf

@@ -26,6 +26,7 @@
 #include "platform/linux/QtTrayService.h"
 #include "platform/linux/QtWindowSystem.h"
 #include "platform/linux/SoundModule.h"
+#include "screens/ConnectionTestRun.h"
 #include "shell/CommandLine.h"
 #include "shell/MenuScene.h"
 #include "shell/ScreenFactory.h"
@@ -122,22 +123,21 @@ int main(int argc, char* argv[]) {
   zf::ITrayService& tray = probe ? static_cast<zf::ITrayService&>(probeTray) : systemTray;
   zf::BalloonNotifier autoMessageBox(windowSystem);
 
-  zf::ProgramScreens screens(services);
-  zf::frmMain mainWindow(services, screens.Factory(), {tray, autoMessageBox, locks, &menuEngine});
-  QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
-
   zf::kernel::KernelBridge bridge({*registry, zf::DetectOSFamily(config.osVersion), zf::kernel::ThisMachine(),
                                    zf::kernel::kLedgerPath, zf::kernel::HelperCommandLine()});
   const auto balloon = [&tray](const QString& text) { tray.ShowBalloon(QStringLiteral("Zentrofast"), text); };
-  zf::KernelApplyFlow kernelFlow(services, {bridge, balloon, [&mainWindow] { return &mainWindow; },
+  zf::KernelApplyFlow kernelFlow(services, {bridge, balloon, [] { return zf::ProgramMainWindow(); },
                                             [] { return zf::MissingAuthenticationTool(); }});
   zf::DriftWatcher drift(
       {bridge, balloon, [&kernelFlow] { return kernelFlow.stage() != zf::KernelApplyFlow::Stage::Idle; }});
-  services.kernelBridge = &bridge;
-  services.followUp = &kernelFlow;
   zf::ConnectionHistoryService connectionHistory(services, balloon);
   services.connectionHistory = connectionHistory.Echoes();
   services.showConnectionHistory = [&connectionHistory] { connectionHistory.ShowWindow(); };
+
+  zf::ProgramScreens screens(
+      services, {bridge, kernelFlow, zf::MeasuringProgramFor(QString::fromStdString(zf::ExecutableFolder().string()))});
+  zf::frmMain mainWindow(services, screens.Factory(), {tray, autoMessageBox, locks, &menuEngine});
+  QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
 
   if (probe) {
     QObject::connect(&mainWindow, &zf::frmMain::FirstFrameShown, [] { zf::ProbeReport(QStringLiteral("shown")); });

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "backups/frmBackUp.h"
+#include "support/FakeFollowUp.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 
@@ -19,7 +20,8 @@ class BackupFormTest : public QObject {
   struct Form {
     test::TestServices env;
     test::FakeMainWindow main;
-    BackupManagerLogic logic{env.services, main};
+    test::FakeFollowUp followUp;
+    BackupManagerLogic logic{env.services, main, followUp};
     frmBackUp form{env.services, main, logic};
 
     Form() {

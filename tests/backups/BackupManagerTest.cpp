@@ -6,6 +6,7 @@
 
 #include "backups/BackupDateText.h"
 #include "backups/BackupManagerLogic.h"
+#include "support/FakeFollowUp.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 
@@ -19,7 +20,8 @@ const std::string kTcpip = "HKLM\\System\\CurrentControlSet\\Services\\Tcpip\\Pa
 struct Manager {
   test::TestServices env;
   test::FakeMainWindow main;
-  BackupManagerLogic logic{env.services, main};
+  test::FakeFollowUp followUp;
+  BackupManagerLogic logic{env.services, main, followUp};
 
   Manager() { logic.Form_Load(); }
   fs::path folder() const { return env.folder / "Backups"; }

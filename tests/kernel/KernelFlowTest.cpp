@@ -11,6 +11,7 @@
 #include "kernel/KernelApplyFlow.h"
 #include "kernel/frmKernelPreview.h"
 #include "screens/WizardModeLogic.h"
+#include "support/FakeFollowUp.h"
 #include "support/FakeKernelBridge.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
@@ -46,10 +47,9 @@ struct Rig {
   KernelApplyFlow flow{env.services,
                        {bridge, [this](const QString& text) { balloons << text; }, [] { return nullptr; },
                         [this] { return missingTool; }, 30, 5, 5}};
-  WizardModeLogic wizard{env.services, main};
+  WizardModeLogic wizard{env.services, main, flow};
 
   Rig() {
-    env.services.followUp = &flow;
     env.registry.AddKey(kInterface);
     env.registry.PutDword(kTcpip, "DefaultTTL", 64);
     bridge.plan = TtlPlan();
@@ -115,11 +115,12 @@ class KernelFlowTest : public QObject {
 
   void previewAfterRestoreAndRevertPutsTheRestoredValuesBack() {
     Rig rig;
-    rig.env.services.followUp = nullptr;  // a first run only to have a backup holding TTL 64
-    rig.wizard.cmdOptimize_Click();
-    rig.env.services.followUp = &rig.flow;
+    test::FakeFollowUp storeOnly;  // a first run only to have a backup holding TTL 64
+    WizardModeLogic firstRun(rig.env.services, rig.main, storeOnly);
+    firstRun.Form_Load();
+    firstRun.cmdOptimize_Click();
     rig.env.registry.PutDword(kTcpip, "DefaultTTL", 100);
-    BackupManagerLogic manager(rig.env.services, rig.main);
+    BackupManagerLogic manager(rig.env.services, rig.main, rig.flow);
     manager.intializeList();
     QCOMPARE(manager.rows().size(), std::size_t{1});
     manager.lstBackUpList_Select(manager.rows().front().param);

@@ -10,6 +10,7 @@
 #include "kernel/KernelSettingsLogic.h"
 #include "kernel/frmKernelPreview.h"
 #include "kernel/frmKernelSettings.h"
+#include "support/FakeFollowUp.h"
 #include "support/FakeKernelBridge.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
@@ -87,7 +88,8 @@ class KernelSettingsTest : public QObject {
     bridge.plan = StorePlan();
     bridge.status = StatusOf({Mtu("1400")});
     test::FakeMainWindow main;
-    frmKernelSettings screen(env.services, main, bridge);
+    test::FakeFollowUp followUp;
+    frmKernelSettings screen(env.services, main, bridge, followUp);
     screen.Form_Load();
     screen.show();  // refreshes when shown
     QTreeWidget* list = screen.lstSettings();
@@ -118,15 +120,17 @@ class KernelSettingsTest : public QObject {
     QStringList balloons;
     KernelApplyFlow flow(env.services, {bridge, [&](const QString& text) { balloons << text; }, [] { return nullptr; },
                                         [] { return std::string(); }, 30, 5, 5});
-    env.services.followUp = &flow;
     test::FakeMainWindow main;
-    frmKernelSettings screen(env.services, main, bridge);
+    frmKernelSettings screen(env.services, main, bridge, flow);
     screen.Form_Load();
+    screen.show();
     screen.cmdApplyTuned()->click();
     QVERIFY(flow.previewDialog() != nullptr);
     flow.previewDialog()->cmdApply()->click();
     QTRY_VERIFY(flow.countdownDialog() != nullptr);
+    bridge.planFailure = "read again once the offer ended";
     flow.countdownDialog()->cmdRevert()->click();
+    QVERIFY(screen.lblSummary()->text().contains("read again once the offer ended"));
     QVERIFY(QString::fromStdString(env.messageBox.shown.back().text).contains("tuned values are unchanged"));
     QVERIFY(bridge.log.applies[0].backupName.empty());
   }
@@ -135,7 +139,8 @@ class KernelSettingsTest : public QObject {
     test::TestServices env;
     test::FakeKernelBridge bridge;
     test::FakeMainWindow main;
-    frmKernelSettings screen(env.services, main, bridge);
+    test::FakeFollowUp followUp;
+    frmKernelSettings screen(env.services, main, bridge, followUp);
     screen.Form_Load();
     screen.cmdRevertAll()->click();  // answered No
     QCOMPARE(bridge.log.reverts, 0);

@@ -4,6 +4,7 @@
 
 #include "screens/BoxNumber.h"
 #include "screens/NormalModeLogic.h"
+#include "support/FakeFollowUp.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 
@@ -74,7 +75,8 @@ class BoxNumberTest : public QObject {
     test::FakeMainWindow main;
     env.registry.AddKey(kInterface);
     env.services.tuning.current = env.services.tuning.profiles[0];
-    NormalModeLogic logic(env.services, main, QLocale(QStringLiteral("de_DE")));
+    test::FakeFollowUp followUp;
+    NormalModeLogic logic(env.services, main, followUp, QLocale(QStringLiteral("de_DE")));
     logic.Form_Load();
     logic.optConnType_Click(1);
     logic.cmdNextPage_Click();

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "screens/frmNormalMode.h"
+#include "support/FakeFollowUp.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 
@@ -20,7 +21,8 @@ namespace {
 struct Form {
   test::TestServices env;
   test::FakeMainWindow main;
-  frmNormalMode form{env.services, main};
+  test::FakeFollowUp followUp;
+  frmNormalMode form{env.services, main, followUp};
 
   Form() {
     form.SetCurrWizardPage(0);

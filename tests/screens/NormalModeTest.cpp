@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "screens/NormalModeLogic.h"
+#include "support/FakeFollowUp.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 
@@ -17,7 +18,8 @@ const std::string kInterface = kTcpip + "\\Interfaces\\{A1}";
 struct Screen {
   test::TestServices env;
   test::FakeMainWindow main;
-  NormalModeLogic logic{env.services, main, QLocale::c()};
+  test::FakeFollowUp followUp;
+  NormalModeLogic logic{env.services, main, followUp, QLocale::c()};
 
   Screen() {
     env.registry.AddKey(kInterface);

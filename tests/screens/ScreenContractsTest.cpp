@@ -7,6 +7,8 @@
 #include <QtTest>
 
 #include "shell/ScreenFactory.h"
+#include "support/FakeFollowUp.h"
+#include "support/FakeKernelBridge.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 #include "ui/ScreenContracts.h"
@@ -20,7 +22,10 @@ class ScreenContractsTest : public QObject {
   void advancedModeStartsOnThePageItWasGiven() {
     test::TestServices env;
     test::FakeMainWindow main;
-    std::unique_ptr<ChildScreen> screen = ProgramScreens(env.services).Create(ScreenId::NormalMode, main);
+    test::FakeKernelBridge bridge;
+    test::FakeFollowUp followUp;
+    std::unique_ptr<ChildScreen> screen =
+        ProgramScreens(env.services, {bridge, followUp}).Create(ScreenId::NormalMode, main);
     auto* pages = dynamic_cast<IWizardPagesScreen*>(screen.get());
     QVERIFY(pages != nullptr);
     pages->SetCurrWizardPage(2);
@@ -33,7 +38,9 @@ class ScreenContractsTest : public QObject {
   void backupManagerRefillsOnRequest() {
     test::TestServices env;
     test::FakeMainWindow main;
-    ProgramScreens screens(env.services);
+    test::FakeKernelBridge bridge;
+    test::FakeFollowUp followUp;
+    ProgramScreens screens(env.services, {bridge, followUp});
     screens.Background(ScreenId::BackUp, main)->Load();
     std::unique_ptr<ChildScreen> screen = screens.Create(ScreenId::BackUp, main);
     auto* list = dynamic_cast<IBackupListScreen*>(screen.get());
@@ -46,7 +53,9 @@ class ScreenContractsTest : public QObject {
   void wizardIsTheRealScreen() {
     test::TestServices env;
     test::FakeMainWindow main;
-    ProgramScreens screens(env.services);
+    test::FakeKernelBridge bridge;
+    test::FakeFollowUp followUp;
+    ProgramScreens screens(env.services, {bridge, followUp});
     screens.Background(ScreenId::WizardMode, main)->Load();
     QVERIFY(env.services.tuning.current == Profiles()[0]);
     std::unique_ptr<ChildScreen> screen = screens.Create(ScreenId::WizardMode, main);

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "screens/frmWizardMode.h"
+#include "support/FakeFollowUp.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 
@@ -21,7 +22,8 @@ const std::string kInterface = kTcpip + "\\Interfaces\\{B2}";
 struct Wizard {
   test::TestServices env;
   test::FakeMainWindow main;
-  WizardModeLogic logic{env.services, main};
+  test::FakeFollowUp followUp;
+  WizardModeLogic logic{env.services, main, followUp};
   frmWizardMode form{env.services, main, logic};
 
   Wizard() {

@@ -42,10 +42,8 @@ struct DispatchRig {
   RecordingScreen* Screen(ScreenId id) { return static_cast<RecordingScreen*>(host.Loaded(id)); }
   QStringList VisibleScreens() {
     QStringList visible;
-    for (ScreenId id : kAllScreens)
-      if (host.Loaded(id) && host.Loaded(id)->isVisible()) visible << ScreenName(id);
-    for (ScreenId id : kLaterScreens)
-      if (host.Loaded(id) && host.Loaded(id)->isVisible()) visible << ScreenName(id);
+    for (const ScreenTraits& screen : kScreens)
+      if (host.Loaded(screen.id) && host.Loaded(screen.id)->isVisible()) visible << ScreenText(screen.id);
     return visible;
   }
   bool FrameInFront() { return mainWindow.children().indexOf(&frame) > mainWindow.children().indexOf(&movie); }
@@ -92,6 +90,8 @@ class DispatchTest : public QObject {
                          << "RamConfiguration" << 240;
     QTest::newRow("this computer") << "IDC_FS_kernelSettings"
                                    << "KernelSettings" << 255;
+    QTest::newRow("connection test") << "IDC_FS_connectionTest"
+                                     << "ConnectionTest" << 255;
   }
   void ScreenCommandsShowOneScreenInAFrameOfItsHeight() {
     QFETCH(QString, command);
@@ -104,7 +104,8 @@ class DispatchTest : public QObject {
     QCOMPARE(rig.frame.size(), QSize(440, height));
     QVERIFY(rig.FrameInFront());
     // Hiding every screen loaded each of them once; a later screen only when it is shown.
-    QCOMPARE(rig.created.size(), screen == "NormalMode" || screen == "KernelSettings" ? 8u : 7u);
+    QCOMPARE(rig.created.size(),
+             screen == "NormalMode" || screen == "KernelSettings" || screen == "ConnectionTest" ? 8u : 7u);
   }
 
   void NearMissesDoNothing_data() {
@@ -392,8 +393,8 @@ class DispatchTest : public QObject {
                                  button->property("buttonIndex").toInt());
       for (const QString& name : rig.VisibleScreens()) fromButtons << name;
     }
-    for (int id = 0; id < kScreenCount; ++id) {
-      const QString name = ScreenName(static_cast<ScreenId>(id));
+    for (const ScreenTraits& screen : kScreens) {
+      const QString name = ScreenText(screen.id);
       QVERIFY2(fromScene.contains(name), qPrintable(name + " cannot be reached from the menu scene"));
       QVERIFY2(fromButtons.contains(name), qPrintable(name + " cannot be reached from the fallback buttons"));
     }

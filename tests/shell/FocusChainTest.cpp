@@ -9,6 +9,7 @@
 
 #include "screens/frmNormalMode.h"
 #include "shell/FocusChain.h"
+#include "support/FakeFollowUp.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
 
@@ -63,7 +64,8 @@ class FocusChainTest : public QObject {
   void TheAdvancedModesDisplayBoxesAreNoTabStops() {
     test::TestServices env;
     test::FakeMainWindow main;
-    frmNormalMode form(env.services, main);
+    test::FakeFollowUp followUp;
+    frmNormalMode form(env.services, main, followUp);
     form.Form_Load();
     ApplyKeyboardPolicy(&form);
     int readOnly = 0;

@@ -10,6 +10,8 @@
 #include "ShellFakes.h"
 #include "shell/ScreenFactory.h"
 #include "shell/frmMain.h"
+#include "support/FakeFollowUp.h"
+#include "support/FakeKernelBridge.h"
 #include "support/TestServices.h"
 
 using namespace zf;
@@ -43,7 +45,9 @@ struct ProgramRig {
   ScreenBackgrounds& Backgrounds() { return screens.Backgrounds(); }
 
   TestServices services;
-  ProgramScreens screens{services.services};
+  FakeKernelBridge bridge;
+  FakeFollowUp followUp;
+  ProgramScreens screens{services.services, {bridge, followUp}};
   CallLog log;
   FakeTrayService tray;
   FakeAutoMessageBox autoMessage;

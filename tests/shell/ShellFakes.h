@@ -99,10 +99,9 @@ class FakeWindowActions : public IMainWindowActions {
   CallLog& m_log;
 };
 
-inline QString ScreenName(ScreenId id) {
-  static const char* const names[] = {"WizardMode",   "NormalMode",       "BackUp",       "NetPingerSettings",
-                                      "SystemStatus", "RamConfiguration", "MainSettings", "KernelSettings"};
-  return QString::fromLatin1(names[static_cast<int>(id)]);
+inline QString ScreenText(ScreenId id) {
+  const std::string_view name = ScreenName(id);
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 // A screen that logs its load and unload, and the calls the dispatch makes on particular screens.
@@ -113,10 +112,10 @@ class RecordingScreen : public ChildScreen, public IBackupListScreen, public IWi
   void Form_Load() override {
     SkinScreen();
     pageAtLoad = currWizardPage;
-    m_log << QStringLiteral("load ") + ScreenName(m_id);
+    m_log << QStringLiteral("load ") + ScreenText(m_id);
   }
-  void Form_Unload() override { m_log << QStringLiteral("unload ") + ScreenName(m_id); }
-  void intializeList() override { m_log << QStringLiteral("intializeList ") + ScreenName(m_id); }
+  void Form_Unload() override { m_log << QStringLiteral("unload ") + ScreenText(m_id); }
+  void intializeList() override { m_log << QStringLiteral("intializeList ") + ScreenText(m_id); }
   void SetCurrWizardPage(int page) override { currWizardPage = page; }
 
   int currWizardPage = 3;  // a page other than the first, until the host says otherwise
