@@ -28,8 +28,8 @@ struct AppServices {
   IIcmp& icmp;
   ISystemInfo& systemInfo;
 
-  OSFamily os;         // set once at start-up
-  TuningState tuning;  // the current settings record and the profiles
+  OSFamily os;                                       // set once at start-up
+  TuningState tuning;                                // the current settings record and the profiles
   IConnectionHistory* connectionHistory = nullptr;   // none: echoes are not kept
   std::function<void()> showConnectionHistory = {};  // none: the pinger screen offers no history
 };
