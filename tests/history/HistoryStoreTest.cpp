@@ -238,6 +238,8 @@ TEST(HistoryStoreTest, CommandLinePrintsSummariesAndRows) {
         std::vector<EchoRecord>{Echo(now - 2 * kDayMs, 99, "old"), Echo(now - 60'000, 10, "a,b"),
                                 Echo(now - 50'000, std::nullopt, "a,b"), Echo(now - 40'000, 30, "c")},
         now));
+    ASSERT_TRUE(
+        store->AppendMeasurement({now - 30'000, "iperf3://10.9.0.2", 8.5e7, 12.5, std::nullopt, "001.BCK"}, now));
   }
   struct Case {
     std::vector<std::string> args;
@@ -250,6 +252,13 @@ TEST(HistoryStoreTest, CommandLinePrintsSummariesAndRows) {
       {{"--since", "3d", "--csv"}, 0, "\"a,b\",,11010"},
       {{"--since", "yesterday"}, 2, ""},
       {{"--csv", "--json"}, 2, ""},
+      {{"--measurements", "--json"},
+       0,
+       "\"target\": \"iperf3://10.9.0.2\", \"throughput_bps\": 85000000, \"rtt_ms\": 12.5, \"loss_percent\": null, "
+       "\"live_settings\": \"001.BCK\"}"},
+      {{"--measurements", "--csv"}, 0, ",iperf3://10.9.0.2,85000000,12.5,,001.BCK"},
+      {{"--measurements"}, 0, "iperf3://10.9.0.2  85.0 Mbit/s  rtt 12.5 ms  loss - %  settings 001.BCK"},
+      {{"--measurements", "--host", "c"}, 2, ""},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"--registry", (folder / "registry.sqlite3").string(), "history"};
