@@ -2,6 +2,7 @@
 // The history file: bounds, batching, crashes in the middle of a write, two writers at once.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
+#include "core/SqliteDb.h"
 #include "history/HistoryRecorder.h"
 #include "history/HistoryStore.h"
 #include "support/FakeIcmp.h"
@@ -89,6 +91,58 @@ TEST(HistoryStoreTest, RefusesAFileThatIsNotAHistoryAndLeavesItAlone) {
   ASSERT_FALSE(store);
   EXPECT_NE(store.error().text.find(path.string()), std::string::npos) << store.error().text;
   EXPECT_EQ(std::filesystem::file_size(path), before);
+}
+
+// The echoes of the first file format (a time column with its own index) survive the change to
+// time-ordered keys, in time order and, within a millisecond, in the order they were written.
+TEST(HistoryStoreTest, ConvertsAHistoryOfTheTimeIndexedFormat) {
+  test::TempDir folder;
+  const auto path = folder / "history.sqlite3";
+  {
+    SqliteDb old;
+    ASSERT_EQ(old.Open(path.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), SQLITE_OK);
+    ASSERT_EQ(old.Execute("PRAGMA application_id = 1514555465; PRAGMA user_version = 1;"
+                          "CREATE TABLE echo(id INTEGER PRIMARY KEY, time_ms INTEGER NOT NULL, host TEXT NOT NULL,"
+                          " round_trip_ms INTEGER, status INTEGER NOT NULL);"
+                          "CREATE INDEX echo_time ON echo(time_ms);"
+                          "CREATE TABLE measurement(id INTEGER PRIMARY KEY, time_ms INTEGER NOT NULL,"
+                          " target TEXT NOT NULL, throughput_bps REAL, round_trip_ms REAL, loss_percent REAL,"
+                          " live_settings TEXT NOT NULL);"
+                          "CREATE INDEX measurement_time ON measurement(time_ms);"
+                          "INSERT INTO echo(time_ms, host, round_trip_ms, status) VALUES"
+                          " (2000, 'b', 7, 0), (1000, 'a', NULL, 11010), (2000, 'a', 9, 0);"
+                          "INSERT INTO measurement(time_ms, target, throughput_bps, round_trip_ms, loss_percent,"
+                          " live_settings) VALUES (1500, 't', 1e6, 3.5, 0, 'originals');"),
+              SQLITE_OK)
+        << old.Error();
+  }
+  auto store = OpenStore(path);
+  ASSERT_NE(store, nullptr);
+  EXPECT_EQ(All(*store),
+            (std::vector<EchoRecord>{Echo(1000, std::nullopt, "a"), Echo(2000, 7, "b"), Echo(2000, 9, "a")}));
+  ASSERT_EQ(store->ReadMeasurements(0)->size(), 1u);
+  ASSERT_TRUE(store->AppendEchoes(std::vector<EchoRecord>{Echo(2000, 5, "c")}, 3000));
+  EXPECT_EQ(All(*store).back(), Echo(2000, 5, "c"));
+  EXPECT_EQ(store->IntegrityCheck(), "ok");
+}
+
+// The row bound holds when another program wrote since this one last counted.
+TEST(HistoryStoreTest, RowBoundCountsWhatTheOtherProgramWrote) {
+  test::TempDir folder;
+  const HistoryLimits limits{std::chrono::hours(24), 10};
+  auto mine = OpenStore(folder / "history.sqlite3", limits);
+  auto theirs = OpenStore(folder / "history.sqlite3", limits);
+  const auto batch = [](std::int64_t from, int count) {
+    std::vector<EchoRecord> echoes;
+    for (int i = 0; i < count; ++i) echoes.push_back(Echo(from + i));
+    return echoes;
+  };
+  ASSERT_TRUE(mine->AppendEchoes(batch(100, 8), 200));
+  ASSERT_TRUE(theirs->AppendEchoes(batch(110, 8), 200));
+  ASSERT_TRUE(mine->AppendEchoes(batch(120, 1), 200));
+  const auto kept = All(*mine);
+  ASSERT_EQ(kept.size(), 10u);
+  EXPECT_EQ(kept.front().timeMs, 107);
 }
 
 // Days of one echo every 10 s through the recorder on a fake clock: what stays is the newest,
