@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -23,6 +24,7 @@ struct HistoryOptions {
   std::optional<std::string> host;
   bool csv = false;
   bool json = false;
+  bool measurements = false;
 };
 
 std::int64_t NowMs() {
@@ -124,21 +126,96 @@ void PrintJson(std::ostream& out, const std::vector<EchoRecord>& echoes) {
   out << (echoes.empty() ? "]\n" : "\n]\n");
 }
 
+std::string OptionalNumber(const std::optional<double>& value) {
+  if (!value) return "";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.17g", *value);
+  return text;
+}
+
+std::string JsonNumber(const std::optional<double>& value) { return value ? OptionalNumber(value) : "null"; }
+
+void PrintMeasurementsCsv(std::ostream& out, const std::vector<MeasurementRecord>& measurements) {
+  out << "time,target,throughput_bps,rtt_ms,loss_percent,live_settings\n";
+  for (const MeasurementRecord& m : measurements) {
+    out << UtcTime(m.timeMs) << "," << CsvField(m.target) << "," << OptionalNumber(m.throughputBitsPerSecond) << ","
+        << OptionalNumber(m.roundTripMs) << "," << OptionalNumber(m.lossPercent) << "," << CsvField(m.liveSettings)
+        << "\n";
+  }
+}
+
+void PrintMeasurementsJson(std::ostream& out, const std::vector<MeasurementRecord>& measurements) {
+  out << "[";
+  const char* separator = "\n";
+  for (const MeasurementRecord& m : measurements) {
+    out << separator << "  {\"time\": " << JsonString(UtcTime(m.timeMs)) << ", \"target\": " << JsonString(m.target)
+        << ", \"throughput_bps\": " << JsonNumber(m.throughputBitsPerSecond)
+        << ", \"rtt_ms\": " << JsonNumber(m.roundTripMs) << ", \"loss_percent\": " << JsonNumber(m.lossPercent)
+        << ", \"live_settings\": " << JsonString(m.liveSettings) << "}";
+    separator = ",\n";
+  }
+  out << (measurements.empty() ? "]\n" : "\n]\n");
+}
+
+// A figure with its decimals and unit, "-" when it was not measured.
+std::string Figure(const std::optional<double>& value, double scale, int decimals, const char* unit) {
+  if (!value) return std::string("- ") + unit;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f %s", decimals, *value / scale, unit);
+  return text;
+}
+
+void PrintMeasurementLines(std::ostream& out, const std::vector<MeasurementRecord>& measurements) {
+  if (measurements.empty()) out << "no measurements\n";
+  for (const MeasurementRecord& m : measurements) {
+    out << LocalMinute(m.timeMs) << "  " << m.target << "  " << Figure(m.throughputBitsPerSecond, 1e6, 1, "Mbit/s")
+        << "  rtt " << Figure(m.roundTripMs, 1, 1, "ms") << "  loss " << Figure(m.lossPercent, 1, 0, "%")
+        << "  settings " << m.liveSettings << "\n";
+  }
+}
+
+int PrintMeasurements(CliContext& context, const HistoryOptions& options, HistoryStore* store, std::int64_t sinceMs,
+                      std::int64_t nowMs) {
+  std::vector<MeasurementRecord> measurements;
+  if (store != nullptr) {
+    auto read = store->ReadMeasurements(sinceMs, nowMs);
+    if (!read) {
+      context.err << "zentrofastctl: " << read.error().text << "\n";
+      return kExitFailed;
+    }
+    measurements = std::move(*read);
+  }
+  if (options.csv) {
+    PrintMeasurementsCsv(context.out, measurements);
+  } else if (options.json) {
+    PrintMeasurementsJson(context.out, measurements);
+  } else {
+    PrintMeasurementLines(context.out, measurements);
+  }
+  return kExitOk;
+}
+
 int RunHistory(CliContext& context, const HistoryOptions& options) {
   if (options.csv && options.json) return context.UsageError("history takes --csv or --json, not both");
+  if (options.measurements && options.host) return context.UsageError("--host picks echoes; measurements have targets");
   const std::int64_t now = NowMs();
   const Result<std::int64_t> since = ParseSince(options.since, now);
   if (!since) return context.UsageError(since.error().text);
   const std::filesystem::path file = HistoryFileFor(context.config);
   std::vector<EchoRecord> echoes;
+  std::unique_ptr<HistoryStore> store;
   // No file yet is an empty history, and reading does not make one.
   if (std::error_code ignored; std::filesystem::exists(file, ignored)) {
-    auto store = HistoryStore::Open(file);
-    if (!store) {
-      context.err << "zentrofastctl: " << store.error().text << "\n";
+    auto opened = HistoryStore::Open(file);
+    if (!opened) {
+      context.err << "zentrofastctl: " << opened.error().text << "\n";
       return kExitFailed;
     }
-    auto read = (*store)->ReadEchoes({*since, now, options.host});
+    store = std::move(*opened);
+  }
+  if (options.measurements) return PrintMeasurements(context, options, store.get(), *since, now);
+  if (store) {
+    auto read = store->ReadEchoes({*since, now, options.host});
     if (!read) {
       context.err << "zentrofastctl: " << read.error().text << "\n";
       return kExitFailed;
@@ -166,6 +243,9 @@ void AddHistoryCommand(CLI::App& app, CommandTable& table) {
   history->add_option("--host", options->host, "only the echoes to this host");
   history->add_flag("--csv", options->csv, "every echo as a CSV row (times in UTC)");
   history->add_flag("--json", options->json, "every echo as a JSON object (times in UTC)");
+  history->add_flag("--measurements", options->measurements,
+                    "the connection test's measurements instead of the echoes: time, target, throughput, round "
+                    "trip, loss and the settings then live (a backup's name or \"originals\")");
   table[history] = [options](CliContext& context) { return RunHistory(context, *options); };
 }
 

@@ -13,6 +13,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/KernelOutput.h"
+#include "cli/MeasurementHistory.h"
 #include "core/BackupStore.h"
 #include "kernel/HelperProcess.h"
 #include "kernel/HelperProtocol.h"
@@ -65,12 +66,14 @@ std::string CheckMeasureOptions(const KernelOptions& options) {
   return {};
 }
 
-measure::MeasureOutcome MeasureNow(const KernelOptions& options) {
+measure::MeasureOutcome MeasureNow(CliContext& context, const KernelOptions& options) {
   measure::MeasureRequest request;
   request.target = options.measureTarget;
   request.seconds = options.measureSeconds;
   measure::CancelFlag never;
-  return measure::MeasureConnection(request, {}, never);
+  measure::MeasureOutcome outcome = measure::MeasureConnection(request, {}, never);
+  RecordInHistory(context.config, outcome, context.err);
+  return outcome;
 }
 
 // --keep-within: whole seconds from 1 to the helper's longest window; what is wrong, or nothing.
@@ -152,7 +155,7 @@ int Conclude(IKernelSession& session, CliContext& context, const KernelOptions& 
 int ConcludeMeasured(IKernelSession& session, CliContext& context, const KernelOptions& options,
                      const measure::PathFacts& before) {
   context.out << "Measuring " << options.measureTarget << " again with the new settings...\n" << std::flush;
-  const auto after = MeasureNow(options);
+  const auto after = MeasureNow(context, options);
   std::optional<measure::PathFacts> facts;
   if (after.result) facts = measure::FactsOf(after.result.value());
   const measure::Verdict verdict = measure::Compare(before, facts);
@@ -184,7 +187,7 @@ int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& opti
   std::optional<measure::PathFacts> before;
   if (!options.measureTarget.empty()) {
     context.out << "Measuring " << options.measureTarget << " before changing anything...\n" << std::flush;
-    const auto measured = MeasureNow(options);
+    const auto measured = MeasureNow(context, options);
     if (!measured.result) {
       context.err << "zentrofastctl: the measurement failed, so nothing was changed: " << measured.result.error().text
                   << "\n";

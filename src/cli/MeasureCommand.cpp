@@ -11,6 +11,7 @@
 #include <ostream>
 
 #include "cli/CliContext.h"
+#include "cli/MeasurementHistory.h"
 #include "measure/Measure.h"
 #include "measure/Recommend.h"
 
@@ -147,6 +148,7 @@ int RunMeasure(CliContext& context, const MeasureOptions& options) {
   request.seconds = options.seconds;
   measure::CancelFlag never;
   const auto outcome = measure::MeasureConnection(request, {}, never);
+  RecordInHistory(context.config, outcome, context.err);
   if (!outcome.result) {
     if (outcome.failure == measure::FailureKind::BadTarget) return context.UsageError(outcome.result.error().text);
     context.err << "zentrofastctl: the measurement failed: " << outcome.result.error().text << "\n";

@@ -77,11 +77,14 @@ class HistoryStore {
  private:
   HistoryStore(std::unique_ptr<SqliteDb> db, HistoryLimits limits);
   Result<Done> Prune(std::int64_t nowMs);
+  std::optional<std::int64_t>& EchoRows();
   Result<Done> Fail(const std::string& doing);
 
   std::unique_ptr<SqliteDb> m_db;
   HistoryLimits m_limits;
   std::uint64_t m_commits = 0;
+  std::optional<std::int64_t> m_echoRows;
+  std::string m_dataVersion;
 };
 
 }  // namespace zf

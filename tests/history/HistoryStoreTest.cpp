@@ -2,6 +2,7 @@
 // The history file: bounds, batching, crashes in the middle of a write, two writers at once.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <sstream>
 
 #include "cli/CliContext.h"
+#include "core/SqliteDb.h"
 #include "history/HistoryRecorder.h"
 #include "history/HistoryStore.h"
 #include "support/FakeIcmp.h"
@@ -89,6 +91,58 @@ TEST(HistoryStoreTest, RefusesAFileThatIsNotAHistoryAndLeavesItAlone) {
   ASSERT_FALSE(store);
   EXPECT_NE(store.error().text.find(path.string()), std::string::npos) << store.error().text;
   EXPECT_EQ(std::filesystem::file_size(path), before);
+}
+
+// The echoes of the first file format (a time column with its own index) survive the change to
+// time-ordered keys, in time order and, within a millisecond, in the order they were written.
+TEST(HistoryStoreTest, ConvertsAHistoryOfTheTimeIndexedFormat) {
+  test::TempDir folder;
+  const auto path = folder / "history.sqlite3";
+  {
+    SqliteDb old;
+    ASSERT_EQ(old.Open(path.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), SQLITE_OK);
+    ASSERT_EQ(old.Execute("PRAGMA application_id = 1514555465; PRAGMA user_version = 1;"
+                          "CREATE TABLE echo(id INTEGER PRIMARY KEY, time_ms INTEGER NOT NULL, host TEXT NOT NULL,"
+                          " round_trip_ms INTEGER, status INTEGER NOT NULL);"
+                          "CREATE INDEX echo_time ON echo(time_ms);"
+                          "CREATE TABLE measurement(id INTEGER PRIMARY KEY, time_ms INTEGER NOT NULL,"
+                          " target TEXT NOT NULL, throughput_bps REAL, round_trip_ms REAL, loss_percent REAL,"
+                          " live_settings TEXT NOT NULL);"
+                          "CREATE INDEX measurement_time ON measurement(time_ms);"
+                          "INSERT INTO echo(time_ms, host, round_trip_ms, status) VALUES"
+                          " (2000, 'b', 7, 0), (1000, 'a', NULL, 11010), (2000, 'a', 9, 0);"
+                          "INSERT INTO measurement(time_ms, target, throughput_bps, round_trip_ms, loss_percent,"
+                          " live_settings) VALUES (1500, 't', 1e6, 3.5, 0, 'originals');"),
+              SQLITE_OK)
+        << old.Error();
+  }
+  auto store = OpenStore(path);
+  ASSERT_NE(store, nullptr);
+  EXPECT_EQ(All(*store),
+            (std::vector<EchoRecord>{Echo(1000, std::nullopt, "a"), Echo(2000, 7, "b"), Echo(2000, 9, "a")}));
+  ASSERT_EQ(store->ReadMeasurements(0)->size(), 1u);
+  ASSERT_TRUE(store->AppendEchoes(std::vector<EchoRecord>{Echo(2000, 5, "c")}, 3000));
+  EXPECT_EQ(All(*store).back(), Echo(2000, 5, "c"));
+  EXPECT_EQ(store->IntegrityCheck(), "ok");
+}
+
+// The row bound holds when another program wrote since this one last counted.
+TEST(HistoryStoreTest, RowBoundCountsWhatTheOtherProgramWrote) {
+  test::TempDir folder;
+  const HistoryLimits limits{std::chrono::hours(24), 10};
+  auto mine = OpenStore(folder / "history.sqlite3", limits);
+  auto theirs = OpenStore(folder / "history.sqlite3", limits);
+  const auto batch = [](std::int64_t from, int count) {
+    std::vector<EchoRecord> echoes;
+    for (int i = 0; i < count; ++i) echoes.push_back(Echo(from + i));
+    return echoes;
+  };
+  ASSERT_TRUE(mine->AppendEchoes(batch(100, 8), 200));
+  ASSERT_TRUE(theirs->AppendEchoes(batch(110, 8), 200));
+  ASSERT_TRUE(mine->AppendEchoes(batch(120, 1), 200));
+  const auto kept = All(*mine);
+  ASSERT_EQ(kept.size(), 10u);
+  EXPECT_EQ(kept.front().timeMs, 107);
 }
 
 // Days of one echo every 10 s through the recorder on a fake clock: what stays is the newest,
@@ -238,6 +292,8 @@ TEST(HistoryStoreTest, CommandLinePrintsSummariesAndRows) {
         std::vector<EchoRecord>{Echo(now - 2 * kDayMs, 99, "old"), Echo(now - 60'000, 10, "a,b"),
                                 Echo(now - 50'000, std::nullopt, "a,b"), Echo(now - 40'000, 30, "c")},
         now));
+    ASSERT_TRUE(
+        store->AppendMeasurement({now - 30'000, "iperf3://10.9.0.2", 8.5e7, 12.5, std::nullopt, "001.BCK"}, now));
   }
   struct Case {
     std::vector<std::string> args;
@@ -250,6 +306,13 @@ TEST(HistoryStoreTest, CommandLinePrintsSummariesAndRows) {
       {{"--since", "3d", "--csv"}, 0, "\"a,b\",,11010"},
       {{"--since", "yesterday"}, 2, ""},
       {{"--csv", "--json"}, 2, ""},
+      {{"--measurements", "--json"},
+       0,
+       "\"target\": \"iperf3://10.9.0.2\", \"throughput_bps\": 85000000, \"rtt_ms\": 12.5, \"loss_percent\": null, "
+       "\"live_settings\": \"001.BCK\"}"},
+      {{"--measurements", "--csv"}, 0, ",iperf3://10.9.0.2,85000000,12.5,,001.BCK"},
+      {{"--measurements"}, 0, "iperf3://10.9.0.2  85.0 Mbit/s  rtt 12.5 ms  loss - %  settings 001.BCK"},
+      {{"--measurements", "--host", "c"}, 2, ""},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"--registry", (folder / "registry.sqlite3").string(), "history"};
