@@ -14,13 +14,14 @@
 #include "cli/CliContext.h"
 #include "cli/KernelOutput.h"
 #include "core/BackupStore.h"
+#include "core/BeforeAfter.h"
 #include "kernel/HelperProcess.h"
 #include "kernel/HelperProtocol.h"
 #include "kernel/KernelBridge.h"
 #include "kernel/Ledger.h"
 #include "kernel/PersistTexts.h"
-#include "measure/BeforeAfter.h"
 #include "measure/Measure.h"
+#include "measure/Recommend.h"
 
 namespace zf::cli {
 namespace {
