@@ -45,10 +45,9 @@ struct KernelOptions {
   bool keepIfNotSlower = false;
 };
 
-// Beyond the stream itself a measurement spends at most this long on its round-trip probes, the
-// path MTU and the stream's set-up; the keep window grows by the whole measurement so the user
-// still has the full window to answer once the figures are shown.
-constexpr int kMeasureOverheadSeconds = 8;
+// The keep window grows by the whole measurement so the user still has the full window to answer
+// once the figures are shown.
+using figures::kMeasureOverheadSeconds;
 
 int MeasuringSeconds(const KernelOptions& options) {
   return options.measureTarget.empty() ? 0 : options.measureSeconds + kMeasureOverheadSeconds;

@@ -28,6 +28,10 @@ std::string RttText(double milliseconds);    // "21 ms", "4.5 ms"
 // "Automatic-A would cap one connection at 1.7 Mbit/s; this connection measured 94 Mbit/s at 21 ms".
 std::string CapSentence(std::string_view name, std::int32_t rwin, const PathFacts& facts);
 
+// Beyond the stream a measurement spends at most this long on its round-trip probes, the path MTU
+// and the stream's set-up: what a keep window with a measurement inside it grows by.
+inline constexpr int kMeasureOverheadSeconds = 8;
+
 // Slower: throughput dropped by more than this share, or the round trip rose by more than that.
 inline constexpr double kThroughputTolerance = 0.10;
 inline constexpr double kRoundTripTolerance = 0.20;

@@ -10,9 +10,7 @@
 
 namespace zf {
 
-// Beyond the stream a measurement spends at most this long on its round-trip probes, the path
-// MTU and the stream's set-up (as the command line counts it).
-inline constexpr int kMeasureOverheadSeconds = 8;
+using figures::kMeasureOverheadSeconds;
 
 // The figures a comparison needs, from a finished test; what failed otherwise.
 Result<figures::PathFacts> FactsOfOutcome(const ConnectionTestOutcome& outcome);
