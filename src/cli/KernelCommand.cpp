@@ -15,13 +15,14 @@
 #include "cli/KernelOutput.h"
 #include "cli/MeasurementHistory.h"
 #include "core/BackupStore.h"
+#include "core/BeforeAfter.h"
 #include "kernel/HelperProcess.h"
 #include "kernel/HelperProtocol.h"
 #include "kernel/KernelBridge.h"
 #include "kernel/Ledger.h"
 #include "kernel/PersistTexts.h"
-#include "measure/BeforeAfter.h"
 #include "measure/Measure.h"
+#include "measure/Recommend.h"
 
 namespace zf::cli {
 namespace {
@@ -45,10 +46,9 @@ struct KernelOptions {
   bool keepIfNotSlower = false;
 };
 
-// Beyond the stream itself a measurement spends at most this long on its round-trip probes, the
-// path MTU and the stream's set-up; the keep window grows by the whole measurement so the user
-// still has the full window to answer once the figures are shown.
-constexpr int kMeasureOverheadSeconds = 8;
+// The keep window grows by the whole measurement so the user still has the full window to answer
+// once the figures are shown.
+using figures::kMeasureOverheadSeconds;
 
 int MeasuringSeconds(const KernelOptions& options) {
   return options.measureTarget.empty() ? 0 : options.measureSeconds + kMeasureOverheadSeconds;

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "core/SettingsBackup.h"
 #include "kernel/HelperProcess.h"
@@ -55,6 +56,7 @@ KernelApplyFlow::KernelApplyFlow(AppServices& services, KernelFlowSetup setup, Q
 
 // A session still open when the program ends is reverted by the helper itself, as its pipe closes.
 KernelApplyFlow::~KernelApplyFlow() {
+  CancelMeasuring();
   delete m_preview;
   delete m_countdown;
 }
@@ -83,12 +85,17 @@ void KernelApplyFlow::AfterStoreWritten(RegistryWayBack wayBack) {
 void KernelApplyFlow::ShowPreview(kernel::KernelPlan plan) {
   m_plan = std::move(plan);
   m_stage = Stage::Preview;
-  m_preview = new frmKernelPreview(BuildPreview(m_plan), DialogParent());
+  m_measureTarget = m_setup.measurer != nullptr ? m_setup.measurer->StoredTarget() : std::string();
+  m_before.reset();
+  m_preview = new frmKernelPreview(BuildPreview(m_plan), DialogParent(), QString::fromStdString(m_measureTarget));
   m_preview->setAttribute(Qt::WA_DeleteOnClose);
   m_preview->setWindowModality(Qt::ApplicationModal);
   connect(m_preview, &QDialog::finished, this, [this](int answer) {
     const bool ipv6LossAccepted = m_preview->ipv6LossAccepted();
-    if (answer == QDialog::Accepted) {
+    if (answer == QDialog::Accepted && m_preview->measureBeforeAndAfter()) {
+      MeasureBefore(ipv6LossAccepted);
+    } else if (answer == QDialog::Accepted) {
+      m_measureTarget.clear();
       StartApply(ipv6LossAccepted);
     } else {
       Finish();
@@ -97,13 +104,38 @@ void KernelApplyFlow::ShowPreview(kernel::KernelPlan plan) {
   m_preview->show();
 }
 
+// Nothing is applied without the figures to compare with.
+void KernelApplyFlow::MeasureBefore(bool ipv6LossAccepted) {
+  if (const std::string missing = m_setup.missingAuthenticationTool(); !missing.empty()) {
+    RefusedBeforeApplying(missing);
+    return;
+  }
+  m_stage = Stage::MeasuringBefore;
+  m_setup.balloon(QStringLiteral("Measuring the connection to %1 before changing anything...")
+                      .arg(QString::fromStdString(m_measureTarget)));
+  m_measuring = true;
+  m_setup.measurer->Measure(m_measureTarget, [this, ipv6LossAccepted](Result<figures::PathFacts> before) {
+    m_measuring = false;
+    if (!before) {
+      RefusedBeforeApplying("The connection to " + m_measureTarget + " could not be measured before applying (" +
+                            before.error().text + "), so nothing was applied.");
+      return;
+    }
+    m_before = before.value();
+    StartApply(ipv6LossAccepted);
+  });
+}
+
 void KernelApplyFlow::StartApply(bool ipv6LossAccepted) {
   if (const std::string missing = m_setup.missingAuthenticationTool(); !missing.empty()) {
     RefusedBeforeApplying(missing);
     return;
   }
+  // The second measurement runs inside the window, so the user still has the whole window to
+  // decide once the figures are in.
+  m_keepWithinSeconds = m_setup.keepWithinSeconds + (m_before ? m_setup.measurer->MeasuringSeconds() : 0);
   kernel::ApplyOptions options;
-  options.keepWithinSeconds = m_setup.keepWithinSeconds;
+  options.keepWithinSeconds = m_keepWithinSeconds;
   options.allowIpv6Loss = ipv6LossAccepted;
   if (!m_wayBack.file.empty()) options.backupName = m_wayBack.name;
   m_session = m_setup.bridge.Apply(m_plan, options);
@@ -142,7 +174,7 @@ void KernelApplyFlow::PollSession() {
 void KernelApplyFlow::StartCountdown() {
   using namespace std::chrono;
   const auto untilDeadline = ceil<seconds>(m_session->Deadline() - system_clock::now()).count();
-  m_secondsLeft = static_cast<int>(std::clamp<long long>(untilDeadline, 1, m_setup.keepWithinSeconds));
+  m_secondsLeft = static_cast<int>(std::clamp<long long>(untilDeadline, 1, m_keepWithinSeconds));
   m_stage = Stage::Countdown;
   m_countdown = new frmKernelCountdown(DialogParent());
   m_countdown->setAttribute(Qt::WA_DeleteOnClose);
@@ -158,6 +190,26 @@ void KernelApplyFlow::StartCountdown() {
   });
   m_countdown->show();
   m_tick.start();
+  if (m_before) MeasureAfter();
+}
+
+void KernelApplyFlow::MeasureAfter() {
+  m_countdown->ShowMeasuring(QString::fromStdString(m_measureTarget));
+  m_measuring = true;
+  m_setup.measurer->Measure(m_measureTarget, [this](Result<figures::PathFacts> after) {
+    m_measuring = false;
+    if (m_stage != Stage::Countdown || !m_countdown) return;
+    std::optional<figures::PathFacts> facts;
+    if (after) facts = after.value();
+    const std::string sentence =
+        figures::BeforeAfterSentence(*m_before, facts, after ? std::string() : after.error().text);
+    m_countdown->ShowComparison(QString::fromStdString(sentence),
+                                !figures::KeepAfter(figures::Compare(*m_before, facts)));
+  });
+}
+
+void KernelApplyFlow::CancelMeasuring() {
+  if (std::exchange(m_measuring, false)) m_setup.measurer->Cancel();
 }
 
 void KernelApplyFlow::Tick() {
@@ -169,6 +221,7 @@ void KernelApplyFlow::Tick() {
 }
 
 void KernelApplyFlow::Keep() {
+  CancelMeasuring();
   m_tick.stop();
   m_poll.stop();
   const Result<std::string> kept = m_session->Keep();
@@ -182,11 +235,12 @@ void KernelApplyFlow::Keep() {
 }
 
 void KernelApplyFlow::GoBack(RevertCause cause, const std::string& detail) {
+  CancelMeasuring();
   m_tick.stop();
   m_poll.stop();
   m_stage = Stage::Idle;
   if (m_countdown) m_countdown->close();
-  std::string text = CauseText(cause, m_setup.keepWithinSeconds, detail);
+  std::string text = CauseText(cause, m_keepWithinSeconds, detail);
   if (m_session && m_session->State() == kernel::SessionState::Applied) {
     if (const Result<Done> reverted = m_session->Revert(); !reverted)
       text += "\n\nThe kernel helper reported: " + reverted.error().text;
@@ -217,6 +271,7 @@ std::string KernelApplyFlow::RestoreStore() {
 }
 
 void KernelApplyFlow::Finish() {
+  CancelMeasuring();
   m_tick.stop();
   m_poll.stop();
   m_stage = Stage::Idle;

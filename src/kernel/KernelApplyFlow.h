@@ -8,12 +8,15 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "core/AppServices.h"
 #include "kernel/IKernelBridge.h"
 #include "kernel/frmKernelPreview.h"
+#include "ui/IConnectionMeasurer.h"
 #include "ui/ITuningFollowUp.h"
 
 class QWidget;
@@ -34,13 +37,16 @@ struct KernelFlowSetup {
   int keepWithinSeconds = 30;
   int pollMilliseconds = 100;
   int tickMilliseconds = 1000;
+  // Measures the connection-test target before and after an apply; none: the preview offers no
+  // measuring.
+  IConnectionMeasurer* measurer = nullptr;
 };
 
 class KernelApplyFlow : public QObject, public ITuningFollowUp {
   Q_OBJECT
 
  public:
-  enum class Stage { Idle, Preview, Authenticating, Countdown };
+  enum class Stage { Idle, Preview, MeasuringBefore, Authenticating, Countdown };
 
   KernelApplyFlow(AppServices& services, KernelFlowSetup setup, QObject* parent = nullptr);
   ~KernelApplyFlow() override;
@@ -62,7 +68,10 @@ class KernelApplyFlow : public QObject, public ITuningFollowUp {
 
  private:
   void ShowPreview(kernel::KernelPlan plan);
+  void MeasureBefore(bool ipv6LossAccepted);
   void StartApply(bool ipv6LossAccepted);
+  void MeasureAfter();
+  void CancelMeasuring();
   void PollSession();
   void StartCountdown();
   void Tick();
@@ -85,6 +94,10 @@ class KernelApplyFlow : public QObject, public ITuningFollowUp {
   QTimer m_poll;
   QTimer m_tick;
   int m_secondsLeft = 0;
+  int m_keepWithinSeconds = 0;  // the helper's window: longer by a measurement inside it
+  std::string m_measureTarget;
+  std::optional<figures::PathFacts> m_before;
+  bool m_measuring = false;
   std::vector<std::pair<const void*, std::function<void()>>> m_endedListeners;
 };
 

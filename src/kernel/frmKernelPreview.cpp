@@ -30,7 +30,7 @@ QLabel* Caption(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-frmKernelPreview::frmKernelPreview(KernelPreviewModel model, QWidget* parent)
+frmKernelPreview::frmKernelPreview(KernelPreviewModel model, QWidget* parent, const QString& measureTarget)
     : QDialog(parent), m_model(std::move(model)) {
   setWindowTitle(QStringLiteral("Zentrofast"));
   setObjectName(QStringLiteral("frmKernelPreview"));
@@ -44,6 +44,13 @@ frmKernelPreview::frmKernelPreview(KernelPreviewModel model, QWidget* parent)
     m_chkIpv6Loss = new QCheckBox(QStringLiteral("I accept the loss of IPv6 addresses described above"), this);
     m_chkIpv6Loss->setObjectName(QStringLiteral("chkIpv6Loss"));
     layout->addWidget(m_chkIpv6Loss);
+  }
+  if (!measureTarget.isEmpty()) {
+    m_chkMeasure = new QCheckBox(
+        QStringLiteral("Measure before and after (the connection test's target %1)").arg(measureTarget), this);
+    m_chkMeasure->setObjectName(QStringLiteral("chkMeasure"));
+    m_chkMeasure->setChecked(true);
+    layout->addWidget(m_chkMeasure);
   }
   auto* buttons = new QDialogButtonBox(this);
   m_cmdApply = buttons->addButton(QStringLiteral("Apply to this computer"), QDialogButtonBox::AcceptRole);
@@ -63,6 +70,8 @@ frmKernelPreview::frmKernelPreview(KernelPreviewModel model, QWidget* parent)
 }
 
 bool frmKernelPreview::ipv6LossAccepted() const { return m_chkIpv6Loss != nullptr && m_chkIpv6Loss->isChecked(); }
+
+bool frmKernelPreview::measureBeforeAndAfter() const { return m_chkMeasure != nullptr && m_chkMeasure->isChecked(); }
 
 void frmKernelPreview::AddChanges(QVBoxLayout* layout) {
   m_lstChanges = new QTreeWidget(this);
@@ -104,6 +113,10 @@ frmKernelCountdown::frmKernelCountdown(QWidget* parent) : QDialog(parent) {
   m_lblCountdown = WrappedLabel({}, this);
   m_lblCountdown->setObjectName(QStringLiteral("lblCountdown"));
   layout->addWidget(m_lblCountdown);
+  m_lblComparison = WrappedLabel({}, this);
+  m_lblComparison->setObjectName(QStringLiteral("lblComparison"));
+  m_lblComparison->hide();
+  layout->addWidget(m_lblComparison);
   auto* buttons = new QDialogButtonBox(this);
   m_cmdKeep = buttons->addButton(QStringLiteral("Keep"), QDialogButtonBox::AcceptRole);
   m_cmdRevert = buttons->addButton(QStringLiteral("Revert"), QDialogButtonBox::RejectRole);
@@ -122,6 +135,26 @@ void frmKernelCountdown::SetSecondsLeft(int seconds) {
                                        : QStringLiteral("Going back in %1 seconds.").arg(seconds));
 }
 
+void frmKernelCountdown::ShowMeasuring(const QString& target) {
+  m_lblComparison->setText(QStringLiteral("Measuring the connection to %1 with the new settings...").arg(target));
+  m_lblComparison->show();
+}
+
+// Keeping a change that measured not slower is the expected answer; one that made the
+// connection slower goes back on Enter.
+void frmKernelCountdown::ShowComparison(const QString& sentence, bool slower) {
+  m_lblComparison->setText(sentence + QLatin1Char('.'));
+  m_lblComparison->show();
+  (slower ? m_cmdRevert : m_cmdKeep)->setDefault(true);
+  (slower ? m_cmdKeep : m_cmdRevert)->setDefault(false);
+  (slower ? m_cmdRevert : m_cmdKeep)->setFocus();
+  adjustSize();
+}
+
 QString frmKernelCountdown::countdownText() const { return m_lblCountdown->text(); }
+
+QString frmKernelCountdown::comparisonText() const {
+  return m_lblComparison->isHidden() ? QString() : m_lblComparison->text();
+}
 
 }  // namespace zf

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "core/ReceiveWindow.h"
 
@@ -33,39 +32,6 @@ TcpSettings WithRecommendation(TcpSettings start, const Recommendation& recommen
   start.MTU = recommendation.MTU;
   start.MSS = recommendation.MSS;
   return start;
-}
-
-std::optional<double> CapBitsPerSecond(std::int32_t rwin, double rttMs) {
-  if (rwin <= 0 || rttMs <= 0) return std::nullopt;
-  return WindowCapBitsPerSecond(rwin, rttMs / 1000);
-}
-
-namespace {
-
-// Two significant figures below ten, whole numbers above: "1.7", "94", "940".
-std::string Figures(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, value < 9.95 ? "%.1f" : "%.0f", value);
-  return text;
-}
-
-}  // namespace
-
-std::string RateText(double bitsPerSecond) {
-  if (bitsPerSecond >= 999.5e6) return Figures(bitsPerSecond / 1e9) + " Gbit/s";
-  if (bitsPerSecond >= 0.9995e6) return Figures(bitsPerSecond / 1e6) + " Mbit/s";
-  return Figures(bitsPerSecond / 1e3) + " kbit/s";
-}
-
-std::string RttText(double milliseconds) { return Figures(milliseconds) + " ms"; }
-
-std::string CapSentence(std::string_view name, std::int32_t rwin, const PathFacts& facts) {
-  const std::string measured =
-      "this connection measured " + RateText(facts.bitsPerSecond) + " at " + RttText(facts.rttMs);
-  const auto cap = CapBitsPerSecond(rwin, facts.rttMs);
-  if (rwin == kDeleteMarker) return std::string(name) + " leaves the receive window to the system; " + measured;
-  if (!cap) return std::string(name) + " sets no receive window; " + measured;
-  return std::string(name) + " would cap one connection at " + RateText(*cap) + "; " + measured;
 }
 
 }  // namespace zf::measure

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/BeforeAfter.h"
 #include "core/TcpSettings.h"
 #include "measure/MeasureTypes.h"
 
@@ -23,12 +24,16 @@ inline constexpr std::int32_t kTcpIpHeaderBytes = 40;
 // Used when neither the path nor the starting values give an MTU.
 inline constexpr std::int32_t kEthernetMtu = 1500;
 
-// The figures a recommendation and a comparison need.
-struct PathFacts {
-  double bitsPerSecond = 0;  // one TCP stream downloading
-  double rttMs = 0;          // idle round trip
-  std::optional<std::int32_t> pathMtu;
-};
+// The words are shared with the desktop, which does not measure.
+using figures::BeforeAfterSentence;
+using figures::CapBitsPerSecond;
+using figures::CapSentence;
+using figures::Compare;
+using figures::KeepAfter;
+using figures::PathFacts;
+using figures::RateText;
+using figures::RttText;
+using figures::Verdict;
 
 PathFacts FactsOf(const Measurement& measurement);
 
@@ -45,15 +50,5 @@ Recommendation Recommend(const PathFacts& facts, std::int32_t startMtu);
 
 // The starting record with the recommendation's window, MTU and MSS; everything else as it was.
 TcpSettings WithRecommendation(TcpSettings start, const Recommendation& recommendation);
-
-// What a stored receive window lets one connection carry at the round trip; nothing for a window
-// left to the system (−1) or one that sets no window (0).
-std::optional<double> CapBitsPerSecond(std::int32_t rwin, double rttMs);
-
-std::string RateText(double bitsPerSecond);  // "94 Mbit/s", "1.7 Mbit/s", "850 kbit/s", "2.5 Gbit/s"
-std::string RttText(double milliseconds);    // "21 ms", "4.5 ms"
-
-// "Automatic-A would cap one connection at 1.7 Mbit/s; this connection measured 94 Mbit/s at 21 ms".
-std::string CapSentence(std::string_view name, std::int32_t rwin, const PathFacts& facts);
 
 }  // namespace zf::measure

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/BeforeAfter.h"
 #include "core/RegistrySettings.h"
 
 namespace zf {
@@ -187,6 +188,17 @@ QByteArray StoredAnswer(IRegistry& registry) { return StoredText(registry, kAnsw
 
 void StoreAnswer(IRegistry& registry, const QByteArray& answer) {
   RegistrySettings(registry).SaveMachineSetting(kSection, kAnswerValue, answer.toStdString());
+}
+
+std::optional<ConnectionFigures> LastMeasurement(IRegistry& registry) {
+  const QByteArray answer = StoredAnswer(registry);
+  if (answer.isEmpty()) return std::nullopt;
+  return ReadMeasureAnswer(false, 0, answer, {}).figures;
+}
+
+QString CapLine(std::string_view name, std::int32_t rwin, const std::optional<ConnectionFigures>& measured) {
+  if (!measured) return {};
+  return QString::fromStdString(figures::CapSentence(name, rwin, {measured->throughputBps, measured->rttMs, {}}));
 }
 
 }  // namespace zf

@@ -9,6 +9,7 @@
 
 #include "core/AppServices.h"
 #include "screens/BoxNumber.h"
+#include "screens/ConnectionTestAnswer.h"
 #include "screens/TuningRun.h"
 
 namespace zf {
@@ -161,6 +162,10 @@ void NormalModeLogic::SetMultiplierText(const QString& text) {
   m_controls.txtMultiplier = usable ? text : DefaultMultiplierText();
   if (!usable) multiplier = ReadNumber(m_controls.txtMultiplier);
   m_controls.txtRWIN = BoxNumberText(rwinFor(multiplier.value_or(0)), m_locale);
+  const std::optional<std::int32_t> rwin = RoundedInt32(m_controls.txtRWIN);
+  m_controls.lblRwinCap =
+      rwin ? CapLine(QStringLiteral("RWIN %1").arg(*rwin).toStdString(), *rwin, LastMeasurement(m_services.registry))
+           : QString();
 }
 
 // Invalid text is replaced by the record field once; a field that is itself out of bounds

@@ -39,6 +39,7 @@ struct NormalModeControls {
   QString lblMTURecValue;
   QString lblMSSRecVaklue;
   QString lblRWINRecValue;
+  QString lblRwinCap;  // what the RWIN box caps one connection at, beside the last connection test
   bool chkBlackHoleValue = false;
   bool chkMTUDisconver = false;  // "Disable it??": ticked turns path-MTU discovery off
   bool chkICMPValue = false;

@@ -2,6 +2,7 @@
 #include "screens/WizardModeLogic.h"
 
 #include "core/AppServices.h"
+#include "screens/ConnectionTestAnswer.h"
 #include "screens/TuningRun.h"
 
 namespace zf {
@@ -44,6 +45,12 @@ void WizardModeLogic::CopyProfile(int index) {
 
 bool WizardModeLogic::AdvancedValuesPending() const {
   return m_services.tuning.current != m_services.tuning.profiles[static_cast<std::size_t>(m_selectedMode)];
+}
+
+QString WizardModeLogic::capLine() const {
+  const std::string_view name =
+      AdvancedValuesPending() ? std::string_view("The advanced mode's values") : ProfileCaption(m_selectedMode);
+  return CapLine(name, m_services.tuning.current.RWIN, LastMeasurement(m_services.registry));
 }
 
 void WizardModeLogic::cmdOptimize_Click() {

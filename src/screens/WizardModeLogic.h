@@ -39,6 +39,9 @@ class WizardModeLogic : public IScreenBackground {
 
   int selectedMode() const { return m_selectedMode; }
   const QString& description() const { return m_description; }
+  // What the values Optimize would apply cap one connection at, beside the last connection
+  // test's figures; empty when no test has measured.
+  QString capLine() const;
 
  private:
   void CopyProfile(int index);

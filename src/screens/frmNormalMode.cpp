@@ -117,6 +117,8 @@ void frmNormalMode::RefreshTexts() {
   m_ui->lblMTURecValue->setText(c.lblMTURecValue);
   m_ui->lblMSSRecVaklue->setText(c.lblMSSRecVaklue);
   m_ui->lblRWINRecValue->setText(c.lblRWINRecValue);
+  m_ui->lblRwinCap->setText(c.lblRwinCap);
+  m_ui->lblRwinCap->setVisible(!c.lblRwinCap.isEmpty());
 }
 
 }  // namespace zf

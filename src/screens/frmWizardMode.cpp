@@ -52,6 +52,9 @@ void frmWizardMode::Refresh() {
   }
   m_ui->lblModeDescrip->setText(m_logic.description());
   m_ui->lblAdvancedValues->setVisible(m_logic.AdvancedValuesPending());
+  const QString capLine = m_logic.capLine();
+  m_ui->lblCapLine->setText(capLine);
+  m_ui->lblCapLine->setVisible(!capLine.isEmpty());
 }
 
 }  // namespace zf

@@ -27,6 +27,7 @@
 #include "platform/linux/QtWindowSystem.h"
 #include "platform/linux/SoundModule.h"
 #include "screens/ConnectionTestRun.h"
+#include "screens/StoredTargetMeasurer.h"
 #include "shell/CommandLine.h"
 #include "shell/MenuScene.h"
 #include "shell/ScreenFactory.h"
@@ -126,16 +127,20 @@ int main(int argc, char* argv[]) {
   zf::kernel::KernelBridge bridge({*registry, zf::DetectOSFamily(config.osVersion), zf::kernel::ThisMachine(),
                                    zf::kernel::kLedgerPath, zf::kernel::HelperCommandLine()});
   const auto balloon = [&tray](const QString& text) { tray.ShowBalloon(QStringLiteral("Zentrofast"), text); };
-  zf::KernelApplyFlow kernelFlow(services, {bridge, balloon, [] { return zf::ProgramMainWindow(); },
-                                            [] { return zf::MissingAuthenticationTool(); }});
+  const QString measuringProgram = zf::MeasuringProgramFor(QString::fromStdString(zf::ExecutableFolder().string()));
+  // The kernel apply measures the connection-test target before and after, in a child as the screen does.
+  zf::StoredTargetMeasurer measurer(services.registry, zf::ConnectionTestSetup{measuringProgram});
+  zf::KernelFlowSetup flowSetup{bridge, balloon, [] { return zf::ProgramMainWindow(); },
+                                [] { return zf::MissingAuthenticationTool(); }};
+  flowSetup.measurer = &measurer;
+  zf::KernelApplyFlow kernelFlow(services, std::move(flowSetup));
   zf::DriftWatcher drift(
       {bridge, balloon, [&kernelFlow] { return kernelFlow.stage() != zf::KernelApplyFlow::Stage::Idle; }});
   zf::ConnectionHistoryService connectionHistory(services, balloon);
   services.connectionHistory = connectionHistory.Echoes();
   services.showConnectionHistory = [&connectionHistory] { connectionHistory.ShowWindow(); };
 
-  zf::ProgramScreens screens(
-      services, {bridge, kernelFlow, zf::MeasuringProgramFor(QString::fromStdString(zf::ExecutableFolder().string()))});
+  zf::ProgramScreens screens(services, {bridge, kernelFlow, measuringProgram});
   zf::frmMain mainWindow(services, screens.Factory(), {tray, autoMessageBox, locks, &menuEngine});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
 

@@ -6,14 +6,19 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <filesystem>
+#include <fstream>
 
 #include "backups/BackupManagerLogic.h"
 #include "kernel/KernelApplyFlow.h"
 #include "kernel/frmKernelPreview.h"
+#include "screens/ConnectionTestAnswer.h"
+#include "screens/StoredTargetMeasurer.h"
 #include "screens/WizardModeLogic.h"
 #include "support/FakeFollowUp.h"
 #include "support/FakeKernelBridge.h"
 #include "support/FakeMainWindow.h"
+#include "support/TempDir.h"
 #include "support/TestServices.h"
 
 namespace zf {
@@ -67,6 +72,57 @@ struct Rig {
   }
   std::string LastMessage() const {
     return env.messageBox.shown.empty() ? std::string() : env.messageBox.shown.back().text;
+  }
+};
+
+// What the measuring program prints for a stream of bitsPerSecond at rttMs.
+std::string FiguresAnswer(double bitsPerSecond, double rttMs) {
+  return "echo '{\"target\": \"iperf3://10.9.0.2\", \"method\": \"iperf3\", \"measured_at\": \"2026-12-09T00:00:00Z\", "
+         "\"rtt_ms\": " +
+         std::to_string(rttMs) + ", \"loss_percent\": 0, \"throughput_bps\": " + std::to_string(bitsPerSecond) +
+         ", \"stream_seconds\": 1, \"path_mtu_bytes\": 1500}'; exit 0";
+}
+std::string FailureAnswer(const std::string& text) { return "echo 'zentrofastctl: " + text + "' >&2; exit 1"; }
+
+// A stand-in for zentrofastctl answering its first call with first and later ones with then.
+struct FakeMeasuringProgram {
+  test::TempDir folder;
+  QString path = QString::fromStdString((folder / "zentrofastctl").string());
+  FakeMeasuringProgram(const std::string& first, const std::string& then) {
+    const std::string calls = (folder / "calls").string();
+    std::ofstream(path.toStdString()) << "#!/bin/sh\necho \"$@\" >> '" << calls << "'\n"
+                                      << "if [ $(wc -l < '" << calls << "') -eq 1 ]; then " << first << "; fi\n"
+                                      << then << "\n";
+    std::filesystem::permissions(path.toStdString(), std::filesystem::perms::owner_all);
+  }
+  int Calls() const {
+    std::ifstream in(folder / "calls");
+    return static_cast<int>(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
+  }
+};
+
+// The rig with a connection-test target stored and its measurements made by a stand-in program.
+struct MeasuredRig : Rig {
+  FakeMeasuringProgram program;
+  StoredTargetMeasurer measurer{env.registry, ConnectionTestSetup{program.path, 1}};
+  KernelApplyFlow measuredFlow;
+  WizardModeLogic measuredWizard{env.services, main, measuredFlow};
+
+  MeasuredRig(const std::string& before, const std::string& after)
+      : program(before, after), measuredFlow(env.services, Setup()) {
+    StoreTarget(env.registry, QStringLiteral("iperf3://10.9.0.2"));
+    measuredWizard.Form_Load();
+  }
+  KernelFlowSetup Setup() {
+    KernelFlowSetup setup{bridge,
+                          [this](const QString& text) { balloons << text; },
+                          [] { return nullptr; },
+                          [] { return std::string(); },
+                          30,
+                          5,
+                          5};
+    setup.measurer = &measurer;
+    return setup;
   }
 };
 
@@ -271,6 +327,65 @@ class KernelFlowTest : public QObject {
     rig.wizard.cmdOptimize_Click();
     QVERIFY(rig.Preview() == nullptr);
     QVERIFY(rig.balloons.isEmpty());
+  }
+
+  void measuredApplyComparesBeforeAndAfter_data() {
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("sentence");
+    QTest::addColumn<bool>("keepIsDefault");
+    QTest::newRow("slower") << QString::fromStdString(FiguresAnswer(1.7e6, 21))
+                            << "Before: 94 Mbit/s, 21 ms — now: 1.7 Mbit/s, 21 ms: this change made the connection "
+                               "slower."
+                            << false;
+    QTest::newRow("faster") << QString::fromStdString(FiguresAnswer(200e6, 21))
+                            << "Before: 94 Mbit/s, 21 ms — now: 200 Mbit/s, 21 ms: this change made the connection "
+                               "faster."
+                            << true;
+    QTest::newRow("after failed") << QString::fromStdString(FailureAnswer("no route to 10.9.0.2"))
+                                  << "Before: 94 Mbit/s, 21 ms — now: no measurement (" << false;
+  }
+  void measuredApplyComparesBeforeAndAfter() {
+    QFETCH(QString, after);
+    QFETCH(QString, sentence);
+    QFETCH(bool, keepIsDefault);
+    MeasuredRig rig(FiguresAnswer(94e6, 21), after.toStdString());
+    rig.measuredWizard.cmdOptimize_Click();
+    frmKernelPreview* preview = rig.measuredFlow.previewDialog();
+    QVERIFY(preview != nullptr && preview->chkMeasure() != nullptr);
+    QVERIFY(preview->chkMeasure()->isChecked());
+    preview->cmdApply()->click();
+    QTRY_VERIFY(rig.measuredFlow.countdownDialog() != nullptr);
+    frmKernelCountdown* countdown = rig.measuredFlow.countdownDialog();
+    // The helper's window holds the second measurement (1 s stream and its set-up) besides the 30 s.
+    QCOMPARE(rig.bridge.log.applies.size(), std::size_t{1});
+    QCOMPARE(rig.bridge.log.applies[0].keepWithinSeconds, 30 + 1 + kMeasureOverheadSeconds);
+    QTRY_VERIFY(countdown->comparisonText().startsWith("Before:"));
+    QVERIFY2(countdown->comparisonText().startsWith(sentence), qPrintable(countdown->comparisonText()));
+    QCOMPARE(rig.program.Calls(), 2);
+    QCOMPARE(countdown->cmdKeep()->isDefault(), keepIsDefault);
+    QCOMPARE(countdown->cmdRevert()->isDefault(), !keepIsDefault);
+  }
+
+  void failedMeasurementBeforeAppliesNothing() {
+    MeasuredRig rig(FailureAnswer("the measurement failed: 10.9.0.2 does not answer"), FiguresAnswer(94e6, 21));
+    rig.measuredWizard.cmdOptimize_Click();
+    rig.measuredFlow.previewDialog()->cmdApply()->click();
+    QTRY_COMPARE(rig.measuredFlow.stage(), KernelApplyFlow::Stage::Idle);
+    QVERIFY(rig.bridge.log.applies.empty());
+    const QString message = QString::fromStdString(rig.LastMessage());
+    QVERIFY2(message.contains("10.9.0.2 does not answer") && message.contains("nothing was applied"),
+             qPrintable(message));
+  }
+
+  void measuringIsLeftOutWhenUnticked() {
+    MeasuredRig rig(FiguresAnswer(94e6, 21), FiguresAnswer(94e6, 21));
+    rig.measuredWizard.cmdOptimize_Click();
+    rig.measuredFlow.previewDialog()->chkMeasure()->setChecked(false);
+    rig.measuredFlow.previewDialog()->cmdApply()->click();
+    QTRY_VERIFY(rig.measuredFlow.countdownDialog() != nullptr);
+    QCOMPARE(rig.bridge.log.applies[0].keepWithinSeconds, 30);
+    QCOMPARE(rig.program.Calls(), 0);
+    QVERIFY(rig.measuredFlow.countdownDialog()->comparisonText().isEmpty());
   }
 
  private:

@@ -2,8 +2,8 @@
 // The arithmetic of recommendations, throughput caps and the before-and-after verdict.
 #include <gtest/gtest.h>
 
+#include "core/BeforeAfter.h"
 #include "core/ReceiveWindow.h"
-#include "measure/BeforeAfter.h"
 #include "measure/Recommend.h"
 
 namespace zf::measure {

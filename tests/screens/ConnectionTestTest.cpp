@@ -10,7 +10,10 @@
 #include <csignal>
 #include <fstream>
 
+#include "screens/WizardModeLogic.h"
 #include "screens/frmConnectionTest.h"
+#include "screens/frmNormalMode.h"
+#include "screens/frmWizardMode.h"
 #include "support/FakeFollowUp.h"
 #include "support/FakeMainWindow.h"
 #include "support/TestServices.h"
@@ -36,6 +39,11 @@ const QByteArray kAnswer = R"({
 const QByteArray kFiguresOnly = R"({"target": "https://h/f", "method": "http", "measured_at": "2026-12-08T23:50:00Z",
   "rtt_ms": 4.5, "loss_percent": 20, "throughput_bps": 850000, "stream_seconds": 5, "path_mtu_bytes": null,
   "tcp": {"smoothed_rtt_ms": null, "delivery_rate_bps": null, "retransmissions": null, "receive_space_bytes": null}})";
+
+// A stored answer of 94 Mbit/s at 20 ms.
+const QByteArray kMeasuredAt20Ms =
+    R"({"target": "iperf3://10.9.0.2", "method": "iperf3", "measured_at": "2026-12-08T23:47:03Z",
+  "rtt_ms": 20, "loss_percent": 0, "throughput_bps": 94000000, "stream_seconds": 5, "path_mtu_bytes": 1500})";
 
 // Longer than the 254 bytes the program's other settings are read up to.
 const QString kLongTarget = QStringLiteral("https://mirror.example/") + QString(300, QLatin1Char('x'));
@@ -242,6 +250,53 @@ class ConnectionTestTest : public QObject {
     QCOMPARE(int(run.outcome().failure), int(cancel ? TestFailure::Cancelled : TestFailure::TimedOut));
     QCOMPARE(::kill(child, 0), -1);  // gone, and reaped
     QVERIFY(!run.running());
+  }
+
+  void capLineNeedsAMeasurement_data() {
+    QTest::addColumn<bool>("measured");
+    QTest::addColumn<int>("rwin");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("no measurement") << false << 4288 << "";
+    QTest::newRow("a measurement")
+        << true << 4288
+        << "Automatic-A would cap one connection at 1.7 Mbit/s; this connection measured 94 Mbit/s at 20 ms";
+    QTest::newRow("window left to the system")
+        << true << -1
+        << "Automatic-A leaves the receive window to the system; this connection measured 94 Mbit/s at 20 ms";
+  }
+  void capLineNeedsAMeasurement() {
+    QFETCH(bool, measured);
+    QFETCH(int, rwin);
+    QFETCH(QString, line);
+    test::TestServices env;
+    if (measured) StoreAnswer(env.registry, kMeasuredAt20Ms);
+    QCOMPARE(CapLine("Automatic-A", rwin, LastMeasurement(env.registry)), line);
+  }
+
+  void wizardAndAdvancedModeShowTheCapOnceMeasured() {
+    for (const bool measured : {false, true}) {
+      test::TestServices env;
+      test::FakeMainWindow main;
+      test::FakeFollowUp followUp;
+      if (measured) StoreAnswer(env.registry, kMeasuredAt20Ms);
+      WizardModeLogic logic{env.services, main, followUp};
+      frmWizardMode wizard{env.services, main, logic};
+      logic.Load();
+      wizard.Form_Load();
+      QLabel* wizardLine = Child<QLabel>(wizard, "lblCapLine");
+      QCOMPARE(!wizardLine->isHidden(), measured);
+      if (measured) QVERIFY(wizardLine->text().startsWith("Automatic-A would cap one connection at 1.7 Mbit/s"));
+
+      frmNormalMode advanced{env.services, main, followUp};
+      advanced.SetCurrWizardPage(0);
+      advanced.Form_Load();
+      for (int page = 1; page <= 3; ++page) Child<QPushButton>(advanced, "cmdNextPage")->click();  // to RWIN
+      QLabel* rwinLine = Child<QLabel>(advanced, "lblRwinCap");
+      QCOMPARE(!rwinLine->isHidden(), measured);
+      if (measured)
+        QVERIFY2(rwinLine->text().contains("; this connection measured 94 Mbit/s at 20 ms"),
+                 qPrintable(rwinLine->text()));
+    }
   }
 
   void theScreenRemembersItsTargetAndLastResult() {
