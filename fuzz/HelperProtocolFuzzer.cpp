@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (auto ledger = ParseLedger(text)) {
     auto again = ParseLedger(FormatLedger(ledger.value()));
-    Check(again.ok() && again->managed == ledger->managed && again->originals == ledger->originals);
+    Check(again.has_value() && again->managed == ledger->managed && again->originals == ledger->originals);
   }
   return 0;
 }
