@@ -19,7 +19,7 @@ packages=(
   dpkg-dev lintian bash-completion
   libcli11-dev
   libnl-3-dev libnl-route-3-dev pkexec polkitd
-  libiperf-dev iperf3 libcurl4-openssl-dev nlohmann-json3-dev iputils-ping
+  libiperf-dev iperf3 libcurl4-openssl-dev nlohmann-json3-dev iputils-ping python3
   clang-format
 )
 
