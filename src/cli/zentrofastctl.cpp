@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line tool: chooses the Linux services, then runs the command line.
+#include <fcntl.h>
+
 #include <iostream>
 
 #include "cli/CliContext.h"
@@ -8,7 +10,23 @@
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/PingProgramClient.h"
 
+namespace {
+
+// Started with standard input, output or error closed, the next file the tool opens (an export,
+// the ledger) would take that descriptor and receive the tool's messages. /dev/null opened for
+// reading fills the gap: input reads as empty, and output still fails as on a closed descriptor.
+void HoldClosedStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1) continue;
+    const int opened = ::open("/dev/null", O_RDONLY);
+    if (opened != fd && opened >= 0) ::close(opened);
+  }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  HoldClosedStandardDescriptors();
   const zf::cli::Args args(argv + 1, argv + argc);
   zf::LinuxSystemInfo systemInfo;
   // This tool never carries a capability: libraries it links read the environment before main()

@@ -130,8 +130,12 @@ Result<StreamResult> ReadIperfJson(const char* text) {
   if (!text) return Failure("the iperf3 test gave no results");
   const auto json = nlohmann::json::parse(text, nullptr, false);
   if (json.is_discarded()) return Failure("the iperf3 results cannot be read");
-  if (json.contains("error") && json["error"].is_string())
-    return Failure("the iperf3 test failed: " + json["error"].get<std::string>());
+  if (json.contains("error") && json["error"].is_string()) {
+    // A busy server answers with libiperf's own text for that refusal; compare it whole.
+    const auto error = json["error"].get<std::string>();
+    const bool busy = error == iperf_strerror(IEACCESSDENIED);
+    return Failure("the iperf3 test failed: " + error, busy ? ErrorKind::Refused : ErrorKind::Failed);
+  }
   if (!json.contains("end")) return Failure("the iperf3 results hold no summary");
   const auto& end = json["end"];
   if (!end.is_object() || !end.contains("sum_received")) return Failure("the iperf3 results hold no received sum");
@@ -228,7 +232,7 @@ Result<StreamResult> RunIperfStream(const StreamRequest& request, StreamFailure&
     }
     auto result = ReadIperfJson(iperf_get_test_json_output_string(test));
     if (!result) {
-      const bool busy = result.error().text.find("busy") != std::string::npos;
+      const bool busy = result.error().kind == ErrorKind::Refused;
       failure.kind = busy ? FailureKind::ServerBusy : FailureKind::Failed;
       failure.text = busy ? TextOfIperfError(failure.kind, request, "") : result.error().text;
       result = Failure(failure.text);
