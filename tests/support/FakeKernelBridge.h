@@ -23,7 +23,7 @@ class FakeKernelSession : public kernel::IKernelSession {
       : m_log(log),
         m_message(std::move(failure)),
         m_failureKind(failureKind),
-        m_deadline(std::chrono::system_clock::now() + std::chrono::seconds(keepWithinSeconds)) {}
+        m_deadline(std::chrono::steady_clock::now() + std::chrono::seconds(keepWithinSeconds)) {}
 
   kernel::SessionState Poll(int) override {
     if (m_state == kernel::SessionState::Starting)
@@ -32,7 +32,7 @@ class FakeKernelSession : public kernel::IKernelSession {
   }
   kernel::SessionState State() const override { return m_state; }
   int WaitHandle() const override { return -1; }
-  std::chrono::system_clock::time_point Deadline() const override { return m_deadline; }
+  std::chrono::steady_clock::time_point Deadline() const override { return m_deadline; }
   Result<std::string> Keep() override {
     if (m_state != kernel::SessionState::Applied) return Error{"nothing applied to keep"};
     ++m_log.keeps;
@@ -52,7 +52,7 @@ class FakeKernelSession : public kernel::IKernelSession {
   FakeKernelLog& m_log;
   std::string m_message;
   ErrorKind m_failureKind;
-  std::chrono::system_clock::time_point m_deadline;
+  std::chrono::steady_clock::time_point m_deadline;
   kernel::SessionState m_state = kernel::SessionState::Starting;
 };
 
