@@ -2,6 +2,7 @@
 #pragma once
 // A kernel bridge that changes nothing: tests script its plan, status and answers and read back
 // what was asked of it.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct FakeKernelLog {
   int keeps = 0;
   int sessionReverts = 0;
   int reverts = 0;
+  // Scripted: set during the window, the session ends this way at its next Poll (the helper ended).
+  std::optional<kernel::SessionState> endInWindow;
+  std::string endMessage;
 };
 
 class FakeKernelSession : public kernel::IKernelSession {
@@ -28,6 +32,10 @@ class FakeKernelSession : public kernel::IKernelSession {
   kernel::SessionState Poll(int) override {
     if (m_state == kernel::SessionState::Starting)
       m_state = m_message.empty() ? kernel::SessionState::Applied : kernel::SessionState::Failed;
+    else if (m_state == kernel::SessionState::Applied && m_log.endInWindow) {
+      m_state = *m_log.endInWindow;
+      m_message = m_log.endMessage;
+    }
     return m_state;
   }
   kernel::SessionState State() const override { return m_state; }
