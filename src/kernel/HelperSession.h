@@ -38,6 +38,7 @@ class HelperSession : public IKernelSession {
 
   HelperProcess m_process;
   std::vector<std::string> m_commandLine;
+  std::string m_transactionId;
   bool m_throughPkexec = false;
   SessionState m_state = SessionState::Starting;
   std::string m_message;

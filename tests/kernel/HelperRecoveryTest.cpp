@@ -149,6 +149,28 @@ TEST_F(HelperRecoveryTest, AHelperKilledAtAnyFileCallLeavesOneWholeStateAfterThe
   std::cout << crashPoints << " crash points, each followed by one whole state\n";
 }
 
+// Killed once the ledger records the keep, before it answers: the caller's recovery finds it kept.
+TEST_F(HelperRecoveryTest, AHelperKilledRightAfterTheKeepIsReportedAsKept) {
+  std::vector<std::string> command{"/usr/bin/strace",
+                                   "-f",
+                                   "-qq",
+                                   "-o",
+                                   "/dev/null",
+                                   "-P",
+                                   "/var/lib/zentrofast",
+                                   "-e",
+                                   "trace=fsync",
+                                   "-e",
+                                   "inject=fsync:signal=KILL:when=1"};
+  for (const auto& part : test::HelperCommand()) command.push_back(part);
+  HelperSession session(command, ApplyRequest(kTuned));
+  ASSERT_EQ(session.Poll(10000), SessionState::Applied) << session.Message();
+  auto kept = session.Keep();
+  EXPECT_TRUE(kept.has_value()) << kept.error().text;
+  EXPECT_EQ(session.State(), SessionState::Kept);
+  EXPECT_TRUE(ExpectOneWholeState()) << "the kept values are live";
+}
+
 // A mount over folder for the scope: a read-only bind of itself, or a tmpfs with options. Exactly
 // one mount is made and undone, so the sandbox's own tmpfs below stays.
 class ScopedMount {
