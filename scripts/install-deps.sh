@@ -14,7 +14,7 @@ packages=(
   xvfb xauth libxcb1-dev
   fp-utils-3.2.2
   libcanberra-dev sound-theme-freedesktop
-  libcap2-bin iproute2 util-linux
+  libcap2-bin iproute2 util-linux strace
   clang libclang-rt-14-dev
   dpkg-dev lintian bash-completion
   libcli11-dev

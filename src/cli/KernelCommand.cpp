@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <chrono>
 #include <functional>
 #include <iomanip>
 #include <memory>
@@ -94,26 +95,39 @@ std::string NewestBackup(const Config& config) {
   return list.entries.empty() ? std::string() : list.entries.back().fileName;
 }
 
-// Waits for the answer to "Keep these settings? [y/N]" until the deadline; true for yes.
-bool AskToKeep(const IKernelSession& session, std::ostream& out) {
+enum class KeepAnswer { Keep, Revert, TimedOut, HelperEnded };
+
+// Asks "Keep these settings? [y/N]" until the deadline, watching the helper meanwhile: its own
+// revert or its end finishes the question at once.
+KeepAnswer AskToKeep(IKernelSession& session, std::ostream& out) {
+  using namespace std::chrono;
   const bool terminal = ::isatty(STDIN_FILENO);
   std::string answer;
   for (bool first = true;; first = false) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::seconds>(session.Deadline() - std::chrono::system_clock::now());
-    if (left.count() <= 0) break;
+    const long long left = ceil<milliseconds>(session.Deadline() - steady_clock::now()).count();
+    if (left <= 0) {
+      out << "\n";
+      return KeepAnswer::TimedOut;
+    }
+    const long long shown = (left + 999) / 1000;
     if (terminal || first)
-      out << (terminal ? "\r" : "") << "Keep these settings? [y/N] (reverting in " << std::setw(3) << left.count()
-          << " s) " << std::flush;
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    const int ready = ::poll(&input, 1, 1000);
+      out << (terminal ? "\r" : "") << "Keep these settings? [y/N] (reverting in " << std::setw(3) << shown << " s) "
+          << std::flush;
+    // Until the shown number of seconds drops.
+    pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {session.WaitHandle(), POLLIN, 0}};
+    const int ready = ::poll(fds, 2, static_cast<int>(left - (shown - 1) * 1000));
     if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
+    if (ready > 0 && fds[1].revents != 0) {
+      if (session.Poll(0) == SessionState::Applied) continue;
+      out << "\n";
+      return KeepAnswer::HelperEnded;
+    }
     char c = 0;
     if (ready < 0 || ::read(STDIN_FILENO, &c, 1) != 1 || c == '\n') break;
     answer += c;
   }
   out << "\n";
-  return answer == "y" || answer == "Y" || answer == "yes";
+  return answer == "y" || answer == "Y" || answer == "yes" ? KeepAnswer::Keep : KeepAnswer::Revert;
 }
 
 KernelBridge MakeBridge(CliContext& context, IRegistry& registry) {
@@ -131,23 +145,46 @@ int RunPlan(CliContext& context, IRegistry& registry, const KernelOptions& optio
   return options.check && plan->ChangesAnything() ? kExitReverted : kExitOk;
 }
 
-int Finish(IKernelSession& session, CliContext& context, bool keep) {
-  if (keep) {
+// A session the helper ended by itself: its own revert, or a recovery run after it stopped.
+int Ended(IKernelSession& session, CliContext& context) {
+  if (session.State() == SessionState::Failed) {
+    context.err << "zentrofastctl: " << session.Message() << "\n";
+    return kExitFailed;
+  }
+  context.out << "Reverted: " << session.Message() << "\n";
+  return kExitReverted;
+}
+
+int Finish(IKernelSession& session, CliContext& context, KeepAnswer answer) {
+  if (answer == KeepAnswer::HelperEnded) return Ended(session, context);
+  if (answer == KeepAnswer::Keep) {
     auto kept = session.Keep();
     if (kept) {
       context.out << "Kept: " << kept.value() << "\n";
       return kExitOk;
     }
+    if (session.State() == SessionState::Failed) return Ended(session, context);
     context.err << "zentrofastctl: not kept: " << kept.error().text << "\n";
     return kExitReverted;
   }
-  auto reverted = session.Revert();
-  context.out << "Reverted: " << (reverted ? session.Message() : reverted.error().text) << "\n";
+  // Our deadline is not before the helper's, whose own revert normally answers first.
+  if (answer == KeepAnswer::TimedOut && session.Poll(2000) != SessionState::Applied &&
+      session.State() != SessionState::Reverted)
+    return Ended(session, context);
+  auto reverted = session.State() == SessionState::Applied ? session.Revert() : Result<Done>(Done{});
+  const std::string& message = reverted ? session.Message() : reverted.error().text;
+  if (answer != KeepAnswer::TimedOut) {
+    context.out << "Reverted: " << message << "\n";
+    return kExitReverted;
+  }
+  // Whoever sent it, the revert came because the time ran out; only the helper's problems are added.
+  const std::size_t but = message.find(", but ");
+  context.out << "Reverted: not kept in time" << (but == std::string::npos ? "" : message.substr(but)) << "\n";
   return kExitReverted;
 }
 
 int Conclude(IKernelSession& session, CliContext& context, const KernelOptions& options) {
-  return Finish(session, context, options.yes || AskToKeep(session, context.out));
+  return Finish(session, context, options.yes ? KeepAnswer::Keep : AskToKeep(session, context.out));
 }
 
 // Measures again inside the keep window and says what the change did; with --keep-if-not-slower
@@ -164,7 +201,7 @@ int ConcludeMeasured(IKernelSession& session, CliContext& context, const KernelO
   if (!options.keepIfNotSlower) return Conclude(session, context, options);
   context.out << (measure::KeepAfter(verdict) ? "Keeping them: the connection is not slower.\n"
                                               : "Reverting them: the connection is slower.\n");
-  return Finish(session, context, measure::KeepAfter(verdict));
+  return Finish(session, context, measure::KeepAfter(verdict) ? KeepAnswer::Keep : KeepAnswer::Revert);
 }
 
 int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& options) {

@@ -41,8 +41,11 @@ Result<bool> RequestParser::Line(std::string_view line) {
     return false;
   }
   if (!m_kindSeen) {
-    if (line != "apply" && line != "revert") return Error{"the request must say apply or revert"};
-    m_request.kind = line == "apply" ? RequestKind::Apply : RequestKind::Revert;
+    if (line != "apply" && line != "revert" && line != "recover")
+      return Error{"the request must say apply, revert or recover"};
+    m_request.kind = line == "apply"    ? RequestKind::Apply
+                     : line == "revert" ? RequestKind::Revert
+                                        : RequestKind::Recover;
     m_kindSeen = true;
     return false;
   }
@@ -91,7 +94,9 @@ Result<bool> RequestParser::Body(std::string_view word, std::string_view rest) {
 
 std::string FormatRequest(const HelperRequest& request) {
   std::string text = std::string(kProtocolHeader) + "\n";
-  text += request.kind == RequestKind::Apply ? "apply\n" : "revert\n";
+  text += request.kind == RequestKind::Apply    ? "apply\n"
+          : request.kind == RequestKind::Revert ? "revert\n"
+                                                : "recover\n";
   if (!request.backupName.empty()) text += "backup " + request.backupName + "\n";
   if (request.kind == RequestKind::Apply) {
     text += "keep-within " + std::to_string(request.keepWithinSeconds) + "\n";
@@ -104,7 +109,7 @@ std::string FormatRequest(const HelperRequest& request) {
 
 std::optional<HelperAnswer> ParseAnswer(std::string_view line) {
   const auto [word, rest] = SplitWord(line);
-  for (std::string_view known : {"applied", "refused", "failed", "kept", "reverted", "note"})
+  for (std::string_view known : {"applied", "refused", "failed", "kept", "reverted", "recovered", "note"})
     if (word == known) return HelperAnswer{std::string(word), std::string(rest)};
   return std::nullopt;
 }

@@ -2,15 +2,16 @@
 #pragma once
 // The helper's line protocol. The caller sends one request:
 //   zentrofast-kernel 1
-//   apply | revert                 (what to do)
+//   apply | revert | recover       (what to do; recover only undoes what a killed helper left)
 //   backup NAME                    (optional, for the ledger's history)
 //   keep-within SECONDS            (apply: 1 to 600, default 30)
 //   allow-ipv6-loss                (apply: accept an MTU below 1280)
 //   set KEY VALUE                  (apply: one line per desired setting; the full desired state)
 //   plan HASH                      (apply: the hash of the caller's preview)
 //   end
-// The helper answers one line: "applied ID DEADLINE" (seconds since the epoch), "refused REASON"
-// (nothing changed), "failed REASON" (everything rolled back) or, for revert, "reverted REPORT".
+// The helper answers one line: "applied ID MILLISECONDS" (the window left as it answers), "refused
+// REASON" (nothing changed), "failed REASON" (everything rolled back), for revert "reverted REPORT",
+// for recover "recovered REPORT" (what is live now).
 // After "applied" the caller sends "keep" or "revert"; the answer is "kept REPORT" or
 // "reverted REASON". End of input, the deadline or a signal revert.
 #include <optional>
@@ -27,7 +28,7 @@ inline constexpr std::size_t kMaxLineLength = 4096;
 inline constexpr std::size_t kMaxSettings = 512;
 inline constexpr int kMaxKeepWithinSeconds = 600;
 
-enum class RequestKind { Apply, Revert };
+enum class RequestKind { Apply, Revert, Recover };
 
 struct HelperRequest {
   RequestKind kind = RequestKind::Apply;

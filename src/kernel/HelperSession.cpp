@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kernel/HelperSession.h"
 
+#include <algorithm>
 #include <sstream>
+
+#include "kernel/Ledger.h"
 
 namespace zf::kernel {
 
 HelperSession::HelperSession(const std::vector<std::string>& commandLine, const HelperRequest& request)
-    : m_throughPkexec(commandLine.size() > 1 && commandLine.front().ends_with("/pkexec")) {
+    : m_commandLine(commandLine), m_throughPkexec(commandLine.size() > 1 && commandLine.front().ends_with("/pkexec")) {
   auto started = m_process.Start(commandLine);
   if (!started) {
     Fail(started.error());
@@ -43,19 +46,60 @@ std::optional<HelperAnswer> HelperSession::NextAnswer(int timeoutMs, bool& timed
   }
 }
 
+void HelperSession::RecoverAfterHelperEnded() {
+  m_process.Finish();
+  HelperRequest recover;
+  recover.kind = RequestKind::Recover;
+  auto recovered = RunHelperRequest(m_commandLine, recover);
+  // Stopped after the ledger recorded the keep: nothing was rolled back, the new values stay.
+  if (auto ledger = LoadLedger(kLedgerPath); recovered && ledger && ledger->Kept(m_transactionId)) {
+    m_state = SessionState::Kept;
+    m_message =
+        "the kernel helper stopped right after keeping the new values; they are live and recorded, but "
+        "where they were persisted was not reported (\"zentrofastctl kernel status\" shows it)";
+    return;
+  }
+  if (recovered) {
+    m_state = SessionState::Recovered;
+    m_message =
+        "the kernel helper stopped before the new values were kept; a recovery run put the previous values "
+        "back, so they are live again (" +
+        recovered.value() + ")";
+    return;
+  }
+  m_state = SessionState::Failed;
+  m_failureKind = ErrorKind::Failed;
+  m_message = "the kernel helper stopped before the new values were kept, and the recovery run failed (" +
+              recovered.error().text +
+              "), so some new values may still be live; \"zentrofastctl kernel plan\" shows them, and the next "
+              "apply or revert tries the recovery again";
+}
+
 SessionState HelperSession::Poll(int timeoutMs) {
-  if (m_state != SessionState::Starting) return m_state;
+  if (m_state != SessionState::Starting && m_state != SessionState::Applied) return m_state;
   bool timedOut = false;
   const auto answer = NextAnswer(timeoutMs, timedOut);
   if (timedOut) return m_state;
+  if (m_state == SessionState::Applied) {
+    // In the window only the helper's own revert (its deadline) or its end can come.
+    if (!answer) {
+      RecoverAfterHelperEnded();
+    } else {
+      m_process.Finish();
+      m_message = answer->text;
+      m_state = SessionState::Reverted;
+    }
+    return m_state;
+  }
   if (!answer) {
     Fail(EndedHelperError(m_process.Finish(), m_throughPkexec));
   } else if (answer->word == "applied") {
     std::istringstream words(answer->text);
     std::string id;
-    long long deadline = 0;
-    words >> id >> deadline;
-    m_deadline = std::chrono::system_clock::time_point(std::chrono::seconds(deadline));
+    long long left = 0;
+    words >> id >> left;
+    m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(left, 0LL));
+    m_transactionId = id;
     m_message = id;
     m_state = SessionState::Applied;
   } else {
@@ -65,16 +109,17 @@ SessionState HelperSession::Poll(int timeoutMs) {
 }
 
 Result<std::string> HelperSession::Conclude(const char* command, const char* expected) {
-  if (m_state != SessionState::Applied) return Error{"nothing is waiting for confirmation"};
+  if (m_state != SessionState::Applied)
+    return Error{m_message.empty() ? "nothing is waiting for confirmation" : m_message};
   m_process.Send(std::string(command) + "\n");
   bool timedOut = false;
   const auto answer = NextAnswer(120000, timedOut);
-  m_process.Finish();
   if (!answer) {
-    m_state = SessionState::Failed;
-    m_message = "the kernel helper ended without an answer";
+    RecoverAfterHelperEnded();
+    if (m_state == SessionState::Kept && std::string_view(expected) == "kept") return m_message;
     return Error{m_message};
   }
+  m_process.Finish();
   m_message = answer->text;
   m_state = answer->word == "kept" ? SessionState::Kept : SessionState::Reverted;
   if (answer->word != expected) return Error{answer->text};
@@ -102,7 +147,7 @@ Result<std::string> RunHelperRequest(const std::vector<std::string>& commandLine
       continue;
     }
     process.Finish();
-    if (answer->word == "reverted") return notes + answer->text;
+    if (answer->word == "reverted" || answer->word == "recovered") return notes + answer->text;
     return Error{notes + answer->text};
   }
   const bool throughPkexec = commandLine.size() > 1 && commandLine.front().ends_with("/pkexec");

@@ -19,7 +19,7 @@ class HelperSession : public IKernelSession {
   SessionState Poll(int timeoutMs) override;
   SessionState State() const override { return m_state; }
   int WaitHandle() const override { return m_process.OutputFd(); }
-  std::chrono::system_clock::time_point Deadline() const override { return m_deadline; }
+  std::chrono::steady_clock::time_point Deadline() const override { return m_deadline; }
   Result<std::string> Keep() override;
   Result<Done> Revert() override;
   const std::string& Message() const override { return m_message; }
@@ -32,18 +32,22 @@ class HelperSession : public IKernelSession {
   // The next answer that is not a note; empty when the helper ended without one.
   std::optional<HelperAnswer> NextAnswer(int timeoutMs, bool& timedOut);
   void Fail(Error error);
+  // The helper ended in the window without an answer: its journal is recovered at once.
+  void RecoverAfterHelperEnded();
   Result<std::string> Conclude(const char* command, const char* expected);
 
   HelperProcess m_process;
+  std::vector<std::string> m_commandLine;
+  std::string m_transactionId;
   bool m_throughPkexec = false;
   SessionState m_state = SessionState::Starting;
   std::string m_message;
   ErrorKind m_failureKind = ErrorKind::Failed;
   std::vector<std::string> m_notes;
-  std::chrono::system_clock::time_point m_deadline{};
+  std::chrono::steady_clock::time_point m_deadline{};
 };
 
-// Runs a request that needs no confirmation (a revert) to its answer.
+// Runs a request that needs no confirmation (a revert, a recovery) to its answer.
 Result<std::string> RunHelperRequest(const std::vector<std::string>& commandLine, const HelperRequest& request);
 
 }  // namespace zf::kernel

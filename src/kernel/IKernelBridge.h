@@ -11,7 +11,9 @@
 
 namespace zf::kernel {
 
-enum class SessionState { Starting, Applied, Kept, Reverted, Failed };
+// Recovered: the helper ended inside the window without an answer and a recovery run put the
+// previous values back (when that run fails, the session is Failed and says what may be live).
+enum class SessionState { Starting, Applied, Kept, Reverted, Recovered, Failed };
 
 // One apply: started at once, applied some time later (an authentication dialog may come
 // first), then kept or reverted. Poll() never blocks longer than it is told, so a screen can
@@ -23,8 +25,8 @@ class IKernelSession {
   virtual SessionState State() const = 0;
   // Readable when Poll() has something new; -1 when the session has ended.
   virtual int WaitHandle() const = 0;
-  // When the helper reverts by itself unless kept; meaningful once applied.
-  virtual std::chrono::system_clock::time_point Deadline() const = 0;
+  // When the helper reverts by itself unless kept, on the monotonic clock; meaningful once applied.
+  virtual std::chrono::steady_clock::time_point Deadline() const = 0;
   // Commits the applied values; the text says where they were persisted.
   virtual Result<std::string> Keep() = 0;
   virtual Result<Done> Revert() = 0;

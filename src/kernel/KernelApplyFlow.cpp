@@ -29,6 +29,13 @@ std::string CauseText(RevertCause cause, int keepWithinSeconds, const std::strin
       return "The time to keep the new settings ran out, so the previous network settings of this computer are "
              "back." +
              (detail.empty() ? std::string() : " (" + detail + ")");
+    case RevertCause::HelperEnded:
+      return "The kernel helper stopped before the new settings were kept. A recovery run put the previous "
+             "network settings of this computer back.";
+    case RevertCause::HelperLost:
+      return "The kernel helper stopped before the new settings were kept, and they could not all be rolled "
+             "back: " +
+             detail + "\n\nSome of the new network settings may still be live on this computer.";
     case RevertCause::Failure:
       return "The settings could not be applied to this computer: " + detail +
              "\n\nThe network settings of this computer are as they were.";
@@ -167,13 +174,15 @@ void KernelApplyFlow::PollSession() {
       default: GoBack(RevertCause::Failure, message); return;
     }
   }
-  if (m_stage == Stage::Countdown && (state == kernel::SessionState::Reverted || state == kernel::SessionState::Failed))
-    GoBack(RevertCause::HelperDeadline, m_session->Message());
+  if (m_stage != Stage::Countdown) return;
+  if (state == kernel::SessionState::Reverted) GoBack(RevertCause::HelperDeadline, m_session->Message());
+  if (state == kernel::SessionState::Recovered) GoBack(RevertCause::HelperEnded);
+  if (state == kernel::SessionState::Failed) GoBack(RevertCause::HelperLost, m_session->Message());
 }
 
 void KernelApplyFlow::StartCountdown() {
   using namespace std::chrono;
-  const auto untilDeadline = ceil<seconds>(m_session->Deadline() - system_clock::now()).count();
+  const auto untilDeadline = ceil<seconds>(m_session->Deadline() - steady_clock::now()).count();
   m_secondsLeft = static_cast<int>(std::clamp<long long>(untilDeadline, 1, m_keepWithinSeconds));
   m_stage = Stage::Countdown;
   m_countdown = new frmKernelCountdown(DialogParent());
@@ -245,9 +254,12 @@ void KernelApplyFlow::GoBack(RevertCause cause, const std::string& detail) {
     if (const Result<Done> reverted = m_session->Revert(); !reverted)
       text += "\n\nThe kernel helper reported: " + reverted.error().text;
   }
-  text += "\n\n" + RestoreStore();
+  // While new values may be live, the store keeps the tuned values that describe them.
+  text += "\n\n" +
+          (cause == RevertCause::HelperLost ? std::string("Zentrofast's tuned values are unchanged.") : RestoreStore());
   Finish();
-  Tell(text, cause == RevertCause::Failure ? MsgIcon::Exclamation : MsgIcon::Information);
+  const bool bad = cause == RevertCause::Failure || cause == RevertCause::HelperLost;
+  Tell(text, bad ? MsgIcon::Exclamation : MsgIcon::Information);
 }
 
 void KernelApplyFlow::RefusedBeforeApplying(const std::string& message) {

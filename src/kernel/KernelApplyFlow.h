@@ -24,7 +24,9 @@ class QWidget;
 namespace zf {
 
 // Why a session ended without the values being applied or kept.
-enum class RevertCause { RevertPressed, CountdownEnded, HelperDeadline, Failure };
+// HelperEnded: the helper stopped in the window and a recovery run put the previous values back;
+// HelperLost: that recovery failed too, so the new values may still be live.
+enum class RevertCause { RevertPressed, CountdownEnded, HelperDeadline, HelperEnded, HelperLost, Failure };
 
 struct KernelFlowSetup {
   kernel::IKernelBridge& bridge;

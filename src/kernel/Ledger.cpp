@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "kernel/LiveSystem.h"
+#include "kernel/SettingTable.h"
 
 namespace zf::kernel {
 namespace {
@@ -24,7 +25,9 @@ std::vector<std::string_view> Fields(std::string_view line) {
   }
 }
 
+// A line naming a key outside the table or a value that is no number is damage, never something to act on.
 bool AddLine(Ledger& ledger, const std::vector<std::string_view>& f) {
+  if (f.size() >= 3 && (f[0] == "original" || f[0] == "managed") && !IsWellFormedValue(f[1], f[2])) return false;
   if (f[0] == "original" && f.size() == 3) return ledger.originals.emplace(f[1], f[2]).second;
   if (f[0] == "managed" && f.size() == 4) {
     ledger.persistence[std::string(f[1])] = f[3];
@@ -43,6 +46,18 @@ bool Ledger::Kept(const std::string& transactionId) const {
   for (const auto& entry : history)
     if (entry.id == transactionId && entry.outcome == "kept") return true;
   return false;
+}
+
+bool Ledger::Concluded(const std::string& transactionId) const {
+  for (const auto& entry : history)
+    if (entry.id == transactionId) return true;
+  return false;
+}
+
+void Ledger::Record(Transaction transaction) {
+  history.push_back(std::move(transaction));
+  if (history.size() > kMaxLedgerHistory)
+    history.erase(history.begin(), history.begin() + static_cast<std::ptrdiff_t>(history.size() - kMaxLedgerHistory));
 }
 
 std::string FormatLedger(const Ledger& ledger) {
@@ -78,10 +93,15 @@ Result<Ledger> ParseLedger(std::string_view text) {
 
 Result<Ledger> LoadLedger(const std::string& path) {
   if (::access(path.c_str(), F_OK) != 0 && errno == ENOENT) return Ledger{};
-  const auto text = ReadSmallFile(path);
+  // Larger than any ledger this helper writes, so one grown by an older one is still read (and trimmed).
+  const auto text = ReadSmallFile(path, 64u << 20);
   if (!text) return Error{"cannot read " + path + ": " + std::strerror(errno)};
   auto ledger = ParseLedger(*text);
-  if (!ledger) return Error{path + ": " + ledger.error().text};
+  if (!ledger)
+    return Error{path + ": " + ledger.error().text +
+                     "; repair it or move the file aside (its \"original\" lines hold the values the settings go "
+                     "back to) and try again",
+                 ErrorKind::Damaged};
   return ledger;
 }
 

@@ -12,6 +12,8 @@
 namespace zf::kernel {
 
 inline constexpr const char* kLedgerPath = "/var/lib/zentrofast/ledger";
+// Transactions the history keeps; older ones are dropped, the originals and managed lines never.
+inline constexpr std::size_t kMaxLedgerHistory = 1000;
 
 struct Ledger {
   SettingMap originals;
@@ -20,6 +22,10 @@ struct Ledger {
   std::vector<Transaction> history;
 
   bool Kept(const std::string& transactionId) const;
+  // The history names the transaction's outcome, whatever it was: its journal has nothing left to undo.
+  bool Concluded(const std::string& transactionId) const;
+  // Adds a transaction's outcome, dropping the oldest beyond kMaxLedgerHistory.
+  void Record(Transaction transaction);
 };
 
 std::string FormatLedger(const Ledger& ledger);

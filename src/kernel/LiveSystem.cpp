@@ -11,7 +11,7 @@
 
 namespace zf::kernel {
 
-std::optional<std::string> ReadSmallFile(const std::string& path) {
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   struct stat info {};
@@ -20,7 +20,7 @@ std::optional<std::string> ReadSmallFile(const std::string& path) {
     char buffer[4096];
     std::string read;
     // A short read is the end of a regular file; it saves /proc/sys a second read per value.
-    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0 && read.size() < (4u << 20);) {
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0 && read.size() < limit;) {
       read.append(buffer, static_cast<std::size_t>(n));
       if (static_cast<std::size_t>(n) < sizeof buffer) break;
     }

@@ -44,6 +44,6 @@ class ProcLiveSystem : public ILiveSystem {
 const LinkInfo* FindLink(const std::vector<LinkInfo>& links, const std::string& name);
 
 // Reads a small regular file without following a link or waiting on a FIFO; empty on failure.
-std::optional<std::string> ReadSmallFile(const std::string& path);
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit = 4u << 20);
 
 }  // namespace zf::kernel

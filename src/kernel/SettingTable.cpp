@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kernel/SettingTable.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <sstream>
@@ -153,6 +154,27 @@ std::string NormalizeValue(std::string_view raw) {
     }
   }
   return normal;
+}
+
+bool IsTableKey(std::string_view key) {
+  for (const auto& rule : kScalarRules)
+    if (key == rule.key) return true;
+  if (key == kRmemKey) return true;
+  if (auto name = Middle(key, kConfPrefix, kRedirectsSuffix)) return IsSafeInterfaceName(*name);
+  if (auto name = Middle(key, kLinkPrefix, kMtuSuffix)) return IsSafeInterfaceName(*name);
+  return false;
+}
+
+bool IsWellFormedValue(std::string_view key, std::string_view value) {
+  if (!IsTableKey(key) || value.empty() || NormalizeValue(value) != value) return false;
+  std::size_t count = 0;
+  for (std::size_t start = 0; start <= value.size(); ++count) {
+    const std::size_t space = std::min(value.find(' ', start), value.size());
+    const auto number = Number(value.substr(start, space - start));
+    if (!number || *number > 2147483647) return false;
+    start = space + 1;
+  }
+  return count == (key == kRmemKey ? 3u : 1u);
 }
 
 }  // namespace zf::kernel

@@ -45,4 +45,10 @@ std::string CheckSetting(std::string_view key, std::string_view value, const Lin
 // digits and blanks, or empty → empty.
 std::string NormalizeValue(std::string_view raw);
 
+// A key of the table's own kinds (fixed, per-interface redirects, MTU), whatever the machine has.
+bool IsTableKey(std::string_view key);
+// A value the helper's own files may hold for key: whole numbers that fit the kernel's int (three
+// for tcp_rmem), with no bounds beyond that, since an original is whatever the kernel had.
+bool IsWellFormedValue(std::string_view key, std::string_view value);
+
 }  // namespace zf::kernel

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // zentrofastctl kernel inside the sandbox: the store's values made real, kept, restored, reverted.
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "cli/CliContext.h"
 #include "cli/LinuxCliPlatform.h"
@@ -134,20 +137,65 @@ TEST_F(KernelCommandTest, NoAnswerBeforeTheEndOfInputOrTheDeadlineRevertsWithExi
     const char* what;
     int input;
     const char* keepWithin;
-  } cases[] = {{"input at its end", -1, "20"}, {"/dev/null", devNull, "20"}, {"the deadline", silent[0], "1"}};
+    const char* says;
+  } cases[] = {{"input at its end", -1, "20", "Reverted: "},
+               {"/dev/null", devNull, "20", "Reverted: "},
+               {"the deadline", silent[0], "1", "Reverted: not kept in time\n"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const auto started = std::chrono::steady_clock::now();
     const std::vector<std::string> args{"kernel", "apply", "--keep-within", c.keepWithin};
     const Outcome outcome = c.input < 0 ? Run(args) : RunWithInput(args, c.input);
+    const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_EQ(outcome.status, 3) << outcome.out << outcome.err;
-    EXPECT_NE(outcome.out.find("Reverted"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("Keep these settings? [y/N] (reverting in "), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find(c.says), std::string::npos) << outcome.out;
     EXPECT_EQ(Live(), originals);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << "it waited out the window";
+    EXPECT_LT(took, std::chrono::seconds(10)) << "it waited out the window";
+    if (c.input == silent[0]) EXPECT_GE(took, std::chrono::seconds(1)) << "the window was cut short";
   }
   ::close(devNull);
   ::close(silent[0]);
   ::close(silent[1]);
+}
+
+// Our helper child's pid once its journal is there: it is in the window (or about to be).
+pid_t HelperInTheWindow() {
+  const std::string ourChild = ") S " + std::to_string(::getpid()) + " ";
+  for (int tries = 0; tries < 500; ++tries, std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+    if (::access("/run/zentrofast/journal", F_OK) != 0) continue;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+      const std::string stat = test::ReadText((entry.path() / "stat").string());
+      if (stat.find("(zentrofast-kern" + ourChild) == std::string::npos) continue;
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the writes and the answer done
+      return static_cast<pid_t>(std::stol(entry.path().filename().string()));
+    }
+  }
+  return -1;
+}
+
+TEST_F(KernelCommandTest, AHelperKilledInTheWindowIsRecoveredAtOnceAndSaidSo) {
+  ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);
+  int silent[2];  // the user says nothing
+  ASSERT_EQ(::pipe(silent), 0);
+  pid_t killed = -1;
+  std::thread killer([&killed] {
+    killed = HelperInTheWindow();
+    if (killed > 0) ::kill(killed, SIGKILL);
+  });
+  const auto started = std::chrono::steady_clock::now();
+  const Outcome outcome = RunWithInput({"kernel", "apply", "--keep-within", "60"}, silent[0]);
+  killer.join();
+  ::close(silent[0]);
+  ::close(silent[1]);
+  ASSERT_GT(killed, 0) << "no helper was seen in the window";
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20)) << "it waited out the window";
+  EXPECT_EQ(outcome.status, 3) << outcome.out << outcome.err;
+  EXPECT_NE(outcome.out.find("the previous values back, so they are live again"), std::string::npos) << outcome.out;
+  EXPECT_EQ(Live(), originals);
+  EXPECT_EQ(::access("/run/zentrofast/journal", F_OK), -1);
+  const Outcome again = Run({"kernel", "apply", "--yes"});
+  EXPECT_EQ(again.status, 0) << "the next apply plans after the recovery: " << again.err;
 }
 
 TEST_F(KernelCommandTest, AnMtuBelow1280WithoutAcceptanceChangesNothing) {

@@ -255,6 +255,29 @@ class KernelFlowTest : public QObject {
     QVERIFY(QString::fromStdString(rig.LastMessage()).contains("Keep was not pressed within 30 seconds"));
   }
 
+  // The helper ending in the window: the session recovered its journal (the store follows the
+  // computer back) or could not (the store keeps describing what may still be live).
+  void helperEndingInTheWindowSaysWhatIsLive() {
+    const struct {
+      kernel::SessionState end;
+      std::int32_t storedTtl;
+      const char* says;
+    } cases[] = {{kernel::SessionState::Recovered, 64, "A recovery run put the previous network settings"},
+                 {kernel::SessionState::Failed, 128, "may still be live"}};
+    for (const auto& c : cases) {
+      Rig rig;
+      rig.RunToCountdown();
+      rig.bridge.log.endInWindow = c.end;
+      rig.bridge.log.endMessage = "recovery refused: no authentication agent";
+      QTRY_COMPARE(rig.flow.stage(), KernelApplyFlow::Stage::Idle);
+      QCOMPARE(rig.bridge.log.sessionReverts, 0);
+      QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(c.storedTtl));
+      const QString message = QString::fromStdString(rig.LastMessage());
+      QVERIFY2(message.contains(c.says), qPrintable(message));
+      QVERIFY2(!message.contains("ran out"), qPrintable(message));
+    }
+  }
+
   void closingTheCountdownIsNoKeep() {
     Rig rig;
     rig.RunToCountdown();

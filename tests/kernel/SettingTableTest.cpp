@@ -92,6 +92,42 @@ TEST(LedgerTest, TextRoundTripsAndDamageIsRefused) {
   EXPECT_FALSE(ParseLedger("zentrofast-ledger 1\noriginal\tx\t1").has_value()) << "a torn last line";
 }
 
+// The helper acts on its own files as root: a line it could not write itself is damage.
+TEST(LedgerTest, LinesWithForeignKeysOrNumbersThatAreNoneAreDamaged) {
+  const struct {
+    const char* line;
+    bool whole;
+  } cases[] = {{"original\tlink/eth0/mtu\t1500", true},
+               {"original\tnet/ipv4/tcp_rmem\t4096 131072 6291456", true},
+               {"original\tnet/ipv4/conf/eth0.100/accept_redirects\t1", true},
+               {"original\tlink/eth0/mtu\tabc", false},
+               {"original\tlink/eth0/mtu\t100000000000000000000", false},
+               {"original\tlink/eth0/mtu\t2147483648", false},
+               {"original\tlink/eth0/mtu\t-1", false},
+               {"original\tnet/ipv4/tcp_rmem\t4096 131072", false},
+               {"original\tnet/ipv4/ip_forward\t1", false},
+               {"managed\tnet/ipv4/ip_forward\t0\tsysctl", false},
+               {"managed\tlink/../mtu\t1500\tlink", false},
+               {"managed\tnet/ipv4/ip_default_ttl\t64 64\tsysctl", false}};
+  for (const auto& c : cases) {
+    auto parsed = ParseLedger(std::string("zentrofast-ledger 1\n") + c.line + "\n");
+    EXPECT_EQ(parsed.has_value(), c.whole) << c.line;
+    if (!parsed) {
+      EXPECT_NE(parsed.error().text.find("line 2"), std::string::npos) << parsed.error().text;
+    }
+  }
+}
+
+TEST(LedgerTest, TheHistoryKeepsItsNewestTransactions) {
+  Ledger ledger;
+  for (std::size_t i = 0; i < kMaxLedgerHistory + 5; ++i) ledger.Record({std::to_string(i), "root", "", "kept"});
+  ASSERT_EQ(ledger.history.size(), kMaxLedgerHistory);
+  EXPECT_EQ(ledger.history.front().id, "5");
+  EXPECT_EQ(ledger.history.back().id, std::to_string(kMaxLedgerHistory + 4));
+  EXPECT_TRUE(ledger.Concluded(std::to_string(kMaxLedgerHistory + 4)));
+  EXPECT_FALSE(ledger.Concluded("4"));
+}
+
 HelperRequest ApplyRequest() {
   HelperRequest request;
   request.backupName = "004.BCK";

@@ -2,6 +2,7 @@
 #pragma once
 // A kernel bridge that changes nothing: tests script its plan, status and answers and read back
 // what was asked of it.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct FakeKernelLog {
   int keeps = 0;
   int sessionReverts = 0;
   int reverts = 0;
+  // Scripted: set during the window, the session ends this way at its next Poll (the helper ended).
+  std::optional<kernel::SessionState> endInWindow;
+  std::string endMessage;
 };
 
 class FakeKernelSession : public kernel::IKernelSession {
@@ -23,16 +27,20 @@ class FakeKernelSession : public kernel::IKernelSession {
       : m_log(log),
         m_message(std::move(failure)),
         m_failureKind(failureKind),
-        m_deadline(std::chrono::system_clock::now() + std::chrono::seconds(keepWithinSeconds)) {}
+        m_deadline(std::chrono::steady_clock::now() + std::chrono::seconds(keepWithinSeconds)) {}
 
   kernel::SessionState Poll(int) override {
     if (m_state == kernel::SessionState::Starting)
       m_state = m_message.empty() ? kernel::SessionState::Applied : kernel::SessionState::Failed;
+    else if (m_state == kernel::SessionState::Applied && m_log.endInWindow) {
+      m_state = *m_log.endInWindow;
+      m_message = m_log.endMessage;
+    }
     return m_state;
   }
   kernel::SessionState State() const override { return m_state; }
   int WaitHandle() const override { return -1; }
-  std::chrono::system_clock::time_point Deadline() const override { return m_deadline; }
+  std::chrono::steady_clock::time_point Deadline() const override { return m_deadline; }
   Result<std::string> Keep() override {
     if (m_state != kernel::SessionState::Applied) return Error{"nothing applied to keep"};
     ++m_log.keeps;
@@ -52,7 +60,7 @@ class FakeKernelSession : public kernel::IKernelSession {
   FakeKernelLog& m_log;
   std::string m_message;
   ErrorKind m_failureKind;
-  std::chrono::system_clock::time_point m_deadline;
+  std::chrono::steady_clock::time_point m_deadline;
   kernel::SessionState m_state = kernel::SessionState::Starting;
 };
 

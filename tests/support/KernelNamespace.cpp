@@ -2,9 +2,11 @@
 #include "support/KernelNamespace.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -117,6 +119,10 @@ std::string HostSnapshotAfterSandbox() {
 std::string FreshKernelMachine() {
   if (::unshare(CLONE_NEWNET) != 0) return Failure("unshare(CLONE_NEWNET)");
   for (const auto& folder : KernelHelperFolders()) {
+    // A test that unmounted the sandbox's tmpfs by mistake would otherwise empty the host's folder.
+    struct statfs kind {};
+    if (::statfs(folder.c_str(), &kind) != 0 || kind.f_type != TMPFS_MAGIC)
+      return folder + " is no longer the sandbox's tmpfs; nothing was cleared";
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) fs::remove_all(entry.path(), error);
   }

@@ -42,8 +42,11 @@ Result<Done> ReplaceFileAtomically(const std::string& path, const std::string& t
 
 Result<Done> RemoveFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0) {
-    if (errno != ENOENT) return Failure("cannot remove", path, errno);
-    return Done{};
+    const int failure = errno;
+    // A read-only folder refuses even the removal of a file that is not there; nothing is wrong then.
+    struct stat info {};
+    if (failure == ENOENT || (::lstat(path.c_str(), &info) != 0 && errno == ENOENT)) return Done{};
+    return Failure("cannot remove", path, failure);
   }
   if (const int flushFailure = fdio::SyncFolder(fdio::FolderOf(path)); flushFailure != 0)
     return Failure("cannot flush the folder of", path, flushFailure);

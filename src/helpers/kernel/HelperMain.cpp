@@ -95,8 +95,10 @@ int main() {
     return Refuse(channel, "another change is waiting for confirmation");
   auto recovered = RecoverJournal();
   if (!recovered) return Refuse(channel, recovered.error().text);
-  if (!recovered->empty()) channel.Answer("note " + recovered.value());
   auto request = ReadRequest(channel);
-  if (!request) return Refuse(channel, request.error().text);
-  return RunRequest(request.value(), UserName(caller), channel);
+  if (!request) {
+    if (!recovered->report.empty()) channel.Answer("note " + recovered->report);
+    return Refuse(channel, request.error().text);
+  }
+  return RunRequest(request.value(), UserName(caller), recovered.value(), channel);
 }

@@ -3,6 +3,8 @@
 
 #include <sstream>
 
+#include "kernel/SettingTable.h"
+
 namespace zf::kernel {
 namespace {
 
@@ -29,21 +31,27 @@ std::string FormatJournal(const Journal& journal) {
 Result<Journal> ParseJournal(const std::string& text) {
   std::istringstream lines(text);
   std::string line;
-  if (!std::getline(lines, line) || line != kHeader) return Error{"the journal has no header"};
+  if (!std::getline(lines, line) || line != kHeader) return Error{"the journal has no header", ErrorKind::Damaged};
   Journal journal;
   bool ended = false;
-  while (std::getline(lines, line)) {
+  for (int number = 2; std::getline(lines, line); ++number) {
     const auto fields = Fields(line);
+    const auto damaged = [number] {
+      return Error{"line " + std::to_string(number) + " is damaged", ErrorKind::Damaged};
+    };
+    if (ended) return damaged();
     if (fields.size() == 4 && fields[0] == "transaction") {
       journal.transactionId = fields[1];
       journal.user = fields[2];
       journal.backupName = fields[3];
     } else if (fields.size() == 4 && fields[0] == "change") {
+      // Only what the table governs, as numbers: the helper never writes a key its own file smuggles in.
+      if (!IsWellFormedValue(fields[1], fields[2]) || !IsWellFormedValue(fields[1], fields[3])) return damaged();
       journal.entries.push_back({fields[1], fields[2], fields[3]});
     } else if (line == "end") {
       ended = true;
     } else {
-      return Error{"the journal is damaged"};
+      return damaged();
     }
   }
   // A journal cut short was written before any change was made.

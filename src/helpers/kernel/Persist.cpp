@@ -13,6 +13,7 @@
 
 #include "helpers/kernel/AtomicFile.h"
 #include "helpers/kernel/HelperPaths.h"
+#include "kernel/LiveSystem.h"
 #include "kernel/PersistTexts.h"
 #include "kernel/SettingTable.h"
 
@@ -90,7 +91,10 @@ Result<Done> PersistSysctls(const Ledger& ledger, std::vector<std::string>& repo
   for (const auto& [key, value] : ledger.managed)
     if (!IsMtuKey(key)) sysctls[key] = value;
   if (sysctls.empty()) return RemoveFile(paths::kSysctlFile);
-  auto written = ReplaceFileAtomically(paths::kSysctlFile, SysctlFileText(sysctls));
+  const std::string text = SysctlFileText(sysctls);
+  // Rewriting the same text would only fail where the folder is read-only and change nothing.
+  auto written = ReadSmallFile(paths::kSysctlFile) == text ? Result<Done>(Done{})
+                                                           : ReplaceFileAtomically(paths::kSysctlFile, text);
   if (written) report.push_back("sysctls persisted in " + std::string(paths::kSysctlFile));
   return written;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <optional>
 
 #include "helpers/kernel/AtomicFile.h"
 #include "helpers/kernel/HelperPaths.h"
@@ -41,19 +42,50 @@ std::vector<JournalEntry> OrderedEntries(const KernelPlan& plan) {
   return entries;
 }
 
-// Puts every prior value back, last change first; the text lists what could not be restored. A
-// value that already holds its prior is left alone: the write that failed may be one the kernel
-// refuses again.
-std::string Rollback(const std::vector<JournalEntry>& entries, std::size_t applied) {
+struct RollbackReport {
+  std::vector<std::string> failed;  // writes the kernel refused; the journal keeps them for the next start
+  std::vector<JournalEntry> gone;   // values that cannot be read any more: their interface went away
+};
+
+// Puts prior values back, last change first. A value goes back only while it still holds what the
+// transaction wrote (the write that failed: while it is not its prior), so a value someone set
+// since is left alone, and a write the kernel refused is not tried again.
+RollbackReport Rollback(const std::vector<JournalEntry>& entries, std::size_t count, bool lastFailed) {
   const ProcLiveSystem live = LiveKernel();
   const LiveWriter writer(live);
-  std::string problems;
-  for (std::size_t i = applied; i-- > 0;) {
-    if (entries[i].prior == entries[i].next || live.Read(entries[i].key) == entries[i].prior) continue;
-    if (auto restored = writer.Write(entries[i].key, entries[i].prior); !restored)
-      problems += (problems.empty() ? "" : "; ") + restored.error().text;
+  RollbackReport report;
+  for (std::size_t i = count; i-- > 0;) {
+    const JournalEntry& entry = entries[i];
+    if (entry.prior == entry.next) continue;
+    const auto now = live.Read(entry.key);
+    if (!now) {
+      report.gone.push_back(entry);
+      continue;
+    }
+    const bool ours = lastFailed && i + 1 == count ? *now != entry.prior : *now == entry.next;
+    if (!ours) continue;
+    if (auto restored = writer.Write(entry.key, entry.prior); !restored) report.failed.push_back(restored.error().text);
   }
+  return report;
+}
+
+std::string NotPutBack(const JournalEntry& entry) {
+  return DisplayName(entry.key) + " could not be put back to " + entry.prior +
+         (InterfaceOfKey(entry.key).empty() ? ": it cannot be read any more" : ": its interface is gone");
+}
+
+std::vector<std::string> Problems(const RollbackReport& report) {
+  std::vector<std::string> problems = report.failed;
+  for (const auto& entry : report.gone) problems.push_back(NotPutBack(entry));
   return problems;
+}
+
+// "reverted", or "reverted except link/usb0/mtu=1500" naming the priors nobody can put back now.
+std::string Outcome(const char* outcome, const RollbackReport& report) {
+  std::string text = outcome;
+  for (const auto& entry : report.gone)
+    text += (&entry == &report.gone.front() ? " except " : ", ") + entry.key + "=" + entry.prior;
+  return text;
 }
 
 Result<Ledger> WriteLedger(Ledger ledger) {
@@ -61,8 +93,8 @@ Result<Ledger> WriteLedger(Ledger ledger) {
   return ledger;
 }
 
-void Record(Ledger& ledger, const Journal& journal, const char* outcome) {
-  ledger.history.push_back({journal.transactionId, journal.user, journal.backupName, outcome});
+void Record(Ledger& ledger, const Journal& journal, std::string outcome) {
+  ledger.Record({journal.transactionId, journal.user, journal.backupName, std::move(outcome)});
 }
 
 // The ledger after a kept transaction: first-touch originals, the new managed set.
@@ -83,7 +115,7 @@ std::string Joined(const std::vector<std::string>& lines) {
   return text;
 }
 
-// Persisted files first, then the ledger (the commit point), then the journal goes.
+// Persisted files first, then the ledger (the commit point: it names the outcome), then the journal goes.
 Result<std::string> Keep(const Journal& journal, const SettingMap& desired) {
   auto ledger = LoadLedger(kLedgerPath);
   if (!ledger) return ledger.error();
@@ -96,21 +128,30 @@ Result<std::string> Keep(const Journal& journal, const SettingMap& desired) {
   return report->empty() ? std::string("nothing to persist") : Joined(report.value());
 }
 
-// Undoes an applied journal and brings the files back in line with the ledger.
-std::string Undo(const Journal& journal, const char* why) {
-  std::string problems = Rollback(journal.entries, journal.entries.size());
+struct Undone {
+  std::string text;
+  bool clean = true;  // every value the transaction wrote is back or was changed by someone since
+};
+
+// Undoes an applied journal, brings the files back in line with the ledger and records the outcome
+// there before the journal goes. The journal stays only for a write the kernel refused, which the
+// next start tries again; a value whose interface is gone is reported now and named in the ledger.
+Undone Undo(const Journal& journal, const std::string& why, const char* outcome = "reverted") {
+  const RollbackReport rolled = Rollback(journal.entries, journal.entries.size(), false);
+  std::vector<std::string> problems = Problems(rolled);
   auto ledger = LoadLedger(kLedgerPath);
   if (ledger) {
     if (auto persisted = PersistManaged(ledger.value(), LiveKernel().Links()); !persisted)
-      problems += (problems.empty() ? "" : "; ") + persisted.error().text;
-    Record(ledger.value(), journal, "reverted");
-    if (auto written = WriteLedger(ledger.value()); !written) problems += "; " + written.error().text;
+      problems.push_back(persisted.error().text);
+    Record(ledger.value(), journal, Outcome(outcome, rolled));
+    // A full disk already named in why need not be named twice.
+    if (auto written = WriteLedger(ledger.value()); !written && why.find(written.error().text) == std::string::npos)
+      problems.push_back("the ledger does not record it: " + written.error().text);
   } else {
-    problems += (problems.empty() ? "" : "; ") + ledger.error().text;
+    problems.push_back(ledger.error().text);
   }
-  // The values are back; a journal left behind rolls back to the same originals at the next start.
-  if (problems.empty()) static_cast<void>(RemoveFile(paths::kJournal));
-  return problems.empty() ? std::string(why) : std::string(why) + ", but " + problems;
+  if (rolled.failed.empty()) static_cast<void>(RemoveFile(paths::kJournal));
+  return {problems.empty() ? why : why + ", but " + Joined(problems), rolled.failed.empty() && rolled.gone.empty()};
 }
 
 std::string Refusal(const HelperRequest& request, const KernelPlan& plan, const std::vector<LinkInfo>& links) {
@@ -135,9 +176,9 @@ Result<Done> ApplyEntries(const Journal& journal) {
     if (journal.entries[i].prior == journal.entries[i].next) continue;
     auto done = writer.Write(journal.entries[i].key, journal.entries[i].next);
     if (done) continue;
-    const std::string problems = Rollback(journal.entries, i + 1);
-    // Everything was rolled back; a journal left behind rolls back to the same originals at the next start.
-    if (problems.empty()) static_cast<void>(RemoveFile(paths::kJournal));
+    const RollbackReport rolled = Rollback(journal.entries, i + 1, true);
+    if (rolled.failed.empty()) static_cast<void>(RemoveFile(paths::kJournal));
+    const std::string problems = Joined(Problems(rolled));
     return Error{done.error().text +
                  (problems.empty() ? "; everything was rolled back" : "; rolling back failed: " + problems)};
   }
@@ -145,9 +186,11 @@ Result<Done> ApplyEntries(const Journal& journal) {
 }
 
 int WaitForKeep(const Journal& journal, const HelperRequest& request, Channel& channel) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(request.keepWithinSeconds);
+  using namespace std::chrono;
+  const auto deadline = steady_clock::now() + seconds(request.keepWithinSeconds);
+  // The window left, in milliseconds: the caller counts it down on its own monotonic clock.
   channel.Answer("applied " + journal.transactionId + " " +
-                 std::to_string(std::time(nullptr) + request.keepWithinSeconds));
+                 std::to_string(duration_cast<milliseconds>(deadline - steady_clock::now()).count()));
   std::string line;
   const ChannelEvent event = channel.Next(deadline, line);
   if (event == ChannelEvent::Line && line == "keep") {
@@ -156,7 +199,7 @@ int WaitForKeep(const Journal& journal, const HelperRequest& request, Channel& c
       channel.Answer("kept " + kept.value());
       return 0;
     }
-    channel.Answer("reverted " + Undo(journal, ("keeping failed: " + kept.error().text).c_str()));
+    channel.Answer("reverted " + Undo(journal, "keeping failed: " + kept.error().text).text);
     return 1;
   }
   const char* why = event == ChannelEvent::Deadline     ? "not kept in time"
@@ -164,7 +207,7 @@ int WaitForKeep(const Journal& journal, const HelperRequest& request, Channel& c
                     : event == ChannelEvent::EndOfInput ? "the caller went away"
                     : line == "revert"                  ? "reverted as asked"
                                                         : "an unknown answer";
-  channel.Answer("reverted " + Undo(journal, why));
+  channel.Answer("reverted " + Undo(journal, why).text);
   return 3;
 }
 
@@ -210,12 +253,18 @@ int RunRevert(const HelperRequest& request, const std::string& user, Channel& ch
   next.managed.clear();
   next.originals.clear();
   Record(next, journal, "reverted");
-  auto persisted = PersistManaged(next, live.Links());
-  if (auto written = WriteLedger(next); !persisted || !written) {
-    channel.Answer("failed " + (persisted ? written.error().text : persisted.error().text));
+  std::optional<Error> failure;
+  if (auto persisted = PersistManaged(next, live.Links()); !persisted)
+    failure = persisted.error();
+  else if (auto written = WriteLedger(next); !written)
+    failure = written.error();
+  if (failure) {
+    // Back to the managed values, so that the kernel, the files and the ledger agree again.
+    const Undone undone = Undo(journal, "reverting failed: " + failure->text, "not reverted");
+    channel.Answer("failed " + undone.text + "; the managed values stay");
     return 1;
   }
-  // The originals are back; a journal left behind rolls back to the same originals at the next start.
+  // The ledger names this transaction, so a journal left behind is removed at the next start.
   static_cast<void>(RemoveFile(paths::kJournal));
   channel.Answer("reverted " + std::to_string(entries.size()) + " setting(s) back to their originals; files removed");
   return 0;
@@ -223,21 +272,37 @@ int RunRevert(const HelperRequest& request, const std::string& user, Channel& ch
 
 }  // namespace
 
-Result<std::string> RecoverJournal() {
+Result<Recovery> RecoverJournal() {
   const auto text = ReadSmallFile(paths::kJournal);
-  if (!text) return std::string();
+  if (!text) return Recovery{};
   auto journal = ParseJournal(*text);
-  if (!journal) return Error{std::string(paths::kJournal) + ": " + journal.error().text + "; check it and remove it"};
+  if (!journal)
+    return Error{std::string(paths::kJournal) + ": " + journal.error().text +
+                     "; each \"change\" line holds a setting, its value before the change and after it: put back by "
+                     "hand what needs it, then remove the file",
+                 ErrorKind::Damaged};
   auto ledger = LoadLedger(kLedgerPath);
-  if (ledger && ledger->Kept(journal->transactionId)) {
-    // The ledger records this transaction as kept; the next start tries the removal again.
+  if (ledger && ledger->Concluded(journal->transactionId)) {
+    // The ledger names the outcome, so the helper was stopped just before the journal went.
     static_cast<void>(RemoveFile(paths::kJournal));
-    return std::string();
+    return Recovery{};
   }
-  return "rolled back transaction " + journal->transactionId + ": " + Undo(journal.value(), "its helper was stopped");
+  const Undone undone = Undo(journal.value(), "its helper was stopped");
+  return Recovery{"rolled back transaction " + journal->transactionId + ": " + undone.text, undone.clean};
 }
 
-int RunRequest(const HelperRequest& request, const std::string& user, Channel& channel) {
+int RunRequest(const HelperRequest& request, const std::string& user, const Recovery& recovered, Channel& channel) {
+  if (request.kind == RequestKind::Recover) {
+    // What is live now: the caller says it in its own words.
+    if (!recovered.clean) {
+      channel.Answer("failed " + recovered.report);
+      return 1;
+    }
+    channel.Answer("recovered " +
+                   (recovered.report.empty() ? std::string("nothing was left to roll back") : recovered.report));
+    return 0;
+  }
+  if (!recovered.report.empty()) channel.Answer("note " + recovered.report);
   return request.kind == RequestKind::Apply ? RunApply(request, user, channel) : RunRevert(request, user, channel);
 }
 

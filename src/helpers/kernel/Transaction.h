@@ -10,10 +10,15 @@
 
 namespace zf::kernel {
 
-// Undoes a journal a killed helper left behind; the text says what happened (empty: nothing to do).
-Result<std::string> RecoverJournal();
+struct Recovery {
+  std::string report;  // what happened; empty when there was nothing to do
+  bool clean = true;   // every value the journal changed is back or was changed by someone since
+};
 
-// Runs an apply or a revert request and answers on the channel; the process exit status.
-int RunRequest(const HelperRequest& request, const std::string& user, Channel& channel);
+// Undoes a journal a killed helper left behind, unless the ledger already names its outcome.
+Result<Recovery> RecoverJournal();
+
+// Runs an apply, a revert or a recover request and answers on the channel; the process exit status.
+int RunRequest(const HelperRequest& request, const std::string& user, const Recovery& recovered, Channel& channel);
 
 }  // namespace zf::kernel
