@@ -161,6 +161,24 @@ TEST_F(KernelCommandTest, AnMtuBelow1280WithoutAcceptanceChangesNothing) {
   EXPECT_EQ(Live()["link/zf0/mtu"], "576");
 }
 
+// The helper shares the terminal's standard error: whatever nmcli says there reaches the user.
+TEST_F(KernelCommandTest, AnMtuKeptWithoutNetworkManagerLeavesTheTerminalQuiet) {
+  ASSERT_EQ(Run({"apply", "--profile", "0"}).status, 0);
+  test::TempDir scratch;
+  const int captured = ::open((scratch / "stderr").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(captured, 0);
+  const int savedError = ::dup(STDERR_FILENO);
+  ::dup2(captured, STDERR_FILENO);
+  const Outcome applied = Run({"kernel", "apply", "--yes", "--allow-ipv6-loss"});
+  ::dup2(savedError, STDERR_FILENO);
+  ::close(savedError);
+  ::close(captured);
+  ASSERT_EQ(applied.status, 0) << applied.err;
+  EXPECT_EQ(Live()["link/zf0/mtu"], "576");
+  EXPECT_EQ(test::ReadText((scratch / "stderr").string()), "");
+  EXPECT_EQ(applied.out.find("nmcli"), std::string::npos) << applied.out;
+}
+
 TEST_F(KernelCommandTest, UsageErrorsAndExportFormats) {
   EXPECT_EQ(Run({"kernel"}).status, 2);
   EXPECT_EQ(Run({"kernel", "frob"}).status, 2);
