@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/Config.h"
+#include "core/RegistrySeed.h"
 #include "core/RegistryStore.h"
 #include "history/ConnectionHistoryService.h"
 #include "kernel/DriftWatcher.h"
@@ -26,6 +27,7 @@
 #include "platform/linux/QtTrayService.h"
 #include "platform/linux/QtWindowSystem.h"
 #include "platform/linux/SoundModule.h"
+#include "platform/network.h"
 #include "screens/ConnectionTestRun.h"
 #include "screens/StoredTargetMeasurer.h"
 #include "shell/CommandLine.h"
@@ -101,6 +103,7 @@ int main(int argc, char* argv[]) {
                     zf::MsgButtons::Ok);
     return 1;
   }
+  static_cast<void>(zf::AddNewNetworkAdapters(*registry, zf::NetworkInterfaceNames()));  // interfaces new since
 
   zf::LinuxShell shell;
   // Qt Multimedia and the sound server's client load with the first sound, not before the window.

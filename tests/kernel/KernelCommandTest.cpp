@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <sstream>
 
 #include "cli/CliContext.h"
@@ -177,6 +178,18 @@ TEST_F(KernelCommandTest, AnMtuKeptWithoutNetworkManagerLeavesTheTerminalQuiet) 
   EXPECT_EQ(Live()["link/zf0/mtu"], "576");
   EXPECT_EQ(test::ReadText((scratch / "stderr").string()), "");
   EXPECT_EQ(applied.out.find("nmcli"), std::string::npos) << applied.out;
+}
+
+TEST_F(KernelCommandTest, EachStartAddsKeysForInterfacesThatAppearedAndKeepsTheOthers) {
+  const std::string interfaces = "HKLM\\" + std::string(kInterfacesKey);
+  const std::string zf0 = interfaces + "\\" + InterfaceGuid("zf0");
+  ASSERT_EQ(Run({"reg", "add", zf0, "--value", "MTU", "--type", "REG_DWORD", "--data", "1400"}).status, 0);
+  ASSERT_EQ(std::system("/sbin/ip link add zf2 type veth peer name zf3"), 0);
+  EXPECT_EQ(Run({"reg", "query", interfaces + "\\" + InterfaceGuid("lo")}).status, 1) << "loopback is no adapter";
+  for (const char* name : {"zf0", "zf1", "zf2", "zf3"})
+    EXPECT_EQ(Run({"reg", "query", interfaces + "\\" + InterfaceGuid(name)}).status, 0) << name;
+  EXPECT_NE(Run({"reg", "query", zf0}).out.find("REG_DWORD    0x578"), std::string::npos)
+      << "an existing key keeps its values";
 }
 
 TEST_F(KernelCommandTest, UsageErrorsAndExportFormats) {
