@@ -13,6 +13,7 @@
 #include "history/ConnectionHistoryService.h"
 #include "kernel/DriftWatcher.h"
 #include "kernel/HelperProcess.h"
+#include "kernel/InterruptedApply.h"
 #include "kernel/KernelApplyFlow.h"
 #include "kernel/KernelBridge.h"
 #include "kernel/Ledger.h"
@@ -104,6 +105,9 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   static_cast<void>(zf::AddNewNetworkAdapters(*registry, zf::NetworkInterfaceNames()));  // interfaces new since
+  // A keep window this program was killed in: the store follows the computer back.
+  if (const std::string told = zf::ReconcileInterruptedApply(*registry, config); !told.empty())
+    messageBox.Show(told, "Zentrofast", zf::MsgIcon::Information, zf::MsgButtons::Ok);
 
   zf::LinuxShell shell;
   // Qt Multimedia and the sound server's client load with the first sound, not before the window.
