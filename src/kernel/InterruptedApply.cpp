@@ -52,10 +52,12 @@ Result<bool> KeptByTheComputer(const std::string& ledgerPath, const RegistryWayB
 }  // namespace
 
 fs::path PendingApplyFile(const fs::path& registryFile) {
+  if (registryFile.empty()) return {};  // a store of no file: nothing outlives the program
   return registryFile.parent_path() / (registryFile.filename().string() + ".kernel-apply");
 }
 
 Result<Done> RecordPendingApply(const fs::path& record, const RegistryWayBack& wayBack) {
+  if (record.empty()) return Done{};
   std::ofstream file(record, std::ios::binary | std::ios::trunc);
   file << RecordText(wayBack);
   file.flush();
@@ -64,12 +66,14 @@ Result<Done> RecordPendingApply(const fs::path& record, const RegistryWayBack& w
 }
 
 void ForgetPendingApply(const fs::path& record) {
+  if (record.empty()) return;
   std::error_code ignored;
   fs::remove(record, ignored);
 }
 
 std::string ReconcileInterruptedApply(IRegistry& registry, std::int16_t osFamilyCode, const fs::path& record,
                                       const std::string& ledgerPath) {
+  if (record.empty()) return {};
   std::ifstream file(record, std::ios::binary);
   if (!file) return {};
   std::stringstream bytes;
