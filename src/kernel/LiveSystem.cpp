@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "kernel/SettingTable.h"
@@ -45,8 +46,15 @@ std::optional<std::string> ReadSmallFile(const std::string& path) {
   return text;
 }
 
-ProcLiveSystem::ProcLiveSystem(std::string procSysRoot, LinkLister lister)
-    : m_root(std::move(procSysRoot)), m_lister(std::move(lister)) {}
+std::vector<LinkInfo> ILiveSystem::LinksNamed(const std::vector<std::string>& names) const {
+  std::vector<LinkInfo> named;
+  for (auto& link : Links())
+    if (std::find(names.begin(), names.end(), link.name) != names.end()) named.push_back(std::move(link));
+  return named;
+}
+
+ProcLiveSystem::ProcLiveSystem(std::string procSysRoot, LinkLister lister, NamedLinkLister namedLister)
+    : m_root(std::move(procSysRoot)), m_lister(std::move(lister)), m_namedLister(std::move(namedLister)) {}
 
 std::optional<std::string> ProcLiveSystem::Read(const std::string& key) const {
   if (IsMtuKey(key)) {
@@ -64,6 +72,12 @@ std::optional<std::string> ProcLiveSystem::Read(const std::string& key) const {
 
 std::vector<LinkInfo> ProcLiveSystem::Links() const {
   auto links = m_lister();
+  return links ? links.value() : std::vector<LinkInfo>{};
+}
+
+std::vector<LinkInfo> ProcLiveSystem::LinksNamed(const std::vector<std::string>& names) const {
+  if (!m_namedLister) return ILiveSystem::LinksNamed(names);
+  auto links = m_namedLister(names);
   return links ? links.value() : std::vector<LinkInfo>{};
 }
 

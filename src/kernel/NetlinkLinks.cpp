@@ -66,7 +66,35 @@ int SendLinkDumpRequest(nl_sock* socket) {
   return nl_send_auto(socket, message.get());
 }
 
+int SendLinkRequest(nl_sock* socket, const std::string& name) {
+  std::unique_ptr<nl_msg, void (*)(nl_msg*)> message(nlmsg_alloc_simple(RTM_GETLINK, 0), nlmsg_free);
+  if (!message) return -NLE_NOMEM;
+  ifinfomsg request{};
+  request.ifi_family = AF_UNSPEC;
+  if (int status = nlmsg_append(message.get(), &request, sizeof request, NLMSG_ALIGNTO); status < 0) return status;
+  if (int status = nla_put_u32(message.get(), IFLA_EXT_MASK, RTEXT_FILTER_SKIP_STATS); status < 0) return status;
+  if (int status = nla_put_string(message.get(), IFLA_IFNAME, name.c_str()); status < 0) return status;
+  return nl_send_auto(socket, message.get());
+}
+
 }  // namespace
+
+Result<std::vector<LinkInfo>> ListLinksNamed(const std::vector<std::string>& names) {
+  auto socket = Connect();
+  if (!socket) return socket.error();
+  std::vector<LinkInfo> links;
+  nl_socket_set_msg_buf_size(socket->get(), 64 * 1024);
+  nl_socket_modify_cb(socket->get(), NL_CB_VALID, NL_CB_CUSTOM, OnLink, &links);
+  for (const auto& name : names) {
+    if (name.empty() || name.size() >= IFNAMSIZ) continue;
+    if (int status = SendLinkRequest(socket->get(), name); status < 0)
+      return Error{"cannot ask for the link " + name + ": " + nl_geterror(status)};
+    // The kernel answers a missing name with an error message, which only leaves it out.
+    if (int status = nl_wait_for_ack(socket->get()); status < 0 && status != -NLE_NODEV && status != -NLE_OBJ_NOTFOUND)
+      return Error{"cannot read the link " + name + ": " + nl_geterror(status)};
+  }
+  return links;
+}
 
 Result<std::vector<LinkInfo>> ListLinks() {
   auto socket = Connect();
