@@ -84,13 +84,15 @@ Result<std::vector<LinkInfo>> ListLinksNamed(const std::vector<std::string>& nam
   if (!socket) return socket.error();
   std::vector<LinkInfo> links;
   nl_socket_set_msg_buf_size(socket->get(), 64 * 1024);
+  nl_socket_disable_auto_ack(socket->get());  // no acknowledgement after each link to read past
   nl_socket_modify_cb(socket->get(), NL_CB_VALID, NL_CB_CUSTOM, OnLink, &links);
   for (const auto& name : names) {
     if (name.empty() || name.size() >= IFNAMSIZ) continue;
     if (int status = SendLinkRequest(socket->get(), name); status < 0)
       return Error{"cannot ask for the link " + name + ": " + nl_geterror(status)};
-    // The kernel answers a missing name with an error message, which only leaves it out.
-    if (int status = nl_wait_for_ack(socket->get()); status < 0 && status != -NLE_NODEV && status != -NLE_OBJ_NOTFOUND)
+    // One answer each: the link, or an error message for a missing name, which only leaves it out.
+    if (int status = nl_recvmsgs_default(socket->get());
+        status < 0 && status != -NLE_NODEV && status != -NLE_OBJ_NOTFOUND)
       return Error{"cannot read the link " + name + ": " + nl_geterror(status)};
   }
   return links;

@@ -172,5 +172,24 @@ TEST_F(PersistenceTest, NetworkManagerCarriesTheKeptMtuAcrossAReconnectAndForget
   EXPECT_EQ(test::SandboxLive().Read("link/zf0/mtu"), liveBefore);
 }
 
+// The plan asks for its interfaces by name: the same facts as the dump, a missing name left out.
+class NetlinkLinksTest : public test::KernelSandboxTest {};
+
+TEST_F(NetlinkLinksTest, LinksAskedByNameMatchTheDumpAndAMissingNameIsLeftOut) {
+  ASSERT_TRUE(SetLinkMtu("zf1", 1400).has_value());
+  const auto all = ListLinks();
+  const auto named = ListLinksNamed({"zf1", "zf-missing", "zf0"});
+  ASSERT_TRUE(all.has_value());
+  ASSERT_TRUE(named.has_value()) << named.error().text;
+  ASSERT_EQ(named->size(), 2u);
+  for (const auto& link : named.value()) {
+    const LinkInfo* dumped = FindLink(all.value(), link.name);
+    ASSERT_NE(dumped, nullptr) << link.name;
+    EXPECT_EQ(link.mtu, dumped->mtu) << link.name;
+    EXPECT_EQ(link.index, dumped->index) << link.name;
+  }
+  EXPECT_EQ(FindLink(named.value(), "zf1")->mtu, 1400);
+}
+
 }  // namespace
 }  // namespace zf::kernel
