@@ -9,7 +9,9 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,6 +23,7 @@
 #include "kernel/NetlinkLinks.h"
 #include "kernel/PersistTexts.h"
 #include "support/KernelNamespace.h"
+#include "support/PrivateNetworkManager.h"
 
 namespace {
 
@@ -29,7 +32,9 @@ using Clock = std::chrono::steady_clock;
 
 std::string g_sandboxProblem;
 double g_planRatio = 0;
+double g_planCpuRatio = 0;
 double g_applyRatio = 0;
+double g_applyRatioWithNetworkManager = 0;
 
 const SettingMap kDesired[2] = {{{"net/ipv4/ip_default_ttl", "99"},
                                  {"net/ipv4/tcp_keepalive_time", "600"},
@@ -55,7 +60,8 @@ const SettingMap kDesired[2] = {{{"net/ipv4/ip_default_ttl", "99"},
                                  {"link/zf0/mtu", "1300"}}};
 
 const ProcLiveSystem& Live() {
-  static const ProcLiveSystem live("/proc/sys", [] { return ListLinks(); });
+  static const ProcLiveSystem live(
+      "/proc/sys", [] { return ListLinks(); }, ListLinksNamed);
   return live;
 }
 
@@ -64,6 +70,22 @@ double Seconds(Work&& work) {
   const auto start = Clock::now();
   work();
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double ThreadCpuSeconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Wall time and this thread's processor time (its system calls included) of one piece of work:
+// on a shared machine the wall time also holds the waits for a processor, which are no part of
+// the work's cost.
+template <typename Work>
+std::pair<double, double> WallAndCpuSeconds(Work&& work) {
+  const double cpu = ThreadCpuSeconds();
+  const double wall = Seconds(work);
+  return {wall, ThreadCpuSeconds() - cpu};
 }
 
 // What the plan reads, read plainly: each sysctl file, and the MTU from sysfs.
@@ -85,15 +107,27 @@ void BM_PlanAgainstBareReads(benchmark::State& state) {
     state.SkipWithError(("no sandbox: " + g_sandboxProblem).c_str());
     return;
   }
-  double plan = 0, bare = 0;
+  // A sysfs of this network namespace, or the bare MTU read finds no zf0 and costs nothing.
+  if (::mount("sysfs", "/sys", "sysfs", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0 ||
+      BareReads(kDesired[0]) == 0 || ::access("/sys/class/net/zf0/mtu", R_OK) != 0) {
+    state.SkipWithError("cannot mount a sysfs of the sandbox's network namespace");
+    return;
+  }
+  double plan = 0, bare = 0, planCpu = 0, bareCpu = 0;
   for (auto _ : state) {
-    bare += Seconds([] { benchmark::DoNotOptimize(BareReads(kDesired[0])); });
-    const double seconds = Seconds([] { benchmark::DoNotOptimize(MakePlan(kDesired[0], Live(), Ledger{}).hash); });
-    plan += seconds;
-    state.SetIterationTime(seconds);
+    const auto [bareWall, bareThread] = WallAndCpuSeconds([] { benchmark::DoNotOptimize(BareReads(kDesired[0])); });
+    const auto [planWall, planThread] =
+        WallAndCpuSeconds([] { benchmark::DoNotOptimize(MakePlan(kDesired[0], Live(), Ledger{}).hash); });
+    bare += bareWall;
+    bareCpu += bareThread;
+    plan += planWall;
+    planCpu += planThread;
+    state.SetIterationTime(planWall);
   }
   g_planRatio = plan / bare;
+  g_planCpuRatio = planCpu / bareCpu;
   state.counters["ratio_to_bare_reads"] = g_planRatio;
+  state.counters["cpu_ratio_to_bare_reads"] = g_planCpuRatio;
 }
 
 bool RunSystemdSysctl(const std::string& file) {
@@ -136,11 +170,9 @@ bool KeptApply(const SettingMap& desired, std::string& problem) {
   return kept.has_value();
 }
 
-void BM_KeptApplyAgainstSystemdSysctl(benchmark::State& state) {
-  if (!g_sandboxProblem.empty() || !zf::test::FreshKernelMachine().empty()) {
-    state.SkipWithError(("no sandbox: " + g_sandboxProblem).c_str());
-    return;
-  }
+// The helper's kept applies over the yardstick's, alternating two states so that each apply
+// changes every value; 0 after a failure, which the state reports.
+double KeptApplyRatio(benchmark::State& state) {
   const std::string files[2] = {"/run/zentrofast/bench-0.conf", "/run/zentrofast/bench-1.conf"};
   for (int i = 0; i < 2; ++i) std::ofstream(files[i]) << SysctlFileText(kDesired[i]);
   double helper = 0, yardstick = 0;
@@ -155,17 +187,43 @@ void BM_KeptApplyAgainstSystemdSysctl(benchmark::State& state) {
     const double seconds = Seconds([&] { ok = ok && KeptApply(kDesired[i], problem); });
     if (!ok) {
       state.SkipWithError(("apply failed: " + problem).c_str());
-      return;
+      return 0;
     }
     helper += seconds;
     state.SetIterationTime(seconds);
   }
-  g_applyRatio = helper / yardstick;
+  return helper / yardstick;
+}
+
+// nmcli is installed here, but no NetworkManager runs in the sandbox: the helper must not pay for
+// asking nmcli about each interface.
+void BM_KeptApplyAgainstSystemdSysctl(benchmark::State& state) {
+  if (!g_sandboxProblem.empty() || !zf::test::FreshKernelMachine().empty()) {
+    state.SkipWithError(("no sandbox: " + g_sandboxProblem).c_str());
+    return;
+  }
+  g_applyRatio = KeptApplyRatio(state);
   state.counters["ratio_to_systemd_sysctl"] = g_applyRatio;
+}
+
+// NetworkManager of the sandbox's own manages zf0, so each kept MTU also goes into its connection.
+void BM_KeptApplyWithNetworkManager(benchmark::State& state) {
+  if (!g_sandboxProblem.empty() || !zf::test::FreshKernelMachine().empty()) {
+    state.SkipWithError(("no sandbox: " + g_sandboxProblem).c_str());
+    return;
+  }
+  zf::test::PrivateNetworkManager networkManager;
+  if (const std::string problem = networkManager.Start("zf0"); !problem.empty()) {
+    state.SkipWithError(("no NetworkManager: " + problem).c_str());
+    return;
+  }
+  g_applyRatioWithNetworkManager = KeptApplyRatio(state);
+  state.counters["ratio_to_systemd_sysctl"] = g_applyRatioWithNetworkManager;
 }
 
 BENCHMARK(BM_PlanAgainstBareReads)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_KeptApplyAgainstSystemdSysctl)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
+BENCHMARK(BM_KeptApplyWithNetworkManager)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
 
 }  // namespace
 
@@ -178,7 +236,11 @@ int main(int argc, char** argv) {
     std::printf("kernel bridge benchmarks skipped: %s\n", g_sandboxProblem.c_str());
     return 0;
   }
-  std::printf("plan / bare /proc/sys reads: %.2f (target <= 2)\n", g_planRatio);
-  std::printf("kept apply through the helper / systemd-sysctl: %.2f (target <= 1.5)\n", g_applyRatio);
+  std::printf("plan / bare /proc/sys reads: %.2f wall, %.2f processor time (target <= 2)\n", g_planRatio,
+              g_planCpuRatio);
+  std::printf("kept apply through the helper / systemd-sysctl, NetworkManager not running: %.2f (target <= 1.5)\n",
+              g_applyRatio);
+  std::printf("kept apply through the helper / systemd-sysctl, NetworkManager running: %.2f (target <= 1.5)\n",
+              g_applyRatioWithNetworkManager);
   return 0;
 }

@@ -18,7 +18,8 @@ packages=(
   clang libclang-rt-14-dev
   dpkg-dev lintian bash-completion
   libcli11-dev
-  libnl-3-dev libnl-route-3-dev pkexec polkitd
+  libnl-3-dev libnl-route-3-dev libsystemd-dev pkexec polkitd
+  network-manager udev dbus-daemon systemd
   libiperf-dev iperf3 libcurl4-openssl-dev nlohmann-json3-dev iputils-ping python3
   clang-format
 )

@@ -3,7 +3,9 @@
 
 #include <ostream>
 
+#include "core/RegistrySeed.h"
 #include "core/RegistryStore.h"
+#include "platform/network.h"
 
 namespace zf::cli {
 
@@ -17,6 +19,9 @@ IRegistry* CliContext::Registry() {
     std::string error;
     m_registry = OpenRegistryStore(config.registryFile, &error);
     if (!m_registry) err << "zentrofastctl: " << error << "\n";
+    // Interfaces that appeared since the store was made get their keys; a store that refuses the
+    // write still serves the command.
+    if (m_registry) static_cast<void>(AddNewNetworkAdapters(*m_registry, NetworkInterfaceNames()));
   }
   return m_registry.get();
 }

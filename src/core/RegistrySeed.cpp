@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/RegistrySeed.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -35,6 +36,13 @@ LONG CreateEmptyKey(IRegistry& registry, const std::string& path) {
   return status;
 }
 
+bool KeyExists(IRegistry& registry, const std::string& path) {
+  HKEY key = 0;
+  if (registry.OpenKey(HKEY_LOCAL_MACHINE, path, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  registry.CloseKey(key);
+  return true;
+}
+
 }  // namespace
 
 std::string InterfaceGuid(std::string_view interfaceName) {
@@ -62,6 +70,14 @@ LONG SeedNetworkAdapters(IRegistry& registry, const std::vector<std::string>& in
     if (status == ERROR_SUCCESS) status = CreateEmptyKey(registry, std::string(kNetTransKey) + "\\" + transport);
   }
   return status == ERROR_SUCCESS ? batch.commit() : status;
+}
+
+LONG AddNewNetworkAdapters(IRegistry& registry, const std::vector<std::string>& interfaceNames) {
+  const bool allKnown = std::all_of(interfaceNames.begin(), interfaceNames.end(), [&](const std::string& name) {
+    return KeyExists(registry, std::string(kInterfacesKey) + "\\" + InterfaceGuid(name));
+  });
+  // Creating a key that exists opens it: the seed adds only what is missing.
+  return allKnown ? ERROR_SUCCESS : SeedNetworkAdapters(registry, interfaceNames);
 }
 
 }  // namespace zf

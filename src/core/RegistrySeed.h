@@ -17,4 +17,9 @@ std::string InterfaceGuid(std::string_view interfaceName);
 // and "0000", "0001", … under the NetTrans key, all in one batch. No value is written.
 LONG SeedNetworkAdapters(IRegistry& registry, const std::vector<std::string>& interfaceNames);
 
+// The same for a store made earlier: adds the keys of interfaces it does not name yet (a USB
+// adapter, a VPN tunnel, a bridge made since) and writes nothing when none is new. Existing keys
+// and their values stay as they are.
+LONG AddNewNetworkAdapters(IRegistry& registry, const std::vector<std::string>& interfaceNames);
+
 }  // namespace zf

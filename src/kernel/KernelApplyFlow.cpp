@@ -10,6 +10,7 @@
 
 #include "core/SettingsBackup.h"
 #include "kernel/HelperProcess.h"
+#include "kernel/InterruptedApply.h"
 #include "kernel/frmKernelPreview.h"
 
 namespace zf {
@@ -145,6 +146,10 @@ void KernelApplyFlow::StartApply(bool ipv6LossAccepted) {
   options.keepWithinSeconds = m_keepWithinSeconds;
   options.allowIpv6Loss = ipv6LossAccepted;
   if (!m_wayBack.file.empty()) options.backupName = m_wayBack.name;
+  // Should this program die in the window, its next start brings the store back; without the
+  // record the apply still goes ahead, as it did before there was one.
+  if (m_wayBack.Exists())
+    static_cast<void>(RecordPendingApply(PendingApplyFile(m_services.config.registryFile), m_wayBack));
   m_session = m_setup.bridge.Apply(m_plan, options);
   if (!m_session) {
     GoBack(RevertCause::Failure, "the kernel helper could not be started");
@@ -288,6 +293,7 @@ void KernelApplyFlow::Finish() {
   m_poll.stop();
   m_stage = Stage::Idle;
   m_session.reset();
+  if (m_wayBack.Exists()) ForgetPendingApply(PendingApplyFile(m_services.config.registryFile));
   m_wayBack = {};
   emit Ended();
   // A copy: a listener may remove itself (its screen closed) while being told.

@@ -9,7 +9,8 @@
 namespace zf::kernel {
 
 const ILiveSystem& ThisMachine() {
-  static const ProcLiveSystem live("/proc/sys", [] { return ListLinks(); });
+  static const ProcLiveSystem live(
+      "/proc/sys", [] { return ListLinks(); }, ListLinksNamed);
   return live;
 }
 

@@ -81,11 +81,16 @@ KernelPlan MakePlan(const SettingMap& desired, const ILiveSystem& live, const Le
   SettingMap targets = desired;
   for (const auto& [key, value] : ledger.managed)
     if (!desired.count(key) && ledger.originals.count(key)) targets[key] = ledger.originals.at(key);
-  // One link dump for all the MTUs rather than one per interface.
+  // One question for all the MTUs' interfaces rather than one per interface.
   std::optional<std::vector<LinkInfo>> links;
   auto now = [&](const std::string& key) -> std::string {
     if (!IsMtuKey(key)) return live.Read(key).value_or("");
-    if (!links) links = live.Links();
+    if (!links) {
+      std::vector<std::string> names;
+      for (const auto& [target, unused] : targets)
+        if (IsMtuKey(target)) names.push_back(InterfaceOfKey(target));
+      links = live.LinksNamed(names);
+    }
     const LinkInfo* link = FindLink(*links, InterfaceOfKey(key));
     return link ? std::to_string(link->mtu) : std::string();
   };

@@ -9,6 +9,9 @@
 namespace zf::kernel {
 
 Result<std::vector<LinkInfo>> ListLinks();
+// Only the links of these names, asked for one by one (cheaper than a dump when they are few); a
+// name without a link is left out.
+Result<std::vector<LinkInfo>> ListLinksNamed(const std::vector<std::string>& names);
 Result<Done> SetLinkMtu(const std::string& name, long mtu);
 
 }  // namespace zf::kernel

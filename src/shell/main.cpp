@@ -8,10 +8,12 @@
 #include <optional>
 
 #include "core/Config.h"
+#include "core/RegistrySeed.h"
 #include "core/RegistryStore.h"
 #include "history/ConnectionHistoryService.h"
 #include "kernel/DriftWatcher.h"
 #include "kernel/HelperProcess.h"
+#include "kernel/InterruptedApply.h"
 #include "kernel/KernelApplyFlow.h"
 #include "kernel/KernelBridge.h"
 #include "kernel/Ledger.h"
@@ -26,6 +28,7 @@
 #include "platform/linux/QtTrayService.h"
 #include "platform/linux/QtWindowSystem.h"
 #include "platform/linux/SoundModule.h"
+#include "platform/network.h"
 #include "screens/ConnectionTestRun.h"
 #include "screens/StoredTargetMeasurer.h"
 #include "shell/CommandLine.h"
@@ -101,6 +104,10 @@ int main(int argc, char* argv[]) {
                     zf::MsgButtons::Ok);
     return 1;
   }
+  static_cast<void>(zf::AddNewNetworkAdapters(*registry, zf::NetworkInterfaceNames()));  // interfaces new since
+  // A keep window this program was killed in: the store follows the computer back.
+  if (const std::string told = zf::ReconcileInterruptedApply(*registry, config); !told.empty())
+    messageBox.Show(told, "Zentrofast", zf::MsgIcon::Information, zf::MsgButtons::Ok);
 
   zf::LinuxShell shell;
   // Qt Multimedia and the sound server's client load with the first sound, not before the window.

@@ -238,7 +238,7 @@ TEST_F(RegistryStoreTest, FreshStoreHoldsOneAdapterKeyPerInterfaceAndNoValue) {
   // A second fresh store names the adapters alike.
   auto other = Open(folder / "other.sqlite3");
   EXPECT_EQ(Subkeys(*other, HKEY_LOCAL_MACHINE, kInterfacesKey), guids);
-  // An existing store is never seeded again.
+  // Opening an existing store never seeds it again (the programs add new interfaces themselves).
   store->DeleteKey(HKEY_LOCAL_MACHINE, "SYSTEM");
   store.reset();
   EXPECT_TRUE(Subkeys(*Open(file), HKEY_LOCAL_MACHINE, "").empty());
@@ -256,6 +256,18 @@ TEST(RegistrySeed, AdapterKeysAreWellFormedGuidsAndTransportsCountUp) {
   EXPECT_NE(InterfaceGuid("eth0").substr(1, 8), InterfaceGuid("eth1").substr(1, 8));
   EXPECT_EQ(Subkeys(registry, HKEY_LOCAL_MACHINE, kNetTransKey), (std::vector<std::string>{"0000", "0001", "0002"}));
   EXPECT_FALSE(registry.HasValue(std::string("HKLM\\") + std::string(kNetTransKey) + "\\0000", ""));
+}
+
+TEST(RegistrySeed, OnlyInterfacesTheStoreLacksAreAddedAndNothingIsWrittenWhenNoneIs) {
+  test::MemoryRegistry registry;
+  ASSERT_EQ(SeedNetworkAdapters(registry, {"eth0"}), ERROR_SUCCESS);
+  ASSERT_EQ(AddNewNetworkAdapters(registry, {"eth0"}), ERROR_SUCCESS);
+  EXPECT_EQ(registry.CommittedBatches(), 1) << "nothing new, nothing written";
+  ASSERT_EQ(AddNewNetworkAdapters(registry, {"eth0", "usb0"}), ERROR_SUCCESS);
+  const auto names = Subkeys(registry, HKEY_LOCAL_MACHINE, kInterfacesKey);
+  EXPECT_EQ(std::set<std::string>(names.begin(), names.end()),
+            (std::set<std::string>{InterfaceGuid("eth0"), InterfaceGuid("usb0")}));
+  EXPECT_EQ(Subkeys(registry, HKEY_LOCAL_MACHINE, kNetTransKey), (std::vector<std::string>{"0000", "0001"}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <thread>
@@ -207,6 +208,36 @@ TEST_F(KernelCommandTest, AnMtuBelow1280WithoutAcceptanceChangesNothing) {
   const Outcome accepted = Run({"kernel", "apply", "--yes", "--allow-ipv6-loss"});
   EXPECT_EQ(accepted.status, 0) << accepted.err;
   EXPECT_EQ(Live()["link/zf0/mtu"], "576");
+}
+
+// The helper shares the terminal's standard error: whatever nmcli says there reaches the user.
+TEST_F(KernelCommandTest, AnMtuKeptWithoutNetworkManagerLeavesTheTerminalQuiet) {
+  ASSERT_EQ(Run({"apply", "--profile", "0"}).status, 0);
+  test::TempDir scratch;
+  const int captured = ::open((scratch / "stderr").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(captured, 0);
+  const int savedError = ::dup(STDERR_FILENO);
+  ::dup2(captured, STDERR_FILENO);
+  const Outcome applied = Run({"kernel", "apply", "--yes", "--allow-ipv6-loss"});
+  ::dup2(savedError, STDERR_FILENO);
+  ::close(savedError);
+  ::close(captured);
+  ASSERT_EQ(applied.status, 0) << applied.err;
+  EXPECT_EQ(Live()["link/zf0/mtu"], "576");
+  EXPECT_EQ(test::ReadText((scratch / "stderr").string()), "");
+  EXPECT_EQ(applied.out.find("nmcli"), std::string::npos) << applied.out;
+}
+
+TEST_F(KernelCommandTest, EachStartAddsKeysForInterfacesThatAppearedAndKeepsTheOthers) {
+  const std::string interfaces = "HKLM\\" + std::string(kInterfacesKey);
+  const std::string zf0 = interfaces + "\\" + InterfaceGuid("zf0");
+  ASSERT_EQ(Run({"reg", "add", zf0, "--value", "MTU", "--type", "REG_DWORD", "--data", "1400"}).status, 0);
+  ASSERT_EQ(std::system("/sbin/ip link add zf2 type veth peer name zf3"), 0);
+  EXPECT_EQ(Run({"reg", "query", interfaces + "\\" + InterfaceGuid("lo")}).status, 1) << "loopback is no adapter";
+  for (const char* name : {"zf0", "zf1", "zf2", "zf3"})
+    EXPECT_EQ(Run({"reg", "query", interfaces + "\\" + InterfaceGuid(name)}).status, 0) << name;
+  EXPECT_NE(Run({"reg", "query", zf0}).out.find("REG_DWORD    0x578"), std::string::npos)
+      << "an existing key keeps its values";
 }
 
 TEST_F(KernelCommandTest, UsageErrorsAndExportFormats) {

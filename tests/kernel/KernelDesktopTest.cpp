@@ -10,6 +10,8 @@
 #include <cstring>
 #include <thread>
 
+#include "core/RegistryStore.h"
+#include "core/TuningKeys.h"
 #include "kernel/KernelSandbox.h"
 #include "shell/ProgramRun.h"
 
@@ -18,6 +20,21 @@ namespace {
 
 std::string LiveTtl() { return ReadText("/proc/sys/net/ipv4/ip_default_ttl"); }
 std::string LiveMtu() { return SandboxLive().Read("link/zf0/mtu").value_or("unreadable"); }
+
+// The store's DefaultTTL, or 0 when it holds none.
+std::uint32_t StoredTtl(const std::string& file) {
+  std::string error;
+  const auto registry = OpenRegistryStore(file, &error);
+  EXPECT_TRUE(registry) << error;
+  HKEY key = 0;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  if (!registry || registry->OpenKey(HKEY_LOCAL_MACHINE, kTcpipParametersKey, KEY_READ, &key) != ERROR_SUCCESS)
+    return 0;
+  const bool read = registry->QueryValue(key, "DefaultTTL", &type, &data) == ERROR_SUCCESS && data.size() == 4;
+  registry->CloseKey(key);
+  return read ? data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24 : 0;
+}
 
 class KernelDesktopTest : public KernelSandboxTest {
  protected:
@@ -74,6 +91,22 @@ TEST_F(KernelDesktopTest, DesktopKilledInTheWindowBringsTheOldValuesBack) {
   EXPECT_EQ(LiveTtl(), "64\n");
   EXPECT_EQ(LiveMtu(), mtuBefore);
   EXPECT_EQ(ReadText("/etc/sysctl.d/80-zentrofast.conf"), "");
+  // The store still holds the tuned TTL of 128 until the next start puts it back through the
+  // run's backup.
+  const std::string store = folders.Path("data").toStdString() + "/registry.sqlite3";
+  ASSERT_EQ(StoredTtl(store), 128u);
+  ProgramRun again(folders);
+  ASSERT_TRUE(again.WaitFor("shown")) << again.Errors().toStdString();
+  EXPECT_TRUE(again.Lines().join('\n').contains("so Zentrofast's settings went back to "))
+      << again.Lines().join('\n').toStdString();
+  EXPECT_NE(StoredTtl(store), 128u);
+  again.Send("fs IDC_FS_close");
+  EXPECT_TRUE(again.WaitForEnd());
+  ProgramRun third(folders);
+  ASSERT_TRUE(third.WaitFor("shown"));
+  EXPECT_FALSE(third.Lines().join('\n').contains("went back")) << "told once";
+  third.Send("fs IDC_FS_close");
+  EXPECT_TRUE(third.WaitForEnd());
 }
 
 }  // namespace

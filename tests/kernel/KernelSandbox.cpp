@@ -31,7 +31,8 @@ std::string ReadText(const std::string& path) {
 void WriteText(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 const kernel::ILiveSystem& SandboxLive() {
-  static const kernel::ProcLiveSystem live("/proc/sys", [] { return kernel::ListLinks(); });
+  static const kernel::ProcLiveSystem live(
+      "/proc/sys", [] { return kernel::ListLinks(); }, kernel::ListLinksNamed);
   return live;
 }
 

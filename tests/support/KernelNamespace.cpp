@@ -117,7 +117,6 @@ std::string HostSnapshotAfterSandbox() {
 }
 
 std::string FreshKernelMachine() {
-  if (::unshare(CLONE_NEWNET) != 0) return Failure("unshare(CLONE_NEWNET)");
   for (const auto& folder : KernelHelperFolders()) {
     // A test that unmounted the sandbox's tmpfs by mistake would otherwise empty the host's folder.
     struct statfs kind {};
@@ -126,8 +125,15 @@ std::string FreshKernelMachine() {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) fs::remove_all(entry.path(), error);
   }
-  if (Run({"/sbin/ip", "link", "set", "lo", "up", nullptr}) != 0 ||
-      Run({"/sbin/ip", "link", "add", "zf0", "type", "veth", "peer", "name", "zf1", nullptr}) != 0 ||
+  return RebootedKernelMachine({});
+}
+
+std::string RebootedKernelMachine(const std::string& zf0Address) {
+  if (::unshare(CLONE_NEWNET) != 0) return Failure("unshare(CLONE_NEWNET)");
+  std::vector<const char*> add{"/sbin/ip", "link", "add", "zf0"};
+  if (!zf0Address.empty()) add.insert(add.end(), {"address", zf0Address.c_str()});
+  add.insert(add.end(), {"type", "veth", "peer", "name", "zf1", nullptr});
+  if (Run({"/sbin/ip", "link", "set", "lo", "up", nullptr}) != 0 || Run(add) != 0 ||
       Run({"/sbin/ip", "link", "set", "zf0", "up", nullptr}) != 0)
     return "cannot make the veth pair zf0/zf1";
   return {};

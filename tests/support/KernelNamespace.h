@@ -23,5 +23,8 @@ std::string HostSnapshotAfterSandbox();
 // Per test: a fresh network namespace with loopback up and a veth pair "zf0"/"zf1", and empty
 // helper folders. Empty when it worked.
 std::string FreshKernelMachine();
+// A fresh network namespace as after a reboot: the kernel's defaults, the veth pair again with
+// zf0 at the given address, the helper's files kept. Empty when it worked.
+std::string RebootedKernelMachine(const std::string& zf0Address);
 
 }  // namespace zf::test
