@@ -3,6 +3,8 @@
 // options and commands refused with status 2.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "CliRunner.h"
 
 namespace zf {
@@ -107,6 +109,33 @@ TEST(CliOptions, UnknownOptionsAndCommandsSaySoWithStatus2) {
       EXPECT_NE(run.err.find("--help\" for its usage"), std::string::npos) << run.err;
     }
   }
+}
+
+// After --, words that begin with a dash are operands, as getopt and every shell tool take them.
+TEST(CliOptions, DoubleDashEndsTheOptions) {
+  test::CliRunner cli;
+  const std::string dashFile = cli.File("-dash.reg").string();
+  struct Case {
+    Args args;
+    int exitStatus;
+  };
+  const std::vector<Case> cases{
+      {{"reg", "add", "--", "HKCU\\T"}, 0},
+      {{"reg", "query", "--", "HKCU\\T"}, 0},
+      {{"reg", "query", "HKCU\\T", "--"}, 0},
+      {{"reg", "query", "--value", "v", "--", "HKCU\\T"}, 1},  // the value is not there
+      {{"reg", "export", "--", "HKCU\\T", dashFile}, 0},
+      {{"reg", "import", "--", dashFile}, 0},
+      {{"reg", "delete", "--", "HKCU\\T"}, 0},
+      {{"reg", "query", "--", "--value"}, 2},  // an operand now: no hive of that name
+      {{"free-memory", "--", "0"}, 0},
+  };
+  for (const Case& c : cases) {
+    const CliResult run = cli.RunProgram(c.args);
+    EXPECT_EQ(run.exitStatus, c.exitStatus) << Joined(c.args) << ": " << run.err;
+    EXPECT_EQ(run.err.find("does not take --\n"), std::string::npos) << run.err;
+  }
+  EXPECT_TRUE(std::filesystem::exists(dashFile));
 }
 
 TEST(CliOptions, GlobalOptionsStillComeBeforeTheCommand) {
