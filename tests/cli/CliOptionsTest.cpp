@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line conventions: --help and --version on stdout, help for every command, unknown
 // options and commands refused with status 2.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -136,6 +138,21 @@ TEST(CliOptions, DoubleDashEndsTheOptions) {
     EXPECT_EQ(run.err.find("does not take --\n"), std::string::npos) << run.err;
   }
   EXPECT_TRUE(std::filesystem::exists(dashFile));
+}
+
+// A script reads the exit status: output lost on a full device is a failure, not a success.
+TEST(CliOptions, OutputThatCannotBeWrittenFailsTheCommand) {
+  test::CliRunner cli;
+  ASSERT_EQ(cli.Run({"reg", "add", "HKCU\\T", "--value", "v", "--data", "x"}).exitStatus, 0);
+  for (const Args& args : {Args{"reg", "query", "HKCU\\T", "--json"}, Args{"reg", "query", "HKCU\\T"},
+                           Args{"mem", "--json"}, Args{"profiles"}, Args{"reg", "export", "HKCU\\T", "-"}}) {
+    const CliResult run = cli.RunProgram(args, [] {
+      const int full = ::open("/dev/full", O_WRONLY);
+      if (full < 0 || ::dup2(full, 1) < 0) ::_exit(126);
+    });
+    EXPECT_EQ(run.exitStatus, 1) << Joined(args);
+    EXPECT_NE(run.err.find("cannot write to standard output"), std::string::npos) << run.err;
+  }
 }
 
 TEST(CliOptions, GlobalOptionsStillComeBeforeTheCommand) {
