@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -7,6 +8,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/FieldText.h"
+#include "cli/JsonOutput.h"
 #include "core/ApplySettings.h"
 #include "core/BackupFormat.h"
 #include "core/BackupStore.h"
@@ -71,9 +73,23 @@ void ReportUnkeptValues(CliContext& context, const ApplyResult& result) {
   for (const std::string& value : result.unkeptValues) context.err << "  " << value << "\n";
 }
 
-int RunBackupList(CliContext& context) {
-  const BackupList list = ListBackups(BackupsFolder(context.config));
+// The header's local time without a zone, as the backup keeps it; null when it cannot be read.
+JsonObject BackupJson(const BackupListEntry& entry) {
+  return {{"name", entry.fileName},
+          {"number", std::stoi(entry.fileName.substr(0, 3))},
+          {"taken", entry.taken ? JsonObject(entry.DateText() + "T" + entry.TimeText()) : JsonObject(nullptr)}};
+}
+
+int RunBackupList(CliContext& context, bool json) {
+  const std::filesystem::path folder = BackupsFolder(context.config);
+  const BackupList list = ListBackups(folder);
+  if (json && list.error.empty()) {
+    JsonObject backups = JsonObject::array();
+    for (const BackupListEntry& entry : list.entries) backups.push_back(BackupJson(entry));
+    PrintJson(context.out, JsonObject{{"folder", folder.string()}, {"backups", backups}});
+  }
   for (const BackupListEntry& entry : list.entries) {
+    if (json) break;
     context.out << entry.fileName;
     if (entry.taken) context.out << "  " << entry.DateText() << "  " << entry.TimeText();
     context.out << "\n";
@@ -166,7 +182,9 @@ void AddBackupCommands(CLI::App& app, CommandTable& table) {
   backup->allow_extras();
   CLI::App* list = backup->add_subcommand("list", "One backup a line: NAME  DATE  TIME");
   list->allow_extras();
-  table[list] = RunBackupList;
+  auto json = std::make_shared<bool>(false);
+  list->add_flag("--json", *json, "Print the backups as one JSON object (docs/JSON.md)");
+  table[list] = [json](CliContext& context) { return RunBackupList(context, *json); };
   auto name = std::make_shared<std::string>();
   for (const auto& [word, help, run] : {
            std::tuple{"restore", "Write a backup's values back (refused for another OS family)", &RunBackupRestore},

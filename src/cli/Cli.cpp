@@ -48,7 +48,8 @@ std::string OperandCount(const CLI::App* app) {
 
 // What is wrong with a word the command did not take, or nothing.
 std::string Unexpected(const CLI::App* app) {
-  const std::vector<std::string> extras = app->remaining();
+  std::vector<std::string> extras = app->remaining();
+  std::erase(extras, "--");  // the end of the options, which CLI11 keeps among the extras
   if (extras.empty()) return {};
   const std::string& word = extras.front();
   const std::string path = CommandPath(app);

@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "cli/CliContext.h"
+#include "cli/JsonOutput.h"
 #include "history/HistorySince.h"
 #include "history/HistoryStore.h"
 #include "history/HistorySummary.h"
@@ -89,23 +90,6 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
-std::string JsonString(const std::string& text) {
-  std::string quoted = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      quoted += escaped;
-    } else {
-      quoted += static_cast<char>(c);
-    }
-  }
-  return quoted + "\"";
-}
-
 void PrintCsv(std::ostream& out, const std::vector<EchoRecord>& echoes) {
   out << "time,host,round_trip_ms,status\n";
   for (const EchoRecord& echo : echoes) {
@@ -114,16 +98,14 @@ void PrintCsv(std::ostream& out, const std::vector<EchoRecord>& echoes) {
   }
 }
 
-void PrintJson(std::ostream& out, const std::vector<EchoRecord>& echoes) {
-  out << "[";
-  const char* separator = "\n";
-  for (const EchoRecord& echo : echoes) {
-    out << separator << "  {\"time\": " << JsonString(UtcTime(echo.timeMs)) << ", \"host\": " << JsonString(echo.host)
-        << ", \"round_trip_ms\": " << (echo.roundTripMs ? std::to_string(*echo.roundTripMs) : "null")
-        << ", \"status\": " << echo.status << "}";
-    separator = ",\n";
-  }
-  out << (echoes.empty() ? "]\n" : "\n]\n");
+JsonObject EchoesJson(const std::vector<EchoRecord>& echoes) {
+  JsonObject rows = JsonObject::array();
+  for (const EchoRecord& echo : echoes)
+    rows.push_back({{"time", UtcTime(echo.timeMs)},
+                    {"host", echo.host},
+                    {"round_trip_ms", echo.roundTripMs ? JsonObject(*echo.roundTripMs) : JsonObject(nullptr)},
+                    {"status", echo.status}});
+  return rows;
 }
 
 std::string OptionalNumber(const std::optional<double>& value) {
@@ -133,7 +115,7 @@ std::string OptionalNumber(const std::optional<double>& value) {
   return text;
 }
 
-std::string JsonNumber(const std::optional<double>& value) { return value ? OptionalNumber(value) : "null"; }
+JsonObject JsonNumber(const std::optional<double>& value) { return value ? JsonObject(*value) : JsonObject(nullptr); }
 
 void PrintMeasurementsCsv(std::ostream& out, const std::vector<MeasurementRecord>& measurements) {
   out << "time,target,throughput_bps,rtt_ms,loss_percent,live_settings\n";
@@ -144,17 +126,21 @@ void PrintMeasurementsCsv(std::ostream& out, const std::vector<MeasurementRecord
   }
 }
 
-void PrintMeasurementsJson(std::ostream& out, const std::vector<MeasurementRecord>& measurements) {
-  out << "[";
-  const char* separator = "\n";
-  for (const MeasurementRecord& m : measurements) {
-    out << separator << "  {\"time\": " << JsonString(UtcTime(m.timeMs)) << ", \"target\": " << JsonString(m.target)
-        << ", \"throughput_bps\": " << JsonNumber(m.throughputBitsPerSecond)
-        << ", \"rtt_ms\": " << JsonNumber(m.roundTripMs) << ", \"loss_percent\": " << JsonNumber(m.lossPercent)
-        << ", \"live_settings\": " << JsonString(m.liveSettings) << "}";
-    separator = ",\n";
-  }
-  out << (measurements.empty() ? "]\n" : "\n]\n");
+JsonObject MeasurementsJson(const std::vector<MeasurementRecord>& measurements) {
+  JsonObject rows = JsonObject::array();
+  for (const MeasurementRecord& m : measurements)
+    rows.push_back({{"time", UtcTime(m.timeMs)},
+                    {"target", m.target},
+                    {"throughput_bps", JsonNumber(m.throughputBitsPerSecond)},
+                    {"rtt_ms", JsonNumber(m.roundTripMs)},
+                    {"loss_percent", JsonNumber(m.lossPercent)},
+                    {"live_settings", m.liveSettings}});
+  return rows;
+}
+
+// The period asked for, in UTC like the rows.
+JsonObject PeriodJson(std::int64_t sinceMs, std::int64_t nowMs) {
+  return {{"since", UtcTime(sinceMs)}, {"until", UtcTime(nowMs)}};
 }
 
 // A figure with its decimals and unit, "-" when it was not measured.
@@ -188,7 +174,9 @@ int PrintMeasurements(CliContext& context, const HistoryOptions& options, Histor
   if (options.csv) {
     PrintMeasurementsCsv(context.out, measurements);
   } else if (options.json) {
-    PrintMeasurementsJson(context.out, measurements);
+    JsonObject json = PeriodJson(sinceMs, nowMs);
+    json["measurements"] = MeasurementsJson(measurements);
+    PrintJson(context.out, json);
   } else {
     PrintMeasurementLines(context.out, measurements);
   }
@@ -225,7 +213,10 @@ int RunHistory(CliContext& context, const HistoryOptions& options) {
   if (options.csv) {
     PrintCsv(context.out, echoes);
   } else if (options.json) {
-    PrintJson(context.out, echoes);
+    JsonObject json = PeriodJson(*since, now);
+    json["host"] = options.host ? JsonObject(*options.host) : JsonObject(nullptr);
+    json["echoes"] = EchoesJson(echoes);
+    PrintJson(context.out, json);
   } else {
     PrintSummaries(context.out, echoes, *since, now);
   }
@@ -242,7 +233,8 @@ void AddHistoryCommand(CLI::App& app, CommandTable& table) {
                       "1h, 1d, 7d (any number of m, h, d) or YYYY-MM-DD [HH:MM]; default 1d");
   history->add_option("--host", options->host, "only the echoes to this host");
   history->add_flag("--csv", options->csv, "every echo as a CSV row (times in UTC)");
-  history->add_flag("--json", options->json, "every echo as a JSON object (times in UTC)");
+  history->add_flag("--json", options->json,
+                    "every echo (or measurement) as a row of one JSON object, times in UTC (docs/JSON.md)");
   history->add_flag("--measurements", options->measurements,
                     "the connection test's measurements instead of the echoes: time, target, throughput, round "
                     "trip, loss and the settings then live (a backup's name or \"originals\")");

@@ -11,6 +11,7 @@
 #include <ostream>
 
 #include "cli/CliContext.h"
+#include "cli/JsonOutput.h"
 #include "cli/MeasurementHistory.h"
 #include "measure/Measure.h"
 #include "measure/Recommend.h"
@@ -157,7 +158,7 @@ int RunMeasure(CliContext& context, const MeasureOptions& options) {
   const measure::Measurement& measured = outcome.result.value();
   if (!options.recommend && !options.apply) {
     if (options.json)
-      context.out << ToJson(measured).dump(2) << "\n";
+      PrintJson(context.out, ToJson(measured));
     else
       PrintText(context.out, measured);
     return kExitOk;
@@ -168,7 +169,7 @@ int RunMeasure(CliContext& context, const MeasureOptions& options) {
   if (options.json) {
     nlohmann::json json = ToJson(measured);
     json["recommendation"] = ToJson(recommendation, facts, start);
-    context.out << json.dump(2) << "\n";
+    PrintJson(context.out, json);
   } else {
     PrintText(context.out, measured);
     PrintRecommendation(context.out, recommendation, facts, start);
@@ -190,7 +191,7 @@ void AddMeasureCommand(CLI::App& app, CommandTable& table) {
       app.add_subcommand("measure", "Measure round trip, path MTU and the throughput of one TCP stream");
   command->add_option("TARGET", options->target, "iperf3://HOST[:PORT] or the http(s) URL of a large file")->required();
   command->add_option("--seconds", options->seconds, "How long the stream runs (default 5)")->type_name("N");
-  command->add_flag("--json", options->json, "Print the figures as JSON");
+  command->add_flag("--json", options->json, "Print the figures as one JSON object (docs/JSON.md)");
   command->add_flag("--recommend", options->recommend,
                     "Also recommend a receive window, MTU and MSS, and show what each profile allows");
   command->add_flag("--apply", options->apply,

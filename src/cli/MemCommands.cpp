@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "cli/CliContext.h"
+#include "cli/JsonOutput.h"
 #include "core/WholeNumber.h"
 #include "memory/FreeRAM.h"
 #include "memory/Rounding.h"
@@ -25,7 +26,7 @@ void PrintBytes(std::ostream& out, const char* label, std::int64_t bytes) {
   out << std::left << std::setw(16) << label << bytes << " bytes (" << BytesToMB(bytes) << " MB)\n";
 }
 
-int RunMem(CliContext& context) {
+int RunMem(CliContext& context, bool json) {
   ISystemInfo& info = context.platform.systemInfo;
   MemoryStatus check;
   if (!info.ReadMemoryStatus(&check)) {
@@ -34,6 +35,14 @@ int RunMem(CliContext& context) {
   }
   HeadlessDesktop desktop;
   FreeRAM ram(info, desktop, desktop);
+  if (json) {
+    PrintJson(context.out, JsonObject{{"memory_load_percent", ram.GetMemoryLoad()},
+                                      {"total_physical_bytes", ram.GetTotalPhysical()},
+                                      {"free_physical_bytes", ram.GetFreePhysical()},
+                                      {"total_virtual_bytes", ram.GetTotalVirtual()},
+                                      {"free_virtual_bytes", ram.GetFreeVirtual()}});
+    return kExitOk;
+  }
   context.out << std::left << std::setw(16) << "Memory load:" << ram.GetMemoryLoad() << " %\n";
   PrintBytes(context.out, "Total physical:", ram.GetTotalPhysical());
   PrintBytes(context.out, "Free physical:", ram.GetFreePhysical());
@@ -42,7 +51,7 @@ int RunMem(CliContext& context) {
   return kExitOk;
 }
 
-int RunCpu(CliContext& context, const std::optional<std::string>& intervalText) {
+int RunCpu(CliContext& context, const std::optional<std::string>& intervalText, bool json) {
   std::int64_t interval = kDefaultCpuIntervalMs;
   if (intervalText) {
     const auto parsed = ParseWholeNumber(*intervalText, WholeNumberForm::Digits, 1, kMaxCpuIntervalMs);
@@ -59,7 +68,10 @@ int RunCpu(CliContext& context, const std::optional<std::string>& intervalText) 
     context.err << "zentrofastctl: cannot read the processor times from /proc/stat\n";
     return kExitFailed;
   }
-  context.out << "Processor usage: " << usage << " % over " << interval << " ms\n";
+  if (json)
+    PrintJson(context.out, JsonObject{{"usage_percent", usage}, {"interval_ms", interval}});
+  else
+    context.out << "Processor usage: " << usage << " % over " << interval << " ms\n";
   return kExitOk;
 }
 
@@ -89,13 +101,17 @@ int RunFreeMemory(CliContext& context, const std::string& text) {
 void AddMemCommands(CLI::App& app, CommandTable& table) {
   CLI::App* mem = app.add_subcommand("mem", "Show the memory load and the physical and virtual memory figures");
   mem->allow_extras();
-  table[mem] = RunMem;
+  auto memJson = std::make_shared<bool>(false);
+  mem->add_flag("--json", *memJson, "Print the figures as one JSON object (docs/JSON.md)");
+  table[mem] = [memJson](CliContext& context) { return RunMem(context, *memJson); };
 
   auto interval = std::make_shared<std::optional<std::string>>();
+  auto cpuJson = std::make_shared<bool>(false);
   CLI::App* cpu = app.add_subcommand("cpu", "Measure the processor usage over an interval");
   cpu->allow_extras();
   cpu->add_option("--interval", *interval, "How long to measure (default 1000)")->type_name("MS");
-  table[cpu] = [interval](CliContext& context) { return RunCpu(context, *interval); };
+  cpu->add_flag("--json", *cpuJson, "Print the usage as one JSON object (docs/JSON.md)");
+  table[cpu] = [interval, cpuJson](CliContext& context) { return RunCpu(context, *interval, *cpuJson); };
 
   auto megabytes = std::make_shared<std::string>();
   CLI::App* freeMemory =

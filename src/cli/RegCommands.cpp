@@ -18,6 +18,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/FieldText.h"
+#include "cli/JsonOutput.h"
 #include "cli/RegEditFile.h"
 #include "cli/RegText.h"
 #include "core/BackupFormat.h"
@@ -44,6 +45,7 @@ struct RegOptions {
   std::optional<std::string> type;
   std::optional<std::string> data;
   bool regedit4 = false;
+  bool json = false;
 };
 
 int Usage(CliContext& context, const std::string& message) { return context.UsageError(message); }
@@ -95,6 +97,60 @@ Target OpenTarget(CliContext& context, const std::string& keyText, bool refuseHi
   return target;
 }
 
+struct QueriedValue {
+  std::string name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+};
+
+// What reg query found: the values (or the one asked for) and the subkeys' names.
+struct QueriedKey {
+  std::vector<QueriedValue> values;
+  std::vector<std::string> subkeys;
+};
+
+std::string HexBytes(const std::vector<std::uint8_t>& data) {
+  std::string hex;
+  for (std::uint8_t byte : data) {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02x", byte);
+    hex += digits;
+  }
+  return hex;
+}
+
+// The data read as its type says where it can be, and its bytes always, so nothing is lost.
+JsonObject ValueJson(const QueriedValue& value) {
+  JsonObject data = HexBytes(value.data);
+  const std::string text(value.data.begin(), value.data.end());
+  if (value.type == REG_SZ || value.type == REG_EXPAND_SZ) data = text.substr(0, text.find('\0'));
+  if (value.type == REG_MULTI_SZ) data = MultiTextEntries(value.data);
+  if (value.type == REG_DWORD && value.data.size() == 4) {
+    std::uint32_t number = 0;
+    for (int i = 3; i >= 0; --i) number = (number << 8) | value.data[i];
+    data = number;
+  }
+  return {{"name", value.name},
+          {"type", TypeName(value.type)},
+          {"type_code", value.type},
+          {"data", data},
+          {"data_hex", HexBytes(value.data)}};
+}
+
+void PrintQuery(CliContext& context, const std::string& display, const QueriedKey& found, bool json) {
+  if (json) {
+    JsonObject values = JsonObject::array();
+    for (const QueriedValue& value : found.values) values.push_back(ValueJson(value));
+    PrintJson(context.out, JsonObject{{"key", display}, {"values", values}, {"subkeys", found.subkeys}});
+    return;
+  }
+  std::string output = display + "\n";
+  for (const QueriedValue& value : found.values) output += ValueLine(value.name, value.type, value.data);
+  if (!found.subkeys.empty()) output += "\n";
+  for (const std::string& subkey : found.subkeys) output += display + "\\" + subkey + "\n";
+  context.out << output;
+}
+
 int Query(CliContext& context, const RegOptions& options) {
   Target target = OpenTarget(context, options.key);
   if (target.exitStatus != kExitOk) return target.exitStatus;
@@ -103,27 +159,26 @@ int Query(CliContext& context, const RegOptions& options) {
   const LONG opened = registry.OpenKey(target.key.hive, target.key.subKey, KEY_READ, &key);
   if (opened != ERROR_SUCCESS)
     return Failure(context, "cannot open " + target.key.display + ": " + RegistryStatusText(opened));
-  std::string output = target.key.display + "\n";
-  std::string name;
-  std::uint32_t type = 0;
-  std::vector<std::uint8_t> data;
+  QueriedKey found;
+  QueriedValue value;
   if (options.valueName) {
-    const LONG status = registry.QueryValue(key, *options.valueName, &type, &data);
+    value.name = *options.valueName;
+    const LONG status = registry.QueryValue(key, value.name, &value.type, &value.data);
     registry.CloseKey(key);
     if (status == ERROR_FILE_NOT_FOUND)
       return Failure(context, ValueLabel(*options.valueName, target.key) + " is not set");
     if (status != ERROR_SUCCESS)
       return Failure(context, "cannot read " + target.key.display + ": " + RegistryStatusText(status));
-    context.out << output << ValueLine(*options.valueName, type, data);
+    found.values.push_back(std::move(value));
+    PrintQuery(context, target.key.display, found, options.json);
     return kExitOk;
   }
-  for (std::uint32_t i = 0; registry.EnumValue(key, i, &name) == ERROR_SUCCESS; ++i)
-    if (registry.QueryValue(key, name, &type, &data) == ERROR_SUCCESS) output += ValueLine(name, type, data);
-  std::string subkeys;
-  for (std::uint32_t i = 0; registry.EnumKey(key, i, &name) == ERROR_SUCCESS; ++i)
-    subkeys += target.key.display + "\\" + name + "\n";
+  for (std::uint32_t i = 0; registry.EnumValue(key, i, &value.name) == ERROR_SUCCESS; ++i)
+    if (registry.QueryValue(key, value.name, &value.type, &value.data) == ERROR_SUCCESS) found.values.push_back(value);
+  std::string name;
+  for (std::uint32_t i = 0; registry.EnumKey(key, i, &name) == ERROR_SUCCESS; ++i) found.subkeys.push_back(name);
   registry.CloseKey(key);
-  context.out << output << (subkeys.empty() ? "" : "\n") << subkeys;
+  PrintQuery(context, target.key.display, found, options.json);
   return kExitOk;
 }
 
@@ -282,6 +337,8 @@ void AddRegCommands(CLI::App& app, CommandTable& table) {
     if (name == "export")
       sub->add_flag("--regedit4", options->regedit4,
                     "Write REGEDIT4 (Windows-1252) instead of version 5.00 (UTF-16LE)");
+    if (name == "query")
+      sub->add_flag("--json", options->json, "Print the key's values and subkeys as one JSON object (docs/JSON.md)");
     if (name == "query" || name == "add" || name == "delete") {
       sub->add_option("--value", options->valueName, "The value's name")->type_name("NAME");
       sub->add_flag("--default", options->defaultValue, "The default (unnamed) value");

@@ -23,20 +23,29 @@ std::string_view AsText(const std::vector<std::uint8_t>& data) {
   return {reinterpret_cast<const char*>(data.data()), data.size()};
 }
 
+// "..." with backslash escapes; version 5.00 files spell line breaks \r and \n, as Wine's editor
+// reads and writes them. REGEDIT4 has no such escapes: callers keep line breaks out of it.
 std::string Quote(std::string_view text) {
   std::string quoted = "\"";
   for (char c : text) {
+    if (c == '\r' || c == '\n') {
+      (quoted += '\\') += c == '\r' ? 'r' : 'n';
+      continue;
+    }
     if (c == '\\' || c == '"') quoted += '\\';
     quoted += c;
   }
   return quoted + "\"";
 }
 
-// Text that "..." can carry exactly: one NUL at the end and nowhere else, no line break.
-std::optional<std::string_view> PlainText(std::uint32_t type, const std::vector<std::uint8_t>& data) {
+// Text that "..." can carry exactly: one NUL at the end and nowhere else, and in REGEDIT4 no line
+// break.
+std::optional<std::string_view> PlainText(RegFileFormat format, std::uint32_t type,
+                                          const std::vector<std::uint8_t>& data) {
   if (type != REG_SZ || data.empty() || data.back() != 0) return std::nullopt;
   const std::string_view text = AsText(data).substr(0, data.size() - 1);
-  if (text.find('\0') != std::string_view::npos || HasLineBreak(text)) return std::nullopt;
+  if (text.find('\0') != std::string_view::npos) return std::nullopt;
+  if (format == RegFileFormat::Regedit4 && HasLineBreak(text)) return std::nullopt;
   return text;
 }
 
@@ -132,7 +141,7 @@ class RegFileWriter {
       handed = m_sink(m_text);
     } else {
       const auto utf16 = Utf8ToUtf16(m_text);
-      if (!utf16) return Refuse("a key", error);
+      if (!utf16) return Refuse("a key", "its text is not UTF-8", error);
       handed = m_sink((m_atStart ? "\xFF\xFE" : "") + Utf16ToLittleEndianBytes(*utf16));
     }
     m_atStart = false;
@@ -143,7 +152,7 @@ class RegFileWriter {
   // The key line and the values of one key.
   bool WriteValues(IRegistry& registry, HKEY key, const std::string& display, std::string* error) {
     const auto path = Name(display);
-    if (!path) return Refuse("the key \"" + PrintableExcerpt(display) + "\"", error);
+    if (!path) return Refuse("the key \"" + PrintableExcerpt(display) + "\"", NameProblem(), error);
     Line("");
     Line("[" + *path + "]");
     std::string name;
@@ -156,8 +165,9 @@ class RegFileWriter {
         return false;
       }
       const auto fileName = name.empty() ? std::optional<std::string>("@") : Name(name);
+      if (!fileName) return Refuse(label, NameProblem(), error);
       const auto fileData = ValueData(type, data);
-      if (!fileName || !fileData) return Refuse(label, error);
+      if (!fileData) return Refuse(label, TextProblem(), error);
       Line((name.empty() ? *fileName : Quote(*fileName)) + "=" + *fileData);
     }
     return true;
@@ -165,20 +175,38 @@ class RegFileWriter {
 
   void Line(const std::string& text) { (m_text += text) += kLineEnd; }
 
-  bool Refuse(const std::string& what, std::string* error) const {
-    *error = "cannot export " + what +
-             (m_format == RegFileFormat::Regedit4
-                  ? ": REGEDIT4 has no room for its name (a line break or a character outside Windows-1252); "
-                    "export it without --regedit4"
-                  : ": its name holds a line break or its text is not UTF-8");
+  std::string NameProblem() const {
+    return m_format == RegFileFormat::Regedit4
+               ? "REGEDIT4 has no room for its name (a line break or a character outside Windows-1252); "
+                 "export it without --regedit4"
+               : "its name holds a line break or is not UTF-8";
+  }
+
+  // REGEDIT4 text is code-page bytes to every registry editor: a text the code page cannot carry
+  // would come back as other characters, so it is refused rather than written wrong.
+  std::string TextProblem() const {
+    return m_format == RegFileFormat::Regedit4
+               ? "its text has a character outside Windows-1252 (or code-page bytes that would read back as other "
+                 "text), which a REGEDIT4 file cannot carry; export it without --regedit4 (the version 5.00 "
+                 "format keeps every character)"
+               : "its text is not UTF-8";
+  }
+
+  static bool Refuse(const std::string& what, const std::string& problem, std::string* error) {
+    *error = "cannot export " + what + ": " + problem;
     return false;
   }
 
-  // A key or value name as the file spells it; empty when the format cannot carry it.
+  // A key or value name as the file spells it: no name may hold a line break.
   std::optional<std::string> Name(std::string_view name) const {
-    if (HasLineBreak(name)) return std::nullopt;
-    if (m_format == RegFileFormat::Regedit4) return Utf8ToRegedit4Text(name);
-    return IsUtf8(name) ? std::optional<std::string>(name) : std::nullopt;
+    return HasLineBreak(name) ? std::nullopt : Spelled(name);
+  }
+
+  // A name or text as the file spells it between quotes or brackets; empty when the format
+  // cannot carry it.
+  std::optional<std::string> Spelled(std::string_view text) const {
+    if (m_format == RegFileFormat::Regedit4) return HasLineBreak(text) ? std::nullopt : Utf8ToRegedit4Text(text);
+    return IsUtf8(text) ? std::optional<std::string>(text) : std::nullopt;
   }
 
   std::optional<std::string> ValueData(std::uint32_t type, const std::vector<std::uint8_t>& data) const {
@@ -189,12 +217,13 @@ class RegFileWriter {
       return number;
     }
     if (!IsTextType(type)) return HexData(HexPrefix(type), AsText(data));
-    if (const auto plain = PlainText(type, data)) {
-      if (const auto quoted = Name(*plain)) return Quote(*quoted);
+    if (const auto plain = PlainText(m_format, type, data)) {
+      if (const auto quoted = Spelled(*plain)) return Quote(*quoted);
     }
     if (m_format == RegFileFormat::Regedit4) {
-      // Code-page bytes where the text fits, so other editors read it; its UTF-8 otherwise.
-      return HexData(HexPrefix(type), Utf8ToRegedit4Text(AsText(data)).value_or(std::string(AsText(data))));
+      const auto bytes = Utf8ToRegedit4Text(AsText(data));
+      if (!bytes) return std::nullopt;
+      return HexData(HexPrefix(type), *bytes);
     }
     const auto utf16 = Utf8ToUtf16(AsText(data));
     if (!utf16) return std::nullopt;

@@ -91,23 +91,38 @@ class PhysicalLines {
   std::string m_problem;
 };
 
-// A quoted text at the start of *text, unescaped; *text moves past its closing quote.
+// A quoted text at the start of *text, unescaped (\\ \" and the line breaks \r \n); *text moves
+// past its closing quote.
 bool ReadQuoted(std::string_view* text, std::string* value) {
   if (!text->starts_with('"')) return false;
   value->clear();
   for (std::size_t i = 1; i < text->size(); ++i) {
-    const char c = (*text)[i];
+    char c = (*text)[i];
     if (c == '"') {
       text->remove_prefix(i + 1);
       return true;
     }
     if (c == '\\') {
-      if (++i == text->size() || ((*text)[i] != '\\' && (*text)[i] != '"')) return false;
+      if (++i == text->size()) return false;
+      c = (*text)[i];
+      if (c == 'r' || c == 'n')
+        c = c == 'r' ? '\r' : '\n';
+      else if (c != '\\' && c != '"')
+        return false;
     }
-    *value += (*text)[i];
+    *value += c;
   }
   return false;
 }
+
+// Nothing but spaces, or a comment (what follows a value or a key may be one, as in Wine's files).
+bool IsCommentOrNothing(std::string_view rest) {
+  rest = TrimSpaces(rest);
+  return rest.empty() || rest.starts_with(';');
+}
+
+// Unquoted data without the comment that may follow it; no such data holds a ';'.
+std::string_view WithoutComment(std::string_view data) { return TrimSpaces(data.substr(0, data.find(';'))); }
 
 // The value name at the start of *line ("@" or a quoted name); *line moves past it.
 bool ReadValueName(std::string_view* line, std::string* name) {
@@ -123,6 +138,14 @@ bool StartsHexData(std::string_view line) {
   if (!ReadValueName(&line, &name)) return false;
   line = TrimSpaces(line);
   return line.starts_with('=') && TrimSpaces(line.substr(1)).starts_with("hex");
+}
+
+// A line of hex data without the comment after it: past the value name, a ';' begins one.
+std::string_view HexWithoutComment(std::string_view line, bool continuation) {
+  std::string_view data = line;
+  std::string name;
+  if (!continuation) ReadValueName(&data, &name);
+  return TrimSpaces(line.substr(0, line.find(';', line.size() - data.size())));
 }
 
 template <class Number>
@@ -168,12 +191,13 @@ std::string ReadValueData(std::string_view text, RegFileFormat format, RegFileEn
   const std::string unreadable = "cannot read the value: " + PrintableExcerpt(text);
   entry->kind = RegFileEntry::Kind::Value;
   std::string quoted;
+  if (!text.starts_with('"')) text = WithoutComment(text);
   if (text == "-") {
     entry->kind = RegFileEntry::Kind::DeleteValue;
     return {};
   }
   if (text.starts_with('"')) {
-    if (!ReadQuoted(&text, &quoted) || !text.empty()) return unreadable;
+    if (!ReadQuoted(&text, &quoted) || !IsCommentOrNothing(text)) return unreadable;
     entry->type = REG_SZ;
     entry->data.assign(quoted.begin(), quoted.end());
     entry->data.push_back(0);
@@ -233,8 +257,10 @@ class RegFileReader {
   }
 
   bool ReadKey(std::string_view line) {
-    if (!line.ends_with(']')) return Fail("a key line must end with ]");
-    std::string_view path = line.substr(1, line.size() - 2);
+    const std::size_t close = line.ends_with(']') ? line.size() - 1 : line.rfind(']');
+    if (close == std::string_view::npos || !IsCommentOrNothing(line.substr(close + 1)))
+      return Fail("a key line must end with ] (a comment may follow it)");
+    std::string_view path = line.substr(1, close - 1);
     const bool remove = path.starts_with('-');
     if (remove) path.remove_prefix(1);
     KeyArgument key;
@@ -361,8 +387,10 @@ class RegFileLines {
   // Only hex data goes on over several lines; a quoted text may well end in a backslash.
   bool Join(int number, const std::string& line) {
     if (m_logical.empty()) m_start = number;
-    const std::string_view trimmed = TrimSpaces(line);
-    const bool continued = trimmed.ends_with('\\') && (!m_logical.empty() || StartsHexData(trimmed));
+    std::string_view trimmed = TrimSpaces(line);
+    const bool hex = !m_logical.empty() || StartsHexData(trimmed);
+    if (hex) trimmed = HexWithoutComment(trimmed, !m_logical.empty());
+    const bool continued = hex && trimmed.ends_with('\\');
     if (continued) {
       m_logical += trimmed.substr(0, trimmed.size() - 1);
     } else {

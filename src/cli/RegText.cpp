@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/RegText.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -9,17 +10,28 @@
 namespace zf::cli {
 namespace {
 
-// The entries of a multi-text joined by a literal "\0", as reg.exe shows them: the NUL ending
-// each entry and the empty entry ending the list are not shown.
-std::string MultiText(std::string_view text) {
-  if (text.ends_with('\0')) text.remove_suffix(1);
-  if (text.ends_with('\0')) text.remove_suffix(1);
+// The entries of a multi-text joined by a literal "\0", as reg.exe shows them.
+std::string MultiText(const std::vector<std::uint8_t>& data) {
+  const std::vector<std::string> entries = MultiTextEntries(data);
   std::string shown;
-  for (char c : text) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+  for (std::size_t i = 0; i < entries.size(); ++i) shown += (i == 0 ? "" : "\\0") + entries[i];
   return shown;
 }
 
 }  // namespace
+
+std::vector<std::string> MultiTextEntries(const std::vector<std::uint8_t>& data) {
+  std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+  if (text.ends_with('\0')) text.remove_suffix(1);
+  if (text.ends_with('\0')) text.remove_suffix(1);
+  std::vector<std::string> entries;
+  for (std::size_t start = 0; !text.empty() && start <= text.size();) {
+    const std::size_t end = std::min(text.find('\0', start), text.size());
+    entries.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return entries;
+}
 
 bool ParseKeyArgument(std::string_view text, KeyArgument* key, std::string* error) {
   const std::size_t slash = text.find('\\');
@@ -62,7 +74,7 @@ std::string TypeName(std::uint32_t type) {
 std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data) {
   const std::string text(data.begin(), data.end());
   if (type == REG_SZ || type == REG_EXPAND_SZ) return text.substr(0, text.find('\0'));
-  if (type == REG_MULTI_SZ) return MultiText(text);
+  if (type == REG_MULTI_SZ) return MultiText(data);
   if (type == REG_DWORD && data.size() == 4) {
     char number[16];
     std::snprintf(number, sizeof number, "0x%x",

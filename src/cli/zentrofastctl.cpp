@@ -33,5 +33,10 @@ int main(int argc, char** argv) {
   // runs. Where it may open no ICMP socket itself, the ping program sends the echo requests.
   zf::LinuxIcmp icmp(
       zf::IcmpOptions{zf::IcmpSocketKinds::DatagramThenRaw, -1, zf::PingProgramFor(zf::ExecutableFolder())});
-  return zf::cli::RunCli(args, {systemInfo, icmp}, std::cout, std::cerr);
+  const int status = zf::cli::RunCli(args, {systemInfo, icmp}, std::cout, std::cerr);
+  // Output that never arrived (a full disk, a closed descriptor) fails the command, whatever it
+  // made of its own work: a script must not take a half-written answer for a whole one.
+  if (std::cout.flush() || status != zf::cli::kExitOk) return status;
+  std::cerr << "zentrofastctl: cannot write to standard output\n";
+  return zf::cli::kExitFailed;
 }

@@ -72,7 +72,8 @@ class FileDescriptor {
 // A file a user named for a command's output, treated the way cp and tee treat what they write
 // to, without ever replacing what is not a regular file:
 // - no such name, or a regular file: written under a temporary name beside it and put in its
-//   place by Finish (keeping a replaced file's permission bits), so it is whole or as it was;
+//   place by Finish (a new file's permission bits follow the umask, a replaced file keeps its
+//   own), so it is whole or as it was;
 // - a character device or a FIFO, named directly or through a link (/dev/null, /dev/stdout):
 //   opened without creating or truncating and written through;
 // - anything else is refused untouched: a link to a regular file or a folder (neither followed

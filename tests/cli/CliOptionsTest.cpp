@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line conventions: --help and --version on stdout, help for every command, unknown
 // options and commands refused with status 2.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "CliRunner.h"
 
@@ -106,6 +110,48 @@ TEST(CliOptions, UnknownOptionsAndCommandsSaySoWithStatus2) {
       EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
       EXPECT_NE(run.err.find("--help\" for its usage"), std::string::npos) << run.err;
     }
+  }
+}
+
+// After --, words that begin with a dash are operands, as getopt and every shell tool take them.
+TEST(CliOptions, DoubleDashEndsTheOptions) {
+  test::CliRunner cli;
+  const std::string dashFile = cli.File("-dash.reg").string();
+  struct Case {
+    Args args;
+    int exitStatus;
+  };
+  const std::vector<Case> cases{
+      {{"reg", "add", "--", "HKCU\\T"}, 0},
+      {{"reg", "query", "--", "HKCU\\T"}, 0},
+      {{"reg", "query", "HKCU\\T", "--"}, 0},
+      {{"reg", "query", "--value", "v", "--", "HKCU\\T"}, 1},  // the value is not there
+      {{"reg", "export", "--", "HKCU\\T", dashFile}, 0},
+      {{"reg", "import", "--", dashFile}, 0},
+      {{"reg", "delete", "--", "HKCU\\T"}, 0},
+      {{"reg", "query", "--", "--value"}, 2},  // an operand now: no hive of that name
+      {{"free-memory", "--", "0"}, 0},
+  };
+  for (const Case& c : cases) {
+    const CliResult run = cli.RunProgram(c.args);
+    EXPECT_EQ(run.exitStatus, c.exitStatus) << Joined(c.args) << ": " << run.err;
+    EXPECT_EQ(run.err.find("does not take --\n"), std::string::npos) << run.err;
+  }
+  EXPECT_TRUE(std::filesystem::exists(dashFile));
+}
+
+// A script reads the exit status: output lost on a full device is a failure, not a success.
+TEST(CliOptions, OutputThatCannotBeWrittenFailsTheCommand) {
+  test::CliRunner cli;
+  ASSERT_EQ(cli.Run({"reg", "add", "HKCU\\T", "--value", "v", "--data", "x"}).exitStatus, 0);
+  for (const Args& args : {Args{"reg", "query", "HKCU\\T", "--json"}, Args{"reg", "query", "HKCU\\T"},
+                           Args{"mem", "--json"}, Args{"profiles"}, Args{"reg", "export", "HKCU\\T", "-"}}) {
+    const CliResult run = cli.RunProgram(args, [] {
+      const int full = ::open("/dev/full", O_WRONLY);
+      if (full < 0 || ::dup2(full, 1) < 0) ::_exit(126);
+    });
+    EXPECT_EQ(run.exitStatus, 1) << Joined(args);
+    EXPECT_NE(run.err.find("cannot write to standard output"), std::string::npos) << run.err;
   }
 }
 

@@ -117,7 +117,7 @@ TEST(RegEditFile, RefusesABadLineByItsNumber) {
       {"", 0},
       {"Windows Registry Editor Version 6.00\n", 1},
       {"REGEDIT4\n\"v\"=\"before any key\"\n", 2},
-      {"REGEDIT4\n[HKLM\\A]\n\"v\"=\"bad \\n escape\"\n", 3},
+      {"REGEDIT4\n[HKLM\\A]\n\"v\"=\"bad \\q escape\"\n", 3},
       {"REGEDIT4\n[HKLM\\A]\n\"v\"=\"unterminated\n", 3},
       {"REGEDIT4\n[HKLM\\A]\n\"v\"=\"text\" trailing\n", 3},
       {"REGEDIT4\n[HKLM\\A]\n\"v\"=dword:123456789\n", 3},

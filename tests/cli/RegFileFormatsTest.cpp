@@ -14,6 +14,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using test::CliResult;
+using namespace std::string_literals;
 
 const std::filesystem::path kData = ZF_TEST_DATA_DIR;
 const std::string kKey = "Software\\Zentrofast Test";
@@ -173,6 +174,41 @@ TEST_F(RegFileFormatsTest, RefusesTextThatIsNotWhatTheEncodingSays) {
   EXPECT_FALSE(HasKey("A"));
 }
 
+// Wine's regedit writes a text's line breaks as \r and \n, and reads a comment after a value or a
+// key; these are its files, written the way it writes them (UTF-16LE, a byte-order mark, CR LF).
+TEST_F(RegFileFormatsTest, ReadsAndWritesTextWithLineBreaksAndCommentsAsWinesEditorDoes) {
+  const std::string lines = "\"Lines\"=\"line1\\nline2\\r\\nend\"\r\n";
+  struct Case {
+    std::string line;
+    std::string name;
+    std::pair<std::uint32_t, Bytes> value;
+  };
+  const std::vector<Case> cases{
+      {lines, "Lines", {REG_SZ, Sz("line1\nline2\r\nend")}},
+      {"\"s\"=\"t\" ; note\r\n", "s", {REG_SZ, Sz("t")}},
+      {"\"semi\"=\"a;b\"\t;note \"c\"\r\n", "semi", {REG_SZ, Sz("a;b")}},
+      {"\"n;1\"=dword:00000010 ;note\r\n", "n;1", {REG_DWORD, {0x10, 0, 0, 0}}},
+      {"\"h\"=hex:01,02 ; note\r\n", "h", {REG_BINARY, {1, 2}}},
+      {"\"h;2\"=hex:01,\\ ; goes on\r\n  02 ;end\r\n", "h;2", {REG_BINARY, {1, 2}}},
+      {"\"Gone\"=- ; no longer\r\n", "Gone", {0xFFFFFFFF, {}}},
+  };
+  std::string file = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" + kKey + "]\r\n";
+  for (const Case& c : cases) file += c.line;
+  file += "\r\n[HKEY_CURRENT_USER\\" + kKey + "\\Sub] ; a key\r\n";
+  Put(kKey, "Gone", REG_DWORD, {1, 0, 0, 0});
+  WriteAll(cli.File("wine.reg"), "\xFF\xFE" + Utf16(file));
+  const CliResult imported = Import(cli.File("wine.reg"));
+  ASSERT_EQ(imported.exitStatus, 0) << imported.err;
+  for (const Case& c : cases) EXPECT_EQ(Get(kKey, c.name), c.value) << c.line;
+  EXPECT_TRUE(HasKey(kKey + "\\Sub"));
+
+  const CliResult exported = cli.Run({"reg", "export", "HKCU\\" + kKey, cli.File("out.reg").string()});
+  ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+  const std::string out = ReadAll(cli.File("out.reg"));
+  for (const std::string& line : {lines, "\"s\"=\"t\"\r\n"s})
+    EXPECT_NE(out.find(Utf16("\r\n" + line)), std::string::npos) << line << " goes out as Wine writes it";
+}
+
 TEST_F(RegFileFormatsTest, QueryShowsExpandableAndMultiTextAsRegExeDoes) {
   Put(kKey, "Path", REG_EXPAND_SZ, Sz("%HOME%\\é"));
   Put(kKey, "List", REG_MULTI_SZ, Multi({"α", "b c"}));
@@ -184,10 +220,12 @@ TEST_F(RegFileFormatsTest, QueryShowsExpandableAndMultiTextAsRegExeDoes) {
 
 using Tree = std::map<std::string, std::pair<std::uint32_t, Bytes>>;
 
+const std::vector<std::string> kWindows1252Texts{"plain", "café € –"};
+const std::vector<std::string> kAllTexts{"plain", "café € –", "Ã¤ reads as UTF-8", "☃ snow", "𝄞 clef", "日本語"};
+
 // Texts inside and outside ASCII, Windows-1252 and the 16-bit plane, in every text type and in
-// key and value names.
-Tree FillWithTexts(IRegistry& store) {
-  const std::string texts[] = {"plain", "café € –", "Ã¤ reads as UTF-8", "☃ snow", "𝄞 clef", "日本語"};
+// key and value names; only what Windows-1252 holds unless allTexts.
+Tree FillWithTexts(IRegistry& store, bool allTexts) {
   Tree tree;
   auto put = [&](const std::string& path, const std::string& name, std::uint32_t type, const Bytes& data) {
     HKEY key = 0;
@@ -197,7 +235,7 @@ Tree FillWithTexts(IRegistry& store) {
     tree[path + "|" + name] = {type, data};
   };
   int n = 0;
-  for (const std::string& text : texts) {
+  for (const std::string& text : allTexts ? kAllTexts : kWindows1252Texts) {
     const std::string index = std::to_string(n++);
     Bytes withNul = Text(text);
     withNul.push_back(0);
@@ -208,7 +246,7 @@ Tree FillWithTexts(IRegistry& store) {
     multi.push_back(0);
     put(kKey, "multi " + index, REG_MULTI_SZ, multi);
   }
-  put(kKey, "without NUL", REG_SZ, Text("ab☃"));
+  put(kKey, "without NUL", REG_SZ, Text(allTexts ? "ab☃" : "ab€"));
   put(kKey, "", REG_SZ, Text(std::string_view("x\0y\0", 4)));
   put(kKey + "\\Käse €", "Wert ä", REG_SZ, Sz("ä"));
   return tree;
@@ -237,7 +275,7 @@ std::string RoundTrip(const std::vector<std::string>& extraOptions, Tree* writte
   std::string error;
   auto sourceStore = OpenRegistryStore(source.Store(), &error);
   if (!sourceStore) return error;
-  *written = FillWithTexts(*sourceStore);
+  *written = FillWithTexts(*sourceStore, extraOptions.empty());
   std::vector<std::string> exportLine{"reg", "export", "HKCU\\" + kKey, source.File("out.reg").string()};
   exportLine.insert(exportLine.end(), extraOptions.begin(), extraOptions.end());
   const CliResult exported = source.Run(exportLine);
@@ -258,32 +296,49 @@ TEST(RegFileRoundTrip, Version5InUtf16KeepsEveryCharacter) {
   EXPECT_NE(file.find(Utf16("\"expand 1\"=hex(2):63,00,61,00,66,00,e9,00,")), std::string::npos);
 }
 
-TEST(RegFileRoundTrip, Regedit4KeepsEveryCharacter) {
+TEST(RegFileRoundTrip, Regedit4KeepsEveryCharacterOfWindows1252) {
   Tree written, read;
   const std::string file = RoundTrip({"--regedit4"}, &written, &read);
   EXPECT_EQ(read, written);
   EXPECT_TRUE(file.starts_with("REGEDIT4\r\n"));
-  // Windows-1252 text stays readable text; what the code page lacks goes as hex(1) in UTF-8.
+  // Windows-1252 text stays readable text, and in hex data it is the code page's bytes.
   EXPECT_NE(file.find("\"sz 1\"=\"caf\xE9 \x80 \x96\""), std::string::npos) << file;
-  EXPECT_NE(file.find("\"sz 3\"=hex(1):e2,98,83,20,73,6e,6f,77,00"), std::string::npos) << file;
-  EXPECT_NE(file.find("\"sz 2\"=hex(1):"), std::string::npos) << "text that would pass for UTF-8 goes as hex";
+  EXPECT_NE(file.find("\"expand 1\"=hex(2):63,61,66,e9,20,80,20,96,00"), std::string::npos) << file;
   EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\Zentrofast Test\\K\xE4se \x80]"), std::string::npos);
 }
 
-TEST(RegFileRoundTrip, Regedit4RefusesANameOutsideWindows1252) {
-  test::CliRunner cli;
-  std::string error;
-  auto store = OpenRegistryStore(cli.Store(), &error);
-  ASSERT_TRUE(store) << error;
-  HKEY key = 0;
-  ASSERT_EQ(store->CreateKey(HKEY_CURRENT_USER, kKey, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-  store->SetValue(key, "☃", REG_SZ, {0});
-  store->CloseKey(key);
-  const CliResult result = cli.Run({"reg", "export", "HKCU\\" + kKey, cli.File("out.reg").string(), "--regedit4"});
-  EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_NE(result.err.find("without --regedit4"), std::string::npos) << result.err;
-  EXPECT_FALSE(std::filesystem::exists(cli.File("out.reg")));
-  EXPECT_EQ(cli.Run({"reg", "export", "HKCU\\" + kKey, cli.File("out.reg").string()}).exitStatus, 0);
+// A registry editor reads REGEDIT4 text as code-page bytes: what the code page cannot carry would
+// come back as other characters (中文 as ä¸­æ–‡), so the export is refused, naming the value.
+TEST(RegFileRoundTrip, Regedit4RefusesWhatWindows1252CannotCarry) {
+  struct Case {
+    std::string name;
+    std::uint32_t type;
+    Bytes data;
+  };
+  const std::vector<Case> cases{
+      {"☃", REG_SZ, {0}},
+      {"chinese", REG_SZ, Sz("中文")},
+      {"expand", REG_EXPAND_SZ, Sz("%HOME%\\中文")},
+      {"multi", REG_MULTI_SZ, Multi({"a", "☃"})},
+      {"reads as UTF-8", REG_SZ, Sz("Ã¤")},  // its code-page bytes C3 A4 are UTF-8 for ä
+  };
+  for (const Case& c : cases) {
+    test::CliRunner cli;
+    std::string error;
+    auto store = OpenRegistryStore(cli.Store(), &error);
+    ASSERT_TRUE(store) << error;
+    HKEY key = 0;
+    ASSERT_EQ(store->CreateKey(HKEY_CURRENT_USER, kKey, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    store->SetValue(key, "fits", REG_SZ, Sz("café"));
+    store->SetValue(key, c.name, c.type, c.data);
+    store->CloseKey(key);
+    const CliResult result = cli.Run({"reg", "export", "HKCU\\" + kKey, cli.File("out.reg").string(), "--regedit4"});
+    EXPECT_EQ(result.exitStatus, 1) << c.name;
+    EXPECT_NE(result.err.find("the value \"" + c.name + "\""), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("without --regedit4"), std::string::npos) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(cli.File("out.reg")));
+    EXPECT_EQ(cli.Run({"reg", "export", "HKCU\\" + kKey, cli.File("out.reg").string()}).exitStatus, 0);
+  }
 }
 
 }  // namespace

@@ -222,6 +222,48 @@ TEST_F(RegHostileInputTest, ExportReplacesOnlyARegularFileAndNeverFollowsALinkTo
   EXPECT_TRUE(fs::is_symlink(link)) << "the link stays as it was";
 }
 
+// A new export is made as cp or a shell's > makes a file: 0666 less the umask.
+TEST_F(RegHostileInputTest, ExportCreatesItsFileAsTheShellWouldUnderTheUmask) {
+  ASSERT_EQ(Run({"reg", "add", "HKLM\\E", "--value", "v", "--data", "x"}).exitStatus, 0);
+  for (const mode_t mask : {022, 027, 077, 002, 0}) {
+    const fs::path exported = cli.File("export.reg"), byShell = cli.File("shell");
+    fs::remove(exported);
+    fs::remove(byShell);
+    const CliResult run = cli.RunProgram({"reg", "export", "HKLM\\E", exported.string()}, [mask] { ::umask(mask); });
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::string shell = "umask " + std::to_string(mask / 64) + std::to_string(mask / 8 % 8) +
+                              std::to_string(mask % 8) + " && : > '" + byShell.string() + "'";
+    ASSERT_EQ(std::system(shell.c_str()), 0) << shell;
+    EXPECT_EQ(fs::status(exported).permissions(), fs::status(byShell).permissions()) << "umask " << mask;
+  }
+}
+
+// - is standard output for export and standard input for import, in both formats, for the
+// program itself: one's output is the other's input.
+TEST_F(RegHostileInputTest, ExportToStandardOutputImportsFromStandardInput) {
+  ASSERT_EQ(Run({"reg", "add", "HKLM\\E", "--value", "v", "--data", "x"}).exitStatus, 0);
+  for (const std::vector<std::string>& format : {std::vector<std::string>{}, {"--regedit4"}}) {
+    std::vector<std::string> line{"reg", "export", "HKLM\\E", "-"};
+    line.insert(line.end(), format.begin(), format.end());
+    const CliResult exported = cli.RunProgram(line);
+    ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+    std::string fileExport = cli.File("file.reg").string();
+    line[3] = fileExport;
+    ASSERT_EQ(cli.RunProgram(line).exitStatus, 0);
+    EXPECT_EQ(exported.out, ReadAll(fileExport)) << "standard output gets the file's bytes and nothing else";
+
+    const fs::path piped = cli.File("piped.reg");
+    std::ofstream(piped, std::ios::binary) << exported.out;
+    ASSERT_EQ(Run({"reg", "delete", "HKLM\\E"}).exitStatus, 0);
+    const CliResult imported = cli.RunProgram({"reg", "import", "-"}, [&piped] {
+      const int fd = ::open(piped.c_str(), O_RDONLY);
+      if (fd < 0 || ::dup2(fd, 0) < 0) ::_exit(126);
+    });
+    EXPECT_EQ(imported.exitStatus, 0) << imported.err;
+    EXPECT_NE(Run({"reg", "query", "HKLM\\E", "--value", "v"}).out.find("REG_SZ    x"), std::string::npos);
+  }
+}
+
 TEST_F(RegHostileInputTest, ImportReadsStandardInputAndRefusesAFolderAndEndlessInput) {
   const fs::path file = cli.File("in.reg");
   std::ofstream(file, std::ios::binary) << kExported;

@@ -43,6 +43,9 @@ offers "zentrofastctl --registry store.sqlite3 reg " query add delete export imp
 offers "zentrofastctl reg add HKLM\\A --t" --type
 offers "zentrofastctl reg add HKLM\\A --type " REG_SZ REG_DWORD
 offers "zentrofastctl reg export HKLM\\A --" --regedit4 --help
+offers "zentrofastctl reg query HKLM\\A --j" --json
+offers "zentrofastctl backup list -" --json --help
+offers "zentrofastctl mem -" --json --help
 offers "zentrofastctl reg import " a.reg
 offers "zentrofastctl backup " list restore delete --help
 offers "zentrofastctl apply --profile " 0 1 2 3 4 5 6 7

@@ -302,14 +302,16 @@ TEST(HistoryStoreTest, CommandLinePrintsSummariesAndRows) {
   };
   const Case cases[] = {
       {{"--since", "1h"}, 0, "total             echoes 3  lost 1  min 10 ms  median 10 ms  p95 30 ms  loss 33.3 %"},
-      {{"--since", "1h", "--host", "c", "--json"}, 0, "\"host\": \"c\", \"round_trip_ms\": 30, \"status\": 0}"},
+      {{"--since", "1h", "--host", "c", "--json"},
+       0,
+       "\"host\": \"c\",\n      \"round_trip_ms\": 30,\n      \"status\": 0\n"},
       {{"--since", "3d", "--csv"}, 0, "\"a,b\",,11010"},
       {{"--since", "yesterday"}, 2, ""},
       {{"--csv", "--json"}, 2, ""},
       {{"--measurements", "--json"},
        0,
-       "\"target\": \"iperf3://10.9.0.2\", \"throughput_bps\": 85000000, \"rtt_ms\": 12.5, \"loss_percent\": null, "
-       "\"live_settings\": \"001.BCK\"}"},
+       "\"target\": \"iperf3://10.9.0.2\",\n      \"throughput_bps\": 85000000.0,\n      \"rtt_ms\": 12.5,\n      "
+       "\"loss_percent\": null,\n      \"live_settings\": \"001.BCK\"\n"},
       {{"--measurements", "--csv"}, 0, ",iperf3://10.9.0.2,85000000,12.5,,001.BCK"},
       {{"--measurements"}, 0, "iperf3://10.9.0.2  85.0 Mbit/s  rtt 12.5 ms  loss - %  settings 001.BCK"},
       {{"--measurements", "--host", "c"}, 2, ""},

@@ -14,6 +14,7 @@
 #include "measure/Measure.h"
 #include "support/EmulatedPath.h"
 #include "support/NetNamespace.h"
+#include "support/PythonJson.h"
 
 namespace zf::measure {
 namespace {
@@ -170,6 +171,14 @@ TEST_F(MeasureOnPath, CommandLinePrintsFiguresOrSaysWhatFailed) {
   std::string json;
   ASSERT_TRUE(test::RunProgram({program, "measure", s_path->IperfTarget(), "--seconds", "2", "--json"}, &json));
   if (getenv("ZF_SHOW_OUTPUT")) std::fprintf(stderr, "%s", json.c_str());
+  const std::string checked = test::CheckJsonWithPython(json, R"(number = (int, float)
+strict_types(j, {"target": str, "address": str, "port": int, "method": str, "measured_at": str, "rtt_ms": number,
+                 "loss_percent": number, "throughput_bps": number, "stream_seconds": number,
+                 "path_mtu_bytes": (int, type(None)), "tcp": dict})
+strict_types(j["tcp"], {"smoothed_rtt_ms": (int, float, type(None)), "delivery_rate_bps": (int, float, type(None)),
+                        "retransmissions": (int, type(None)), "receive_space_bytes": (int, type(None))})
+assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ", j["measured_at"]))");
+  EXPECT_EQ(checked, "") << json;
   const auto figures = nlohmann::json::parse(json);
   EXPECT_GT(figures.at("throughput_bps").get<double>(), 50e6);
   EXPECT_GT(figures.at("rtt_ms").get<double>(), 39);

@@ -38,6 +38,23 @@ std::filesystem::path CreateTempFile(const std::filesystem::path& folder, std::s
   return {};
 }
 
+// Read from /proc/self/status where it can be: setting the mask to read it, the only other way,
+// would open a moment in which files other threads make get no mask at all.
+mode_t CurrentUmask() {
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status) != nullptr)
+      found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    std::fclose(status);
+    if (found) return static_cast<mode_t>(mask);
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
 // Buffers a stream's bytes and writes them to a descriptor; the first failure is kept.
@@ -165,7 +182,9 @@ std::unique_ptr<OutputFile> OutputFile::Open(const std::filesystem::path& path, 
     const std::string prefix = "." + path.filename().string().substr(0, 200) + ".part-";
     std::filesystem::path temp = CreateTempFile(FolderOf(path), prefix, &fd, error);
     if (temp.empty()) return nullptr;
-    if (exists) ::fchmod(fd.get(), entry.st_mode & 0777);
+    // mkostemp makes the file 0600; a new one gets what creat(2) would have given it, as cp and
+    // shells do, and a replaced one keeps its own bits.
+    ::fchmod(fd.get(), exists ? entry.st_mode & 0777 : 0666 & ~CurrentUmask());
     return std::unique_ptr<OutputFile>(
         new OutputFile(exists ? Kind::Replace : Kind::New, path, std::move(fd), std::move(temp), entry));
   }
