@@ -62,28 +62,56 @@ bool NetworkManagerOwnsItsName(sd_bus* bus) {
   return answered && owned;
 }
 
-std::optional<std::uint32_t> NumberProperty(sd_bus* bus, const std::string& path, const char* interface,
-                                            const char* name) {
-  sd_bus_error error = SD_BUS_ERROR_NULL;
-  std::uint32_t value = 0;
-  const bool read = sd_bus_get_property_trivial(bus, kService, path.c_str(), interface, name, &error, 'u', &value) >= 0;
-  sd_bus_error_free(&error);
-  return read ? std::optional(value) : std::nullopt;
+// An object's numbers ('u') and texts ('s', 'o') of one interface, in one call: each round trip
+// on a loaded machine costs more than the properties that come along.
+struct Properties {
+  std::map<std::string, std::uint32_t> numbers;
+  std::map<std::string, std::string> texts;
+
+  std::optional<std::uint32_t> Number(const char* name) const {
+    const auto found = numbers.find(name);
+    return found == numbers.end() ? std::nullopt : std::optional(found->second);
+  }
+  std::optional<std::string> Text(const char* name) const {
+    const auto found = texts.find(name);
+    return found == texts.end() ? std::nullopt : std::optional(found->second);
+  }
+};
+
+int ReadProperty(sd_bus_message* reply, Properties& properties) {
+  const char* name = nullptr;
+  const char* contents = nullptr;
+  int code = sd_bus_message_read(reply, "s", &name);
+  if (code >= 0) code = sd_bus_message_peek_type(reply, nullptr, &contents);
+  if (code < 0 || !contents) return code < 0 ? code : -EBADMSG;
+  const std::string type = contents;
+  if (type == "u") {
+    std::uint32_t number = 0;
+    code = sd_bus_message_read(reply, "v", "u", &number);
+    if (code >= 0) properties.numbers[name] = number;
+  } else if (type == "s" || type == "o") {
+    const char* text = nullptr;
+    code = sd_bus_message_read(reply, "v", type.c_str(), &text);
+    if (code >= 0 && text) properties.texts[name] = text;
+  } else {
+    code = sd_bus_message_skip(reply, "v");
+  }
+  return code;
 }
 
-// A string or an object path ('s' or 'o').
-std::optional<std::string> TextProperty(sd_bus* bus, const std::string& path, const char* interface, const char* name,
-                                        char type) {
-  sd_bus_error error = SD_BUS_ERROR_NULL;
-  sd_bus_message* reply = nullptr;
-  const char* text = nullptr;
-  const char signature[2] = {type, '\0'};
-  const bool read = sd_bus_get_property(bus, kService, path.c_str(), interface, name, &error, &reply, signature) >= 0 &&
-                    sd_bus_message_read_basic(reply, type, &text) >= 0 && text != nullptr;
-  std::optional<std::string> value = read ? std::optional<std::string>(text) : std::nullopt;
-  sd_bus_error_free(&error);
-  sd_bus_message_unref(reply);
-  return value;
+std::optional<Properties> AllProperties(sd_bus* bus, const std::string& path, const char* interface) {
+  BusError error;
+  sd_bus_message* raw = nullptr;
+  int code = sd_bus_call_method(bus, kService, path.c_str(), "org.freedesktop.DBus.Properties", "GetAll", &error.value,
+                                &raw, "s", interface);
+  Message reply(raw);
+  Properties properties;
+  if (code >= 0) code = sd_bus_message_enter_container(raw, 'a', "{sv}");
+  while (code >= 0 && (code = sd_bus_message_enter_container(raw, 'e', "sv")) > 0) {
+    code = ReadProperty(raw, properties);
+    if (code >= 0) code = sd_bus_message_exit_container(raw);
+  }
+  return code >= 0 ? std::optional(std::move(properties)) : std::nullopt;
 }
 
 std::optional<std::string> DevicePath(sd_bus* bus, const std::string& interfaceName) {
@@ -304,16 +332,20 @@ std::optional<NmDevice> NetworkManagerMtus::Device(const std::string& interfaceN
   if (!Running()) return std::nullopt;
   const auto device = DevicePath(m_bus, interfaceName);
   if (!device) return std::nullopt;  // a device NetworkManager does not know
-  const auto state = NumberProperty(m_bus, *device, kDeviceInterface, "State");
-  const auto type = NumberProperty(m_bus, *device, kDeviceInterface, "DeviceType");
+  const auto deviceProperties = AllProperties(m_bus, *device, kDeviceInterface);
+  if (!deviceProperties) return std::nullopt;
+  const auto state = deviceProperties->Number("State");
+  const auto type = deviceProperties->Number("DeviceType");
   if (!state || *state == kDeviceUnmanaged || !type ||
       (*type != kDeviceEthernet && *type != kDeviceVeth && *type != kDeviceWifi))
     return std::nullopt;
-  const auto active = TextProperty(m_bus, *device, kDeviceInterface, "ActiveConnection", 'o');
+  const auto active = deviceProperties->Text("ActiveConnection");
   if (!active || *active == "/") return std::nullopt;
-  const auto id = TextProperty(m_bus, *active, kActiveInterface, "Id", 's');
-  const auto uuid = TextProperty(m_bus, *active, kActiveInterface, "Uuid", 's');
-  const auto profile = TextProperty(m_bus, *active, kActiveInterface, "Connection", 'o');
+  const auto activeProperties = AllProperties(m_bus, *active, kActiveInterface);
+  if (!activeProperties) return std::nullopt;
+  const auto id = activeProperties->Text("Id");
+  const auto uuid = activeProperties->Text("Uuid");
+  const auto profile = activeProperties->Text("Connection");
   if (!id || !uuid || uuid->empty() || !profile || *profile == "/") return std::nullopt;
   const bool wifi = *type == kDeviceWifi;
   return NmDevice{*id, *uuid, *profile, wifi ? "802-11-wireless" : "802-3-ethernet",
