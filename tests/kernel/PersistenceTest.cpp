@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <sstream>
 
 #include "cli/CliContext.h"
@@ -170,6 +171,49 @@ TEST_F(PersistenceTest, NetworkManagerCarriesTheKeptMtuAcrossAReconnectAndForget
   ASSERT_EQ(reverted.status, 0) << reverted.err;
   EXPECT_EQ(networkManager.ConnectionMtu("zf0"), "auto") << "unset again, as it was";
   EXPECT_EQ(test::SandboxLive().Read("link/zf0/mtu"), liveBefore);
+}
+
+// The MTU is written through the whole profile: every other setting and the system-owned secrets
+// must survive the keep and the revert. Two secrets, since NetworkManager keeps its stored ones
+// when an update carries none but replaces them all with a partial set. They are added to the
+// active profile, as an administrator's edit would be: 802.1X could not come up here without a
+// supplicant.
+TEST_F(PersistenceTest, NetworkManagerKeepsTheProfilesOtherSettingsAndSecretsAroundTheMtu) {
+  const std::vector<std::pair<std::string, std::string>> kept = {
+      {"connection.autoconnect-priority", "7"}, {"802-1x.eap", "peap"}, {"802-1x.identity", "zf-user"},
+      {"802-1x.password", "zf-secret-42"},      {"802-1x.pin", "4242"}, {"802-1x.phase2-auth", "mschapv2"}};
+  test::PrivateNetworkManager networkManager;
+  if (const std::string problem = networkManager.Start("zf0"); !problem.empty())
+    GTEST_SKIP() << "no NetworkManager of the test's own: " << problem;
+  std::vector<std::string> modify = {"connection", "modify", "zf0"};
+  for (const auto& [property, value] : kept) modify.insert(modify.end(), {property, value});
+  test::PrivateNetworkManager::Nmcli(modify);  // its answer is empty either way: the keyfile says
+  // Keyfile lines: the property's name after its setting, the list's trailing ';' for eap.
+  const auto lines = [] {
+    std::set<std::string> set;
+    std::istringstream in(test::PrivateNetworkManager::Keyfile("zf0"));
+    for (std::string line; std::getline(in, line);) set.insert(line);
+    return set;
+  };
+  const auto keptLine = [](const std::pair<std::string, std::string>& entry) {
+    return entry.first.substr(entry.first.find('.') + 1) + "=" + entry.second +
+           (entry.first == "802-1x.eap" ? ";" : "");
+  };
+  for (const auto& entry : kept) ASSERT_TRUE(lines().count(keptLine(entry))) << keptLine(entry) << " never written";
+
+  ASSERT_EQ(Run({"apply", "--profile", "5"}).status, 0);
+  const Outcome applied = Run({"kernel", "apply", "--yes"});
+  ASSERT_EQ(applied.status, 0) << applied.out << applied.err;
+  const auto afterKeep = lines();
+  EXPECT_TRUE(afterKeep.count("mtu=1492")) << test::PrivateNetworkManager::Keyfile("zf0");
+  const Outcome reverted = Run({"kernel", "revert"});
+  ASSERT_EQ(reverted.status, 0) << reverted.err;
+  const auto afterRevert = lines();
+  EXPECT_FALSE(afterRevert.count("mtu=1492")) << test::PrivateNetworkManager::Keyfile("zf0");
+  for (const auto& entry : kept) {
+    EXPECT_TRUE(afterKeep.count(keptLine(entry))) << keptLine(entry) << " lost by the keep";
+    EXPECT_TRUE(afterRevert.count(keptLine(entry))) << keptLine(entry) << " lost by the revert";
+  }
 }
 
 // The plan asks for its interfaces by name: the same facts as the dump, a missing name left out.

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace zf::test {
@@ -43,6 +44,10 @@ constexpr const char* kBusConfig = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop
 
 // Only the keyfile plugin and no automatic connection for the veth's other end.
 constexpr const char* kNetworkManagerConfig = "[main]\nplugins=keyfile\nno-auto-default=*\n\n[logging]\nlevel=ERR\n";
+
+std::string KeyfilePath(const std::string& name) {
+  return "/etc/NetworkManager/system-connections/" + name + ".nmconnection";
+}
 
 std::string ConnectionFile(const std::string& name) {
   return "[connection]\nid=" + name + "\ntype=ethernet\ninterface-name=" + name +
@@ -108,7 +113,7 @@ std::string PrivateNetworkManager::Start(const std::string& interfaceName) {
   m_configFolder = folder;
   std::ofstream(m_configFolder + "/bus.conf") << kBusConfig;
   std::ofstream(m_configFolder + "/NetworkManager.conf") << kNetworkManagerConfig;
-  const std::string connection = "/etc/NetworkManager/system-connections/" + interfaceName + ".nmconnection";
+  const std::string connection = KeyfilePath(interfaceName);
   std::ofstream(connection) << ConnectionFile(interfaceName);
   ::chmod(connection.c_str(), 0600);  // NetworkManager ignores a keyfile others may read
   const std::string log = m_configFolder + "/log";
@@ -143,6 +148,11 @@ std::string PrivateNetworkManager::Nmcli(const std::vector<std::string>& argumen
   char buffer[512];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
   return ::pclose(pipe) == 0 ? Trimmed(text) : std::string();
+}
+
+std::string PrivateNetworkManager::Keyfile(const std::string& interfaceName) {
+  std::ifstream file(KeyfilePath(interfaceName));
+  return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 std::string PrivateNetworkManager::ConnectionMtu(const std::string& connection) {

@@ -25,6 +25,8 @@ class PrivateNetworkManager {
   // are not installed).
   std::string Start(const std::string& interfaceName);
 
+  // The connection's keyfile as NetworkManager keeps it.
+  static std::string Keyfile(const std::string& interfaceName);
   // nmcli's answer with standard error folded in; empty on failure.
   static std::string Nmcli(const std::vector<std::string>& arguments);
   // The connection's MTU property as nmcli shows it ("auto" when unset).

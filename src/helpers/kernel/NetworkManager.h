@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// NetworkManager's connections as a carrier of an interface's MTU. Whether NetworkManager runs
-// and which connection a device has are read on the system bus (a machine without NetworkManager
-// never waits for nmcli); only the change goes through nmcli, which keeps the connection's secrets
-// as they were.
+// NetworkManager's connections as a carrier of an interface's MTU, all on the system bus: whether
+// NetworkManager runs, which connection a device has, and the change itself (the whole profile with
+// its secrets written back, the MTU alone changed). nmcli is the fallback where the bus cannot do
+// what it could (an older NetworkManager, secrets withheld).
 #include <optional>
 #include <string>
 
@@ -16,7 +16,9 @@ namespace zf::kernel {
 struct NmDevice {
   std::string connection;  // its name, for people
   std::string uuid;        // what nmcli is given
-  std::string property;    // "802-3-ethernet.mtu" or "wifi.mtu"
+  std::string profile;     // the Settings.Connection object
+  std::string setting;     // "802-3-ethernet" or "802-11-wireless"
+  std::string property;    // the same for nmcli: "802-3-ethernet.mtu" or "wifi.mtu"
 };
 
 class NetworkManagerMtus {
@@ -29,7 +31,8 @@ class NetworkManagerMtus {
   // The connection NetworkManager holds for the device; none when it does not run, does not
   // manage the device or the device is of a kind without an MTU property.
   std::optional<NmDevice> Device(const std::string& interfaceName);
-  // The connection's MTU property ("0": automatic); the error quotes nmcli's own words.
+  // The connection's MTU property on disk ("0": automatic); the error quotes NetworkManager's
+  // own words (and nmcli's when it was tried too).
   Result<Done> SetMtu(const NmDevice& device, const std::string& mtu);
 
  private:
