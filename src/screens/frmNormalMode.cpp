@@ -83,6 +83,8 @@ void frmNormalMode::ConnectValidatedBoxes() {
     const auto box = static_cast<ValidatedBox>(i);
     connect(m_validatedBoxes[static_cast<std::size_t>(i)], &QLineEdit::textEdited, this,
             [this, box](const QString& text) { Handle([this, box, &text] { m_logic.SetValidatedText(box, text); }); });
+    connect(m_validatedBoxes[static_cast<std::size_t>(i)], &QLineEdit::editingFinished, this,
+            [this, box] { Handle([this, box] { m_logic.LeaveValidatedBox(box); }); });
   }
 }
 
