@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCursor>
 #include <QFontInfo>
 #include <QFrame>
@@ -234,6 +235,15 @@ bool frmMain::focusNextPrevChild(bool next) {
 }
 
 void frmMain::CloseScreenFromKeyboard() {
+  // The shortcut matches through an open drop-down too: there Escape closes the drop-down only.
+  if (QWidget* popup = QApplication::activePopupWidget()) {
+    auto* combo = qobject_cast<QComboBox*>(popup->parentWidget());
+    if (combo != nullptr)
+      combo->hidePopup();
+    else
+      popup->close();
+    return;
+  }
   m_dispatch.FSCommand(QStringLiteral("IDC_FS_hide"));
   SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
   if (m_flash->isVisible()) m_flash->setFocus(Qt::OtherFocusReason);

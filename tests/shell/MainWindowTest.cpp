@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -311,6 +312,29 @@ class MainWindowTest : public QObject {
     QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
     QCOMPARE(QApplication::focusWidget(), window.flash());
     QTRY_COMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("home"));
+  }
+
+  // Escape in an open drop-down closes the drop-down, never the screen (and its unsaved pages).
+  void EscapeInAnOpenDropDownClosesOnlyTheDropDown() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "openScreen",
+                              Q_ARG(QVariant, QStringLiteral("IDC_FS_settings")));
+    ChildScreen* settings = window.screens().Loaded(ScreenId::MainSettings);
+    auto* dropDown = new QComboBox(settings);
+    dropDown->addItems({QStringLiteral("one"), QStringLiteral("two")});
+    dropDown->show();
+    dropDown->setFocus();
+    dropDown->showPopup();
+    QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+    QTest::qWait(50);
+    QCOMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("screen"));
+    QVERIFY(settings->isVisible());
   }
 
   void ClosingTheWindowEndsTheProgramWithoutAnIconLeft() {
