@@ -88,16 +88,32 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
 
 frmMain::~frmMain() = default;
 
+// Every effect of the load handler (tray icon, start-up screens, the start-hidden choice) comes
+// before the window shows, so the first frame is the finished window.
 void frmMain::Start(bool startHidden) {
   m_startHiddenAsked = startHidden;
   LoadUntilProfiles();
-  // Kept in the tray: no frame to wait for, the whole load handler runs now. Without a tray a
-  // hidden window could never be brought back, so there it starts shown.
-  if (StoredStartHidden() && m_tray.Available()) {
-    FinishLoad();
+  FinishLoad();
+  // Kept in the tray: the window and its scene are still made ready, so the first click shows
+  // them as fast as any later one. Without a tray a hidden window could never be brought back,
+  // so there it starts shown.
+  if (StartHiddenOption() && m_tray.Available()) {
+    QMetaObject::invokeMethod(this, &frmMain::PrepareHiddenWindow, Qt::QueuedConnection);
     return;
   }
   show();
+}
+
+// Shown off the screen and hidden again: the native window, the layout and the menu scene's
+// first rendering are done now rather than on the first click.
+void frmMain::PrepareHiddenWindow() {
+  if (isVisible()) return;
+  setAttribute(Qt::WA_DontShowOnScreen, true);
+  show();
+  m_flash->grabFramebuffer();
+  hide();
+  setAttribute(Qt::WA_DontShowOnScreen, false);
+  emit HiddenWindowPrepared();
 }
 
 void frmMain::LoadUntilProfiles() {
@@ -135,10 +151,6 @@ void frmMain::LoadSkinOnce() {
   m_skinLoaded = true;
   m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame, QFontInfo(QApplication::font()).pixelSize());
   m_skin.ApplySkin(m_frame, QStringLiteral("NoFrame"));
-}
-
-bool frmMain::StoredStartHidden() {
-  return m_startHiddenAsked || MainSettings(m_services.registry, m_services.shell, {}).Read().chkRunProgramMini;
 }
 
 // The option as the main settings loaded it a moment ago.
@@ -288,11 +300,10 @@ void frmMain::EndProcess() {
   emit EndRequested();
 }
 
-// The first paint of the window (or its hiding before any) ends the wait: what it painted is
-// flushed to the screen before the queued rest of the load handler runs.
+// The first paint of the window on the screen (or its hiding before any).
 bool frmMain::event(QEvent* event) {
   const bool firstFrame = event->type() == QEvent::Paint || event->type() == QEvent::Hide;
-  if (firstFrame && !m_firstFrameSeen) {
+  if (firstFrame && !m_firstFrameSeen && !testAttribute(Qt::WA_DontShowOnScreen)) {
     m_firstFrameSeen = true;
     QMetaObject::invokeMethod(this, &frmMain::AfterFirstFrame, Qt::QueuedConnection);
   }
@@ -300,11 +311,10 @@ bool frmMain::event(QEvent* event) {
 }
 
 void frmMain::AfterFirstFrame() {
-  if (m_loadFinished) return;
+  if (!isVisible()) return;
   emit FirstFrameShown();
-  FinishLoad();
   // The menu has the keyboard from the start.
-  if (isVisible() && focusWidget() == nullptr) m_flash->setFocus(Qt::OtherFocusReason);
+  if (focusWidget() == nullptr) m_flash->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
