@@ -58,7 +58,7 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
             return backgrounds ? backgrounds(id, *this) : nullptr;
           }),
       m_addons(services.shell, services.os),
-      m_dispatch(*this, m_screens, m_tray, m_addons, services.shell, services.messageBox,
+      m_dispatch(*this, m_screens, m_tray, m_addons, services.shell, services.messageBox, services.tuning,
                  services.config.programFolder),
       m_movieFilter() {
   InitShellResources();
