@@ -204,7 +204,9 @@ void frmMain::NotifyStillRunning() {
     return;
   }
   hide();
-  if (m_services.os.IsNTLayout()) {
+  // Where a client cannot place its own windows (Wayland) the balloon could not sit by the
+  // tray: the desktop's notification shows the notice instead.
+  if (m_services.os.IsNTLayout() || QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
     m_tray.showBalloonoolTip(true);
     return;
   }
