@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QtTest>
 
@@ -153,6 +155,29 @@ class NormalModeFormTest : public QObject {
       QCOMPARE(mtu->text(), QString::number(f.env.services.tuning.current.MTU));
     }
     QLocale::setDefault(before);
+  }
+
+  // An explanation that does not fit scrolls by whole lines and never shows a line cut through.
+  void explanationsShowWholeLines() {
+    for (const double scale : {1.0, 1.5}) {
+      Form f;
+      QFont font = f.form.font();
+      font.setPixelSize(qRound(13 * scale));
+      f.form.setFont(font);
+      f.form.resize(qRound(440 * scale), qRound(332 * scale));
+      f.form.show();
+      for (int page = 0; page < kWizardPageCount; ++page) {
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        for (QScrollArea* area : f.page(page)->findChildren<QScrollArea*>()) {
+          const int pitch = area->widget()->findChild<QLabel*>()->fontMetrics().lineSpacing();
+          const QString where = QStringLiteral("%1 at %2").arg(area->objectName()).arg(scale);
+          QCOMPARE(area->viewport()->height() % pitch, 0);
+          QVERIFY2(area->viewport()->height() >= pitch, qPrintable(where));
+          QCOMPARE(area->verticalScrollBar()->singleStep(), pitch);
+        }
+        f.next()->click();
+      }
+    }
   }
 
   void controlsReachTheRecord() {
