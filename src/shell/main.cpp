@@ -141,12 +141,13 @@ int main(int argc, char* argv[]) {
   zf::ProgramScreens screens(services, {bridge, kernelFlow, measuringProgram});
   zf::frmMain mainWindow(services, screens.Factory(), {tray, autoMessageBox, locks, &menuEngine});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
-  // Drift is told on the tray icon, which the load handler adds: the first check waits for it.
+  // Drift is told on the tray icon, which the load handler adds: the first check waits for it,
+  // and runs from the event loop so that the window is not held back by it.
   zf::DriftWatcher drift(
       {bridge,
        [&mainWindow](const QString& text) { return mainWindow.Tray1().ShowNotice(QStringLiteral("Zentrofast"), text); },
        [&kernelFlow] { return kernelFlow.stage() != zf::KernelApplyFlow::Stage::Idle; }});
-  QObject::connect(&mainWindow, &zf::frmMain::LoadFinished, &drift, &zf::DriftWatcher::Start);
+  QObject::connect(&mainWindow, &zf::frmMain::LoadFinished, &drift, &zf::DriftWatcher::Start, Qt::QueuedConnection);
 
   if (probe) {
     QObject::connect(&mainWindow, &zf::frmMain::FirstFrameShown, [] { zf::ProbeReport(QStringLiteral("shown")); });
