@@ -12,6 +12,7 @@ packages=(
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtqml-workerscript
   libgl-dev
   xvfb xauth libxcb1-dev
+  sway wtype grim qt6-wayland
   fp-utils-3.2.2
   libcanberra-dev sound-theme-freedesktop
   libcap2-bin iproute2 util-linux strace

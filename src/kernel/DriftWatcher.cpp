@@ -18,8 +18,9 @@ void DriftWatcher::Check() {
   if (m_setup.busy && m_setup.busy()) return;
   const Result<kernel::KernelStatus> status = m_setup.bridge.Status();
   if (!status) return;
-  const QString notice = DriftNotice(m_tracker.NewDrift(status.value()));
-  if (!notice.isEmpty()) m_setup.balloon(notice);
+  const std::vector<kernel::ManagedSetting> drifted = m_tracker.NewDrift(status.value());
+  const QString notice = DriftNotice(drifted);
+  if (!notice.isEmpty() && m_setup.balloon(notice)) m_tracker.Told(drifted);
 }
 
 }  // namespace zf

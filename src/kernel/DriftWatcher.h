@@ -18,7 +18,9 @@ class DriftWatcher : public QObject {
  public:
   struct Setup {
     kernel::IKernelBridge& bridge;
-    std::function<void(const QString& text)> balloon;
+    // Shows the notice; false when it could not be shown (no tray icon yet): the change is then
+    // told at the next check.
+    std::function<bool(const QString& text)> balloon;
     // True while an apply is on its way: its countdown window is not drift.
     std::function<bool()> busy;
     int intervalMilliseconds = 5 * 60 * 1000;

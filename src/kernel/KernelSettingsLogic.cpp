@@ -62,10 +62,13 @@ std::vector<kernel::ManagedSetting> DriftTracker::NewDrift(const kernel::KernelS
     }
     const auto told = m_told.find(setting.key);
     if (told != m_told.end() && told->second == setting.live) continue;
-    m_told[setting.key] = setting.live;
     drifted.push_back(setting);
   }
   return drifted;
+}
+
+void DriftTracker::Told(const std::vector<kernel::ManagedSetting>& drifted) {
+  for (const kernel::ManagedSetting& setting : drifted) m_told[setting.key] = setting.live;
 }
 
 QString DriftNotice(const std::vector<kernel::ManagedSetting>& drifted) {

@@ -30,8 +30,10 @@ std::vector<LiveSettingRow> BuildLiveRows(const kernel::KernelStatus* status, co
 // again only when its live value moves to yet another value, or after it came back and left again.
 class DriftTracker {
  public:
-  // The managed settings whose drift is new since the last check.
+  // The managed settings whose drift has not been told yet.
   std::vector<kernel::ManagedSetting> NewDrift(const kernel::KernelStatus& status);
+  // The user has been told of these; they are no news until they change again.
+  void Told(const std::vector<kernel::ManagedSetting>& drifted);
 
  private:
   std::map<std::string, std::string> m_told;  // key → live value told about

@@ -168,13 +168,23 @@ void NormalModeLogic::SetMultiplierText(const QString& text) {
            : QString();
 }
 
-// Invalid text is replaced by the record field once; a field that is itself out of bounds
-// (the wizard may have put −1 there) is shown as it is rather than checked again.
+// Text that cannot become a number is replaced by the record field at once. Digits and number
+// marks stay while the user types ("1," on the way to "1,500", "1" on the way to "10"): the
+// bounds are checked when the box is left. A field that is itself out of bounds (the wizard may
+// have put −1 there) is shown as it is rather than checked again.
 void NormalModeLogic::SetValidatedText(ValidatedBox box, const QString& text) {
-  const BoxRule& rule = Rule(box);
+  const bool keep = InBounds(box, text) || IsNumberBeingTyped(text, m_locale);
+  m_controls.validated[static_cast<std::size_t>(box)] = keep ? text : QString::number(Record().*Rule(box).field);
+}
+
+void NormalModeLogic::LeaveValidatedBox(ValidatedBox box) {
+  QString& shown = m_controls.validated[static_cast<std::size_t>(box)];
+  if (!InBounds(box, shown)) shown = QString::number(Record().*Rule(box).field);
+}
+
+bool NormalModeLogic::InBounds(ValidatedBox box, const QString& text) const {
   const std::optional<double> value = ReadNumber(text);
-  const bool valid = value && *value >= rule.lower && *value <= rule.upper;
-  m_controls.validated[static_cast<std::size_t>(box)] = valid ? text : QString::number(Record().*rule.field);
+  return value && *value >= Rule(box).lower && *value <= Rule(box).upper;
 }
 
 void NormalModeLogic::optConnType_Click(int index) {
@@ -227,6 +237,7 @@ void NormalModeLogic::Finish() {
 void NormalModeLogic::ReadBoxesIntoRecord() {
   TcpSettings& record = Record();
   for (std::size_t i = 0; i < kBoxRules.size(); ++i) {
+    if (!InBounds(static_cast<ValidatedBox>(i), m_controls.validated[i])) continue;
     if (const std::optional<std::int32_t> value = RoundedInt32(m_controls.validated[i])) {
       record.*kBoxRules[i].field = *value;
     }

@@ -77,8 +77,10 @@ class NormalModeLogic {
   void cmbNDI_Click(int itemIndex);
   // The up-down control moved: its level goes into txtSYNValue and from there into the record.
   void updwnDescision_Change(int level);
-  // The _Change handlers of the validated boxes: out-of-bounds or non-numeric text snaps back.
+  // The _Change handlers of the validated boxes: text that can never be a number snaps back.
   void SetValidatedText(ValidatedBox box, const QString& text);
+  // The box lost the keyboard or Return was pressed: no number, or one out of bounds, snaps back.
+  void LeaveValidatedBox(ValidatedBox box);
   // txtMultiplier_Change: recomputes the RWIN box.
   void SetMultiplierText(const QString& text);
 
@@ -94,6 +96,7 @@ class NormalModeLogic {
   void ReadBoxesIntoRecord();
   QString DefaultMultiplierText() const;
   std::optional<double> ReadNumber(const QString& text) const;
+  bool InBounds(ValidatedBox box, const QString& text) const;
   std::optional<std::int32_t> RoundedInt32(const QString& text) const;
 
   AppServices& m_services;

@@ -1,13 +1,43 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/frmNormalMode.h"
 
+#include <QLabel>
+#include <QLayout>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include "ui_frmNormalMode.h"
 
 namespace zf {
 namespace {
+
+// An explanation box shows whole lines only, never a line cut through: its view is a whole
+// number of lines high, paragraphs are one line apart and a scroll step is one line.
+class WholeLines final : public QObject {
+ public:
+  explicit WholeLines(QScrollArea* area) : QObject(area), m_area(area) { area->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Resize || type == QEvent::Show || type == QEvent::StyleChange) Fit();
+    return false;
+  }
+
+ private:
+  void Fit() {
+    const auto* text = m_area->widget()->findChild<QLabel*>();
+    if (text == nullptr) return;
+    const int pitch = text->fontMetrics().lineSpacing();
+    if (QLayout* layout = m_area->widget()->layout()) layout->setSpacing(pitch);
+    const int height = m_area->height() - 2 * m_area->frameWidth();
+    m_area->setContentsMargins(0, 0, 0, height % pitch);
+    m_area->verticalScrollBar()->setSingleStep(pitch);
+  }
+
+  QScrollArea* m_area;
+};
 
 // Sets a box's text only when it differs, so the caret stays where the user is typing.
 void ShowText(QLineEdit* box, const QString& text) {
@@ -36,6 +66,7 @@ frmNormalMode::frmNormalMode(AppServices& services, IMainWindow& mainWindow, ITu
   for (QScrollArea* area : findChildren<QScrollArea*>()) {
     area->viewport()->setAutoFillBackground(false);
     area->widget()->setAutoFillBackground(false);
+    new WholeLines(area);
   }
   ConnectControls();
   ConnectValidatedBoxes();
@@ -83,6 +114,8 @@ void frmNormalMode::ConnectValidatedBoxes() {
     const auto box = static_cast<ValidatedBox>(i);
     connect(m_validatedBoxes[static_cast<std::size_t>(i)], &QLineEdit::textEdited, this,
             [this, box](const QString& text) { Handle([this, box, &text] { m_logic.SetValidatedText(box, text); }); });
+    connect(m_validatedBoxes[static_cast<std::size_t>(i)], &QLineEdit::editingFinished, this,
+            [this, box] { Handle([this, box] { m_logic.LeaveValidatedBox(box); }); });
   }
 }
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CommandDispatch.h"
 
+#include <QCoreApplication>
+#include <utility>
+
 #include "shell/Version.h"
 #include "ui/ScreenContracts.h"
 
@@ -52,13 +55,15 @@ struct CommandTable {
 };
 
 CommandDispatch::CommandDispatch(IMainWindowActions& window, ScreenHost& screens, Tray& tray, mdlAddons& addons,
-                                 IShell& shell, IMessageBox& messages, std::filesystem::path programFolder)
+                                 IShell& shell, IMessageBox& messages, TuningState& tuning,
+                                 std::filesystem::path programFolder)
     : m_window(window),
       m_screens(screens),
       m_tray(tray),
       m_addons(addons),
       m_shell(shell),
       m_messages(messages),
+      m_tuning(tuning),
       m_programFolder(std::move(programFolder)) {}
 
 void CommandDispatch::FSCommand(const QString& command, const QString&) {
@@ -100,15 +105,23 @@ void CommandDispatch::MainWindowUnload() {
 }
 
 void CommandDispatch::Restart() {
+  m_beforeRestart = BeforeRestart{m_screens.ShownScreen(), m_tuning.current};
   m_screens.Unload(kClosingOrder);
   m_tray.Show(false);
   if (!m_addons.RestartWindows([this] { ResumeAfterRefusedRestart(); })) ResumeAfterRefusedRestart();
 }
 
-// Also when the system refuses the request later: the program goes on as it was started.
+// Also when the system refuses the request later.
 void CommandDispatch::ResumeAfterRefusedRestart() {
   for (ScreenId id : kStartupScreens) m_screens.Load(id);
   m_tray.Show(true);
+  if (const std::optional<BeforeRestart> before = std::exchange(m_beforeRestart, std::nullopt)) {
+    // Loading the wizard again copied a profile over the record the user was working on.
+    m_tuning.current = before->record;
+    if (before->shownScreen) m_screens.ShowChildScreen(*before->shownScreen);
+  }
+  m_messages.Show(QCoreApplication::translate("CommandDispatch", "The computer was not restarted.").toStdString(),
+                  "Zentrofast", MsgIcon::Information, MsgButtons::Ok);
 }
 
 void CommandDispatch::ToTray() { m_window.NotifyStillRunning(); }

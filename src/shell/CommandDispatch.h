@@ -3,7 +3,9 @@
 // The movie's commands and the fallback buttons, and the sequences that end the program.
 #include <QString>
 #include <filesystem>
+#include <optional>
 
+#include "core/TcpSettings.h"
 #include "platform/shell.h"
 #include "platform/window.h"
 #include "shell/FallbackButtons.h"
@@ -17,7 +19,7 @@ namespace zf {
 class CommandDispatch {
  public:
   CommandDispatch(IMainWindowActions& window, ScreenHost& screens, Tray& tray, mdlAddons& addons, IShell& shell,
-                  IMessageBox& messages, std::filesystem::path programFolder);
+                  IMessageBox& messages, TuningState& tuning, std::filesystem::path programFolder);
 
   // The first table entry equal to command (exact, case-sensitive) acts; any other text does
   // nothing. The arguments are not used.
@@ -67,7 +69,8 @@ class CommandDispatch {
   // Says what this desktop lacks when a click found nothing to start.
   void ReportMissing(bool found, const char* text);
   void FallbackAbout();
-  // When the restart request cannot be sent the program goes on as it was started.
+  // When the restart request cannot be sent or is refused the program goes on as it was: the
+  // screen that was open and the settings record come back, and the user is told.
   void ResumeAfterRefusedRestart();
 
   IMainWindowActions& m_window;
@@ -76,7 +79,14 @@ class CommandDispatch {
   mdlAddons& m_addons;
   IShell& m_shell;
   IMessageBox& m_messages;
+  TuningState& m_tuning;
   std::filesystem::path m_programFolder;
+  // What a refused restart brings back.
+  struct BeforeRestart {
+    std::optional<ScreenId> shownScreen;
+    TcpSettings record;
+  };
+  std::optional<BeforeRestart> m_beforeRestart;
 };
 
 }  // namespace zf

@@ -80,6 +80,21 @@ void ScreenHost::ShowChildScreen(ScreenId id) {
   emit ScreenShown(screen);
 }
 
+std::optional<ScreenId> ScreenHost::ShownScreen() const {
+  if (!m_current) return std::nullopt;
+  const ChildScreen* screen = Loaded(*m_current);
+  if (screen == nullptr || !screen->isVisible()) return std::nullopt;
+  // The menu covers the frame while it is in front.
+  if (m_frame->parentWidget() == nullptr) return m_current;
+  const QObjectList& siblings = m_frame->parentWidget()->children();
+  for (auto it = siblings.crbegin(); it != siblings.crend(); ++it) {
+    const auto* widget = qobject_cast<const QWidget*>(*it);
+    if (widget != nullptr && !widget->isWindow() && widget->isVisible())
+      return widget == m_frame ? m_current : std::nullopt;
+  }
+  return std::nullopt;
+}
+
 // Hiding a screen that is not loaded loads it; widgets that do not exist need no hiding.
 void ScreenHost::HideAllChildScreens() {
   for (const ScreenTraits& traits : kScreens) {

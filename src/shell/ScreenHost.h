@@ -68,6 +68,8 @@ class ScreenHost : public QObject {
   }
 
   void ShowChildScreen(ScreenId id);
+  // The screen the user sees in the frame: the current one, shown, with the frame above the menu.
+  std::optional<ScreenId> ShownScreen() const;
   void HideAllChildScreens();
   // Every screen that has been shown in the frame becomes visible again, the current one on top.
   void ShowPlacedScreens();

@@ -45,10 +45,10 @@ void Tray::showBalloonoolTip(bool UpDateData) {
                         FieldText(m_balloonToolTip, kBalloonTextFieldLength));
 }
 
-void Tray::ShowNotice(const QString& title, const QString& text) {
-  if (m_shown) {
-    m_service.ShowBalloon(FieldText(title, kBalloonTitleFieldLength), FieldText(text, kBalloonTextFieldLength));
-  }
+bool Tray::ShowNotice(const QString& title, const QString& text) {
+  if (!m_shown || !m_service.IsAvailable()) return false;
+  m_service.ShowBalloon(FieldText(title, kBalloonTitleFieldLength), FieldText(text, kBalloonTextFieldLength));
+  return true;
 }
 
 void Tray::SetTrayImage(const QIcon& icon) { m_image = icon; }

@@ -45,7 +45,8 @@ class Tray : public QObject {
   // Whether the desktop has a tray to hide into.
   bool Available() const { return m_service.IsAvailable(); }
   // A short notice on the icon with its own title and text; the stored texts stay as they are.
-  void ShowNotice(const QString& title, const QString& text);
+  // False when it could not show: no icon in the tray.
+  bool ShowNotice(const QString& title, const QString& text);
 
   // A mouse message from the tray (513 left press, 516 right press; others are ignored).
   void MouseMessage(int message);

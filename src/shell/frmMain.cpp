@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCursor>
 #include <QFontInfo>
 #include <QFrame>
@@ -57,7 +58,7 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
             return backgrounds ? backgrounds(id, *this) : nullptr;
           }),
       m_addons(services.shell, services.os),
-      m_dispatch(*this, m_screens, m_tray, m_addons, services.shell, services.messageBox,
+      m_dispatch(*this, m_screens, m_tray, m_addons, services.shell, services.messageBox, services.tuning,
                  services.config.programFolder),
       m_movieFilter() {
   InitShellResources();
@@ -87,16 +88,32 @@ frmMain::frmMain(AppServices& services, ScreenFactory factory, Platform platform
 
 frmMain::~frmMain() = default;
 
+// Every effect of the load handler (tray icon, start-up screens, the start-hidden choice) comes
+// before the window shows, so the first frame is the finished window.
 void frmMain::Start(bool startHidden) {
   m_startHiddenAsked = startHidden;
   LoadUntilProfiles();
-  // Kept in the tray: no frame to wait for, the whole load handler runs now. Without a tray a
-  // hidden window could never be brought back, so there it starts shown.
-  if (StoredStartHidden() && m_tray.Available()) {
-    FinishLoad();
+  FinishLoad();
+  // Kept in the tray: the window and its scene are still made ready, so the first click shows
+  // them as fast as any later one. Without a tray a hidden window could never be brought back,
+  // so there it starts shown.
+  if (StartHiddenOption() && m_tray.Available()) {
+    QMetaObject::invokeMethod(this, &frmMain::PrepareHiddenWindow, Qt::QueuedConnection);
     return;
   }
   show();
+}
+
+// Shown off the screen and hidden again: the native window, the layout and the menu scene's
+// first rendering are done now rather than on the first click.
+void frmMain::PrepareHiddenWindow() {
+  if (isVisible()) return;
+  setAttribute(Qt::WA_DontShowOnScreen, true);
+  show();
+  m_flash->grabFramebuffer();
+  hide();
+  setAttribute(Qt::WA_DontShowOnScreen, false);
+  emit HiddenWindowPrepared();
 }
 
 void frmMain::LoadUntilProfiles() {
@@ -134,10 +151,6 @@ void frmMain::LoadSkinOnce() {
   m_skinLoaded = true;
   m_skin.LoadSkin(ProgramFile(m_services, "QorvMask.skn"), m_frame, QFontInfo(QApplication::font()).pixelSize());
   m_skin.ApplySkin(m_frame, QStringLiteral("NoFrame"));
-}
-
-bool frmMain::StoredStartHidden() {
-  return m_startHiddenAsked || MainSettings(m_services.registry, m_services.shell, {}).Read().chkRunProgramMini;
 }
 
 // The option as the main settings loaded it a moment ago.
@@ -191,7 +204,9 @@ void frmMain::NotifyStillRunning() {
     return;
   }
   hide();
-  if (m_services.os.IsNTLayout()) {
+  // Where a client cannot place its own windows (Wayland) the balloon could not sit by the
+  // tray: the desktop's notification shows the notice instead.
+  if (m_services.os.IsNTLayout() || QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
     m_tray.showBalloonoolTip(true);
     return;
   }
@@ -234,6 +249,15 @@ bool frmMain::focusNextPrevChild(bool next) {
 }
 
 void frmMain::CloseScreenFromKeyboard() {
+  // The shortcut matches through an open drop-down too: there Escape closes the drop-down only.
+  if (QWidget* popup = QApplication::activePopupWidget()) {
+    auto* combo = qobject_cast<QComboBox*>(popup->parentWidget());
+    if (combo != nullptr)
+      combo->hidePopup();
+    else
+      popup->close();
+    return;
+  }
   m_dispatch.FSCommand(QStringLiteral("IDC_FS_hide"));
   SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
   if (m_flash->isVisible()) m_flash->setFocus(Qt::OtherFocusReason);
@@ -278,11 +302,10 @@ void frmMain::EndProcess() {
   emit EndRequested();
 }
 
-// The first paint of the window (or its hiding before any) ends the wait: what it painted is
-// flushed to the screen before the queued rest of the load handler runs.
+// The first paint of the window on the screen (or its hiding before any).
 bool frmMain::event(QEvent* event) {
   const bool firstFrame = event->type() == QEvent::Paint || event->type() == QEvent::Hide;
-  if (firstFrame && !m_firstFrameSeen) {
+  if (firstFrame && !m_firstFrameSeen && !testAttribute(Qt::WA_DontShowOnScreen)) {
     m_firstFrameSeen = true;
     QMetaObject::invokeMethod(this, &frmMain::AfterFirstFrame, Qt::QueuedConnection);
   }
@@ -290,11 +313,10 @@ bool frmMain::event(QEvent* event) {
 }
 
 void frmMain::AfterFirstFrame() {
-  if (m_loadFinished) return;
+  if (!isVisible()) return;
   emit FirstFrameShown();
-  FinishLoad();
   // The menu has the keyboard from the start.
-  if (isVisible() && focusWidget() == nullptr) m_flash->setFocus(Qt::OtherFocusReason);
+  if (focusWidget() == nullptr) m_flash->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

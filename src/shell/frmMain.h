@@ -43,9 +43,8 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   ~frmMain() override;
 
   // The load handler (the single-instance test has passed), then the window is shown unless
-  // the stored start-hidden option or startHidden (--start-hidden) keeps it in the tray. A window
-  // that shows gets its first frame before the tray icon and the start-up screens: they follow,
-  // in order, right after it.
+  // the stored start-hidden option or startHidden (--start-hidden) keeps it in the tray. The
+  // tray icon and the start-up screens come before the window's first frame.
   void Start(bool startHidden = false);
   // The load handler's steps from the tray icon on: the icon, the start-up screens, the
   // start-hidden option, the movie's filter. Runs once; later calls do nothing.
@@ -86,6 +85,8 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   void FirstFrameShown();
   // The load handler has run to its end.
   void LoadFinished();
+  // Started hidden: the window and its scene are ready for their first show.
+  void HiddenWindowPrepared();
 
  protected:
   bool event(QEvent* event) override;
@@ -99,7 +100,7 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   // The load handler's steps up to the filled profiles.
   void LoadUntilProfiles();
   bool StartHiddenOption();
-  bool StoredStartHidden();
+  void PrepareHiddenWindow();
   bool m_startHiddenAsked = false;  // --start-hidden
   void AfterFirstFrame();
   void ShowFallbackButtons();

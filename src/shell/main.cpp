@@ -141,8 +141,6 @@ int main(int argc, char* argv[]) {
                                 [] { return zf::MissingAuthenticationTool(); }};
   flowSetup.measurer = &measurer;
   zf::KernelApplyFlow kernelFlow(services, std::move(flowSetup));
-  zf::DriftWatcher drift(
-      {bridge, balloon, [&kernelFlow] { return kernelFlow.stage() != zf::KernelApplyFlow::Stage::Idle; }});
   zf::ConnectionHistoryService connectionHistory(services, balloon);
   services.connectionHistory = connectionHistory.Echoes();
   services.showConnectionHistory = [&connectionHistory] { connectionHistory.ShowWindow(); };
@@ -150,6 +148,13 @@ int main(int argc, char* argv[]) {
   zf::ProgramScreens screens(services, {bridge, kernelFlow, measuringProgram});
   zf::frmMain mainWindow(services, screens.Factory(), {tray, autoMessageBox, locks, &menuEngine});
   QObject::connect(&mainWindow, &zf::frmMain::EndRequested, &app, [] { QCoreApplication::exit(0); });
+  // Drift is told on the tray icon, which the load handler adds: the first check waits for it,
+  // and runs from the event loop so that the window is not held back by it.
+  zf::DriftWatcher drift(
+      {bridge,
+       [&mainWindow](const QString& text) { return mainWindow.Tray1().ShowNotice(QStringLiteral("Zentrofast"), text); },
+       [&kernelFlow] { return kernelFlow.stage() != zf::KernelApplyFlow::Stage::Idle; }});
+  QObject::connect(&mainWindow, &zf::frmMain::LoadFinished, &drift, &zf::DriftWatcher::Start, Qt::QueuedConnection);
 
   if (probe) {
     QObject::connect(&mainWindow, &zf::frmMain::FirstFrameShown, [] { zf::ProbeReport(QStringLiteral("shown")); });
@@ -163,6 +168,5 @@ int main(int argc, char* argv[]) {
   }
   mainWindow.Start(commandLine.startHidden);
   if (probe) zf::ReportWindowFit(&mainWindow);
-  drift.Start();
   return QApplication::exec();
 }

@@ -32,6 +32,8 @@ class BoxNumberTest : public QObject {
     QTest::newRow("de C form")         << "de_DE" << "4931.2"  << 4931.2;
     QTest::newRow("fr decimal comma")  << "fr_FR" << "2,3"     << 2.3;
     QTest::newRow("fr thousands")      << "fr_FR" << QString("1") + kNarrowSpace + "500" << 1500.0;
+    QTest::newRow("fr typed blank")    << "fr_FR" << "1 500"   << 1500.0;
+    QTest::newRow("fr no-break blank") << "fr_FR" << QString("1") + QChar(0x00A0) + "500" << 1500.0;
     QTest::newRow("fr C form")         << "fr_FR" << "1.5"     << 1.5;
     QTest::newRow("en thousands")      << "en_US" << "1,500"   << 1500.0;
     QTest::newRow("en decimal point")  << "en_US" << "1.500"   << 1.5;

@@ -7,9 +7,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QtTest>
 
+#include "screens/BoxNumber.h"
 #include "screens/frmNormalMode.h"
 #include "support/FakeFollowUp.h"
 #include "support/FakeMainWindow.h"
@@ -105,11 +108,76 @@ class NormalModeFormTest : public QObject {
   void typingOutOfBoundsSnapsBack() {
     Form f;
     for (int i = 0; i < 4; ++i) f.next()->click();
-    f.Type(QStringLiteral("txtHTTP10Value"), QStringLiteral("1"));
+    f.Type(QStringLiteral("txtHTTP10Value"), QStringLiteral("1"));  // on the way to 10
+    QCOMPARE(f.get<QLineEdit>(QStringLiteral("txtHTTP10Value"))->text(), QStringLiteral("1"));
+    QTest::keyClick(f.get<QLineEdit>(QStringLiteral("txtHTTP10Value")), Qt::Key_Return);
     QCOMPARE(f.get<QLineEdit>(QStringLiteral("txtHTTP10Value"))->text(), QStringLiteral("20"));
     f.Type(QStringLiteral("txtTTLValue"), QStringLiteral("2"));
     QTest::keyClicks(f.get<QLineEdit>(QStringLiteral("txtTTLValue")), QStringLiteral("57"));
+    QTest::keyClick(f.get<QLineEdit>(QStringLiteral("txtTTLValue")), Qt::Key_Return);
     QCOMPARE(f.get<QLineEdit>(QStringLiteral("txtTTLValue"))->text(), QStringLiteral("64"));
+    f.Type(QStringLiteral("txtTTLValue"), QStringLiteral("1x"));  // never a number: at once
+    QCOMPARE(f.get<QLineEdit>(QStringLiteral("txtTTLValue"))->text(), QStringLiteral("64"));
+  }
+
+  // Key by key, "1," or "1 5" is no number yet: the box must keep it, not put 576 back in
+  // front of the digits still to come.
+  void groupedNumbersTypedKeyByKey_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("de_DE") << "de_DE"
+                           << "1.500";
+    QTest::newRow("fr_FR") << "fr_FR"
+                           << "1 500";
+    QTest::newRow("en_US") << "en_US"
+                           << "1,500";
+    QTest::newRow("C") << "C"
+                       << "1500";
+  }
+  void groupedNumbersTypedKeyByKey() {
+    QFETCH(QString, locale);
+    QFETCH(QString, typed);
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    {
+      Form f;
+      f.next()->click();
+      QLineEdit* mtu = f.get<QLineEdit>(QStringLiteral("txtMTUValue"));
+      mtu->setFocus();
+      f.Type(QStringLiteral("txtMTUValue"), typed);
+      QCOMPARE(mtu->text(), typed);
+      QTest::keyClick(mtu, Qt::Key_Return);  // committed: it reads as fifteen hundred and stays
+      QCOMPARE(mtu->text(), typed);
+      QCOMPARE(ReadBoxNumber(mtu->text(), mtu->locale()), std::optional<double>(1500));
+      f.Type(QStringLiteral("txtMTUValue"), QStringLiteral("1,,"));  // left as no number: back to the record
+      QCOMPARE(mtu->text(), QStringLiteral("1,,"));
+      QTest::keyClick(mtu, Qt::Key_Return);
+      QCOMPARE(mtu->text(), QString::number(f.env.services.tuning.current.MTU));
+    }
+    QLocale::setDefault(before);
+  }
+
+  // An explanation that does not fit scrolls by whole lines and never shows a line cut through.
+  void explanationsShowWholeLines() {
+    for (const double scale : {1.0, 1.5}) {
+      Form f;
+      QFont font = f.form.font();
+      font.setPixelSize(qRound(13 * scale));
+      f.form.setFont(font);
+      f.form.resize(qRound(440 * scale), qRound(332 * scale));
+      f.form.show();
+      for (int page = 0; page < kWizardPageCount; ++page) {
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        for (QScrollArea* area : f.page(page)->findChildren<QScrollArea*>()) {
+          const int pitch = area->widget()->findChild<QLabel*>()->fontMetrics().lineSpacing();
+          const QString where = QStringLiteral("%1 at %2").arg(area->objectName()).arg(scale);
+          QCOMPARE(area->viewport()->height() % pitch, 0);
+          QVERIFY2(area->viewport()->height() >= pitch, qPrintable(where));
+          QCOMPARE(area->verticalScrollBar()->singleStep(), pitch);
+        }
+        f.next()->click();
+      }
+    }
   }
 
   void controlsReachTheRecord() {

@@ -95,37 +95,43 @@ class NormalModeTest : public QObject {
     QCOMPARE(QString::number(s.record().RWIN), rwin);
   }
 
-  void validatedBoxesSnapBackAtOnce_data() {
+  void validatedBoxesSnapBack_data() {
     QTest::addColumn<int>("box");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("left");  // once the box is left
     const int ttl = static_cast<int>(ValidatedBox::TTL);
     const int http10 = static_cast<int>(ValidatedBox::HTTP10);
     const int http11 = static_cast<int>(ValidatedBox::HTTP11);
     const int mtu = static_cast<int>(ValidatedBox::MTU);
     // clang-format off
-    QTest::newRow("HTTP 1.0 below 4") << http10 << "1" << "20";
-    QTest::newRow("HTTP 1.0 at 4") << http10 << "4" << "4";
-    QTest::newRow("HTTP 1.1 at 2") << http11 << "2" << "2";
-    QTest::newRow("HTTP 1.1 below 2") << http11 << "1" << "20";
-    QTest::newRow("TTL 257") << ttl << "257" << "64";
-    QTest::newRow("TTL 256") << ttl << "256" << "256";
-    QTest::newRow("TTL negative") << ttl << "-1" << "64";
-    QTest::newRow("TTL empty") << ttl << "" << "64";
-    QTest::newRow("TTL letters") << ttl << "abc" << "64";
-    QTest::newRow("MTU above 32 bits") << mtu << "2147483648" << "576";
-    QTest::newRow("MTU largest") << mtu << "2147483647" << "2147483647";
+    QTest::newRow("HTTP 1.0 below 4") << http10 << "1" << "1" << "20";
+    QTest::newRow("HTTP 1.0 at 4") << http10 << "4" << "4" << "4";
+    QTest::newRow("HTTP 1.1 at 2") << http11 << "2" << "2" << "2";
+    QTest::newRow("HTTP 1.1 below 2") << http11 << "1" << "1" << "20";
+    QTest::newRow("TTL 257") << ttl << "257" << "257" << "64";
+    QTest::newRow("TTL 256") << ttl << "256" << "256" << "256";
+    QTest::newRow("TTL negative") << ttl << "-1" << "-1" << "64";
+    QTest::newRow("TTL empty") << ttl << "" << "" << "64";  // typing on
+    QTest::newRow("TTL half a group") << ttl << "1," << "1," << "64";
+    QTest::newRow("MTU a sign") << mtu << "-" << "-" << "576";
+    QTest::newRow("TTL letters") << ttl << "abc" << "64" << "64";
+    QTest::newRow("MTU above 32 bits") << mtu << "2147483648" << "2147483648" << "576";
+    QTest::newRow("MTU largest") << mtu << "2147483647" << "2147483647" << "2147483647";
     // clang-format on
   }
-  void validatedBoxesSnapBackAtOnce() {
+  void validatedBoxesSnapBack() {
     QFETCH(int, box);
     QFETCH(QString, typed);
     QFETCH(QString, shown);
+    QFETCH(QString, left);
     Screen s;
     s.NextTo(4);
     const TcpSettings before = s.record();
     s.logic.SetValidatedText(static_cast<ValidatedBox>(box), typed);
     QCOMPARE(s.c().text(static_cast<ValidatedBox>(box)), shown);
+    s.logic.LeaveValidatedBox(static_cast<ValidatedBox>(box));
+    QCOMPARE(s.c().text(static_cast<ValidatedBox>(box)), left);
     QVERIFY(s.record() == before);  // boxes reach the record only on Finish
   }
 
@@ -155,6 +161,7 @@ class NormalModeTest : public QObject {
       s.NextTo(kLastWizardPage);
       const QString fallback = s.c().text(static_cast<ValidatedBox>(box));
       s.logic.SetValidatedText(static_cast<ValidatedBox>(box), QString::number(typed));
+      s.logic.LeaveValidatedBox(static_cast<ValidatedBox>(box));
       return std::pair{s.c().text(static_cast<ValidatedBox>(box)), fallback};
     };
     for (const qint64 accepted : {lower, upper}) {
@@ -175,9 +182,12 @@ class NormalModeTest : public QObject {
     s.NextTo(4);
     s.record() = s.env.services.tuning.profiles[7];
     s.logic.SetValidatedText(ValidatedBox::HTTP10, QStringLiteral("1"));
+    s.logic.LeaveValidatedBox(ValidatedBox::HTTP10);
     QCOMPARE(s.c().text(ValidatedBox::HTTP10), QStringLiteral("2"));
     s.record() = s.env.services.tuning.profiles[2];
     s.logic.SetValidatedText(ValidatedBox::MTU, QStringLiteral("x"));
+    QCOMPARE(s.c().text(ValidatedBox::MTU), QStringLiteral("-1"));
+    s.logic.LeaveValidatedBox(ValidatedBox::MTU);
     QCOMPARE(s.c().text(ValidatedBox::MTU), QStringLiteral("-1"));
   }
 

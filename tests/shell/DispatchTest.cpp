@@ -31,7 +31,8 @@ struct DispatchRig {
                return screen;
              }),
         addons(services.shell, services.services.os),
-        dispatch(window, host, tray, addons, services.shell, services.messageBox, services.folder.path()) {
+        dispatch(window, host, tray, addons, services.shell, services.messageBox, services.services.tuning,
+                 services.folder.path()) {
     mainWindow.resize(724, 540);
     frame.setParent(&mainWindow);
     movie.setParent(&mainWindow);
@@ -233,18 +234,29 @@ class DispatchTest : public QObject {
     QCOMPARE(rig.trayService.icons, 1);
   }
 
+  // A refused restart brings back what the user had open and was working on, and says so.
   void ARestartRefusedAfterItWasRequestedLeavesTheProgramRunning() {
     DispatchRig rig;
     rig.tray.Show(true);
+    rig.dispatch.FSCommand(QStringLiteral("IDC_FS_ramConfig"));
+    TcpSettings& record = rig.services.services.tuning.current;
+    record.MTU = 1400;
+    const TcpSettings chosen = record;
     rig.dispatch.FSCommand(QStringLiteral("IDC_FS_restart"));
     QCOMPARE(rig.trayService.icons, 0);  // requested: the program is on its way out
     QVERIFY(rig.services.shell.refuseSessionEnd);
     rig.Taken();
+    record.MTU = 576;                       // as the wizard's load copies profile 0
     rig.services.shell.refuseSessionEnd();  // the authorisation was cancelled
-    QCOMPARE(rig.Taken(), (QStringList{"load WizardMode", "load BackUp", "load NetPingerSettings", "load SystemStatus",
-                                       "load RamConfiguration", "load MainSettings", "tray add"}));
+    QCOMPARE(rig.Taken().mid(0, 7),
+             (QStringList{"load WizardMode", "load BackUp", "load NetPingerSettings", "load SystemStatus",
+                          "load RamConfiguration", "load MainSettings", "tray add"}));
     QCOMPARE(rig.trayService.icons, 1);
-    QVERIFY(rig.services.messageBox.shown.empty());
+    QVERIFY(rig.host.Loaded(ScreenId::RamConfiguration) != nullptr);
+    QVERIFY(rig.host.Loaded(ScreenId::RamConfiguration)->isVisibleTo(&rig.frame));
+    QVERIFY(record == chosen);
+    QCOMPARE(rig.services.messageBox.shown.size(), std::size_t{1});
+    QCOMPARE(rig.services.messageBox.shown.front().text, std::string("The computer was not restarted."));
   }
 
   void WindowCommands() {

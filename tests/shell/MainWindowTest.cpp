@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -22,6 +24,16 @@ int ZOrder(QWidget* widget) { return widget->parentWidget()->children().indexOf(
 
 }  // namespace
 
+// Notes the first paint a widget gets after it was made.
+struct PaintWatch : QObject {
+  explicit PaintWatch(QWidget* widget) { widget->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted = true;
+    return false;
+  }
+  bool painted = false;
+};
+
 class MainWindowTest : public QObject {
   Q_OBJECT
 
@@ -40,16 +52,20 @@ class MainWindowTest : public QObject {
     };
     connect(&window, &frmMain::FirstFrameShown, [&] { rig.log << "first frame"; });
     connect(&window, &frmMain::LoadFinished, [&] { rig.log << "loaded"; });
+    bool visibleAtTray = true;
+    rig.tray.onAdd = [&, check = rig.tray.onAdd] {
+      visibleAtTray = window.isVisible();
+      check();
+    };
     window.Start();
-    // The window shows at once; the tray icon and the start-up screens follow its first frame.
+    // The whole load handler runs before the window shows: its first frame is the finished window.
     QVERIFY(window.isVisible());
-    QCOMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast"}));
-    QVERIFY(!window.loadFinished());
-    QTRY_VERIFY(window.loadFinished());
+    QVERIFY(!visibleAtTray);
+    QVERIFY(window.loadFinished());
     QCOMPARE(atTray, (QStringList{"movie loaded", "version sent", "frame skinned", "OS family", "profiles"}));
-    QCOMPARE(rig.log,
-             (QStringList{"mutex HollowmereZentrofast", "first frame", "tray add", "load WizardMode", "load BackUp",
-                          "load NetPingerSettings", "load SystemStatus", "load RamConfiguration", "loaded"}));
+    QTRY_COMPARE(rig.log, (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode", "load BackUp",
+                                       "load NetPingerSettings", "load SystemStatus", "load RamConfiguration", "loaded",
+                                       "first frame"}));
     // The main settings are loaded without their widgets, which wait for the screen's first use.
     QVERIFY(window.screens().IsLoaded(ScreenId::MainSettings));
     QVERIFY(window.screens().Loaded(ScreenId::MainSettings) == nullptr);
@@ -191,11 +207,11 @@ class MainWindowTest : public QObject {
     QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
   }
 
-  void ACommandBeforeTheFirstFrameLoadsTheStartUpScreensFirst() {
+  void ACommandBeforeTheFirstFrameFindsTheStartUpScreensLoaded() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
     window.Start();
-    QVERIFY(!window.loadFinished());
+    QVERIFY(window.loadFinished());
     emit window.flash()->FSCommand(QStringLiteral("IDC_FS_ramConfig"), QString());
     QVERIFY(window.loadFinished());
     const QStringList startUp{"load WizardMode", "load BackUp", "load NetPingerSettings", "load SystemStatus",
@@ -214,6 +230,34 @@ class MainWindowTest : public QObject {
     QVERIFY(window.loadFinished());
     QCOMPARE(rig.log.mid(0, 3), (QStringList{"mutex HollowmereZentrofast", "tray add", "load WizardMode"}));
     QVERIFY(!window.isVisible());
+  }
+
+  // Started in the tray, the window and its scene are made ready at once, so the first click
+  // shows them about as fast as any later one. Offscreen every show is instant; the figures
+  // that matter come from shell_first_show_xvfb (1.0-1.3 s for the first show made on the click).
+  void TheFirstShowFromTheTrayIsAsFastAsALaterOne() {
+    MainWindowRig rig;
+    rig.StoreMainSetting("chkRunProgramMini", "1");
+    frmMain& window = rig.Window();
+    QSignalSpy prepared(&window, &frmMain::HiddenWindowPrepared);
+    window.Start();
+    QVERIFY(prepared.wait(10000));
+    QVERIFY(!window.isVisible());
+    const auto msToFirstPaint = [&window] {
+      PaintWatch paint(window.flash());
+      QElapsedTimer timer;
+      timer.start();
+      window.ShowMainWindow();
+      if (!QTest::qWaitFor([&paint] { return paint.painted; }, 5000)) return qint64{-1};
+      return timer.elapsed();
+    };
+    const qint64 first = msToFirstPaint();
+    window.hide();
+    const qint64 later = msToFirstPaint();
+    qInfo("first show %lld ms, a later one %lld ms", first, later);
+    QVERIFY(first >= 0 && later >= 0);
+    // A busy machine slows both: then the first may take what two later ones do.
+    QVERIFY2(first <= 150 || first <= 2 * later, qPrintable(QStringLiteral("%1 ms").arg(first)));
   }
 
   void ScreensAreSkinnedWhenTheyLoad() {
@@ -311,6 +355,29 @@ class MainWindowTest : public QObject {
     QVERIFY(ZOrder(window.flash()) > ZOrder(window.framChildWindow()));
     QCOMPARE(QApplication::focusWidget(), window.flash());
     QTRY_COMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("home"));
+  }
+
+  // Escape in an open drop-down closes the drop-down, never the screen (and its unsaved pages).
+  void EscapeInAnOpenDropDownClosesOnlyTheDropDown() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    rig.Start();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QMetaObject::invokeMethod(window.flash()->rootObject(), "openScreen",
+                              Q_ARG(QVariant, QStringLiteral("IDC_FS_settings")));
+    ChildScreen* settings = window.screens().Loaded(ScreenId::MainSettings);
+    auto* dropDown = new QComboBox(settings);
+    dropDown->addItems({QStringLiteral("one"), QStringLiteral("two")});
+    dropDown->show();
+    dropDown->setFocus();
+    dropDown->showPopup();
+    QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+    QTest::qWait(50);
+    QCOMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("screen"));
+    QVERIFY(settings->isVisible());
   }
 
   void ClosingTheWindowEndsTheProgramWithoutAnIconLeft() {

@@ -15,7 +15,7 @@ class SingleInstanceTest : public QObject {
     ProgramFolders folders;
     ProgramRun first(folders);
     QVERIFY2(first.WaitFor("shown"), qPrintable(first.Lines().join('\n') + first.Errors()));
-    // The icon follows the first frame.
+    // The icon comes before the first frame.
     QVERIFY2(first.WaitFor("tray: add"), qPrintable(first.Lines().join('\n') + first.Errors()));
     QVERIFY2(first.WaitFor("loaded"), qPrintable(first.Lines().join('\n') + first.Errors()));
 

@@ -8,8 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include "shell/SkinEngine.h"
 
@@ -77,6 +79,35 @@ class SkinTest : public QObject {
     QVERIFY2(g_styleWarnings.isEmpty(), qPrintable(g_styleWarnings.join('\n')));
     QCOMPARE(image.pixelColor(150, 3), QColor(0x14, 0xB8, 0xA6));  // the accent of the menu
     QVERIFY(image.pixelColor(50, 3) != QColor(0x14, 0xB8, 0xA6));
+  }
+
+  // Every Tab stop of a screen shows that it has the keyboard, also the scrolling explanation
+  // and an empty list.
+  void TabStopsWithoutAMarkOfTheirOwnGetOne() {
+    SkinEngine skin;
+    QWidget host;
+    QVERIFY(skin.LoadSkin(SkinFile(), &host, kSmallestSkinFont));
+    QWidget form(&host);
+    form.resize(300, 200);
+    auto* explanation = new QScrollArea(&form);
+    explanation->setFrameShape(QFrame::NoFrame);
+    explanation->setWidget(new QLabel(QStringLiteral("Why this setting matters.")));
+    explanation->setGeometry(0, 0, 140, 80);
+    auto* emptyList = new QTreeWidget(&form);
+    emptyList->setGeometry(150, 0, 140, 80);
+    skin.ApplySkin(&form, QStringLiteral("controlForm"));
+    skin.ApplyAllControls(&form);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    for (QAbstractScrollArea* stop :
+         {static_cast<QAbstractScrollArea*>(explanation), static_cast<QAbstractScrollArea*>(emptyList)}) {
+      stop->setFocusPolicy(Qt::StrongFocus);
+      form.setFocus();
+      const QImage without = stop->grab().toImage();
+      stop->setFocus();
+      QTRY_VERIFY(stop->hasFocus());
+      QVERIFY2(stop->grab().toImage() != without, stop->metaObject()->className());
+    }
   }
 
   void AMissingSkinLeavesThePlainLook() {

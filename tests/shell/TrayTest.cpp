@@ -80,6 +80,20 @@ class TrayTest : public QObject {
     QCOMPARE(service.icons, 1);
   }
 
+  // A notice that could not show is reported, so its sender can try again later.
+  void NoticeSaysWhetherItShowed() {
+    CallLog log;
+    FakeTrayService service(log);
+    Tray tray(service);
+    QVERIFY(!tray.ShowNotice(QStringLiteral("Zentrofast"), QStringLiteral("before the icon")));
+    tray.Show(true);
+    service.available = false;
+    QVERIFY(!tray.ShowNotice(QStringLiteral("Zentrofast"), QStringLiteral("no tray")));
+    service.available = true;
+    QVERIFY(tray.ShowNotice(QStringLiteral("Zentrofast"), QStringLiteral("shown")));
+    QCOMPARE(service.balloons, QStringList{"Zentrofast | shown"});
+  }
+
   void ClickLatchSwallowsASecondPressWithin15Milliseconds() {
     CallLog log;
     FakeTrayService service(log);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/linux/QtWindowSystem.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
@@ -39,9 +40,22 @@ ScreenPoint QtWindowSystem::CursorPosition() {
   return {position.x(), position.y()};
 }
 
+namespace {
+
+// The program's shown window: a message box parented to it is centred on it by the compositor
+// (Wayland lets no client place its own windows) and by the window manager alike.
+QWidget* DialogParent() {
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->isVisible() && window->windowType() == Qt::Window) return window;
+  return nullptr;
+}
+
+}  // namespace
+
 MsgAnswer QtMessageBox::Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) {
   QMessageBox box(ToQt(icon), QString::fromStdString(title), QString::fromStdString(text),
-                  buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+                  buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, DialogParent());
   const int answer = box.exec();
   if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
   return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
