@@ -21,6 +21,7 @@ packages=(
   libnl-3-dev libnl-route-3-dev pkexec polkitd
   libiperf-dev iperf3 libcurl4-openssl-dev nlohmann-json3-dev iputils-ping python3
   clang-format
+  devscripts udev ansible prometheus
 )
 
 missing=()
