@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kernel/PersistTexts.h"
 
+#include "kernel/AnsiblePlaybook.h"
 #include "kernel/SettingTable.h"
 
 namespace zf::kernel {
@@ -49,7 +50,8 @@ Result<std::string> ExportDesiredState(const SettingMap& desired, const std::vec
                                        std::string_view format, const std::vector<std::string>& linkFolders) {
   if (format == "sysctl") return SysctlFileText(desired);
   if (format == "tuned") return TunedProfileText(desired);
-  if (format != "networkd") return Error{"the export formats are sysctl, tuned and networkd"};
+  if (format == "ansible") return AnsiblePlaybookText(desired, links, linkFolders);
+  if (format != "networkd") return Error{"the export formats are sysctl, tuned, networkd and ansible"};
   std::string text;
   for (const auto& [key, mtu] : desired) {
     if (!IsMtuKey(key)) continue;
