@@ -23,6 +23,7 @@ packages=(
   network-manager udev dbus-daemon systemd
   libiperf-dev iperf3 libcurl4-openssl-dev nlohmann-json3-dev iputils-ping python3
   clang-format
+  devscripts udev ansible prometheus
 )
 
 missing=()

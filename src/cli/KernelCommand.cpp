@@ -14,6 +14,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/KernelOutput.h"
+#include "cli/KernelScriptOutput.h"
 #include "cli/MeasurementHistory.h"
 #include "core/BackupStore.h"
 #include "core/BeforeAfter.h"
@@ -32,12 +33,15 @@ using namespace zf::kernel;
 
 constexpr int kExitReverted = 3;
 constexpr const char* kUsage =
-    "usage: zentrofastctl kernel plan [--check] | apply [--keep-within SECONDS] [--yes] [--allow-ipv6-loss]\n"
+    "usage: zentrofastctl kernel plan [--check] [--json] | apply [--keep-within SECONDS] [--yes] [--allow-ipv6-loss]\n"
     "                            [--measure TARGET [--seconds N] [--keep-if-not-slower]]\n"
-    "                            | status | revert | export --format sysctl|tuned|networkd\n";
+    "                            | status [--json | --format text|prometheus] | revert\n"
+    "                            | export --format sysctl|tuned|networkd|ansible\n";
 
 struct KernelOptions {
   bool check = false;
+  bool json = false;
+  std::string statusFormat = "text";
   bool yes = false;
   bool allowIpv6Loss = false;
   int keepWithin = 30;
@@ -141,7 +145,10 @@ int RunPlan(CliContext& context, IRegistry& registry, const KernelOptions& optio
     context.err << "zentrofastctl: " << plan.error().text << "\n";
     return kExitFailed;
   }
-  PrintPlan(plan.value(), context.out);
+  if (options.json)
+    PrintPlanJson(plan.value(), context.out);
+  else
+    PrintPlan(plan.value(), context.out);
   return options.check && plan->ChangesAnything() ? kExitReverted : kExitOk;
 }
 
@@ -244,13 +251,22 @@ int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& opti
   return before ? ConcludeMeasured(*session, context, options, *before) : Conclude(*session, context, options);
 }
 
-int RunStatus(CliContext& context, IRegistry& registry) {
+int RunStatus(CliContext& context, IRegistry& registry, const KernelOptions& options) {
+  if (options.statusFormat != "text" && options.statusFormat != "prometheus")
+    return context.UsageError("--format wants text or prometheus");
+  if (options.json && options.statusFormat != "text")
+    return context.UsageError("--json and --format exclude each other");
   auto status = MakeBridge(context, registry).Status();
   if (!status) {
     context.err << "zentrofastctl: " << status.error().text << "\n";
     return kExitFailed;
   }
-  PrintStatus(status.value(), context.out);
+  if (options.json)
+    PrintStatusJson(status.value(), context.out);
+  else if (options.statusFormat == "prometheus")
+    PrintStatusPrometheus(status.value(), context.out);
+  else
+    PrintStatus(status.value(), context.out);
   return kExitOk;
 }
 
@@ -296,9 +312,11 @@ void AddKernelCommands(CLI::App& app, CommandTable& table) {
     };
     return sub;
   };
-  add("plan", "Show the Linux settings the stored tuning values stand for",
-      [options](CliContext& context, IRegistry& registry) { return RunPlan(context, registry, *options); })
-      ->add_flag("--check", options->check, "Exit 3 when the live system differs");
+  CLI::App* plan =
+      add("plan", "Show the Linux settings the stored tuning values stand for",
+          [options](CliContext& context, IRegistry& registry) { return RunPlan(context, registry, *options); });
+  plan->add_flag("--check", options->check, "Exit 3 when the live system differs");
+  plan->add_flag("--json", options->json, "Print the plan as JSON");
   CLI::App* apply =
       add("apply", "Apply them through the helper, then ask whether to keep them",
           [options, keepWithin](CliContext& context, IRegistry& registry) {
@@ -324,13 +342,19 @@ void AddKernelCommands(CLI::App& app, CommandTable& table) {
   apply->add_flag("--keep-if-not-slower", options->keepIfNotSlower,
                   "Keep without asking unless throughput dropped by more than 10 % or the round trip rose by more "
                   "than 20 %");
-  add("status", "The managed settings with their originals, persistence and drift",
-      [](CliContext& context, IRegistry& registry) { return RunStatus(context, registry); });
+  CLI::App* status =
+      add("status", "The managed settings with their originals, persistence and drift",
+          [options](CliContext& context, IRegistry& registry) { return RunStatus(context, registry, *options); });
+  status->add_flag("--json", options->json, "Print the status as JSON");
+  status
+      ->add_option("--format", options->statusFormat,
+                   "text, or prometheus (drift gauges for node_exporter's textfile collector)")
+      ->type_name("FORMAT");
   add("revert", "Every managed setting back to its original, the persisted files removed",
       [](CliContext& context, IRegistry& registry) { return RunRevert(context, registry); });
-  add("export", "The same settings as a sysctl.d file, a TuneD profile or systemd .link files",
+  add("export", "The same settings as a sysctl.d file, a TuneD profile, systemd .link files or an Ansible playbook",
       [options](CliContext& context, IRegistry& registry) { return RunExport(context, registry, *options); })
-      ->add_option("--format", options->format, "sysctl, tuned or networkd")
+      ->add_option("--format", options->format, "sysctl, tuned, networkd or ansible")
       ->type_name("FORMAT")
       ->required();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kernel/PersistTexts.h"
 
+#include "kernel/AnsiblePlaybook.h"
 #include "kernel/SettingTable.h"
 
 namespace zf::kernel {
@@ -23,22 +24,34 @@ std::string TunedProfileText(const SettingMap& settings) {
   return "[main]\nsummary=Zentrofast connection tuning\n\n[sysctl]\n" + SysctlLines(settings, "=");
 }
 
-std::string LinkFileText(const std::string& interfaceName, const std::string& permanentMac, const std::string& mtu) {
-  return "# Written by Zentrofast for " + interfaceName + "; `zentrofastctl kernel revert` removes it.\n[Match]\n" +
-         "PermanentMACAddress=" + permanentMac + "\n\n[Link]\nMTUBytes=" + mtu + "\n";
+std::string LinkFileText(const std::string& interfaceName, const std::string& permanentMac, const std::string& mtu,
+                         const LinkNaming& naming) {
+  std::string text = "# Written by Zentrofast for " + interfaceName + "; `zentrofastctl kernel revert` removes it.\n";
+  if (!naming.sourceFile.empty())
+    text += "# It replaces " + naming.sourceFile + " for this device, so it carries that file's naming.\n";
+  text += "[Match]\nPermanentMACAddress=" + permanentMac + "\n\n[Link]\n";
+  for (const auto& line : naming.lines) text += line + "\n";
+  return text + "MTUBytes=" + mtu + "\n";
 }
 
-std::string LinkFileName(const std::string& interfaceName) { return "80-zentrofast-" + interfaceName + ".link"; }
+LinkNaming NamingToCarry(const LinkInfo& link, const std::vector<std::string>& linkFolders) {
+  return FindLinkNaming(ReadDeviceFacts(link.name, link.permanentMac), kLinkFilePrefix, linkFolders);
+}
+
+std::string LinkFileName(const std::string& interfaceName) {
+  return std::string(kLinkFilePrefix) + interfaceName + ".link";
+}
 
 }  // namespace zf::kernel
 
 namespace zf::kernel {
 
 Result<std::string> ExportDesiredState(const SettingMap& desired, const std::vector<LinkInfo>& links,
-                                       std::string_view format) {
+                                       std::string_view format, const std::vector<std::string>& linkFolders) {
   if (format == "sysctl") return SysctlFileText(desired);
   if (format == "tuned") return TunedProfileText(desired);
-  if (format != "networkd") return Error{"the export formats are sysctl, tuned and networkd"};
+  if (format == "ansible") return AnsiblePlaybookText(desired, links, linkFolders);
+  if (format != "networkd") return Error{"the export formats are sysctl, tuned, networkd and ansible"};
   std::string text;
   for (const auto& [key, mtu] : desired) {
     if (!IsMtuKey(key)) continue;
@@ -48,7 +61,8 @@ Result<std::string> ExportDesiredState(const SettingMap& desired, const std::vec
       text += "# " + name + " has no permanent address to match, so it has no .link file\n";
       continue;
     }
-    text += "# file: " + LinkFileName(name) + "\n" + LinkFileText(name, link->permanentMac, mtu) + "\n";
+    text += "# file: " + LinkFileName(name) + "\n" +
+            LinkFileText(name, link->permanentMac, mtu, NamingToCarry(*link, linkFolders)) + "\n";
   }
   return text.empty() ? std::string("# no MTU is tuned\n") : text;
 }

@@ -56,6 +56,8 @@ mapfile -t fields < <("$ctl" profiles | awk '/^Field /{table=1; next} table && N
 offers "zentrofastctl apply --set " "${fields[@]}"
 offers "zentrofastctl ping 127.0.0.1 -" --timeout --help
 offers "zentrofastctl kernel " plan apply status revert export --help
-offers "zentrofastctl kernel export --format " sysctl tuned networkd
+offers "zentrofastctl kernel export --format " sysctl tuned networkd ansible
+offers "zentrofastctl kernel status --" --json --format --help
+offers "zentrofastctl kernel status --format " text prometheus
 [ "$failures" -eq 0 ] || exit 1
 echo "completion test: every command line completed as expected"

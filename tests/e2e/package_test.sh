@@ -50,6 +50,25 @@ for package in pkexec polkitd; do
   [[ ", $depends," == *", $package,"* || ", $depends," == *", $package "* ]] || fail "the package does not depend on $package"
 done
 
+# Debian's hardening in every program the package installs: the helper pkexec runs as root and
+# the programs that may be capable above all. Debian 12's flags have no control-flow protection, so
+# it is not asked for. The ping program's and the sound module's few libc calls all have sizes the
+# compiler settles, so they hold no fortified call for hardening-check to find (they are built with
+# _FORTIFY_SOURCE like the rest). A build configured without hardening is not checked.
+if grep -q '^ZENTROFAST_HARDEN:BOOL=OFF' "$build/CMakeCache.txt"; then
+  echo "package test: hardening not checked (configured with ZENTROFAST_HARDEN=OFF)"
+else
+  command -v hardening-check >/dev/null || fail "hardening-check (Debian's devscripts) is not installed"
+  programs=$(find "$root/usr" -type f -exec sh -c 'readelf -h "$1" >/dev/null 2>&1' sh {} \; -print | sort)
+  [ "$(wc -l <<<"$programs")" -ge 5 ] || fail "found only these programs to check: $programs"
+  for program in $programs; do
+    flags=(--nocfprotection)
+    [[ "$program" == */zentrofast-ping || "$program" == */libzentrofast-sound.so ]] && flags+=(--nofortify)
+    hardening-check "${flags[@]}" "$program" >"$work/hardening.log" 2>&1 ||
+      { cat "$work/hardening.log" >&2; fail "${program#"$root"/} lacks Debian's hardening"; }
+  done
+fi
+
 # Where datagram ICMP is refused, the ping program alone carries cap_net_raw, and it links nothing
 # that could read the environment before its main(): only the C and C++ runtime.
 ping_program=usr/libexec/zentrofast/zentrofast-ping
@@ -111,6 +130,37 @@ ctl="$root/usr/bin/zentrofastctl"
 [ -f "$XDG_DATA_HOME/zentrofast/registry.sqlite3" ] || fail "the store is not in the user's data folder"
 [ ! -e "$root/usr/share/zentrofast/Backups" ] || fail "the installed program folder was written"
 "$ctl" kernel plan | grep -q 'net.ipv4.ip_default_ttl' || fail "kernel plan shows no TTL"
+# Removing the package puts a kept tuning back (its prerm runs the helper's revert); purging also
+# forgets the ledger and the journal. In namespaces of the test's own, with tmpfs over the helper's
+# folders, the build's tool keeping the tuning first.
+unshare --mount --net bash -s "$build" "$root" "$work" >"$work/remove.log" 2>&1 <<'REMOVE' ||
+set -euo pipefail
+build=$1 root=$2 work=$3
+mount --make-rprivate /
+for folder in /etc/sysctl.d /etc/systemd/network /var/lib/zentrofast /run/zentrofast; do
+  point=$folder
+  while [ ! -d "$point" ]; do point=$(dirname "$point"); done
+  mount -t tmpfs -o mode=0755 tmpfs "$point" && mkdir -p "$folder"
+done
+ip link set lo up
+intvl=/proc/sys/net/ipv4/tcp_keepalive_intvl
+original=$(cat $intvl)
+dpkg_root() { dpkg --root="$root" --force-depends --force-script-chrootless --log=/dev/null "$@"; }
+ctl() { HOME="$work/remover" XDG_DATA_HOME="$work/remover/data" "$build/bin/zentrofastctl" "$@" >/dev/null; }
+ctl apply --profile 4 && ctl kernel apply --yes
+[ "$(cat $intvl)" = 1 ] && [ -f /etc/sysctl.d/80-zentrofast.conf ] || { echo "the tuning was not kept"; exit 1; }
+dpkg_root -r zentrofast
+[ "$(cat $intvl)" = "$original" ] || { echo "remove left tcp_keepalive_intvl at $(cat $intvl)"; exit 1; }
+[ ! -e /etc/sysctl.d/80-zentrofast.conf ] || { echo "remove left the sysctl.d file"; exit 1; }
+grep -q '^history' /var/lib/zentrofast/ledger && ! grep -q '^managed' /var/lib/zentrofast/ledger ||
+  { echo "after remove the ledger should keep its history and manage nothing"; exit 1; }
+dpkg_root --purge zentrofast
+[ ! -e /var/lib/zentrofast ] && [ ! -e /run/zentrofast ] || { echo "purge left the ledger or the journal"; exit 1; }
+[ -z "$(ls "$root/usr/libexec/zentrofast" 2>/dev/null)" ] || { echo "purge left the programs"; exit 1; }
+REMOVE
+  { cat "$work/remove.log" >&2; fail "remove and purge did not clean up"; }
+
 echo "probe: $probe; tool: $(tr "\n" " " < "$work/ctl-status")"
 echo "package test: installed $(basename "$deb") into an empty root; no capability reaches a user's plugin;" \
-     "only the ping program is capable; the tool pings as nobody through it, both holding none; profiles, apply and backup work from it"
+     "only the ping program is capable; the tool pings as nobody through it, both holding none; profiles, apply and backup work from it;" \
+     "remove reverts a kept tuning and purge forgets the ledger"

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// zentrofastctl kernel inside the sandbox: the store's values made real, kept, restored, reverted.
+// zentrofastctl kernel inside the sandbox: the store's values made real, kept, restored, reverted;
+// its JSON, Prometheus and Ansible forms checked by their real consumers.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -15,6 +19,7 @@
 #include "core/RegistrySeed.h"
 #include "kernel/KernelSandbox.h"
 #include "kernel/Ledger.h"
+#include "kernel/SettingTable.h"
 #include "support/TempDir.h"
 
 namespace zf::kernel {
@@ -255,6 +260,125 @@ TEST_F(KernelCommandTest, UsageErrorsAndExportFormats) {
             std::string::npos);
   EXPECT_EQ(Run({"kernel", "export", "--format", "yaml"}).status, 2);
   EXPECT_EQ(Live(), originals) << "export changes nothing";
+}
+
+}  // namespace
+}  // namespace zf::kernel
+
+namespace zf::kernel {
+namespace {
+
+struct ShellOutcome {
+  int status;
+  std::string output;
+};
+
+// A command line through the shell, its standard output and error together.
+ShellOutcome Shell(const std::string& command) {
+  ShellOutcome outcome{-1, {}};
+  if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) outcome.output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  return outcome;
+}
+
+bool Installed(const char* program) { return Shell(std::string("command -v ") + program).status == 0; }
+
+class KernelScriptOutputTest : public KernelCommandTest {
+ protected:
+  // The text through python3's json and the schema checker, with FIELD:SETTING=JSON expectations.
+  ShellOutcome CheckJson(const std::string& kind, const std::string& text, const std::string& expectations) {
+    test::WriteText((work / "document.json").string(), text);
+    return Shell("python3 " ZF_KERNEL_TEST_DATA "/kernel_json_check.py " + kind + " " + expectations + " < " +
+                 (work / "document.json").string());
+  }
+  test::TempDir work;
+};
+
+TEST_F(KernelScriptOutputTest, PlanAndStatusAsJsonFollowTheirSchema) {
+  ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);
+  const Outcome plan = Run({"kernel", "plan", "--json"});
+  ASSERT_EQ(plan.status, 0) << plan.err;
+  const ShellOutcome planChecked = CheckJson(
+      "plan", plan.out,
+      "after:net.ipv4.ip_default_ttl=64 after:net.ipv4.tcp_keepalive_intvl=1 changes:net.ipv4.tcp_keepalive_intvl=true "
+      "now:net.ipv4.tcp_keepalive_intvl=" +
+          originals["net/ipv4/tcp_keepalive_intvl"] + " 'now:net.ipv4.tcp_rmem=[" +
+          std::regex_replace(originals["net/ipv4/tcp_rmem"], std::regex("\\s+"), ",") + "]'");
+  EXPECT_EQ(planChecked.status, 0) << planChecked.output << plan.out;
+
+  ASSERT_EQ(Run({"kernel", "apply", "--yes"}).status, 0);
+  test::WriteText("/proc/sys/net/ipv4/ip_default_ttl", "70\n");
+  const Outcome status = Run({"kernel", "status", "--json"});
+  ASSERT_EQ(status.status, 0) << status.err;
+  const ShellOutcome statusChecked = CheckJson(
+      "status", status.out,
+      "managed:net.ipv4.ip_default_ttl=64 live:net.ipv4.ip_default_ttl=70 drifted:net.ipv4.ip_default_ttl=true "
+      "'persisted:net.ipv4.ip_default_ttl=\"sysctl_d\"' drifted:net.ipv4.tcp_keepalive_intvl=false "
+      "original:net.ipv4.tcp_keepalive_intvl=" +
+          originals["net/ipv4/tcp_keepalive_intvl"] + " 'persisted:zf0 MTU=\"runtime_only\"'");
+  EXPECT_EQ(statusChecked.status, 0) << statusChecked.output << status.out;
+  EXPECT_EQ(Run({"kernel", "status", "--json", "--format", "prometheus"}).status, 2);
+  EXPECT_EQ(Run({"kernel", "status", "--format", "yaml"}).status, 2);
+}
+
+TEST_F(KernelScriptOutputTest, DriftAsPrometheusMetricsPassesPromtool) {
+  if (!Installed("promtool")) GTEST_SKIP() << "promtool is not installed (Debian's prometheus)";
+  const Outcome empty = Run({"kernel", "status", "--format", "prometheus"});
+  EXPECT_NE(empty.out.find("\nzentrofast_kernel_managed_settings 0\n"), std::string::npos) << empty.out;
+  ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);
+  const auto before = std::chrono::system_clock::now();
+  ASSERT_EQ(Run({"kernel", "apply", "--yes"}).status, 0);
+  const auto after = std::chrono::system_clock::now();
+  test::WriteText("/proc/sys/net/ipv4/ip_default_ttl", "70\n");
+  const Outcome metrics = Run({"kernel", "status", "--format", "prometheus"});
+  ASSERT_EQ(metrics.status, 0) << metrics.err;
+  for (const Outcome* text : {&empty, &metrics}) {
+    test::WriteText((work / "metrics.prom").string(), text->out);
+    const ShellOutcome promtool = Shell("promtool check metrics < " + (work / "metrics.prom").string());
+    EXPECT_EQ(promtool.status, 0) << promtool.output << text->out;
+  }
+  EXPECT_NE(metrics.out.find("\nzentrofast_kernel_setting_drifted{setting=\"net.ipv4.ip_default_ttl\"} 1\n"),
+            std::string::npos)
+      << metrics.out;
+  EXPECT_NE(metrics.out.find("\nzentrofast_kernel_setting_drifted{setting=\"net.ipv4.tcp_keepalive_intvl\"} 0\n"),
+            std::string::npos)
+      << metrics.out;
+  std::smatch stamp;
+  ASSERT_TRUE(
+      std::regex_search(metrics.out, stamp, std::regex("\nzentrofast_kernel_last_apply_timestamp_seconds (\\d+)\n")))
+      << metrics.out;
+  const auto seconds = [](auto time) {
+    return std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+  };
+  EXPECT_GE(std::stoll(stamp[1]), seconds(before) - 1);
+  EXPECT_LE(std::stoll(stamp[1]), seconds(after) + 1);
+}
+
+TEST_F(KernelScriptOutputTest, TheAnsiblePlaybookMakesTheLiveValuesThePlans) {
+  if (!Installed("ansible-playbook")) GTEST_SKIP() << "ansible-playbook is not installed (Debian's ansible)";
+  ASSERT_EQ(Run({"apply", "--profile", "0"}).status, 0);  // its MTU of 576 is zf0's too
+  ASSERT_EQ(Run({"kernel", "plan", "--check"}).status, 3) << "the live system differs before the play";
+  const Outcome playbook = Run({"kernel", "export", "--format", "ansible"});
+  ASSERT_EQ(playbook.status, 0) << playbook.err;
+  test::WriteText((work / "tuning.yml").string(), playbook.out);
+  const std::string ansible = "cd " + work.path().string() + " && ANSIBLE_HOME=" + work.path().string() +
+                              "/ansible ANSIBLE_LOCAL_TEMP=" + work.path().string() +
+                              "/ansible/tmp ANSIBLE_NOCOLOR=1 " +
+                              "ansible-playbook -i localhost, -e ansible_python_interpreter=/usr/bin/python3 ";
+  const ShellOutcome syntax = Shell(ansible + "--syntax-check tuning.yml");
+  ASSERT_EQ(syntax.status, 0) << syntax.output << playbook.out;
+  const ShellOutcome play = Shell(ansible + "-c local tuning.yml");
+  ASSERT_EQ(play.status, 0) << play.output << playbook.out;
+  const Outcome check = Run({"kernel", "plan", "--check"});
+  EXPECT_EQ(check.status, 0) << "every live value is the plan's after the play\n" << check.out << play.output;
+  EXPECT_EQ(Live()["link/zf0/mtu"], "576");
+  const std::string kept = test::ReadText("/etc/sysctl.d/80-zentrofast.conf");
+  for (const char* key : {"net/ipv4/ip_default_ttl", "net/ipv4/tcp_keepalive_intvl"})
+    EXPECT_NE(kept.find(DisplayName(key) + "=" + Live()[key] + "\n"), std::string::npos) << kept;
 }
 
 }  // namespace

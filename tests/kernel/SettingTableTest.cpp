@@ -2,11 +2,14 @@
 // The table the helper holds every request to, the ledger's text and the request reader.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "kernel/HelperProtocol.h"
 #include "kernel/KernelTestSupport.h"
 #include "kernel/Ledger.h"
 #include "kernel/PersistTexts.h"
 #include "kernel/SettingTable.h"
+#include "support/TempDir.h"
 
 namespace zf::kernel {
 namespace {
@@ -207,11 +210,15 @@ TEST(PersistTextsTest, ExportsCarryEverySysctlAndMatchLinksByPermanentAddress) {
   EXPECT_NE(tuned->find("[sysctl]\nnet.ipv4.conf.eth0/100.accept_redirects=0\nnet.ipv4.ip_default_ttl=64\n"),
             std::string::npos)
       << tuned.value();
-  auto networkd = ExportDesiredState(desired, links, "networkd");
+  test::TempDir linkFolder;
+  std::ofstream(linkFolder / "99-default.link") << "[Match]\nOriginalName=*\n[Link]\nNamePolicy=keep path\n";
+  auto networkd = ExportDesiredState(desired, links, "networkd", {linkFolder.path()});
   ASSERT_TRUE(networkd.has_value());
   EXPECT_NE(networkd->find("# file: 80-zentrofast-eth0.link\n"), std::string::npos) << networkd.value();
-  EXPECT_NE(networkd->find("[Match]\nPermanentMACAddress=52:54:00:12:34:56\n\n[Link]\nMTUBytes=1492\n"),
+  EXPECT_NE(networkd->find("[Match]\nPermanentMACAddress=52:54:00:12:34:56\n\n[Link]\nNamePolicy=keep path\n"
+                           "MTUBytes=1492\n"),
             std::string::npos)
+      << "the naming of the file ours replaces is carried on\n"
       << networkd.value();
   EXPECT_NE(networkd->find("# veth9 has no permanent address"), std::string::npos);
   EXPECT_FALSE(ExportDesiredState(desired, links, "yaml").has_value());

@@ -44,6 +44,13 @@ Result<Done> PersistSysctls(const Ledger& ledger, std::vector<std::string>& repo
   return written;
 }
 
+// udev applies only the first matching .link file: one that sorts before ours keeps our MTU out.
+std::string ShadowedBy(const LinkNaming& naming, const std::string& ourFile) {
+  const std::string other = naming.sourceFile.substr(naming.sourceFile.rfind('/') + 1);
+  if (naming.sourceFile.empty() || other >= ourFile) return {};
+  return ", but udev applies " + naming.sourceFile + " to the device first, so that file needs the MTUBytes= line";
+}
+
 // NetworkManager when it manages the device, else a .link file for its permanent address, else
 // only until the next reboot.
 Result<std::string> PersistMtu(NetworkManagerMtus& networkManager, const std::string& name, const std::string& mtu,
@@ -61,11 +68,12 @@ Result<std::string> PersistMtu(NetworkManagerMtus& networkManager, const std::st
   if (link && !link->permanentMac.empty()) {
     ::mkdir(paths::kLinkFolder, 0755);
     const std::string file = LinkFileName(name);
+    const LinkNaming naming = NamingToCarry(*link);
     auto written = ReplaceFileAtomically(std::string(paths::kLinkFolder) + "/" + file,
-                                         LinkFileText(name, link->permanentMac, mtu));
+                                         LinkFileText(name, link->permanentMac, mtu, naming));
     if (!written) return written.error();
     keptFiles.insert(file);
-    report.push_back("MTU of " + name + " persisted in " + paths::kLinkFolder + "/" + file);
+    report.push_back("MTU of " + name + " persisted in " + paths::kLinkFolder + "/" + file + ShadowedBy(naming, file));
     return std::string("link");
   }
   report.push_back("MTU of " + name +
