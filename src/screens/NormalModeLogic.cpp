@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/NormalModeLogic.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
@@ -214,7 +215,8 @@ void NormalModeLogic::Finish() {
   const TcpSettings before = Record();
   ReadBoxesIntoRecord();
   const auto run =
-      RunApplySettings(m_services, m_mainWindow, QStringLiteral("The advanced mode's settings were applied."));
+      RunApplySettings(m_services, m_mainWindow,
+                       QCoreApplication::translate("zf::frmNormalMode", "The advanced mode's settings were applied."));
   if (!run) {
     Record() = before;
     currWizardPage = kLastWizardPage;

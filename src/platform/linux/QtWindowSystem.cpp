@@ -21,6 +21,10 @@ QMessageBox::Icon ToQt(MsgIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+// Fixed texts are marked for the catalogue under this context where they are written; a text
+// built from parts arrives translated already, and one the catalogue lacks stays as it is.
+QString Translated(const std::string& text) { return QCoreApplication::translate(kMessageContext, text.c_str()); }
+
 }  // namespace
 
 void QtWindowSystem::DoEvents(int rounds) {
@@ -40,7 +44,7 @@ ScreenPoint QtWindowSystem::CursorPosition() {
 }
 
 MsgAnswer QtMessageBox::Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) {
-  QMessageBox box(ToQt(icon), QString::fromStdString(title), QString::fromStdString(text),
+  QMessageBox box(ToQt(icon), Translated(title), Translated(text),
                   buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
   const int answer = box.exec();
   if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
