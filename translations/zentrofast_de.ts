@@ -1012,6 +1012,13 @@ Version %1</translation>
     </message>
 </context>
 <context>
+    <name>zf::MoviePlayer</name>
+    <message>
+        <source>Menu</source>
+        <translation>Menü</translation>
+    </message>
+</context>
+<context>
     <name>zf::Profiles</name>
     <message>
         <source>Automatic-A</source>
@@ -1054,7 +1061,7 @@ Version %1</translation>
     </message>
     <message>
         <source>Memory Usage (%1%).</source>
-        <translation>Speicherauslastung (%1 %).</translation>
+        <translation>RAM-Auslastung (%1 %).</translation>
     </message>
     <message>
         <source>Memory Usage (%1MB).</source>
@@ -1088,6 +1095,13 @@ Version %1</translation>
     </message>
 </context>
 <context>
+    <name>zf::frmBackUp</name>
+    <message>
+        <source>Backups</source>
+        <translation>Sicherungen</translation>
+    </message>
+</context>
+<context>
     <name>zf::frmConnectionHistory</name>
     <message>
         <source>No echoes in this time. The pinger records one at every ping.</source>
@@ -1116,6 +1130,10 @@ Version %1</translation>
     <message>
         <source>&amp;Notify me when the loss over 5 minutes passes</source>
         <translation>&amp;Benachrichtigen, wenn der Verlust über 5 Minuten höher ist als</translation>
+    </message>
+    <message>
+        <source>Loss level</source>
+        <translation>Verlustschwelle</translation>
     </message>
 </context>
 <context>
@@ -1315,11 +1333,11 @@ Version %1</translation>
     </message>
     <message>
         <source>Apply tuned values</source>
-        <translation>Optimierte Werte anwenden</translation>
+        <translation>Werte anwenden</translation>
     </message>
     <message>
         <source>Revert to originals</source>
-        <translation>Ursprüngliche Werte</translation>
+        <translation>Zurücksetzen</translation>
     </message>
     <message>
         <source>Refresh</source>
@@ -1349,6 +1367,10 @@ Version %1</translation>
         <source>The network settings could not be put back: </source>
         <translation>Die Netzwerkeinstellungen konnten nicht zurückgesetzt werden: </translation>
     </message>
+    <message>
+        <source>Network settings of this computer</source>
+        <translation>Netzwerkeinstellungen dieses Computers</translation>
+    </message>
 </context>
 <context>
     <name>zf::frmNetPingerSettings</name>
@@ -1362,6 +1384,14 @@ Version %1</translation>
     <message>
         <source>The advanced mode&apos;s settings were applied.</source>
         <translation>Die Einstellungen des Expertenmodus wurden angewendet.</translation>
+    </message>
+    <message>
+        <source>Next&gt;&gt;</source>
+        <translation>Weiter &gt;&gt;</translation>
+    </message>
+    <message>
+        <source>Finish</source>
+        <translation>Fertig</translation>
     </message>
 </context>
 <context>

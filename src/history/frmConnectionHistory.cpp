@@ -63,6 +63,7 @@ frmConnectionHistory::frmConnectionHistory(ConnectionHistoryModel& model, QWidge
   chkLossNotice = new QCheckBox(tr("&Notify me when the loss over 5 minutes passes"), this);
   txtLossLevel = new QSpinBox(this);
   txtLossLevel->setRange(1, 100);
+  txtLossLevel->setAccessibleName(tr("Loss level"));
   txtLossLevel->setSuffix(QStringLiteral(" %"));
   chkLossNotice->setChecked(m_model.LossNotice().enabled);
   txtLossLevel->setValue(m_model.LossNotice().levelPercent);
@@ -85,6 +86,8 @@ void frmConnectionHistory::ShowWindow(HistoryWindow window) {
 void frmConnectionHistory::Refresh() {
   GraphData data = m_model.Graph(m_window);
   m_figures->setText(FiguresText(data.total, data.tunings.size()));
+  // The graph is read out as the figures it draws.
+  m_graph->setAccessibleName(m_figures->text());
   m_graph->SetData(std::move(data));
 }
 

@@ -51,6 +51,7 @@ frmKernelSettings::frmKernelSettings(AppServices& services, IMainWindow& mainWin
   m_lblSummary->setTextFormat(Qt::PlainText);
   m_lstSettings = new QTreeWidget(this);
   m_lstSettings->setObjectName(QStringLiteral("lstSettings"));
+  m_lstSettings->setAccessibleName(tr("Network settings of this computer"));
   m_lstSettings->setRootIsDecorated(false);
   m_lstSettings->setHeaderLabels({QString(), tr("Setting"), tr("Live"), tr("Tuned"), tr("Original"), tr("Kept")});
   m_lstSettings->header()->setSectionResizeMode(QHeaderView::ResizeToContents);

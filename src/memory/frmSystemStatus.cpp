@@ -78,13 +78,17 @@ void frmSystemStatus::OptimizeNow() {
 void frmSystemStatus::ShowCpu(double sample) {
   m_ui->histCPU->setCurrentValue(sample);
   const auto shown = static_cast<std::int32_t>(m_ui->histCPU->currentValue());
-  m_ui->frameCPUUsage->setTitle(Translated(kCpuCaptionFormat, shown));
+  const QString caption = Translated(kCpuCaptionFormat, shown);
+  m_ui->frameCPUUsage->setTitle(caption);
+  m_ui->histCPU->setAccessibleName(caption);
 }
 
 void frmSystemStatus::ShowMemory(std::optional<double> sample) {
   if (sample) m_ui->histMemory->setCurrentValue(*sample);
   const auto shown = static_cast<std::int32_t>(m_ui->histMemory->currentValue());
-  m_ui->fameMemoryUsage->setTitle(Translated(kMemoryCaptionFormat, shown));
+  const QString caption = Translated(kMemoryCaptionFormat, shown);
+  m_ui->fameMemoryUsage->setTitle(caption);
+  m_ui->histMemory->setAccessibleName(caption);
 }
 
 }  // namespace zf

@@ -91,7 +91,7 @@ void NormalModeLogic::cmdPrevPage_Click() {
   if (currWizardPage == 0) m_controls.cmdPrevPageEnabled = false;
   if (currWizardPage == kLastWizardPage) m_controls.cmdNextPageEnabled = true;
   hideAllExcept(currWizardPage);
-  m_controls.cmdNextPageCaption = QStringLiteral("Next>>");
+  m_controls.cmdNextPageCaption = QCoreApplication::translate("zf::frmNormalMode", "Next>>");
 }
 
 // Each entry sets the record fields of its page to the recommendations; the controls that
@@ -123,7 +123,7 @@ void NormalModeLogic::EnterPage(int page) {
       break;
     case 7:
       chkICMPValue_Click(recommended.IcmpRedirects);
-      m_controls.cmdNextPageCaption = QStringLiteral("Finish");
+      m_controls.cmdNextPageCaption = QCoreApplication::translate("zf::frmNormalMode", "Finish");
       break;
     default: break;
   }

@@ -28,6 +28,7 @@
 #include "platform/linux/SoundModule.h"
 #include "screens/ConnectionTestRun.h"
 #include "screens/StoredTargetMeasurer.h"
+#include "shell/Accessibility.h"
 #include "shell/CommandLine.h"
 #include "shell/MenuScene.h"
 #include "shell/ScreenFactory.h"
@@ -61,6 +62,7 @@ int main(int argc, char* argv[]) {
     application = std::make_unique<QApplication>(argc, argv);
   }
   QApplication& app = *application;
+  zf::InstallAccessibleGroupBoxes();
   zf::InstallTranslations(app, QLocale::system(),
                           zf::TranslationFolders(QString::fromStdString(zf::ExecutableFolder().string())));
   // Read again once Qt has taken its own options (-platform, -style, …) off the command line.
