@@ -6,6 +6,9 @@ source's. With --lupdate the catalogues are first brought up to date with the so
 scratch copy, so a text added to the sources and never translated is caught too.
 
 check-translations.py [--lupdate LUPDATE -- LUPDATE_ARGUMENTS... --] CATALOGUE.ts...
+check-translations.py --xgettext XGETTEXT -- XGETTEXT_ARGUMENTS... -- CATALOGUE.po...
+The second form checks the command-line tool's gettext catalogues against the texts xgettext
+finds in the sources.
 """
 import re
 import shutil
@@ -42,6 +45,40 @@ def problems_of(catalogue):
     return problems
 
 
+def po_entries(text):
+    """msgid -> (msgstr, fuzzy) of a .po or .pot file; the header left out."""
+    entries = {}
+    for block in re.split(r"\n\s*\n", text):
+        fuzzy = "#, fuzzy" in block or re.search(r"^#,.*\bfuzzy\b", block, re.M) is not None
+        parts = {"msgid": "", "msgstr": ""}
+        current = None
+        for line in block.splitlines():
+            keyword = re.match(r"(msgid|msgstr)\s+(\".*\")$", line)
+            if keyword:
+                current = keyword.group(1)
+                parts[current] = eval(keyword.group(2))  # a C string literal, as Python reads it
+            elif current and line.startswith('"'):
+                parts[current] += eval(line)
+        if parts["msgid"]:
+            entries[parts["msgid"]] = (parts["msgstr"], fuzzy)
+    return entries
+
+
+def po_problems(catalogue, folder, xgettext, xgettext_arguments):
+    template = Path(folder) / "sources.pot"
+    subprocess.run([xgettext, *xgettext_arguments, "-o", str(template)], check=True)
+    wanted = po_entries(template.read_text(encoding="utf-8")) if template.exists() else {}
+    have = po_entries(Path(catalogue).read_text(encoding="utf-8"))
+    problems = [f"no longer in the sources: {source!r}" for source in have if source not in wanted]
+    for source in wanted:
+        translation, fuzzy = have.get(source, ("", False))
+        if fuzzy or not translation.strip():
+            problems.append(f"not translated: {source!r}")
+        elif arguments(source) != arguments(translation):
+            problems.append(f"arguments {arguments(translation)} instead of {arguments(source)}: {source!r}")
+    return problems
+
+
 def refreshed_copy(catalogue, folder, lupdate, lupdate_arguments):
     copy = Path(folder) / Path(catalogue).name
     shutil.copyfile(catalogue, copy)
@@ -52,6 +89,16 @@ def refreshed_copy(catalogue, folder, lupdate, lupdate_arguments):
 
 def main(argv):
     lupdate, lupdate_arguments = None, []
+    if argv[:1] == ["--xgettext"]:
+        end = argv.index("--", 3)
+        xgettext, xgettext_arguments, catalogues = argv[1], argv[3:end], argv[end + 1:]
+        failed = False
+        with tempfile.TemporaryDirectory() as folder:
+            for catalogue in catalogues:
+                for problem in po_problems(catalogue, folder, xgettext, xgettext_arguments):
+                    print(f"{Path(catalogue).name}: {problem}")
+                    failed = True
+        return 1 if failed else 0
     if argv[:1] == ["--lupdate"]:
         end = argv.index("--", 3)
         lupdate, lupdate_arguments, argv = argv[1], argv[3:end], argv[end + 1:]

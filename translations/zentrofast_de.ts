@@ -1312,6 +1312,10 @@ Version %1</translation>
         <translation>%1 von %2 Einstellungen weichen von den optimierten Werten ab (mit ≠ markiert).</translation>
     </message>
     <message>
+        <source>Network settings of this computer</source>
+        <translation>Netzwerkeinstellungen dieses Computers</translation>
+    </message>
+    <message>
         <source>Setting</source>
         <translation>Einstellung</translation>
     </message>
@@ -1366,10 +1370,6 @@ Version %1</translation>
     <message>
         <source>The network settings could not be put back: </source>
         <translation>Die Netzwerkeinstellungen konnten nicht zurückgesetzt werden: </translation>
-    </message>
-    <message>
-        <source>Network settings of this computer</source>
-        <translation>Netzwerkeinstellungen dieses Computers</translation>
     </message>
 </context>
 <context>

@@ -3,12 +3,14 @@
 #include <iostream>
 
 #include "cli/CliContext.h"
+#include "cli/CliText.h"
 #include "core/Config.h"
 #include "platform/linux/LinuxIcmp.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/PingProgramClient.h"
 
 int main(int argc, char** argv) {
+  zf::cli::UseMessageLanguage(zf::ExecutableFolder());
   const zf::cli::Args args(argv + 1, argv + argc);
   zf::LinuxSystemInfo systemInfo;
   // This tool never carries a capability: libraries it links read the environment before main()
