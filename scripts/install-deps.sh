@@ -24,17 +24,30 @@ packages=(
   libiperf-dev iperf3 libcurl4-openssl-dev nlohmann-json3-dev iputils-ping python3
   clang-format
   devscripts udev ansible prometheus
+  qt6-l10n-tools qt6-translations-l10n locales
+  at-spi2-core python3-pyatspi dbus-daemon
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The German screens are checked under de_DE.UTF-8.
+ensure_german_locale() {
+  locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
+  "${sudo_cmd[@]}" sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  "${sudo_cmd[@]}" locale-gen
+}
 
-echo "Installing missing packages: ${missing[*]}"
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+if [ ${#missing[@]} -eq 0 ]; then
+  ensure_german_locale
+  exit 0
+fi
+
+echo "Installing missing packages: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_german_locale

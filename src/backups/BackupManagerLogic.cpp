@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "backups/BackupManagerLogic.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 #include "backups/BackupDateText.h"
@@ -128,7 +129,7 @@ void BackupManagerLogic::Tell(const std::string& text, MsgIcon icon) const {
 // With no row selected there is no file to delete, and nothing happens.
 void BackupManagerLogic::cmdDelete_Click() {
   const BackupRow* row = SelectedRow();
-  if (row == nullptr || !Ask("Do you want to delete this file?")) return;
+  if (row == nullptr || !Ask(QT_TRANSLATE_NOOP("zf::Messages", "Do you want to delete this file?"))) return;
   const std::string error = DeleteBackup(BackupsFolder(m_services.config), row->fileName.toStdString());
   if (!error.empty()) Tell(error, MsgIcon::Stop);
   intializeList();
@@ -136,7 +137,7 @@ void BackupManagerLogic::cmdDelete_Click() {
 }
 
 void BackupManagerLogic::cmdRestore_Click() {
-  if (!Ask("Do you want to restore this settings?")) return;
+  if (!Ask(QT_TRANSLATE_NOOP("zf::Messages", "Do you want to restore this settings?"))) return;
   RegistryWayBack before = SnapshotBeforeRestore();
   const RestoreResult result = RestoreSelected();
   if (result.outcome == RestoreOutcome::Refused) {
@@ -145,7 +146,8 @@ void BackupManagerLogic::cmdRestore_Click() {
   }
   if (result.outcome == RestoreOutcome::Failed) Tell(result.description, MsgIcon::None);
   if (result.outcome == RestoreOutcome::Completed)
-    m_mainWindow.ShowNotice(QStringLiteral("The settings of %1 were restored.").arg(SelectedRow()->fileName));
+    m_mainWindow.ShowNotice(QCoreApplication::translate("zf::BackupManager", "The settings of %1 were restored.")
+                                .arg(SelectedRow()->fileName));
   m_mainWindow.SetVariable(QStringLiteral("_root.home"), QStringLiteral("true"));
   // Only a whole restore is offered to the computer: a partial one is not what the user chose.
   if (result.outcome == RestoreOutcome::Completed) m_followUp.AfterStoreWritten(std::move(before));

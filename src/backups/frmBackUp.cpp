@@ -11,6 +11,7 @@ namespace zf {
 frmBackUp::frmBackUp(AppServices& services, IMainWindow& mainWindow, BackupManagerLogic& logic, QWidget* parent)
     : ChildScreen(services, mainWindow, parent), m_ui(std::make_unique<Ui::frmBackUp>()), m_logic(logic) {
   m_ui->setupUi(this);
+  m_ui->lstBackUpList->setAccessibleName(tr("Backups"));
   QHeaderView* header = m_ui->lstBackUpList->header();
   header->setSectionsClickable(true);
   header->setSectionResizeMode(QHeaderView::Stretch);

@@ -4,16 +4,19 @@
 #include <ostream>
 
 #include "cli/CliContext.h"
+#include "cli/CliText.h"
+#include "core/Translatable.h"
 
 namespace zf::cli {
 namespace {
 
-constexpr const char* kDescription =
+constexpr const char* kDescription = ZF_TRANSLATABLE(
+    "zentrofastctl",
     "zentrofastctl: the command line of Zentrofast. It reads and writes Zentrofast's registry store, applies the "
-    "tuning profiles, manages the backups, pings and reports memory and processor use.";
-constexpr const char* kFooter =
-    "Run \"zentrofastctl COMMAND --help\" for the options of a command.\n"
-    "Exit status: 0 done, 1 failed (the reason on stderr), 2 wrong usage.";
+    "tuning profiles, manages the backups, pings and reports memory and processor use.");
+constexpr const char* kFooter = ZF_TRANSLATABLE("zentrofastctl",
+                                                "Run \"zentrofastctl COMMAND --help\" for the options of a command.\n"
+                                                "Exit status: 0 done, 1 failed (the reason on stderr), 2 wrong usage.");
 
 std::string VersionLine() {
   return "zentrofastctl " + std::to_string(ZENTROFAST_VERSION_MAJOR) + "." + std::to_string(ZENTROFAST_VERSION_MINOR) +
@@ -65,7 +68,7 @@ std::string ParseErrorText(const CLI::ParseError& error, const CLI::App& app) {
   const std::string text = error.what();
   const auto* chosen = ChosenCommand(&app);
   if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) && text.ends_with(" missing"))
-    return text.substr(0, text.find(':')) + " needs a value";
+    return Say("%1 needs a value", text.substr(0, text.find(':')));
   if (dynamic_cast<const CLI::RequiredError*>(&error) && text.ends_with(" is required")) return OperandCount(chosen);
   return text;
 }
@@ -73,7 +76,7 @@ std::string ParseErrorText(const CLI::ParseError& error, const CLI::App& app) {
 int Usage(CliContext& context, const CLI::App& app, const std::string& message) {
   const std::string path = CommandPath(ChosenCommand(&app));
   context.err << "zentrofastctl: " << message << "\n"
-              << "Run \"zentrofastctl " << (path.empty() ? "" : path + " ") << "--help\" for its usage.\n";
+              << Say("Run \"%1--help\" for its usage.", "zentrofastctl " + (path.empty() ? "" : path + " ")) << "\n";
   return kExitUsage;
 }
 
@@ -107,8 +110,8 @@ std::string ApplyGlobalOptions(const GlobalOptions& options, const CLI::App& app
 
 int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostream& err) {
   CliContext context{LoadConfig(), platform, out, err};
-  CLI::App app(kDescription, "zentrofastctl");
-  app.footer(kFooter);
+  CLI::App app(Say(kDescription), "zentrofastctl");
+  app.footer(Say(kFooter));
   app.get_formatter()->label("Subcommands", "Commands");
   app.allow_extras();
   app.set_version_flag("--version", VersionLine(), "Print the version and exit");

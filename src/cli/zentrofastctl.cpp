@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/CliContext.h"
+#include "cli/CliText.h"
 #include "core/Config.h"
 #include "platform/linux/LinuxIcmp.h"
 #include "platform/linux/LinuxSystemInfo.h"
@@ -27,6 +28,7 @@ void HoldClosedStandardDescriptors() {
 
 int main(int argc, char** argv) {
   HoldClosedStandardDescriptors();
+  zf::cli::UseMessageLanguage(zf::ExecutableFolder());
   const zf::cli::Args args(argv + 1, argv + argc);
   zf::LinuxSystemInfo systemInfo;
   // This tool never carries a capability: libraries it links read the environment before main()

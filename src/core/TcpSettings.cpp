@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/TcpSettings.h"
 
+#include "core/Translatable.h"
+
 namespace zf {
 namespace {
 
@@ -34,9 +36,11 @@ constexpr ProfileTable kProfiles{
     Profile(1500, 1500, 8192, 32, 3600000, 2, 4),
 };
 
-constexpr std::array<std::string_view, kProfileCount> kProfileCaptions{"Automatic-A", "Automatic-B",    "Automatic-C",
-                                                                       "Automatic-D", "Automatic-E",    "Automatic-F",
-                                                                       "Automatic-G", "Windows default"};
+constexpr std::array<std::string_view, kProfileCount> kProfileCaptions{
+    ZF_TRANSLATABLE("zf::Profiles", "Automatic-A"), ZF_TRANSLATABLE("zf::Profiles", "Automatic-B"),
+    ZF_TRANSLATABLE("zf::Profiles", "Automatic-C"), ZF_TRANSLATABLE("zf::Profiles", "Automatic-D"),
+    ZF_TRANSLATABLE("zf::Profiles", "Automatic-E"), ZF_TRANSLATABLE("zf::Profiles", "Automatic-F"),
+    ZF_TRANSLATABLE("zf::Profiles", "Automatic-G"), ZF_TRANSLATABLE("zf::Profiles", "Windows default")};
 
 constexpr std::array<ConnectionTypeRecommendation, kConnectionTypeCount> kConnectionTypes{{
     {"Dial Up Connection (Modem).", 576, 536, 3},

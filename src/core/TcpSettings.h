@@ -34,6 +34,8 @@ using ProfileTable = std::array<TcpSettings, kProfileCount>;
 
 // The profiles by index, as the wizard lists them.
 const ProfileTable& Profiles();
+// The catalogue context of the captions (core/Translatable.h).
+inline constexpr char kProfilesContext[] = "zf::Profiles";
 std::string_view ProfileCaption(int index);
 
 inline constexpr int kConnectionTypeCount = 4;

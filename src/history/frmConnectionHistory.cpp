@@ -3,6 +3,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -19,8 +20,12 @@ QString Milliseconds(const std::optional<std::uint32_t>& value) {
 }
 
 QString FiguresText(const EchoSummary& total, std::size_t tunings) {
-  if (total.echoes == 0) return QStringLiteral("No echoes in this time. The pinger records one at every ping.");
-  return QStringLiteral("%1 echoes, %2 lost (%3 %)   round trip: min %4, median %5, 95 %: %6   tuning runs: %7")
+  if (total.echoes == 0)
+    return QCoreApplication::translate("zf::frmConnectionHistory",
+                                       "No echoes in this time. The pinger records one at every ping.");
+  return QCoreApplication::translate(
+             "zf::frmConnectionHistory",
+             "%1 echoes, %2 lost (%3 %)   round trip: min %4, median %5, 95 %: %6   tuning runs: %7")
       .arg(total.echoes)
       .arg(total.lost)
       .arg(*total.LossPercent(), 0, 'f', 1)
@@ -32,12 +37,13 @@ QString FiguresText(const EchoSummary& total, std::size_t tunings) {
 
 frmConnectionHistory::frmConnectionHistory(ConnectionHistoryModel& model, QWidget* parent)
     : QWidget(parent, Qt::Window), m_model(model) {
-  setWindowTitle(QStringLiteral("Zentrofast – Connection history"));
+  setWindowTitle(tr("Zentrofast – Connection history"));
   auto* layout = new QVBoxLayout(this);
   auto* choices = new QHBoxLayout;
   m_windows = new QButtonGroup(this);
-  const std::pair<const char*, HistoryWindow> windows[] = {
-      {"Last &hour", HistoryWindow::Hour}, {"Last &day", HistoryWindow::Day}, {"Last &week", HistoryWindow::Week}};
+  const std::pair<const char*, HistoryWindow> windows[] = {{QT_TR_NOOP("Last &hour"), HistoryWindow::Hour},
+                                                           {QT_TR_NOOP("Last &day"), HistoryWindow::Day},
+                                                           {QT_TR_NOOP("Last &week"), HistoryWindow::Week}};
   for (const auto& [caption, window] : windows) {
     auto* button = new QPushButton(tr(caption), this);
     button->setCheckable(true);
@@ -57,6 +63,7 @@ frmConnectionHistory::frmConnectionHistory(ConnectionHistoryModel& model, QWidge
   chkLossNotice = new QCheckBox(tr("&Notify me when the loss over 5 minutes passes"), this);
   txtLossLevel = new QSpinBox(this);
   txtLossLevel->setRange(1, 100);
+  txtLossLevel->setAccessibleName(tr("Loss level"));
   txtLossLevel->setSuffix(QStringLiteral(" %"));
   chkLossNotice->setChecked(m_model.LossNotice().enabled);
   txtLossLevel->setValue(m_model.LossNotice().levelPercent);
@@ -79,6 +86,8 @@ void frmConnectionHistory::ShowWindow(HistoryWindow window) {
 void frmConnectionHistory::Refresh() {
   GraphData data = m_model.Graph(m_window);
   m_figures->setText(FiguresText(data.total, data.tunings.size()));
+  // The graph is read out as the figures it draws.
+  m_graph->setAccessibleName(m_figures->text());
   m_graph->SetData(std::move(data));
 }
 

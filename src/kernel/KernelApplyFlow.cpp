@@ -72,8 +72,8 @@ KernelApplyFlow::~KernelApplyFlow() {
 void KernelApplyFlow::AfterStoreWritten(RegistryWayBack wayBack) {
   if (m_stage != Stage::Idle) {
     m_setup.balloon(
-        QStringLiteral("Zentrofast is still busy applying earlier settings to this computer. Apply the new "
-                       "ones later from This Computer's Network."));
+        tr("Zentrofast is still busy applying earlier settings to this computer. Apply the new "
+           "ones later from This Computer's Network."));
     return;
   }
   Result<kernel::KernelPlan> plan = m_setup.bridge.Plan();
@@ -83,7 +83,7 @@ void KernelApplyFlow::AfterStoreWritten(RegistryWayBack wayBack) {
     return;
   }
   if (!plan->ChangesAnything()) {
-    m_setup.balloon(QStringLiteral("This computer already has these network settings."));
+    m_setup.balloon(tr("This computer already has these network settings."));
     return;
   }
   m_wayBack = std::move(wayBack);
@@ -119,8 +119,8 @@ void KernelApplyFlow::MeasureBefore(bool ipv6LossAccepted) {
     return;
   }
   m_stage = Stage::MeasuringBefore;
-  m_setup.balloon(QStringLiteral("Measuring the connection to %1 before changing anything...")
-                      .arg(QString::fromStdString(m_measureTarget)));
+  m_setup.balloon(
+      tr("Measuring the connection to %1 before changing anything...").arg(QString::fromStdString(m_measureTarget)));
   m_measuring = true;
   m_setup.measurer->Measure(m_measureTarget, [this, ipv6LossAccepted](Result<figures::PathFacts> before) {
     m_measuring = false;
@@ -245,7 +245,7 @@ void KernelApplyFlow::Keep() {
     return;
   }
   Finish();
-  m_setup.balloon(QStringLiteral("The new network settings are kept. ") + QString::fromStdString(kept.value()));
+  m_setup.balloon(tr("The new network settings are kept. ") + QString::fromStdString(kept.value()));
 }
 
 void KernelApplyFlow::GoBack(RevertCause cause, const std::string& detail) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kernel/KernelPreview.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 namespace zf {
@@ -9,9 +10,11 @@ namespace {
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 PreviewRow RowOf(const kernel::KernelChange& change) {
-  PreviewRow row{Text(change.setting), change.now.empty() ? QStringLiteral("(unreadable)") : Text(change.now),
-                 Text(change.after), Text(change.note), change.Changes()};
-  if (!row.changes && row.note.isEmpty()) row.note = QStringLiteral("already set");
+  PreviewRow row{
+      Text(change.setting),
+      change.now.empty() ? QCoreApplication::translate("zf::KernelPreview", "(unreadable)") : Text(change.now),
+      Text(change.after), Text(change.note), change.Changes()};
+  if (!row.changes && row.note.isEmpty()) row.note = QCoreApplication::translate("zf::KernelPreview", "already set");
   return row;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kernel/KernelSettingsLogic.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace zf {
@@ -21,11 +22,13 @@ LiveSettingRow& RowFor(std::vector<LiveSettingRow>& rows, std::map<std::string, 
 
 QString PersistenceText(kernel::Persistence persistence) {
   switch (persistence) {
-    case kernel::Persistence::None: return QStringLiteral("not managed");
-    case kernel::Persistence::Sysctl: return QStringLiteral("persisted (sysctl.d)");
-    case kernel::Persistence::NetworkManager: return QStringLiteral("persisted (NetworkManager)");
-    case kernel::Persistence::LinkFile: return QStringLiteral("persisted (.link file)");
-    case kernel::Persistence::RuntimeOnly: return QStringLiteral("runtime only");
+    case kernel::Persistence::None: return QCoreApplication::translate("zf::KernelSettings", "not managed");
+    case kernel::Persistence::Sysctl: return QCoreApplication::translate("zf::KernelSettings", "persisted (sysctl.d)");
+    case kernel::Persistence::NetworkManager:
+      return QCoreApplication::translate("zf::KernelSettings", "persisted (NetworkManager)");
+    case kernel::Persistence::LinkFile:
+      return QCoreApplication::translate("zf::KernelSettings", "persisted (.link file)");
+    case kernel::Persistence::RuntimeOnly: return QCoreApplication::translate("zf::KernelSettings", "runtime only");
   }
   return {};
 }
@@ -75,10 +78,12 @@ QString DriftNotice(const std::vector<kernel::ManagedSetting>& drifted) {
   if (drifted.empty()) return {};
   QStringList parts;
   for (const kernel::ManagedSetting& setting : drifted)
-    parts << QStringLiteral("%1 is %2, Zentrofast set %3")
+    parts << QCoreApplication::translate("zf::KernelSettings", "%1 is %2, Zentrofast set %3")
                  .arg(QString::fromStdString(setting.setting), Text(setting.live), Text(setting.managed));
-  const QString lead = drifted.size() == 1 ? QStringLiteral("A network setting of this computer changed: ")
-                                           : QStringLiteral("Network settings of this computer changed: ");
+  const QString lead =
+      drifted.size() == 1
+          ? QCoreApplication::translate("zf::KernelSettings", "A network setting of this computer changed: ")
+          : QCoreApplication::translate("zf::KernelSettings", "Network settings of this computer changed: ");
   return lead + parts.join(QStringLiteral("; ")) + QStringLiteral(".");
 }
 

@@ -35,26 +35,25 @@ frmKernelPreview::frmKernelPreview(KernelPreviewModel model, QWidget* parent, co
   setWindowTitle(QStringLiteral("Zentrofast"));
   setObjectName(QStringLiteral("frmKernelPreview"));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Caption(QStringLiteral("Apply these settings to this computer?"), this));
+  layout->addWidget(Caption(tr("Apply these settings to this computer?"), this));
   AddChanges(layout);
-  AddList(layout, QStringLiteral("Not applied to this computer (kept in Zentrofast's settings only):"),
-          m_model.registryOnly);
-  AddList(layout, QStringLiteral("Please note:"), m_model.warnings);
+  AddList(layout, tr("Not applied to this computer (kept in Zentrofast's settings only):"), m_model.registryOnly);
+  AddList(layout, tr("Please note:"), m_model.warnings);
   if (m_model.needsIpv6Acceptance) {
-    m_chkIpv6Loss = new QCheckBox(QStringLiteral("I accept the loss of IPv6 addresses described above"), this);
+    m_chkIpv6Loss = new QCheckBox(tr("I accept the loss of IPv6 addresses described above"), this);
     m_chkIpv6Loss->setObjectName(QStringLiteral("chkIpv6Loss"));
     layout->addWidget(m_chkIpv6Loss);
   }
   if (!measureTarget.isEmpty()) {
-    m_chkMeasure = new QCheckBox(
-        QStringLiteral("Measure before and after (the connection test's target %1)").arg(measureTarget), this);
+    m_chkMeasure =
+        new QCheckBox(tr("Measure before and after (the connection test's target %1)").arg(measureTarget), this);
     m_chkMeasure->setObjectName(QStringLiteral("chkMeasure"));
     m_chkMeasure->setChecked(true);
     layout->addWidget(m_chkMeasure);
   }
   auto* buttons = new QDialogButtonBox(this);
-  m_cmdApply = buttons->addButton(QStringLiteral("Apply to this computer"), QDialogButtonBox::AcceptRole);
-  m_cmdNotNow = buttons->addButton(QStringLiteral("Not now"), QDialogButtonBox::RejectRole);
+  m_cmdApply = buttons->addButton(tr("Apply to this computer"), QDialogButtonBox::AcceptRole);
+  m_cmdNotNow = buttons->addButton(tr("Not now"), QDialogButtonBox::RejectRole);
   m_cmdApply->setObjectName(QStringLiteral("cmdApply"));
   m_cmdNotNow->setObjectName(QStringLiteral("cmdNotNow"));
   m_cmdNotNow->setDefault(true);
@@ -78,8 +77,7 @@ void frmKernelPreview::AddChanges(QVBoxLayout* layout) {
   m_lstChanges->setObjectName(QStringLiteral("lstChanges"));
   m_lstChanges->setRootIsDecorated(false);
   m_lstChanges->setSelectionMode(QAbstractItemView::NoSelection);
-  m_lstChanges->setHeaderLabels(
-      {QStringLiteral("Setting"), QStringLiteral("Now"), QStringLiteral("After"), QStringLiteral("Note")});
+  m_lstChanges->setHeaderLabels({tr("Setting"), tr("Now"), tr("After"), tr("Note")});
   for (const PreviewRow& row : m_model.rows) {
     auto* item = new QTreeWidgetItem(m_lstChanges, {row.setting, row.now, row.after, row.note});
     if (!row.changes)
@@ -106,9 +104,9 @@ frmKernelCountdown::frmKernelCountdown(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Zentrofast"));
   setObjectName(QStringLiteral("frmKernelCountdown"));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Caption(QStringLiteral("Keep these network settings?"), this));
-  layout->addWidget(WrappedLabel(QStringLiteral("The new settings are in effect now. If the connection no longer "
-                                                "works, do nothing: they go back by themselves."),
+  layout->addWidget(Caption(tr("Keep these network settings?"), this));
+  layout->addWidget(WrappedLabel(tr("The new settings are in effect now. If the connection no longer "
+                                    "works, do nothing: they go back by themselves."),
                                  this));
   m_lblCountdown = WrappedLabel({}, this);
   m_lblCountdown->setObjectName(QStringLiteral("lblCountdown"));
@@ -118,8 +116,8 @@ frmKernelCountdown::frmKernelCountdown(QWidget* parent) : QDialog(parent) {
   m_lblComparison->hide();
   layout->addWidget(m_lblComparison);
   auto* buttons = new QDialogButtonBox(this);
-  m_cmdKeep = buttons->addButton(QStringLiteral("Keep"), QDialogButtonBox::AcceptRole);
-  m_cmdRevert = buttons->addButton(QStringLiteral("Revert"), QDialogButtonBox::RejectRole);
+  m_cmdKeep = buttons->addButton(tr("Keep"), QDialogButtonBox::AcceptRole);
+  m_cmdRevert = buttons->addButton(tr("Revert"), QDialogButtonBox::RejectRole);
   m_cmdKeep->setObjectName(QStringLiteral("cmdKeep"));
   m_cmdRevert->setObjectName(QStringLiteral("cmdRevert"));
   // Enter must not keep by accident: keeping is a decision.
@@ -131,12 +129,11 @@ frmKernelCountdown::frmKernelCountdown(QWidget* parent) : QDialog(parent) {
 }
 
 void frmKernelCountdown::SetSecondsLeft(int seconds) {
-  m_lblCountdown->setText(seconds == 1 ? QStringLiteral("Going back in 1 second.")
-                                       : QStringLiteral("Going back in %1 seconds.").arg(seconds));
+  m_lblCountdown->setText(seconds == 1 ? tr("Going back in 1 second.") : tr("Going back in %1 seconds.").arg(seconds));
 }
 
 void frmKernelCountdown::ShowMeasuring(const QString& target) {
-  m_lblComparison->setText(QStringLiteral("Measuring the connection to %1 with the new settings...").arg(target));
+  m_lblComparison->setText(tr("Measuring the connection to %1 with the new settings...").arg(target));
   m_lblComparison->show();
 }
 

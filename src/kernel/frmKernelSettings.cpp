@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kernel/frmKernelSettings.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,11 +25,15 @@ QString ShortName(const QString& setting) {
 
 QString Summary(const std::vector<LiveSettingRow>& rows, const QStringList& problems) {
   const auto differing = std::count_if(rows.begin(), rows.end(), [](const LiveSettingRow& row) { return row.differs; });
-  QString text = rows.empty() ? QStringLiteral("Zentrofast neither tunes nor manages any setting of this computer yet.")
-                 : differing == 0 ? QStringLiteral("This computer holds the tuned values.")
-                                  : QStringLiteral("%1 of %2 settings differ from the tuned values (marked \u2260).")
-                                        .arg(differing)
-                                        .arg(rows.size());
+  QString text =
+      rows.empty()
+          ? QCoreApplication::translate("zf::frmKernelSettings",
+                                        "Zentrofast neither tunes nor manages any setting of this computer yet.")
+      : differing == 0 ? QCoreApplication::translate("zf::frmKernelSettings", "This computer holds the tuned values.")
+                       : QCoreApplication::translate("zf::frmKernelSettings",
+                                                     "%1 of %2 settings differ from the tuned values (marked \u2260).")
+                             .arg(differing)
+                             .arg(rows.size());
   for (const QString& problem : problems) text += QStringLiteral("\n") + problem;
   return text;
 }
@@ -46,14 +51,14 @@ frmKernelSettings::frmKernelSettings(AppServices& services, IMainWindow& mainWin
   m_lblSummary->setTextFormat(Qt::PlainText);
   m_lstSettings = new QTreeWidget(this);
   m_lstSettings->setObjectName(QStringLiteral("lstSettings"));
+  m_lstSettings->setAccessibleName(tr("Network settings of this computer"));
   m_lstSettings->setRootIsDecorated(false);
-  m_lstSettings->setHeaderLabels({QString(), QStringLiteral("Setting"), QStringLiteral("Live"), QStringLiteral("Tuned"),
-                                  QStringLiteral("Original"), QStringLiteral("Kept")});
+  m_lstSettings->setHeaderLabels({QString(), tr("Setting"), tr("Live"), tr("Tuned"), tr("Original"), tr("Kept")});
   m_lstSettings->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   m_lstSettings->header()->setStretchLastSection(false);
-  m_cmdApplyTuned = new QPushButton(QStringLiteral("Apply tuned values"), this);
-  m_cmdRevertAll = new QPushButton(QStringLiteral("Revert to originals"), this);
-  m_cmdRefresh = new QPushButton(QStringLiteral("Refresh"), this);
+  m_cmdApplyTuned = new QPushButton(tr("Apply tuned values"), this);
+  m_cmdRevertAll = new QPushButton(tr("Revert to originals"), this);
+  m_cmdRefresh = new QPushButton(tr("Refresh"), this);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_cmdApplyTuned);
   buttons->addWidget(m_cmdRevertAll);
@@ -90,11 +95,9 @@ void frmKernelSettings::Refresh() {
   const Result<kernel::KernelPlan> plan = m_bridge.Plan();
   const Result<kernel::KernelStatus> status = m_bridge.Status();
   QStringList problems;
-  if (!plan)
-    problems << QStringLiteral("The tuned values could not be read: ") + QString::fromStdString(plan.error().text);
+  if (!plan) problems << tr("The tuned values could not be read: ") + QString::fromStdString(plan.error().text);
   if (!status)
-    problems << QStringLiteral("The record of earlier changes could not be read: ") +
-                    QString::fromStdString(status.error().text);
+    problems << tr("The record of earlier changes could not be read: ") + QString::fromStdString(status.error().text);
   const std::vector<LiveSettingRow> rows =
       BuildLiveRows(status ? &status.value() : nullptr, plan ? &plan.value() : nullptr);
   m_lstSettings->clear();
@@ -108,7 +111,7 @@ void frmKernelSettings::Refresh() {
     font.setBold(true);
     item->setFont(kMark, font);
     item->setFont(kLive, font);
-    item->setToolTip(kLive, QStringLiteral("Differs from the tuned value"));
+    item->setToolTip(kLive, tr("Differs from the tuned value"));
   }
   m_lblSummary->setText(Summary(rows, problems));
 }
@@ -116,9 +119,11 @@ void frmKernelSettings::Refresh() {
 void frmKernelSettings::cmdApplyTuned_Click() { m_followUp.AfterStoreWritten({}); }
 
 void frmKernelSettings::cmdRevertAll_Click() {
-  if (m_services.messageBox.Show("Put every network setting Zentrofast changed on this computer back to its original "
-                                 "value? Zentrofast's own tuned values stay as they are.",
-                                 "Zentrofast", MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+  if (m_services.messageBox.Show(
+          tr("Put every network setting Zentrofast changed on this computer back to its original "
+             "value? Zentrofast's own tuned values stay as they are.")
+              .toStdString(),
+          "Zentrofast", MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
     return;
   SetBusy(true);
   // The helper may first ask for the administrator's password: the window stays responsive meanwhile.
@@ -136,8 +141,9 @@ void frmKernelSettings::RevertFinished() {
   m_revert = nullptr;
   SetBusy(false);
   Refresh();
-  const std::string lead = m_revertOk ? "The network settings of this computer are back to their originals. "
-                                      : "The network settings could not be put back: ";
+  const std::string lead = (m_revertOk ? tr("The network settings of this computer are back to their originals. ")
+                                       : tr("The network settings could not be put back: "))
+                               .toStdString();
   m_services.messageBox.Show(lead + m_revertAnswer, "Zentrofast",
                              m_revertOk ? MsgIcon::Information : MsgIcon::Exclamation, MsgButtons::Ok);
 }

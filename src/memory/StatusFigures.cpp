@@ -18,21 +18,22 @@ MemorySample SampleFreeMemory(FreeRAM& fmem, std::int64_t totalMB) {
   return sample;
 }
 
-std::string CpuCaption(std::int32_t shown) { return "Processor usage (" + std::to_string(shown) + "%)."; }
+std::string CpuCaption(std::int32_t shown) { return FillArgument(kCpuCaptionFormat, std::to_string(shown)); }
 
-std::string MemoryCaption(std::int32_t shown) { return "Memory Usage (" + std::to_string(shown) + "%)."; }
+std::string MemoryCaption(std::int32_t shown) { return FillArgument(kMemoryCaptionFormat, std::to_string(shown)); }
+
+const char* MemoryTrayTipFormat(bool inPercent) { return inPercent ? kMemoryCaptionFormat : kFreeMemoryTipFormat; }
 
 std::string MemoryTrayTip(bool inPercent, std::int32_t shown, std::int64_t freeMB) {
-  if (inPercent) return MemoryCaption(shown);
-  return "Memory Usage (" + std::to_string(freeMB) + "MB).";
+  return FillArgument(MemoryTrayTipFormat(inPercent), std::to_string(inPercent ? shown : freeMB));
 }
 
 std::string FreeRequestToolTip(std::int64_t megabytes) {
-  return std::to_string(megabytes) + " MB to free when Optimize is clicked";
+  return FillArgument(kFreeRequestTipFormat, std::to_string(megabytes));
 }
 
 std::string TargetLevelCaption(std::int64_t megabytes) {
-  return "Target Level Of RAM " + std::to_string(megabytes) + "MB.";
+  return FillArgument(kTargetLevelFormat, std::to_string(megabytes));
 }
 
 }  // namespace zf

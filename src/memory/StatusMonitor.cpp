@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "memory/StatusMonitor.h"
 
+#include <QCoreApplication>
+
 #include "core/AppServices.h"
 #include "memory/Rounding.h"
 #include "memory/StatusFigures.h"
@@ -65,8 +67,9 @@ void StatusMonitor::SampleMemory() {
   const MemorySample sample = SampleFreeMemory(Fmem(), m_totalMB);
   if (sample.freeShare) m_memory.Add(*sample.freeShare);
   m_memoryShown = m_memory.shown.value_or(0);
-  m_mainWindow.UpdateTrayTip(
-      QString::fromStdString(MemoryTrayTip(m_monitor.TipInPercent(), *m_memoryShown, sample.freeMB)));
+  const bool inPercent = m_monitor.TipInPercent();
+  m_mainWindow.UpdateTrayTip(QCoreApplication::translate(kStatusFiguresContext, MemoryTrayTipFormat(inPercent))
+                                 .arg(inPercent ? std::int64_t{*m_memoryShown} : sample.freeMB));
   emit MemorySampled(sample.freeShare);
 }
 

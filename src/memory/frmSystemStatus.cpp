@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "memory/frmSystemStatus.h"
 
+#include <QCoreApplication>
 #include <QSlider>
 #include <algorithm>
 #include <climits>
@@ -11,6 +12,11 @@
 
 namespace zf {
 namespace {
+
+// One of the status texts in the user's language, its %1 filled in.
+QString Translated(const char* format, qint64 figure) {
+  return QCoreApplication::translate(kStatusFiguresContext, format).arg(figure);
+}
 
 constexpr int kEventRoundsAroundOptimize = 6;
 // A tick for every MB draws thousands of marks into one solid bar; a few steps read better.
@@ -56,8 +62,8 @@ void frmSystemStatus::InitMemorySlider() {
 }
 
 void frmSystemStatus::ShowFreeRequest(int megabytes) {
-  m_ui->sldFreeMomoryReq->setToolTip(QString::fromStdString(FreeRequestToolTip(megabytes)));
-  m_ui->lblTargetMemoryNeeded->setText(QString::fromStdString(TargetLevelCaption(megabytes)));
+  m_ui->sldFreeMomoryReq->setToolTip(Translated(kFreeRequestTipFormat, megabytes));
+  m_ui->lblTargetMemoryNeeded->setText(Translated(kTargetLevelFormat, megabytes));
 }
 
 void frmSystemStatus::OptimizeNow() {
@@ -72,13 +78,17 @@ void frmSystemStatus::OptimizeNow() {
 void frmSystemStatus::ShowCpu(double sample) {
   m_ui->histCPU->setCurrentValue(sample);
   const auto shown = static_cast<std::int32_t>(m_ui->histCPU->currentValue());
-  m_ui->frameCPUUsage->setTitle(QString::fromStdString(CpuCaption(shown)));
+  const QString caption = Translated(kCpuCaptionFormat, shown);
+  m_ui->frameCPUUsage->setTitle(caption);
+  m_ui->histCPU->setAccessibleName(caption);
 }
 
 void frmSystemStatus::ShowMemory(std::optional<double> sample) {
   if (sample) m_ui->histMemory->setCurrentValue(*sample);
   const auto shown = static_cast<std::int32_t>(m_ui->histMemory->currentValue());
-  m_ui->fameMemoryUsage->setTitle(QString::fromStdString(MemoryCaption(shown)));
+  const QString caption = Translated(kMemoryCaptionFormat, shown);
+  m_ui->fameMemoryUsage->setTitle(caption);
+  m_ui->histMemory->setAccessibleName(caption);
 }
 
 }  // namespace zf

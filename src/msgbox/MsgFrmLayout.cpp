@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "msgbox/MsgFrmLayout.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 
@@ -22,7 +23,7 @@ int ToPixels(int twips, int twipsPerPixel) {
 ButtonSet Standard(std::initializer_list<std::pair<const char*, ButtonCode>> buttons) {
   ButtonSet set;
   for (const auto& [caption, code] : buttons) {
-    set.captions[set.count] = QString::fromLatin1(caption);
+    set.captions[set.count] = QCoreApplication::translate("zf::msgFrm", caption);
     set.codes[set.count] = code;
     ++set.count;
   }
@@ -39,7 +40,7 @@ ButtonSet Custom(const QString& Btn1, const QString& Btn2, const QString& Btn3) 
     set.count = i + 1;
   }
   // Without any caption the modal box could never be closed.
-  return set.count == 0 ? Standard({{"OK", kOk}}) : set;
+  return set.count == 0 ? Standard({{QT_TRANSLATE_NOOP("zf::msgFrm", "OK"), kOk}}) : set;
 }
 
 }  // namespace
@@ -60,14 +61,25 @@ QColor BalloonColor(std::uint32_t mColor) {
 
 ButtonSet ButtonsFor(std::int32_t mFlags, const QString& Btn1, const QString& Btn2, const QString& Btn3) {
   switch (mFlags & kButtonSetMask) {
-    case 1: return Standard({{"OK", kOk}, {"Cancel", kCancel}});
-    case 2: return Standard({{"Abort", kAbort}, {"Retry", kRetry}, {"Ignore", kIgnore}});
-    case 3: return Standard({{"Yes", kYes}, {"No", kNo}, {"Cancel", kCancel}});
-    case 4: return Standard({{"Yes", kYes}, {"No", kNo}});
-    case 5: return Standard({{"Retry", kRetry}, {"Cancel", kCancel}});
+    case 1:
+      return Standard(
+          {{QT_TRANSLATE_NOOP("zf::msgFrm", "OK"), kOk}, {QT_TRANSLATE_NOOP("zf::msgFrm", "Cancel"), kCancel}});
+    case 2:
+      return Standard({{QT_TRANSLATE_NOOP("zf::msgFrm", "Abort"), kAbort},
+                       {QT_TRANSLATE_NOOP("zf::msgFrm", "Retry"), kRetry},
+                       {QT_TRANSLATE_NOOP("zf::msgFrm", "Ignore"), kIgnore}});
+    case 3:
+      return Standard({{QT_TRANSLATE_NOOP("zf::msgFrm", "Yes"), kYes},
+                       {QT_TRANSLATE_NOOP("zf::msgFrm", "No"), kNo},
+                       {QT_TRANSLATE_NOOP("zf::msgFrm", "Cancel"), kCancel}});
+    case 4:
+      return Standard({{QT_TRANSLATE_NOOP("zf::msgFrm", "Yes"), kYes}, {QT_TRANSLATE_NOOP("zf::msgFrm", "No"), kNo}});
+    case 5:
+      return Standard(
+          {{QT_TRANSLATE_NOOP("zf::msgFrm", "Retry"), kRetry}, {QT_TRANSLATE_NOOP("zf::msgFrm", "Cancel"), kCancel}});
     case kCustomButtonSet: return Custom(Btn1, Btn2, Btn3);
     default:  // 0 and 7
-      return Standard({{"OK", kOk}});
+      return Standard({{QT_TRANSLATE_NOOP("zf::msgFrm", "OK"), kOk}});
   }
 }
 

@@ -76,8 +76,8 @@ void msgFrm::BuildControls() {
   iTxt = new QLineEdit(F1[1].frame);
   iTxt->setObjectName(QStringLiteral("iTxt"));
   Check2 = NewCheckbox(F1[1].frame, QStringLiteral("Check2"));
-  iCmd[0] = NewButton(F1[1].frame, QStringLiteral("iCmd_0"), QStringLiteral("Cancel"));
-  iCmd[1] = NewButton(F1[1].frame, QStringLiteral("iCmd_1"), QStringLiteral("OK"));
+  iCmd[0] = NewButton(F1[1].frame, QStringLiteral("iCmd_0"), tr("Cancel"));
+  iCmd[1] = NewButton(F1[1].frame, QStringLiteral("iCmd_1"), tr("OK"));
   connect(iCmd[0], &QPushButton::clicked, this, &msgFrm::OnInputCancel);
   connect(iCmd[1], &QPushButton::clicked, this, &msgFrm::OnInputOk);
 

@@ -37,12 +37,6 @@ const char* YesNoText(bool value) { return value ? "True" : "False"; }
 
 }  // namespace
 
-std::vector<std::string> PingIntervalEntries() {
-  std::vector<std::string> entries;
-  for (int minutes = 1; minutes <= kPingIntervalCount; ++minutes) entries.push_back(std::to_string(minutes) + " min.");
-  return entries;
-}
-
 PingerScheduler::PingerScheduler(AppServices& services, IPingerTimer& timer)
     : m_services(services), m_timer(timer), m_ping(services.icmp, &services.windowSystem) {}
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/AppServices.h"
+#include "core/Translatable.h"
 #include "pinger/mdlPing.h"
 
 namespace zf {
@@ -24,7 +25,7 @@ inline constexpr const char* kPingSoundFile = "Ping.wav";
 inline constexpr const char* kAutomaticHostCaption = "Automatic";
 
 // The texts of the interval list: "1 min." to "60 min.".
-std::vector<std::string> PingIntervalEntries();
+inline constexpr char kPingIntervalFormat[] = ZF_TRANSLATABLE("zf::frmNetPingerSettings", "%1 min.");
 
 // The pinger's periodic timer (kPingerTickMs per tick); only its running state is the logic's.
 class IPingerTimer {

@@ -52,7 +52,8 @@ void frmNetPingerSettings::ConnectEvents() {
 void frmNetPingerSettings::Form_Load() {
   SkinScreen();
   ui->cmbPingInterval->clear();
-  for (const std::string& entry : PingIntervalEntries()) ui->cmbPingInterval->addItem(QString::fromStdString(entry));
+  const QString entry = tr(kPingIntervalFormat);
+  for (int minutes = 1; minutes <= kPingIntervalCount; ++minutes) ui->cmbPingInterval->addItem(entry.arg(minutes));
   ShowControls();
 }
 

@@ -24,6 +24,10 @@ enum class MsgIcon { None, Information, Exclamation, Question, Stop };
 enum class MsgButtons { Ok, YesNo };
 enum class MsgAnswer { Ok, Yes, No };
 
+// The catalogue context of the texts given to IMessageBox::Show: mark a fixed text with
+// QT_TRANSLATE_NOOP("zf::Messages", "…") and the system's message box shows it translated.
+inline constexpr char kMessageContext[] = "zf::Messages";
+
 class IMessageBox {
  public:
   virtual ~IMessageBox() = default;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/ConnectionTestAnswer.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstring>
@@ -96,28 +97,38 @@ QString Milliseconds(double value) { return Number(value, value < 10 ? 1 : 0) + 
 std::optional<ConnectionTestOutcome> TargetProblem(const QString& target) {
   const QString trimmed = target.trimmed();
   if (trimmed.isEmpty())
-    return Failure(TestFailure::NoTarget, QStringLiteral("Enter an iperf3 server or the address of a large file."));
+    return Failure(
+        TestFailure::NoTarget,
+        QCoreApplication::translate("zf::frmConnectionTest", "Enter an iperf3 server or the address of a large file."));
   for (const char* scheme : {"iperf3://", "http://", "https://"})
     if (trimmed.startsWith(QLatin1String(scheme), Qt::CaseInsensitive) && trimmed.size() > int(strlen(scheme)))
       return std::nullopt;
   return Failure(TestFailure::BadTarget,
-                 QStringLiteral("\"%1\" is neither iperf3://HOST[:PORT] nor an http(s) address.").arg(trimmed));
+                 QCoreApplication::translate("zf::frmConnectionTest",
+                                             "\"%1\" is neither iperf3://HOST[:PORT] nor an http(s) address.")
+                     .arg(trimmed));
 }
 
 ConnectionTestOutcome ReadMeasureAnswer(bool crashed, int exitCode, const QByteArray& out, const QByteArray& err) {
   if (crashed)
-    return Failure(TestFailure::MeasurementFailed, QStringLiteral("The measuring program stopped unexpectedly."));
+    return Failure(TestFailure::MeasurementFailed,
+                   QCoreApplication::translate("zf::frmConnectionTest", "The measuring program stopped unexpectedly."));
   if (exitCode == 2) return Failure(TestFailure::BadTarget, ProgramSentence(err));
   if (exitCode != 0) {
     const QString why = ProgramSentence(err);
-    return Failure(TestFailure::MeasurementFailed,
-                   why.isEmpty() ? QStringLiteral("The measurement failed (exit %1).").arg(exitCode) : why);
+    return Failure(
+        TestFailure::MeasurementFailed,
+        why.isEmpty()
+            ? QCoreApplication::translate("zf::frmConnectionTest", "The measurement failed (exit %1).").arg(exitCode)
+            : why);
   }
   QJsonParseError parseError{};
   const QJsonDocument document = QJsonDocument::fromJson(out, &parseError);
   const std::optional<ConnectionFigures> figures = document.isObject() ? ReadFigures(document.object()) : std::nullopt;
   if (!figures)
-    return Failure(TestFailure::UnreadableAnswer, QStringLiteral("The measuring program's answer holds no figures."));
+    return Failure(
+        TestFailure::UnreadableAnswer,
+        QCoreApplication::translate("zf::frmConnectionTest", "The measuring program's answer holds no figures."));
   return {TestFailure::None,
           {},
           figures,
@@ -136,35 +147,45 @@ QString ThroughputText(const ConnectionFigures& f) {
 }
 
 QString RoundTripText(const ConnectionFigures& f) {
-  return QStringLiteral("%1, loss %2 %").arg(Milliseconds(f.rttMs), Number(f.lossPercent, 0));
+  return QCoreApplication::translate("zf::frmConnectionTest", "%1, loss %2 %")
+      .arg(Milliseconds(f.rttMs), Number(f.lossPercent, 0));
 }
 
 QString PathMtuText(const ConnectionFigures& f) {
-  return f.pathMtuBytes ? Number(*f.pathMtuBytes, 0) + QStringLiteral(" bytes") : QStringLiteral("unknown");
+  return f.pathMtuBytes ? Number(*f.pathMtuBytes, 0) + QCoreApplication::translate("zf::frmConnectionTest", " bytes")
+                        : QCoreApplication::translate("zf::frmConnectionTest", "unknown");
 }
 
 // Two lines, so that the frame's width holds them: the pace, then what the window did.
 QString TcpText(const ConnectionFigures& f) {
   QStringList pace;
   QStringList window;
-  if (f.smoothedRttMs) pace << QStringLiteral("RTT ") + Milliseconds(*f.smoothedRttMs);
-  if (f.deliveryRateBps) pace << QStringLiteral("delivery ") + RateText(*f.deliveryRateBps);
-  if (f.retransmissions) window << QStringLiteral("%1 retransmitted").arg(Number(*f.retransmissions, 0));
-  if (f.receiveSpaceBytes) window << QStringLiteral("receive space %1 bytes").arg(Number(*f.receiveSpaceBytes, 0));
+  if (f.smoothedRttMs)
+    pace << QCoreApplication::translate("zf::frmConnectionTest", "RTT ") + Milliseconds(*f.smoothedRttMs);
+  if (f.deliveryRateBps)
+    pace << QCoreApplication::translate("zf::frmConnectionTest", "delivery ") + RateText(*f.deliveryRateBps);
+  if (f.retransmissions)
+    window
+        << QCoreApplication::translate("zf::frmConnectionTest", "%1 retransmitted").arg(Number(*f.retransmissions, 0));
+  if (f.receiveSpaceBytes)
+    window << QCoreApplication::translate("zf::frmConnectionTest", "receive space %1 bytes")
+                  .arg(Number(*f.receiveSpaceBytes, 0));
   QStringList lines;
   for (const QStringList& line : {pace, window})
     if (!line.isEmpty()) lines << line.join(QStringLiteral(", "));
-  return lines.isEmpty() ? QStringLiteral("not reported") : lines.join(QLatin1Char('\n'));
+  return lines.isEmpty() ? QCoreApplication::translate("zf::frmConnectionTest", "not reported")
+                         : lines.join(QLatin1Char('\n'));
 }
 
 QString RecommendationText(const ConnectionRecommendation& r, const ConnectionFigures& f) {
   QString text = QStringLiteral("RWIN %1, MTU %2%3, MSS %4")
                      .arg(r.RWIN)
                      .arg(r.MTU)
-                     .arg(r.mtuFromPath ? QStringLiteral(" (path)") : QString())
+                     .arg(r.mtuFromPath ? QCoreApplication::translate("zf::frmConnectionTest", " (path)") : QString())
                      .arg(r.MSS);
   if (r.capBps)
-    text += QStringLiteral(": one connection up to %1 at %2").arg(RateText(*r.capBps), Milliseconds(f.rttMs));
+    text += QCoreApplication::translate("zf::frmConnectionTest", ": one connection up to %1 at %2")
+                .arg(RateText(*r.capBps), Milliseconds(f.rttMs));
   if (!r.replacedValues.isEmpty() && r.replacedCapBps)
     text += QStringLiteral(" (%1: %2)").arg(r.replacedValues, RateText(*r.replacedCapBps));
   return text;

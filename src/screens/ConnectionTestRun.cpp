@@ -48,7 +48,7 @@ bool ConnectionTestRun::Start(const QString& target) {
 }
 
 void ConnectionTestRun::Cancel() {
-  if (running()) End({TestFailure::Cancelled, QStringLiteral("The test was cancelled."), {}, {}, {}});
+  if (running()) End({TestFailure::Cancelled, tr("The test was cancelled."), {}, {}, {}});
 }
 
 void ConnectionTestRun::Tick() {
@@ -56,7 +56,7 @@ void ConnectionTestRun::Tick() {
   const double elapsed = static_cast<double>(m_clock.elapsed()) / 1000.0;
   if (elapsed > expected + m_setup.graceSeconds) {
     End({TestFailure::TimedOut,
-         QStringLiteral("The measurement did not finish within %1 seconds.").arg(expected + m_setup.graceSeconds),
+         tr("The measurement did not finish within %1 seconds.").arg(expected + m_setup.graceSeconds),
          {},
          {},
          {}});
@@ -75,8 +75,7 @@ void ConnectionTestRun::ProcessEnded(int exitCode, QProcess::ExitStatus status) 
 void ConnectionTestRun::ProcessError(QProcess::ProcessError error) {
   if (error != QProcess::FailedToStart || !running()) return;
   End({TestFailure::ProgramMissing,
-       QStringLiteral("The measuring program %1 could not be started: %2")
-           .arg(m_setup.program, m_process->errorString()),
+       tr("The measuring program %1 could not be started: %2").arg(m_setup.program, m_process->errorString()),
        {},
        {},
        {}});

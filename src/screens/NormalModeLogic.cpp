@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/NormalModeLogic.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
@@ -90,7 +91,7 @@ void NormalModeLogic::cmdPrevPage_Click() {
   if (currWizardPage == 0) m_controls.cmdPrevPageEnabled = false;
   if (currWizardPage == kLastWizardPage) m_controls.cmdNextPageEnabled = true;
   hideAllExcept(currWizardPage);
-  m_controls.cmdNextPageCaption = QStringLiteral("Next>>");
+  m_controls.cmdNextPageCaption = QCoreApplication::translate("zf::frmNormalMode", "Next>>");
 }
 
 // Each entry sets the record fields of its page to the recommendations; the controls that
@@ -122,7 +123,7 @@ void NormalModeLogic::EnterPage(int page) {
       break;
     case 7:
       chkICMPValue_Click(recommended.IcmpRedirects);
-      m_controls.cmdNextPageCaption = QStringLiteral("Finish");
+      m_controls.cmdNextPageCaption = QCoreApplication::translate("zf::frmNormalMode", "Finish");
       break;
     default: break;
   }
@@ -224,7 +225,8 @@ void NormalModeLogic::Finish() {
   const TcpSettings before = Record();
   ReadBoxesIntoRecord();
   const auto run =
-      RunApplySettings(m_services, m_mainWindow, QStringLiteral("The advanced mode's settings were applied."));
+      RunApplySettings(m_services, m_mainWindow,
+                       QCoreApplication::translate("zf::frmNormalMode", "The advanced mode's settings were applied."));
   if (!run) {
     Record() = before;
     currWizardPage = kLastWizardPage;

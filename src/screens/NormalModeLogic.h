@@ -3,6 +3,7 @@
 // The advanced mode's behaviour without its window: eight pages entered with Next, each
 // entry setting the record fields of its page to the recommendations, the text boxes read
 // only on Finish.
+#include <QCoreApplication>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -48,7 +49,7 @@ struct NormalModeControls {
   int visiblePage = 0;  // the one frame of frmWizardPages that is shown
   bool cmdPrevPageEnabled = false;
   bool cmdNextPageEnabled = true;
-  QString cmdNextPageCaption = QStringLiteral("Next>>");
+  QString cmdNextPageCaption = QCoreApplication::translate("zf::frmNormalMode", "Next>>");
 
   const QString& text(ValidatedBox box) const { return validated[static_cast<std::size_t>(box)]; }
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/TuningRun.h"
 
+#include <QCoreApplication>
 #include <string>
 
 #include "core/AppServices.h"
@@ -17,7 +18,8 @@ std::optional<ApplyResult> RunApplySettings(AppServices& services, IMainWindow& 
   ApplyResult result = ApplySettings(context, services.tuning.current);
   if (result.ok()) {
     const QString backup = QString::fromStdString(result.backupFile.filename().string());
-    mainWindow.ShowNotice(done + QStringLiteral(" Backup of the values before: ") + backup);
+    mainWindow.ShowNotice(
+        QCoreApplication::translate("zf::TuningRun", "%1 Backup of the values before: %2").arg(done, backup));
   }
   if (result.outcome != ApplyOutcome::Refused && result.outcome != ApplyOutcome::Failed) {
     if (!result.unkeptValues.empty())

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/WizardModeLogic.h"
 
+#include <QCoreApplication>
+
 #include "core/AppServices.h"
 #include "screens/ConnectionTestAnswer.h"
 #include "screens/TuningRun.h"
@@ -55,7 +57,8 @@ QString WizardModeLogic::capLine() const {
 
 void WizardModeLogic::cmdOptimize_Click() {
   if (const auto run =
-          RunApplySettings(m_services, m_mainWindow, QStringLiteral("The wizard's settings were applied.")))
+          RunApplySettings(m_services, m_mainWindow,
+                           QCoreApplication::translate("zf::frmWizardMode", "The wizard's settings were applied.")))
     FinishTuningRun(m_mainWindow, m_followUp, *run);
 }
 

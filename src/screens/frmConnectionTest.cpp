@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/frmConnectionTest.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 #include "screens/TuningRun.h"
@@ -14,7 +15,7 @@ const QString kNone = QStringLiteral("\u2014");
 QString MeasuredText(const ConnectionFigures& figures) {
   QString at = figures.measuredAt;
   at.replace(QLatin1Char('T'), QLatin1Char(' ')).replace(QLatin1Char('Z'), QStringLiteral(" UTC"));
-  return QStringLiteral("Last result: %1, measured %2.").arg(figures.target, at);
+  return QCoreApplication::translate("zf::frmConnectionTest", "Last result: %1, measured %2.").arg(figures.target, at);
 }
 
 }  // namespace
@@ -64,7 +65,7 @@ void frmConnectionTest::ShowProgress(double fraction) {
   m_ui->prgMeasure->setValue(static_cast<int>(std::lround(fraction * 100)));
   if (!m_run.running()) return;
   const double left = std::max(0.0, (1.0 - fraction) * (m_seconds + ConnectionTestSetup{}.probeSeconds));
-  m_ui->lblStatus->setText(QStringLiteral("Measuring\u2026 about %1 s left.").arg(std::lround(left)));
+  m_ui->lblStatus->setText(tr("Measuring\u2026 about %1 s left.").arg(std::lround(left)));
 }
 
 void frmConnectionTest::TestFinished() {
@@ -90,8 +91,7 @@ void frmConnectionTest::ShowAnswer(const ConnectionTestOutcome& answer) {
   m_ui->lblPathMtu->setText(PathMtuText(figures));
   m_ui->lblTcp->setText(TcpText(figures));
   m_ui->lblRecommendation->setText(
-      QStringLiteral("Recommended: ") +
-      (answer.recommendation ? RecommendationText(*answer.recommendation, figures) : kNone));
+      tr("Recommended: ") + (answer.recommendation ? RecommendationText(*answer.recommendation, figures) : kNone));
   m_ui->cmdApply->setEnabled(answer.recommendation.has_value() && !m_run.running());
 }
 
@@ -100,15 +100,18 @@ void frmConnectionTest::ShowAnswer(const ConnectionTestOutcome& answer) {
 void frmConnectionTest::cmdApply_Click() {
   if (!m_shown.recommendation) return;
   const ConnectionRecommendation& r = *m_shown.recommendation;
-  const std::string question = "Apply the recommendation (RWIN " + std::to_string(r.RWIN) + ", MTU " +
-                               std::to_string(r.MTU) + ", MSS " + std::to_string(r.MSS) +
-                               ")? The values it replaces are backed up first.";
+  const std::string question =
+      tr("Apply the recommendation (RWIN %1, MTU %2, MSS %3)? The values it replaces are backed up first.")
+          .arg(r.RWIN)
+          .arg(r.MTU)
+          .arg(r.MSS)
+          .toStdString();
   if (m_services.messageBox.Show(question, "Zentrofast", MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
     return;
   const TcpSettings chosen = m_services.tuning.current;
   m_services.tuning.current = RecommendedRecord(r);
   const std::optional<ApplyResult> run =
-      RunApplySettings(m_services, m_mainWindow, QStringLiteral("The connection test's recommendation was applied."));
+      RunApplySettings(m_services, m_mainWindow, tr("The connection test's recommendation was applied."));
   m_services.tuning.current = chosen;
   if (run) FinishTuningRun(m_mainWindow, m_followUp, *run);
 }

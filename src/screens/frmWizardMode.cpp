@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/frmWizardMode.h"
 
+#include <QCoreApplication>
 #include <QSignalBlocker>
+#include <string>
 
 #include "ui_frmWizardMode.h"
 
@@ -14,7 +16,7 @@ frmWizardMode::frmWizardMode(AppServices& services, IMainWindow& mainWindow, Wiz
                m_ui->optMode4, m_ui->optMode5, m_ui->optMode6, m_ui->optMode7};
   for (int i = 0; i < kProfileCount; ++i) {
     QRadioButton* option = m_optMode[static_cast<std::size_t>(i)];
-    option->setText(QString::fromUtf8(ProfileCaption(i).data(), static_cast<qsizetype>(ProfileCaption(i).size())));
+    option->setText(QCoreApplication::translate(kProfilesContext, std::string(ProfileCaption(i)).c_str()));
     connect(option, &QRadioButton::toggled, this, [this, i](bool checked) {
       if (checked) optMode_Click(i);
     });

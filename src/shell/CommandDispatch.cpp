@@ -10,11 +10,15 @@
 namespace zf {
 namespace {
 
-constexpr char kNoInternetTool[] = "No internet settings tool was found on this desktop.";
-constexpr char kNoSystemTool[] = "No system information tool was found on this desktop.";
-constexpr char kNoModemTool[] = "No modem settings tool was found on this desktop.";
-constexpr char kNoNetworkTool[] = "No network settings tool was found on this desktop.";
-constexpr char kNoHelpViewer[] = "No program to open the help file was found on this desktop.";
+constexpr char kNoInternetTool[] =
+    QT_TRANSLATE_NOOP("zf::Messages", "No internet settings tool was found on this desktop.");
+constexpr char kNoSystemTool[] =
+    QT_TRANSLATE_NOOP("zf::Messages", "No system information tool was found on this desktop.");
+constexpr char kNoModemTool[] = QT_TRANSLATE_NOOP("zf::Messages", "No modem settings tool was found on this desktop.");
+constexpr char kNoNetworkTool[] =
+    QT_TRANSLATE_NOOP("zf::Messages", "No network settings tool was found on this desktop.");
+constexpr char kNoHelpViewer[] =
+    QT_TRANSLATE_NOOP("zf::Messages", "No program to open the help file was found on this desktop.");
 
 }  // namespace
 
@@ -188,8 +192,9 @@ void CommandDispatch::ReportMissing(bool found, const char* text) {
 
 // The movie's own About panel is what the menu shows; without the movie a plain box says it.
 void CommandDispatch::FallbackAbout() {
-  m_messages.Show("Zentrofast\nVersion " + VersionText().toStdString(), "Zentrofast", MsgIcon::Information,
-                  MsgButtons::Ok);
+  m_messages.Show(
+      QCoreApplication::translate("zf::Messages", "Zentrofast\nVersion %1").arg(VersionText()).toStdString(),
+      "Zentrofast", MsgIcon::Information, MsgButtons::Ok);
 }
 
 void CommandDispatch::ButtonClicked(ButtonGroup group, int Index) {

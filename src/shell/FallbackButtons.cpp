@@ -21,16 +21,19 @@ FallbackButtons::FallbackButtons(QWidget* parent) : QWidget(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
   AddWindowCommands();
-  AddGroup(ButtonGroup::Zentrofast, "cmdZentrofast", {"Zentrofast", "Wizard Mode", "Advanced Mode", "Backup"});
+  AddGroup(ButtonGroup::Zentrofast, "cmdZentrofast",
+           {"Zentrofast", QT_TR_NOOP("Wizard Mode"), QT_TR_NOOP("Advanced Mode"), QT_TR_NOOP("Backup")});
   AddGroup(ButtonGroup::SystemSettings, "cmdSystemSettings",
-           {"System Settings", "Internet Properties", "System Properties", "Modems Settings", "Network Settings",
-            "This Computer"});
-  AddGroup(ButtonGroup::RamBooster, "cmdRamBooster", {"Ram Booster", "System Status", "Ram Configuration"});
-  AddGroup(ButtonGroup::NetPinger, "cmdNetPinger", {"Net Pinger", "Ping Settings", "Connection Test"});
-  AddGroup(ButtonGroup::MainSettings, "cmdMainSettings", {"Main Settings"});
-  AddGroup(ButtonGroup::HomePage, "cmdHomePage", {"Home Page"});
-  AddGroup(ButtonGroup::About, "cmdAbout", {"About"});
-  AddGroup(ButtonGroup::Help, "cmdHelp", {"Help"});
+           {QT_TR_NOOP("System Settings"), QT_TR_NOOP("Internet Properties"), QT_TR_NOOP("System Properties"),
+            QT_TR_NOOP("Modems Settings"), QT_TR_NOOP("Network Settings"), QT_TR_NOOP("This Computer")});
+  AddGroup(ButtonGroup::RamBooster, "cmdRamBooster",
+           {QT_TR_NOOP("Ram Booster"), QT_TR_NOOP("System Status"), QT_TR_NOOP("Ram Configuration")});
+  AddGroup(ButtonGroup::NetPinger, "cmdNetPinger",
+           {QT_TR_NOOP("Net Pinger"), QT_TR_NOOP("Ping Settings"), QT_TR_NOOP("Connection Test")});
+  AddGroup(ButtonGroup::MainSettings, "cmdMainSettings", {QT_TR_NOOP("Main Settings")});
+  AddGroup(ButtonGroup::HomePage, "cmdHomePage", {QT_TR_NOOP("Home Page")});
+  AddGroup(ButtonGroup::About, "cmdAbout", {QT_TR_NOOP("About")});
+  AddGroup(ButtonGroup::Help, "cmdHelp", {QT_TR_NOOP("Help")});
   layout->addStretch();
 }
 
@@ -42,8 +45,8 @@ void FallbackButtons::AddWindowCommands() {
   m_title->setCursor(Qt::SizeAllCursor);
   m_title->installEventFilter(this);
   row->addWidget(m_title, 1);
-  m_minimize = new QPushButton(QStringLiteral("Minimise"), this);
-  m_close = new QPushButton(QStringLiteral("Close"), this);
+  m_minimize = new QPushButton(tr("Minimise"), this);
+  m_close = new QPushButton(tr("Close"), this);
   connect(m_minimize, &QPushButton::clicked, this, &FallbackButtons::MinimizeRequested);
   connect(m_close, &QPushButton::clicked, this, &FallbackButtons::CloseRequested);
   row->addWidget(m_minimize);
@@ -64,7 +67,7 @@ void FallbackButtons::AddGroup(ButtonGroup group, const char* objectName, const 
   auto* column = static_cast<QVBoxLayout*>(layout());
   if (column->count() > 0) column->addSpacing(6);
   for (int index = 0; index < captions.size(); ++index) {
-    auto* button = new QPushButton(captions[index], this);
+    auto* button = new QPushButton(tr(captions[index].toUtf8().constData()), this);
     button->setObjectName(QString::fromLatin1(objectName));
     button->setProperty(kGroupProperty, static_cast<int>(group));
     button->setProperty(kIndexProperty, index);

@@ -20,6 +20,7 @@ constexpr auto kRootPrefix = QLatin1String("_root.");
 
 MoviePlayer::MoviePlayer(QQmlEngine* engine, QWidget* parent) : QQuickWidget(engine, parent) {
   setResizeMode(QQuickWidget::SizeRootObjectToView);
+  setAccessibleName(tr("Menu"));
   setClearColor(QColor(0x0f, 0x1b, 0x2d));
   if (this->engine()->imageProvider(MenuImageProvider::kId) == nullptr)
     this->engine()->addImageProvider(MenuImageProvider::kId, new MenuImageProvider);

@@ -62,8 +62,8 @@ class Tray : public QObject {
 
   ITrayService& m_service;
   QIcon m_image;
-  QString m_toolTip = QStringLiteral("Program notification");
-  QString m_balloonToolTip = QStringLiteral("The Program Still Running Here");
+  QString m_toolTip = tr("Program notification");
+  QString m_balloonToolTip = tr("The Program Still Running Here");
   int m_eventMode = 0;
   bool m_shown = false;
   bool m_clickLatch = false;

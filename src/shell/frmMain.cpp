@@ -26,7 +26,7 @@ namespace {
 const QRect kFrameDesigned(245, 199, kFrameWidth, 332);
 const QRect kButtonColumn(12, 12, 220, kMainHeight - 24);
 constexpr char kNamedMutex[] = "HollowmereZentrofast";
-constexpr char kStillRunning[] = "The Program Still Running Here";
+constexpr char kStillRunning[] = QT_TRANSLATE_NOOP("zf::Tray", "The Program Still Running Here");
 
 QString ProgramFile(const AppServices& services, const char* name) {
   return QString::fromStdString((services.config.programFolder / name).string());
@@ -211,8 +211,9 @@ void frmMain::NotifyStillRunning() {
     return;
   }
   const ScreenPoint screen = m_services.windowSystem.ScreenSize();
-  m_platform.autoMessage.MsgAuto_box(QString::fromLatin1(kStillRunning), 64, QStringLiteral("Program notification"), 5,
-                                     true, Rgb(242, 248, 200), static_cast<float>(screen.x - 40),
+  m_platform.autoMessage.MsgAuto_box(QCoreApplication::translate("zf::Tray", kStillRunning), 64,
+                                     QCoreApplication::translate("zf::Tray", "Program notification"), 5, true,
+                                     Rgb(242, 248, 200), static_cast<float>(screen.x - 40),
                                      static_cast<float>(screen.y), 0);
 }
 

@@ -31,10 +31,12 @@
 #include "platform/network.h"
 #include "screens/ConnectionTestRun.h"
 #include "screens/StoredTargetMeasurer.h"
+#include "shell/Accessibility.h"
 #include "shell/CommandLine.h"
 #include "shell/MenuScene.h"
 #include "shell/ScreenFactory.h"
 #include "shell/StartupProbe.h"
+#include "shell/Translations.h"
 #include "shell/WindowFit.h"
 #include "shell/frmMain.h"
 
@@ -63,6 +65,9 @@ int main(int argc, char* argv[]) {
     application = std::make_unique<QApplication>(argc, argv);
   }
   QApplication& app = *application;
+  zf::InstallAccessibleGroupBoxes();
+  zf::InstallTranslations(app, QLocale::system(),
+                          zf::TranslationFolders(QString::fromStdString(zf::ExecutableFolder().string())));
   // Read again once Qt has taken its own options (-platform, -style, …) off the command line.
   const zf::CommandLine commandLine = zf::ReadCommandLine(QCoreApplication::arguments());
   if (commandLine.action == zf::CommandLine::Action::Refuse) {
@@ -83,13 +88,17 @@ int main(int argc, char* argv[]) {
   if (!locks.TryBecomeOnlyInstance()) {
     // The running copy comes to the front; the notice stays as users know it.
     locks.AskRunningInstanceToRaise();
-    messageBox.Show("The program already opening", "Zentrofast", zf::MsgIcon::None, zf::MsgButtons::Ok);
+    messageBox.Show(QT_TRANSLATE_NOOP("zf::Messages", "The program already opening"), "Zentrofast", zf::MsgIcon::None,
+                    zf::MsgButtons::Ok);
     return 0;
   }
 
   zf::Config config = zf::LoadConfig();
   if (const std::string problem = zf::MissingFolderProblem(config); !problem.empty()) {
-    messageBox.Show("Zentrofast cannot start: " + problem + ".", "Zentrofast", zf::MsgIcon::Stop, zf::MsgButtons::Ok);
+    messageBox.Show(QCoreApplication::translate("zf::Messages", "Zentrofast cannot start: %1.")
+                        .arg(QString::fromStdString(problem))
+                        .toStdString(),
+                    "Zentrofast", zf::MsgIcon::Stop, zf::MsgButtons::Ok);
     return 1;
   }
   // Qt reads the menu scene on its loader thread while the store opens and the window is built.
@@ -100,8 +109,10 @@ int main(int argc, char* argv[]) {
   std::string storeError;
   std::unique_ptr<zf::IRegistry> registry = zf::OpenRegistryStore(config.registryFile, &storeError);
   if (!registry) {
-    messageBox.Show("Zentrofast cannot open its settings store.\n\n" + storeError, "Zentrofast", zf::MsgIcon::Stop,
-                    zf::MsgButtons::Ok);
+    messageBox.Show(QCoreApplication::translate("zf::Messages", "Zentrofast cannot open its settings store.\n\n%1")
+                        .arg(QString::fromStdString(storeError))
+                        .toStdString(),
+                    "Zentrofast", zf::MsgIcon::Stop, zf::MsgButtons::Ok);
     return 1;
   }
   static_cast<void>(zf::AddNewNetworkAdapters(*registry, zf::NetworkInterfaceNames()));  // interfaces new since

@@ -22,6 +22,10 @@ QMessageBox::Icon ToQt(MsgIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+// Fixed texts are marked for the catalogue under this context where they are written; a text
+// built from parts arrives translated already, and one the catalogue lacks stays as it is.
+QString Translated(const std::string& text) { return QCoreApplication::translate(kMessageContext, text.c_str()); }
+
 }  // namespace
 
 void QtWindowSystem::DoEvents(int rounds) {
@@ -54,7 +58,7 @@ QWidget* DialogParent() {
 }  // namespace
 
 MsgAnswer QtMessageBox::Show(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) {
-  QMessageBox box(ToQt(icon), QString::fromStdString(title), QString::fromStdString(text),
+  QMessageBox box(ToQt(icon), Translated(title), Translated(text),
                   buttons == MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, DialogParent());
   const int answer = box.exec();
   if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
