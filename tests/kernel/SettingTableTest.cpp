@@ -2,6 +2,9 @@
 // The table the helper holds every request to, the ledger's text and the request reader.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
 #include "kernel/HelperProtocol.h"
 #include "kernel/KernelTestSupport.h"
 #include "kernel/Ledger.h"
@@ -168,9 +171,21 @@ TEST(PersistTextsTest, ExportsCarryEverySysctlAndMatchLinksByPermanentAddress) {
   auto tuned = ExportDesiredState(desired, links, "tuned");
   ASSERT_TRUE(tuned.has_value());
   EXPECT_EQ(tuned->rfind("[main]\n", 0), 0u);
-  EXPECT_NE(tuned->find("[sysctl]\nnet.ipv4.conf.eth0/100.accept_redirects=0\nnet.ipv4.ip_default_ttl=64\n"),
+  EXPECT_NE(tuned->find("[sysctl]\n# eth0.100 needs TuneD 2.22 or later (older TuneD turns every dot into a slash)"),
             std::string::npos)
       << tuned.value();
+  // TuneD's sysctl plugin finds a key's file by swapping dots and slashes, as sysctl(8) does.
+  std::map<std::string, std::string> tunedPaths;
+  std::istringstream lines(tuned.value());
+  for (std::string line; std::getline(lines, line);) {
+    const auto equals = line.find('=');
+    if (line.empty() || line[0] == '#' || line[0] == '[' || line.starts_with("summary")) continue;
+    std::string path = line.substr(0, equals);
+    for (char& c : path) c = c == '.' ? '/' : c == '/' ? '.' : c;
+    tunedPaths[path] = line.substr(equals + 1);
+  }
+  EXPECT_EQ(tunedPaths, (std::map<std::string, std::string>{{"net/ipv4/conf/eth0.100/accept_redirects", "0"},
+                                                            {"net/ipv4/ip_default_ttl", "64"}}));
   auto networkd = ExportDesiredState(desired, links, "networkd");
   ASSERT_TRUE(networkd.has_value());
   EXPECT_NE(networkd->find("# file: 80-zentrofast-eth0.link\n"), std::string::npos) << networkd.value();
