@@ -36,6 +36,7 @@ class HelperSession : public IKernelSession {
 
   HelperProcess m_process;
   bool m_throughPkexec = false;
+  std::string m_command;  // "apply" or "revert", for the way to do it from a terminal
   SessionState m_state = SessionState::Starting;
   std::string m_message;
   ErrorKind m_failureKind = ErrorKind::Failed;
