@@ -76,6 +76,13 @@ const std::vector<std::string>& KernelHelperFolders() {
   return folders;
 }
 
+// The administrator's sysctl folders boot reads besides the helper's: hidden, so that what the
+// host's files set cannot reach a test. An absent folder has nothing to hide.
+static const std::vector<std::string>& BootSysctlFolders() {
+  static const std::vector<std::string> folders{"/run/sysctl.d", "/usr/local/lib/sysctl.d", "/usr/lib/sysctl.d"};
+  return folders;
+}
+
 std::string HostKernelSnapshot() {
   std::string out;
   // Every sysctl the setting table governs, so a new setting cannot escape the comparison.
@@ -105,6 +112,11 @@ std::string EnterKernelSandbox() {
       return Failure("mounting a tmpfs on " + point.string());
     fs::create_directories(folder);
   }
+  for (const auto& folder : BootSysctlFolders())
+    if (fs::is_directory(folder) && ::mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "mode=0755") != 0)
+      return Failure("mounting a tmpfs on " + folder);
+  if (fs::exists("/etc/sysctl.conf") && ::mount("/dev/null", "/etc/sysctl.conf", nullptr, MS_BIND, nullptr) != 0)
+    return Failure("hiding /etc/sysctl.conf");
   return {};
 }
 
@@ -117,6 +129,10 @@ std::string HostSnapshotAfterSandbox() {
 std::string FreshKernelMachine() {
   if (::unshare(CLONE_NEWNET) != 0) return Failure("unshare(CLONE_NEWNET)");
   for (const auto& folder : KernelHelperFolders()) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) fs::remove_all(entry.path(), error);
+  }
+  for (const auto& folder : BootSysctlFolders()) {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) fs::remove_all(entry.path(), error);
   }
