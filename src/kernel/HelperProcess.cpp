@@ -21,7 +21,12 @@ extern char** environ;
 
 namespace zf::kernel {
 
-std::string InstalledHelperPath() { return ZENTROFAST_HELPER_PATH; }
+// One object with a name of its own, so the path stays whole in the program and a look at an
+// installed binary can find it (the prefix test does).
+extern const char kInstalledHelperPath[];
+const char kInstalledHelperPath[] = ZENTROFAST_HELPER_PATH;
+
+std::string InstalledHelperPath() { return kInstalledHelperPath; }
 
 std::vector<std::string> HelperCommandLine() {
   if (::geteuid() != 0) return {"/usr/bin/pkexec", InstalledHelperPath()};
