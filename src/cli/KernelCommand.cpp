@@ -135,8 +135,8 @@ KeepAnswer AskToKeep(IKernelSession& session, std::ostream& out) {
 }
 
 KernelBridge MakeBridge(CliContext& context, IRegistry& registry) {
-  return KernelBridge(
-      {registry, DetectOSFamily(context.config.osVersion), ThisMachine(), kLedgerPath, HelperCommandLine()});
+  return KernelBridge({registry, DetectOSFamily(context.config.osVersion), ThisMachine(), kLedgerPath,
+                       HelperCommandLine(), BackupsFolder(context.config)});
 }
 
 int RunPlan(CliContext& context, IRegistry& registry, const KernelOptions& options) {

@@ -61,8 +61,11 @@ void PrintStatus(const kernel::KernelStatus& status, std::ostream& out) {
   } else {
     std::vector<Row> rows{{"SETTING", "ORIGINAL", "MANAGED", "LIVE", "PERSISTED"}};
     for (const auto& setting : status.settings)
-      rows.push_back({setting.setting, setting.original, setting.managed,
-                      setting.live + (setting.Drifted() ? " (drifted)" : ""), PersistenceText(setting.persistence)});
+      rows.push_back(
+          {setting.setting, setting.original, setting.managed, setting.live + (setting.Drifted() ? " (drifted)" : ""),
+           PersistenceText(setting.persistence) + (setting.overriddenAtBootBy.empty()
+                                                       ? std::string()
+                                                       : ", overridden at boot by " + setting.overriddenAtBootBy)});
     PrintTable(rows, out);
   }
   for (const auto& entry : status.history)

@@ -23,6 +23,10 @@ enum class ErrorKind {
   // Starting the root helper through pkexec, which then changes nothing.
   NoAuthenticationAgent,  // pkexec's 127: no agent could ask for the password
   AuthorisationRefused,   // pkexec's 126: the password was not given
+  NoPkexec,               // pkexec itself is not installed
+  HelperNotInstalled,     // pkexec's 127: the helper is not where the polkit action names it
+  PolkitUnavailable,      // pkexec's 127: polkitd (or the system bus) does not answer
+  PolkitRuleRefused,      // pkexec's 127: a polkit rule does not allow this user at all
 };
 
 // The kind of a failed system call's errno.

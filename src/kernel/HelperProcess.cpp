@@ -5,10 +5,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -19,7 +21,12 @@ extern char** environ;
 
 namespace zf::kernel {
 
-std::string InstalledHelperPath() { return ZENTROFAST_HELPER_PATH; }
+// One object with a name of its own, so the path stays whole in the program and a look at an
+// installed binary can find it (the prefix test does).
+extern const char kInstalledHelperPath[];
+const char kInstalledHelperPath[] = ZENTROFAST_HELPER_PATH;
+
+std::string InstalledHelperPath() { return kInstalledHelperPath; }
 
 std::vector<std::string> HelperCommandLine() {
   if (::geteuid() != 0) return {"/usr/bin/pkexec", InstalledHelperPath()};
@@ -31,6 +38,18 @@ std::vector<std::string> HelperCommandLine() {
 
 HelperProcess::~HelperProcess() {
   if (m_pid > 0 && m_status < 0) Finish();
+  if (m_err >= 0) ::close(m_err);
+}
+
+std::string HelperProcess::ErrorOutput() const {
+  constexpr off_t kKept = 4096;
+  if (m_err < 0) return {};
+  const off_t size = ::lseek(m_err, 0, SEEK_END);
+  if (size <= 0) return {};
+  std::string text(static_cast<std::size_t>(std::min(size, kKept)), '\0');
+  const ssize_t n = ::pread(m_err, text.data(), text.size(), size - static_cast<off_t>(text.size()));
+  text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  return text;
 }
 
 Result<Done> HelperProcess::Start(const std::vector<std::string>& commandLine) {
@@ -43,10 +62,12 @@ Result<Done> HelperProcess::Start(const std::vector<std::string>& commandLine) {
     ::close(in[1]);
     return Error{std::string("cannot make a pipe: ") + std::strerror(errno)};
   }
+  m_err = ::memfd_create("zentrofast-helper-stderr", MFD_CLOEXEC);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, in[1], STDIN_FILENO);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  if (m_err >= 0) posix_spawn_file_actions_adddup2(&actions, m_err, STDERR_FILENO);
   std::vector<std::string> arguments = commandLine;
   std::vector<char*> argv;
   for (auto& argument : arguments) argv.push_back(argument.data());
@@ -59,7 +80,7 @@ Result<Done> HelperProcess::Start(const std::vector<std::string>& commandLine) {
   m_out = out[0];
   if (spawned != 0) {
     m_pid = -1;
-    return Error{"cannot start " + commandLine.front() + ": " + std::strerror(spawned)};
+    return Error{"cannot start " + commandLine.front() + ": " + std::strerror(spawned), ErrorKindOf(spawned)};
   }
   return Done{};
 }
@@ -107,15 +128,63 @@ int HelperProcess::Finish() {
   return m_status;
 }
 
-Error EndedHelperError(int exitStatus, bool throughPkexec) {
-  if (throughPkexec && exitStatus == 127)
+namespace {
+
+std::string FromATerminal(std::string_view command) {
+  return "in a terminal run \"sudo zentrofastctl kernel " + std::string(command) + "\"";
+}
+
+bool Says(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+
+// pkexec's last words, for the causes it has no sentence of ours for.
+std::string LastLine(std::string_view text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);
+  const auto start = text.rfind('\n');
+  return std::string(start == std::string_view::npos ? text : text.substr(start + 1));
+}
+
+// pkexec ends with 127 for every refusal but the dismissed dialog; its standard error says which.
+Error PkexecRefusal(std::string_view said, std::string_view command) {
+  const std::string terminal = FromATerminal(command);
+  if (Says(said, "No authentication agent") || Says(said, "authentication agent:") ||
+      Says(said, "no authentication was found"))
+    return Error{"no polkit authentication agent answered, so nothing was changed; " + terminal +
+                     " (or start pkttyagent and try again)",
+                 ErrorKind::NoAuthenticationAgent};
+  if (Says(said, "Error accessing ") || Says(said, "Cannot run program") || Says(said, "Error executing /"))
+    return Error{"the kernel helper is not installed at " + InstalledHelperPath() +
+                     ", so nothing was changed; reinstall the zentrofast package",
+                 ErrorKind::HelperNotInstalled};
+  if (Says(said, "Error getting authority") || Says(said, "Error checking for authorization"))
     return Error{
-        "no polkit authentication agent answered, so nothing was changed; in a terminal run "
-        "\"sudo zentrofastctl kernel apply\" (or start pkttyagent and try again)",
-        ErrorKind::NoAuthenticationAgent};
+        "polkit does not answer (is polkitd running?), so nothing was changed; start it with "
+        "\"systemctl start polkit\", or " +
+            terminal,
+        ErrorKind::PolkitUnavailable};
+  if (Says(said, "Not authorized"))
+    return Error{
+        "a polkit rule does not allow this user to change the network settings, so nothing was changed; "
+        "ask an administrator, or " +
+            terminal,
+        ErrorKind::PolkitRuleRefused};
+  const std::string last = LastLine(said);
+  return Error{"pkexec could not start the kernel helper" + (last.empty() ? std::string() : " (" + last + ")") +
+               ", so nothing was changed; " + terminal};
+}
+
+}  // namespace
+
+Error EndedHelperError(int exitStatus, bool throughPkexec, std::string_view pkexecSaid, std::string_view command) {
+  if (throughPkexec && exitStatus == 127) return PkexecRefusal(pkexecSaid, command);
   if (throughPkexec && exitStatus == 126)
     return Error{"authorisation was refused or cancelled; nothing was changed", ErrorKind::AuthorisationRefused};
   return Error{"the kernel helper ended without an answer (exit status " + std::to_string(exitStatus) + ")"};
+}
+
+Error MissingPkexecError(std::string_view command) {
+  return Error{"pkexec (the Debian package \"pkexec\") is not installed, so nothing was changed; install it, or " +
+                   FromATerminal(command),
+               ErrorKind::NoPkexec};
 }
 
 }  // namespace zf::kernel

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Result.h"
@@ -34,16 +35,23 @@ class HelperProcess {
   int Finish();
   int OutputFd() const { return m_out; }
   pid_t pid() const { return m_pid; }
+  // The end of what it wrote to its standard error (pkexec says there why it refused).
+  std::string ErrorOutput() const;
 
  private:
   pid_t m_pid = -1;
   int m_in = -1;   // its standard input
   int m_out = -1;  // its standard output
+  int m_err = -1;  // its standard error: a memory file, so that it can never block the helper
   std::string m_buffer;
   int m_status = -1;
 };
 
-// A helper that ended without an answer: pkexec's own exit statuses get their kind and words.
-Error EndedHelperError(int exitStatus, bool throughPkexec);
+// A helper that ended without an answer: pkexec's own exit statuses, told apart by what pkexec
+// wrote to its standard error, get their kind and words. `command` is the zentrofastctl kernel
+// command that does the same from a terminal ("apply", "revert").
+Error EndedHelperError(int exitStatus, bool throughPkexec, std::string_view pkexecSaid, std::string_view command);
+// pkexec could not be started at all.
+Error MissingPkexecError(std::string_view command);
 
 }  // namespace zf::kernel

@@ -8,11 +8,29 @@
 
 namespace zf::kernel {
 
+namespace {
+
+bool ThroughPkexec(const std::vector<std::string>& commandLine) {
+  return commandLine.size() > 1 && commandLine.front().ends_with("/pkexec");
+}
+
+// The zentrofastctl kernel command that does the same from a terminal.
+std::string_view CommandWord(const HelperRequest& request) {
+  return request.kind == RequestKind::Revert ? "revert" : "apply";
+}
+
+// How a start that failed before the helper ran reads.
+Error StartError(const std::vector<std::string>& commandLine, Error error, std::string_view command) {
+  return ThroughPkexec(commandLine) && error.kind == ErrorKind::NotFound ? MissingPkexecError(command) : error;
+}
+
+}  // namespace
+
 HelperSession::HelperSession(const std::vector<std::string>& commandLine, const HelperRequest& request)
-    : m_commandLine(commandLine), m_throughPkexec(commandLine.size() > 1 && commandLine.front().ends_with("/pkexec")) {
+    : m_commandLine(commandLine), m_throughPkexec(ThroughPkexec(commandLine)), m_command(CommandWord(request)) {
   auto started = m_process.Start(commandLine);
   if (!started) {
-    Fail(started.error());
+    Fail(StartError(commandLine, started.error(), CommandWord(request)));
     return;
   }
   // A helper that is already gone (pkexec refused) is found out by the next Poll.
@@ -92,7 +110,8 @@ SessionState HelperSession::Poll(int timeoutMs) {
     return m_state;
   }
   if (!answer) {
-    Fail(EndedHelperError(m_process.Finish(), m_throughPkexec));
+    const int status = m_process.Finish();
+    Fail(EndedHelperError(status, m_throughPkexec, m_process.ErrorOutput(), m_command));
   } else if (answer->word == "applied") {
     std::istringstream words(answer->text);
     std::string id;
@@ -136,7 +155,8 @@ Result<Done> HelperSession::Revert() {
 
 Result<std::string> RunHelperRequest(const std::vector<std::string>& commandLine, const HelperRequest& request) {
   HelperProcess process;
-  if (auto started = process.Start(commandLine); !started) return started.error();
+  if (auto started = process.Start(commandLine); !started)
+    return StartError(commandLine, started.error(), CommandWord(request));
   process.Send(FormatRequest(request));
   std::string notes;
   for (std::string line; process.ReadLine(600000, line) == ReadOutcome::Line;) {
@@ -150,8 +170,8 @@ Result<std::string> RunHelperRequest(const std::vector<std::string>& commandLine
     if (answer->word == "reverted" || answer->word == "recovered") return notes + answer->text;
     return Error{notes + answer->text};
   }
-  const bool throughPkexec = commandLine.size() > 1 && commandLine.front().ends_with("/pkexec");
-  return EndedHelperError(process.Finish(), throughPkexec);
+  const int status = process.Finish();
+  return EndedHelperError(status, ThroughPkexec(commandLine), process.ErrorOutput(), CommandWord(request));
 }
 
 }  // namespace zf::kernel

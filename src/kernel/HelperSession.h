@@ -40,6 +40,7 @@ class HelperSession : public IKernelSession {
   std::vector<std::string> m_commandLine;
   std::string m_transactionId;
   bool m_throughPkexec = false;
+  std::string m_command;  // "apply" or "revert", for the way to do it from a terminal
   SessionState m_state = SessionState::Starting;
   std::string m_message;
   ErrorKind m_failureKind = ErrorKind::Failed;

@@ -44,6 +44,26 @@ std::string CauseText(RevertCause cause, int keepWithinSeconds, const std::strin
   return {};
 }
 
+// Why the administrator could not be asked, and what to do instead, by pkexec's cause.
+std::string AuthenticationProblem(ErrorKind kind) {
+  const std::string terminal = " To apply the settings from a terminal, run \"sudo zentrofastctl kernel apply\".";
+  switch (kind) {
+    case ErrorKind::NoPkexec:
+      return "Applying settings to this computer needs pkexec (the Debian package \"pkexec\"), which is not "
+             "installed." +
+             terminal;
+    case ErrorKind::HelperNotInstalled:
+      return "Zentrofast's kernel helper is missing from this computer; reinstall the zentrofast package.";
+    case ErrorKind::PolkitUnavailable:
+      return "Zentrofast could not ask for the administrator's password: polkit (polkitd) is not running." + terminal;
+    case ErrorKind::PolkitRuleRefused:
+      return "A polkit rule on this computer does not allow this user to change its network settings; ask an "
+             "administrator." +
+             terminal;
+    default: return {};
+  }
+}
+
 }  // namespace
 
 std::string MissingAuthenticationTool() {
@@ -176,6 +196,10 @@ void KernelApplyFlow::PollSession() {
       case ErrorKind::AuthorisationRefused:
         RefusedBeforeApplying("The administrator's password was not given.");
         return;
+      case ErrorKind::NoPkexec:
+      case ErrorKind::HelperNotInstalled:
+      case ErrorKind::PolkitUnavailable:
+      case ErrorKind::PolkitRuleRefused: RefusedBeforeApplying(AuthenticationProblem(m_session->FailureKind())); return;
       default: GoBack(RevertCause::Failure, message); return;
     }
   }

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kernel/KernelBridge.h"
 
+#include "kernel/BootSysctls.h"
 #include "kernel/HelperSession.h"
 #include "kernel/LinuxMapping.h"
 #include "kernel/NetlinkLinks.h"
+#include "kernel/RestoredBackup.h"
 #include "kernel/SettingTable.h"
 
 namespace zf::kernel {
@@ -19,8 +21,13 @@ Result<KernelPlan> KernelBridge::Plan() {
   if (!stored) return stored.error();
   auto ledger = LoadLedger(m_setup.ledgerPath);
   if (!ledger) return ledger.error();
-  const auto desired = MapToLinux(stored.value(), m_setup.live.Links(), ledger->originals, m_setup.live);
-  return MakePlan(desired, m_setup.live, ledger.value());
+  auto desired = MapToLinux(stored.value(), m_setup.live.Links(), ledger->originals, m_setup.live);
+  const std::string preBridge =
+      PreBridgeBackupInStore(m_setup.registry, m_setup.family.code, m_setup.backupsFolder, ledger.value());
+  if (!preBridge.empty()) ReturnToOriginals(desired, ledger.value(), preBridge);
+  KernelPlan plan = MakePlan(desired, m_setup.live, ledger.value());
+  WarnOfBootOverrides(plan, BootSysctlFiles{});
+  return plan;
 }
 
 std::unique_ptr<IKernelSession> KernelBridge::Apply(const KernelPlan& plan, const ApplyOptions& options) {
@@ -39,7 +46,8 @@ Result<KernelStatus> KernelBridge::Status() {
   if (!ledger) return ledger.error();
   KernelStatus status;
   for (const auto& [key, managed] : ledger->managed) {
-    ManagedSetting setting{key, DisplayName(key), {}, managed, m_setup.live.Read(key).value_or(""), Persistence::None};
+    ManagedSetting setting{key, DisplayName(key), {}, managed, m_setup.live.Read(key).value_or(""), Persistence::None,
+                           {}};
     if (auto original = ledger->originals.find(key); original != ledger->originals.end())
       setting.original = original->second;
     if (auto how = ledger->persistence.find(key); how != ledger->persistence.end())
@@ -47,6 +55,7 @@ Result<KernelStatus> KernelBridge::Status() {
     status.settings.push_back(std::move(setting));
   }
   status.history = ledger->history;
+  MarkBootOverrides(status, BootSysctlFiles{});
   return status;
 }
 

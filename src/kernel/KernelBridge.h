@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The kernel bridge over the store, the live system and the helper process.
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct KernelBridgeSetup {
   const ILiveSystem& live;
   std::string ledgerPath;
   std::vector<std::string> helperCommand;  // how to start the helper (pkexec, or directly)
+  std::filesystem::path backupsFolder;     // to know a store restored from a backup older than the bridge
 };
 
 class KernelBridge : public IKernelBridge {

@@ -50,6 +50,8 @@ std::vector<LiveSettingRow> BuildLiveRows(const kernel::KernelStatus* status, co
       if (!managed.live.empty()) row.live = Text(managed.live);
       row.original = Text(managed.original);
       row.kept = PersistenceText(managed.persistence);
+      if (!managed.overriddenAtBootBy.empty())
+        row.kept += QStringLiteral(", overridden at boot by ") + QString::fromStdString(managed.overriddenAtBootBy);
     }
   }
   for (LiveSettingRow& row : rows) row.differs = row.tuned != kNone && row.live != row.tuned;

@@ -20,7 +20,7 @@ struct KernelChange {
   bool Changes() const { return now != after; }
 };
 
-enum class WarningKind { Ipv6Loss, ThroughputCap, LinkBounce };
+enum class WarningKind { Ipv6Loss, ThroughputCap, LinkBounce, BootOverride };
 
 struct KernelWarning {
   WarningKind kind;
@@ -61,6 +61,7 @@ struct ManagedSetting {
   std::string managed;  // the value the bridge set
   std::string live;
   Persistence persistence = Persistence::None;
+  std::string overriddenAtBootBy;  // an administrator's sysctl file that boot reads after ours
   bool Drifted() const { return live != managed; }
 };
 

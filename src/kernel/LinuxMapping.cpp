@@ -2,6 +2,7 @@
 #include "kernel/LinuxMapping.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <sstream>
 
 #include "core/ReceiveWindow.h"
@@ -55,9 +56,13 @@ void MapScalars(const StoredTuning& t, Mapper& map) {
     map.Set(std::string(kKeepAliveIntervalKey), CeilSeconds(*t[F::KeepAliveInterval]),
             "KeepAliveInterval " + std::to_string(*t[F::KeepAliveInterval]) + " ms");
   // Linux's 2 forces cookies on every connection, a test mode; the NT level 2 means "protect".
-  if (t[F::SYNAttackProtect])
-    map.Set(std::string(kSynCookiesKey), *t[F::SYNAttackProtect] == 0 ? 0 : 1,
-            "SYNAttackProtect " + std::to_string(*t[F::SYNAttackProtect]));
+  if (const auto& level = t[F::SYNAttackProtect]) {
+    const std::string source = "SYNAttackProtect " + std::to_string(*level);
+    if (*level < 0 || *level > 2)
+      map.state().notes.push_back(source + " is not a level (0 to 2); it is applied as protection on, " +
+                                  DisplayName(kSynCookiesKey) + " = 1");
+    map.Set(std::string(kSynCookiesKey), *level == 0 ? 0 : 1, source);
+  }
   if (t[F::PmtuDiscovery])
     map.Set(std::string(kNoPmtuDiscKey), *t[F::PmtuDiscovery] ? 0 : 1,
             *t[F::PmtuDiscovery] ? "PmtuDiscovery on" : "PmtuDiscovery off");
@@ -74,7 +79,14 @@ std::vector<long long> Triplet(const std::string& text) {
 }
 
 void MapReceiveWindow(const StoredTuning& t, const SettingMap& originals, const ILiveSystem& live, Mapper& map) {
-  if (!t[F::RWIN] || *t[F::RWIN] < 0) return;
+  if (!t[F::RWIN]) return;
+  // The store holds 32 unsigned bits; read back signed, 2^31 and more come out negative.
+  if (*t[F::RWIN] < 0) {
+    map.state().notes.push_back("RWIN " + std::to_string(static_cast<std::uint32_t>(*t[F::RWIN])) +
+                                " is not applied: Linux takes a receive window of at most " +
+                                std::to_string(kMaxReceiveWindowBytes) + " bytes");
+    return;
+  }
   const auto original = originals.count(std::string(kRmemKey)) ? std::optional(originals.at(std::string(kRmemKey)))
                                                                : live.Read(std::string(kRmemKey));
   const auto base = original ? Triplet(*original) : std::vector<long long>{};
@@ -93,6 +105,9 @@ void MapReceiveWindow(const StoredTuning& t, const SettingMap& originals, const 
   const std::string key(kRmemKey);
   map.state().values[key] = std::to_string(min) + " " + std::to_string(def) + " " + std::to_string(max);
   map.state().sources[key] = source;
+  if (*t[F::RWIN] > kMaxReceiveWindowBytes)
+    map.state().notes.push_back(source + " is capped: tcp_rmem's largest maximum, " + std::to_string(max) +
+                                ", gives a window of " + std::to_string(WindowForReceiveBuffer(max)) + " bytes");
 }
 
 // The kernel honours a redirect when "all" or the interface allows it, so "off" must reach
@@ -128,18 +143,21 @@ void Map9xMtus(const StoredTuning& t, Mapper& map) {
   }
 }
 
-std::optional<long long> AnyMtu(const StoredTuning& t) {
-  for (const auto& [name, mtu] : t.interfaceMtus)
-    if (mtu) return mtu;
+// The MSS follows the MTU that is applied, not one the table refused.
+std::optional<long long> AppliedMtu(const DesiredState& state) {
+  for (const auto& [key, value] : state.values)
+    if (IsMtuKey(key)) return std::stoll(value);
   return std::nullopt;
 }
 
 void AddRegistryOnlyNotes(const StoredTuning& t, DesiredState& state) {
-  const auto mtu = AnyMtu(t);
+  const auto mtu = AppliedMtu(state);
+  const std::string mss = t[F::MSS] ? "MSS " + std::to_string(*t[F::MSS]) : std::string();
   if (t[F::MSS] && mtu && *t[F::MSS] != *mtu - 40)
-    state.notes.push_back("MSS " + std::to_string(*t[F::MSS]) +
-                          " stays in the registry: Linux derives the MSS from the MTU (" + std::to_string(*mtu - 40) +
-                          ")");
+    state.notes.push_back(mss + " stays in the registry: Linux derives the MSS from the MTU (" +
+                          std::to_string(*mtu - 40) + ")");
+  else if (t[F::MSS] && !mtu && *t[F::MSS] > 0)
+    state.notes.push_back(mss + " stays in the registry: Linux derives the MSS from each interface's MTU");
   const std::pair<const char*, const std::optional<long long>*> registryOnly[] = {
       {"NdiCacheSize", &t[F::NdiCacheSize]},
       {"MaxConnPer10Server", &t[F::MaxConnPer10Server]},

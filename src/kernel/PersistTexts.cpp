@@ -14,6 +14,20 @@ std::string SysctlLines(const SettingMap& settings, const char* separator) {
   return lines;
 }
 
+// TuneD from 2.22 spells a key as sysctl(8) does, an interface's own dots as slashes; older TuneD
+// turns every dot into a slash, so no [sysctl] key reaches an interface with a dot in its name.
+std::string TunedLines(const SettingMap& settings) {
+  std::string lines;
+  for (const auto& [key, value] : settings) {
+    if (IsMtuKey(key)) continue;
+    if (const std::string name = InterfaceOfKey(key); name.find('.') != std::string::npos)
+      lines += "# " + name + " needs TuneD 2.22 or later (older TuneD turns every dot into a slash); " +
+               "elsewhere use `zentrofastctl kernel export --format sysctl`\n";
+    lines += DisplayName(key) + "=" + value + "\n";
+  }
+  return lines;
+}
+
 }  // namespace
 
 std::string SysctlFileText(const SettingMap& settings) {
@@ -21,7 +35,7 @@ std::string SysctlFileText(const SettingMap& settings) {
 }
 
 std::string TunedProfileText(const SettingMap& settings) {
-  return "[main]\nsummary=Zentrofast connection tuning\n\n[sysctl]\n" + SysctlLines(settings, "=");
+  return "[main]\nsummary=Zentrofast connection tuning\n\n[sysctl]\n" + TunedLines(settings);
 }
 
 std::string LinkFileText(const std::string& interfaceName, const std::string& permanentMac, const std::string& mtu,

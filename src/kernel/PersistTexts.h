@@ -11,6 +11,9 @@
 
 namespace zf::kernel {
 
+// The helper's sysctl.d file.
+inline constexpr const char* kSysctlFilePath = "/etc/sysctl.d/80-zentrofast.conf";
+
 // A sysctl.d file with every sysctl of the map (MTU keys are left out).
 std::string SysctlFileText(const SettingMap& settings);
 // A TuneD profile's tuned.conf with the same sysctls in its [sysctl] section.

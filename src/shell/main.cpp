@@ -143,7 +143,8 @@ int main(int argc, char* argv[]) {
   zf::BalloonNotifier autoMessageBox(windowSystem);
 
   zf::kernel::KernelBridge bridge({*registry, zf::DetectOSFamily(config.osVersion), zf::kernel::ThisMachine(),
-                                   zf::kernel::kLedgerPath, zf::kernel::HelperCommandLine()});
+                                   zf::kernel::kLedgerPath, zf::kernel::HelperCommandLine(),
+                                   zf::BackupsFolder(config)});
   const auto balloon = [&tray](const QString& text) { tray.ShowBalloon(QStringLiteral("Zentrofast"), text); };
   const QString measuringProgram = zf::MeasuringProgramFor(QString::fromStdString(zf::ExecutableFolder().string()));
   // The kernel apply measures the connection-test target before and after, in a child as the screen does.

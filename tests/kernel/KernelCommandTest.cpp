@@ -110,6 +110,51 @@ TEST_F(KernelCommandTest, PlanCheckApplyYesStatusAndRevert) {
   EXPECT_NE(Run({"kernel", "status"}).out.find("The bridge manages no setting."), std::string::npos);
 }
 
+// Boot reads an administrator's file named after the bridge's own last: plan and status say so.
+TEST_F(KernelCommandTest, ALaterSysctlFileOfTheAdministratorIsNamedInPlanAndStatus) {
+  ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);
+  test::WriteText("/etc/sysctl.d/99-sysctl.conf", "net.ipv4.ip_default_ttl = 128\n");
+  test::WriteText("/usr/lib/sysctl.d/50-early.conf", "net.ipv4.tcp_keepalive_time = 60\n");  // read before ours
+  const Outcome plan = Run({"kernel", "plan"});
+  EXPECT_NE(plan.out.find("warning: /etc/sysctl.d/99-sysctl.conf sets net.ipv4.ip_default_ttl = 128, which wins at "
+                          "every boot over /etc/sysctl.d/80-zentrofast.conf's 64"),
+            std::string::npos)
+      << plan.out;
+  EXPECT_EQ(plan.out.find("50-early.conf"), std::string::npos) << plan.out;
+  ASSERT_EQ(Run({"kernel", "apply", "--yes"}).status, 0);
+  const Outcome status = Run({"kernel", "status"});
+  std::istringstream lines(status.out);
+  std::string ttl, keepAlive;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("net.ipv4.ip_default_ttl ")) ttl = line;
+    if (line.starts_with("net.ipv4.tcp_keepalive_time ")) keepAlive = line;
+  }
+  EXPECT_TRUE(ttl.ends_with("sysctl.d, overridden at boot by /etc/sysctl.d/99-sysctl.conf")) << status.out;
+  EXPECT_TRUE(keepAlive.ends_with("sysctl.d")) << status.out;
+}
+
+// The backup before the first tuning records the values the store lacked as 0; restoring it and
+// applying is how a user undoes everything, so it must not turn SYN cookies or PMTU discovery off.
+TEST_F(KernelCommandTest, RestoringTheBackupFromBeforeTheBridgeReturnsManagedSettingsToTheirOriginals) {
+  const std::vector<std::string> keys{"net/ipv4/tcp_syncookies", "net/ipv4/ip_no_pmtu_disc"};
+  std::map<std::string, std::string> before;
+  for (const auto& key : keys) before[key] = test::SandboxLive().Read(key).value_or("unreadable");
+  ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);  // 001.BCK: the store before any tuning
+  ASSERT_EQ(Run({"kernel", "apply", "--yes"}).status, 0);
+  ASSERT_EQ(Run({"backup", "restore", "001.BCK"}).status, 0);
+  const Outcome plan = Run({"kernel", "plan"});
+  EXPECT_NE(plan.out.find("back to its original: 001.BCK is from before Zentrofast first changed it"),
+            std::string::npos)
+      << plan.out;
+  const Outcome applied = Run({"kernel", "apply", "--yes"});
+  ASSERT_EQ(applied.status, 0) << applied.out << applied.err;
+  for (const auto& key : keys) EXPECT_EQ(test::SandboxLive().Read(key).value_or("unreadable"), before[key]) << key;
+  EXPECT_EQ(Live(), originals);
+  const std::string persisted = test::ReadText("/etc/sysctl.d/80-zentrofast.conf");
+  EXPECT_EQ(persisted.find("tcp_syncookies = 0"), std::string::npos) << persisted;
+  EXPECT_EQ(persisted.find("ip_no_pmtu_disc = 1"), std::string::npos) << persisted;
+}
+
 TEST_F(KernelCommandTest, RestoringAnOlderBackupAndApplyingBringsTheValuesBackExactly) {
   ASSERT_EQ(Run({"apply", "--profile", "4"}).status, 0);
   ASSERT_EQ(Run({"kernel", "apply", "--yes"}).status, 0);

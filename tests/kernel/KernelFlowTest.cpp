@@ -308,6 +308,14 @@ class KernelFlowTest : public QObject {
                               << "no authentication agent is running";
     QTest::newRow("no pkexec") << "" << ErrorKind::Failed << "pkexec is not installed."
                                << "pkexec is not installed.";
+    QTest::newRow("pkexec gone since") << "pkexec missing" << ErrorKind::NoPkexec << ""
+                                       << "pkexec (the Debian package \"pkexec\"), which is not installed";
+    QTest::newRow("no helper") << "pkexec said 127" << ErrorKind::HelperNotInstalled << ""
+                               << "kernel helper is missing from this computer";
+    QTest::newRow("no polkitd") << "pkexec said 127" << ErrorKind::PolkitUnavailable << ""
+                                << "polkit (polkitd) is not running";
+    QTest::newRow("polkit rule") << "pkexec said 127" << ErrorKind::PolkitRuleRefused << ""
+                                 << "does not allow this user";
   }
   void authenticationProblemsLeaveTheStore() {
     QFETCH(QString, failure);

@@ -28,7 +28,7 @@ kernel::KernelStatus StatusOf(std::vector<ManagedSetting> settings) {
 }
 
 ManagedSetting Mtu(std::string live) {
-  return {"link/eth0/mtu", "eth0 MTU", "1500", "1400", std::move(live), Persistence::NetworkManager};
+  return {"link/eth0/mtu", "eth0 MTU", "1500", "1400", std::move(live), Persistence::NetworkManager, {}};
 }
 
 kernel::KernelPlan StorePlan() {
@@ -54,8 +54,9 @@ class KernelSettingsTest : public QObject {
  private slots:
   void rowsJoinLiveTunedOriginalAndPersistence() {
     const kernel::KernelPlan plan = StorePlan();
-    const kernel::KernelStatus status = StatusOf(
-        {Mtu("1400"), {"net/ipv4/tcp_mtu_probing", "net.ipv4.tcp_mtu_probing", "0", "1", "1", Persistence::Sysctl}});
+    const kernel::KernelStatus status =
+        StatusOf({Mtu("1400"),
+                  {"net/ipv4/tcp_mtu_probing", "net.ipv4.tcp_mtu_probing", "0", "1", "1", Persistence::Sysctl, {}}});
     const std::vector<LiveSettingRow> rows = BuildLiveRows(&status, &plan);
     QCOMPARE(rows.size(), std::size_t{3});
     QCOMPARE(rows[0].setting, "net.ipv4.ip_default_ttl");
@@ -71,6 +72,11 @@ class KernelSettingsTest : public QObject {
     QCOMPARE(rows[2].tuned, "\u2014");
     QCOMPARE(rows[2].kept, "persisted (sysctl.d)");
     QVERIFY(!rows[2].differs);
+    // What boot does with it counts more than where the bridge wrote it.
+    kernel::KernelStatus overridden = status;
+    overridden.settings[1].overriddenAtBootBy = "/etc/sysctl.d/99-sysctl.conf";
+    QCOMPARE(BuildLiveRows(&overridden, &plan)[2].kept,
+             "persisted (sysctl.d), overridden at boot by /etc/sysctl.d/99-sysctl.conf");
   }
 
   void rowsFromOneSourceWhenTheOtherIsMissing() {

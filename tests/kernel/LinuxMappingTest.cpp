@@ -2,6 +2,8 @@
 // From the store's tuning values to Linux settings and a plan, over a recorded /proc/sys tree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/ApplySettings.h"
 #include "core/RegistrySeed.h"
 #include "kernel/KernelTestSupport.h"
@@ -197,6 +199,54 @@ TEST_F(LinuxMappingTest, AStoreWithoutTuningPlansNothing) {
   EXPECT_TRUE(plan.changes.empty());
   EXPECT_FALSE(plan.ChangesAnything());
   EXPECT_FALSE(ReadStoredTuning(registry, OSFamily{}).has_value());
+}
+
+// Every stored value the mapping cannot take as it is says so in the plan, with what happens instead.
+TEST_F(LinuxMappingTest, ValuesTakenOtherwiseThanStoredAreNoted) {
+  const struct {
+    TuningField field;
+    long long stored;
+    std::optional<long long> mtu;
+    const char* key;
+    const char* planned;  // nullptr: not planned
+    const char* note;
+  } cases[] = {
+      {TuningField::SYNAttackProtect,
+       5,
+       {},
+       "net/ipv4/tcp_syncookies",
+       "1",
+       "SYNAttackProtect 5 is not a level (0 to 2); it is applied as protection on"},
+      {TuningField::SYNAttackProtect, -1, {}, "net/ipv4/tcp_syncookies", "1", "SYNAttackProtect -1 is not a level"},
+      {TuningField::RWIN,
+       -2147483648LL,
+       {},
+       "net/ipv4/tcp_rmem",
+       nullptr,
+       "RWIN 2147483648 is not applied: Linux takes a receive window of at most 1073741823 bytes"},
+      {TuningField::RWIN,
+       1073741824,
+       {},
+       "net/ipv4/tcp_rmem",
+       "4096 131072 2147483647",
+       "RWIN 1073741824 is capped: tcp_rmem's largest maximum, 2147483647, gives a window of 1073741823 bytes"},
+      {TuningField::MSS, 1460, 20, "link/eth0/mtu", nullptr,
+       "MSS 1460 stays in the registry: Linux derives the MSS from each interface's MTU"},
+      {TuningField::MSS, 1400, 1500, "link/eth0/mtu", "1500",
+       "MSS 1400 stays in the registry: Linux derives the MSS from the MTU (1460)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.note);
+    StoredTuning tuning;
+    tuning[c.field] = c.stored;
+    if (c.mtu) tuning.interfaceMtus[InterfaceGuid("eth0")] = c.mtu;
+    const DesiredState desired = MapToLinux(tuning, system.links(), {}, system.live());
+    const auto planned = desired.values.find(c.key);
+    EXPECT_EQ(planned == desired.values.end() ? "not planned" : planned->second, c.planned ? c.planned : "not planned");
+    const bool noted = std::any_of(desired.notes.begin(), desired.notes.end(),
+                                   [&](const std::string& note) { return note.starts_with(c.note); });
+    EXPECT_TRUE(noted) << ::testing::PrintToString(desired.notes);
+  }
 }
 
 // The backup and the bridge read a stored value by one rule: a text spelling a number with blanks

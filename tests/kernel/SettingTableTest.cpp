@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <sstream>
 
 #include "kernel/HelperProtocol.h"
 #include "kernel/KernelTestSupport.h"
@@ -207,9 +209,21 @@ TEST(PersistTextsTest, ExportsCarryEverySysctlAndMatchLinksByPermanentAddress) {
   auto tuned = ExportDesiredState(desired, links, "tuned");
   ASSERT_TRUE(tuned.has_value());
   EXPECT_EQ(tuned->rfind("[main]\n", 0), 0u);
-  EXPECT_NE(tuned->find("[sysctl]\nnet.ipv4.conf.eth0/100.accept_redirects=0\nnet.ipv4.ip_default_ttl=64\n"),
+  EXPECT_NE(tuned->find("[sysctl]\n# eth0.100 needs TuneD 2.22 or later (older TuneD turns every dot into a slash)"),
             std::string::npos)
       << tuned.value();
+  // TuneD's sysctl plugin finds a key's file by swapping dots and slashes, as sysctl(8) does.
+  std::map<std::string, std::string> tunedPaths;
+  std::istringstream lines(tuned.value());
+  for (std::string line; std::getline(lines, line);) {
+    const auto equals = line.find('=');
+    if (line.empty() || line[0] == '#' || line[0] == '[' || line.starts_with("summary")) continue;
+    std::string path = line.substr(0, equals);
+    for (char& c : path) c = c == '.' ? '/' : c == '/' ? '.' : c;
+    tunedPaths[path] = line.substr(equals + 1);
+  }
+  EXPECT_EQ(tunedPaths, (std::map<std::string, std::string>{{"net/ipv4/conf/eth0.100/accept_redirects", "0"},
+                                                            {"net/ipv4/ip_default_ttl", "64"}}));
   test::TempDir linkFolder;
   std::ofstream(linkFolder / "99-default.link") << "[Match]\nOriginalName=*\n[Link]\nNamePolicy=keep path\n";
   auto networkd = ExportDesiredState(desired, links, "networkd", {linkFolder.path()});

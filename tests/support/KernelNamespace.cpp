@@ -78,6 +78,13 @@ const std::vector<std::string>& KernelHelperFolders() {
   return folders;
 }
 
+// The administrator's sysctl folders boot reads besides the helper's: hidden, so that what the
+// host's files set cannot reach a test. An absent folder has nothing to hide.
+static const std::vector<std::string>& BootSysctlFolders() {
+  static const std::vector<std::string> folders{"/run/sysctl.d", "/usr/local/lib/sysctl.d", "/usr/lib/sysctl.d"};
+  return folders;
+}
+
 std::string HostKernelSnapshot() {
   std::string out;
   // Every sysctl the setting table governs, so a new setting cannot escape the comparison.
@@ -107,6 +114,11 @@ std::string EnterKernelSandbox() {
       return Failure("mounting a tmpfs on " + point.string());
     fs::create_directories(folder);
   }
+  for (const auto& folder : BootSysctlFolders())
+    if (fs::is_directory(folder) && ::mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "mode=0755") != 0)
+      return Failure("mounting a tmpfs on " + folder);
+  if (fs::exists("/etc/sysctl.conf") && ::mount("/dev/null", "/etc/sysctl.conf", nullptr, MS_BIND, nullptr) != 0)
+    return Failure("hiding /etc/sysctl.conf");
   return {};
 }
 
@@ -119,6 +131,14 @@ std::string HostSnapshotAfterSandbox() {
 std::string FreshKernelMachine() {
   for (const auto& folder : KernelHelperFolders()) {
     // A test that unmounted the sandbox's tmpfs by mistake would otherwise empty the host's folder.
+    struct statfs kind {};
+    if (::statfs(folder.c_str(), &kind) != 0 || kind.f_type != TMPFS_MAGIC)
+      return folder + " is no longer the sandbox's tmpfs; nothing was cleared";
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) fs::remove_all(entry.path(), error);
+  }
+  for (const auto& folder : BootSysctlFolders()) {
+    if (!fs::is_directory(folder)) continue;
     struct statfs kind {};
     if (::statfs(folder.c_str(), &kind) != 0 || kind.f_type != TMPFS_MAGIC)
       return folder + " is no longer the sandbox's tmpfs; nothing was cleared";
