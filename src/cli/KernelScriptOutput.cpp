@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace zf::cli {
@@ -57,6 +58,21 @@ json PersistenceJson(kernel::Persistence persistence) {
 }
 
 json TextOrNull(const std::string& text) { return text.empty() ? json(nullptr) : json(text); }
+
+// The ledger words a rollback that could not restore everything "reverted except KEY=VALUE, …";
+// scripts get a fixed word and what stayed apart.
+constexpr std::string_view kRevertedExcept = "reverted except ";
+
+json OutcomeJson(const std::string& outcome) {
+  if (outcome.starts_with(kRevertedExcept)) return "partly_reverted";
+  if (outcome == "not reverted") return "not_reverted";
+  return outcome;
+}
+
+json NotRestoredJson(const std::string& outcome) {
+  if (!outcome.starts_with(kRevertedExcept)) return nullptr;
+  return outcome.substr(kRevertedExcept.size());
+}
 
 json TimeOrNull(const std::string& id) {
   const auto time = TransactionTime(id);
@@ -125,14 +141,15 @@ void PrintStatusJson(const kernel::KernelStatus& status, std::ostream& out) {
                         {"live", ValueJson(setting.live)},
                         {"drifted", setting.Drifted()},
                         {"persisted", PersistenceJson(setting.persistence)},
-                        {"overridden_at_boot_by", nullptr}});
+                        {"overridden_at_boot_by", TextOrNull(setting.overriddenAtBootBy)}});
   json history = json::array();
   for (const auto& entry : status.history)
     history.push_back({{"id", entry.id},
                        {"time", TimeOrNull(entry.id)},
                        {"user", entry.user},
                        {"backup", TextOrNull(entry.backupName)},
-                       {"outcome", entry.outcome}});
+                       {"outcome", OutcomeJson(entry.outcome)},
+                       {"not_restored", NotRestoredJson(entry.outcome)}});
   const kernel::Transaction* kept = LastKept(status);
   const json document{
       {"settings", settings}, {"history", history}, {"last_apply_time", kept ? TimeOrNull(kept->id) : json(nullptr)}};

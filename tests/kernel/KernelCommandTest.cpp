@@ -131,6 +131,9 @@ TEST_F(KernelCommandTest, ALaterSysctlFileOfTheAdministratorIsNamedInPlanAndStat
   }
   EXPECT_TRUE(ttl.ends_with("sysctl.d, overridden at boot by /etc/sysctl.d/99-sysctl.conf")) << status.out;
   EXPECT_TRUE(keepAlive.ends_with("sysctl.d")) << status.out;
+  const Outcome json = Run({"kernel", "status", "--json"});
+  EXPECT_NE(json.out.find("\"overridden_at_boot_by\": \"/etc/sysctl.d/99-sysctl.conf\""), std::string::npos)
+      << json.out;
 }
 
 // The backup before the first tuning records the values the store lacked as 0; restoring it and

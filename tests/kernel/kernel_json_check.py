@@ -9,7 +9,7 @@ import sys
 
 WARNING_KINDS = {"ipv6_loss", "throughput_cap", "link_bounce"}
 PERSISTENCE = {"sysctl_d", "network_manager", "link_file", "runtime_only", None}
-OUTCOMES = {"kept", "reverted"}
+OUTCOMES = {"kept", "reverted", "partly_reverted", "not_reverted"}
 
 
 def fail(message):
@@ -86,7 +86,9 @@ def check_status(status):
     kept_times = []
     for i, entry in enumerate(status["history"]):
         check_object(entry, {"id": str, "time": (int, type(None)), "user": str, "backup": (str, type(None)),
-                             "outcome": str}, "history[%d]" % i)
+                             "outcome": str, "not_restored": (str, type(None))}, "history[%d]" % i)
+        if (entry["not_restored"] is None) == (entry["outcome"] == "partly_reverted"):
+            fail("history[%d].not_restored does not go with its outcome" % i)
         if entry["outcome"] not in OUTCOMES:
             fail("history[%d].outcome is %r" % (i, entry["outcome"]))
         if entry["outcome"] == "kept":
