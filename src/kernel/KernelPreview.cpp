@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "kernel/KernelChangeWords.h"
+
 namespace zf {
 namespace {
 
@@ -10,8 +12,9 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 PreviewRow RowOf(const kernel::KernelChange& change) {
   PreviewRow row{Text(change.setting), change.now.empty() ? QStringLiteral("(unreadable)") : Text(change.now),
-                 Text(change.after), Text(change.note), change.Changes()};
-  if (!row.changes && row.note.isEmpty()) row.note = QStringLiteral("already set");
+                 Text(change.after),   Text(change.note),
+                 change.Changes(),     KernelChangeWords::Sentence(change)};
+  if (!row.changes && row.note.isEmpty()) row.note = KernelChangeWords::tr("already set");
   return row;
 }
 
@@ -22,7 +25,11 @@ KernelPreviewModel BuildPreview(const kernel::KernelPlan& plan) {
   for (const kernel::KernelChange& change : plan.changes) model.rows.push_back(RowOf(change));
   std::stable_partition(model.rows.begin(), model.rows.end(), [](const PreviewRow& row) { return row.changes; });
   for (const std::string& note : plan.notes) model.registryOnly << Text(note);
-  for (const kernel::KernelWarning& warning : plan.warnings) model.warnings << Text(warning.text);
+  for (const kernel::KernelWarning& warning : plan.warnings) {
+    const bool saidInWords =
+        warning.kind == kernel::WarningKind::ThroughputCap || warning.kind == kernel::WarningKind::Ipv6Loss;
+    (saidInWords ? model.detailWarnings : model.warnings) << Text(warning.text);
+  }
   model.needsIpv6Acceptance = plan.NeedsIpv6Acceptance();
   return model;
 }
