@@ -36,6 +36,7 @@ QLabel* Caption(const QString& text, QWidget* parent) {
   QFont font = label->font();
   font.setBold(true);
   label->setFont(font);
+  label->setProperty("heading", true);  // the skin's bold, where the skin sets the weight
   return label;
 }
 
@@ -218,6 +219,7 @@ void frmKernelPreview::FitToScreen() {
   const int wanted = HeightForWidth(this, width);
   m_scrChanges->setMinimumHeight(std::min(bodyHeight, kLeastListLines * fontMetrics().lineSpacing()));
   m_scrChanges->setMaximumHeight(QWIDGETSIZE_MAX);
+  layout()->activate();  // the dialog's least height follows the list's again before it is sized
   Regrow(this, {width, wanted});
 }
 

@@ -23,9 +23,11 @@ QSize FitDialogSize(QSize wanted, const QRect& available) {
 
 QPoint CentredPosition(QSize size, const QRect& parent, const QRect& available) {
   const QPoint centred = parent.center() - QPoint(size.width() / 2, size.height() / 2) + QPoint(1, 1);
-  // Inside on the right and bottom first, so that a dialog too large still shows its top-left.
-  const int x = std::max(available.left(), std::min(centred.x(), available.right() + 1 - size.width()));
-  const int y = std::max(available.top(), std::min(centred.y(), available.bottom() + 1 - size.height()));
+  // The window frame goes around it, the title bar above; inside on the right and bottom first,
+  // so that a dialog too large still shows its top-left.
+  const QSize framed = size + kWindowDecoration;
+  const int x = std::max(available.left(), std::min(centred.x(), available.right() + 1 - framed.width()));
+  const int y = std::max(available.top(), std::min(centred.y(), available.bottom() + 1 - framed.height()));
   return {x, y};
 }
 

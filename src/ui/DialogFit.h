@@ -17,7 +17,7 @@ inline constexpr QSize kWindowDecoration{16, 40};
 // wanted, bounded by the available area less the decoration.
 QSize FitDialogSize(QSize wanted, const QRect& available);
 // The top-left corner that centres a dialog of size on parent, moved as little as needed to lie
-// wholly inside available.
+// wholly inside available with its window frame.
 QPoint CentredPosition(QSize size, const QRect& parent, const QRect& available);
 
 // The available area of the screen the dialog's parent window is on (else the dialog's own).
