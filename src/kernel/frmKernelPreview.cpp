@@ -209,6 +209,7 @@ void frmKernelPreview::ShowDetails(bool shown) {
 // As tall as the whole list wants, up to the screen: the list scrolls, the question, the
 // consent and the buttons always show.
 void frmKernelPreview::FitToScreen() {
+  ensurePolished();  // measured in the skin's fonts
   const int width = std::min(kPreviewWidth, FitDialogSize({kPreviewWidth, 1}, DialogArea(this)).width());
   QWidget* body = m_scrChanges->widget();
   const int bodyWidth = width - layout()->contentsMargins().left() - layout()->contentsMargins().right() -
@@ -260,6 +261,7 @@ void frmKernelCountdown::setVisible(bool visible) {
 }
 
 void frmKernelCountdown::FitToScreen() {
+  ensurePolished();  // measured in the skin's fonts
   const int width = std::min(kCountdownWidth, FitDialogSize({kCountdownWidth, 1}, DialogArea(this)).width());
   Regrow(this, {width, HeightForWidth(this, width)});
 }
