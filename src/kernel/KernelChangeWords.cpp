@@ -101,7 +101,7 @@ QString KernelChangeWords::Effect(std::string_view key, const std::string& after
   return {};
 }
 
-QString KernelChangeWords::Sentence(const kernel::KernelChange& change) {
+QString KernelChangeWords::Sentence(const kernel::KernelChange& change, bool backToOriginal) {
   const QString subject = Subject(change.key, change.setting);
   QString now = Value(change.key, change.now);
   QString after = Value(change.key, change.after);
@@ -117,7 +117,7 @@ QString KernelChangeWords::Sentence(const kernel::KernelChange& change) {
   }
   QString sentence =
       change.Changes() ? tr("%1: %2 \u2192 %3").arg(subject, now, after) : tr("%1: already %2").arg(subject, after);
-  if (!change.note.empty()) sentence += tr(" (%1)").arg(Text(change.note));
+  if (backToOriginal) sentence += tr(" (back to its original)");
   if (const QString effect = Effect(change.key, change.after); change.Changes() && !effect.isEmpty())
     sentence += tr(" \u2014 %1").arg(effect);
   return sentence;

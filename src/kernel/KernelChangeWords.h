@@ -16,8 +16,10 @@ class KernelChangeWords {
   Q_DECLARE_TR_FUNCTIONS(KernelChangeWords)
 
  public:
-  // "Subject: now → after (note) — effect"; the effect and the note only where there is one.
-  static QString Sentence(const kernel::KernelChange& change);
+  // "Subject: now → after — effect", the effect only where there is one. The change's note (the
+  // stored value it comes from) stays with the details; a setting the desired state no longer
+  // sets says it goes back to its original.
+  static QString Sentence(const kernel::KernelChange& change, bool backToOriginal = false);
   // "Receive buffer", "Packet size (MTU) of eth0"; the display name for a setting it does not know.
   static QString Subject(std::string_view key, const std::string& displayName);
   // "32 MB", "2 h", "on"; the value as it is for a setting it does not know, "unreadable" for none.

@@ -10,10 +10,14 @@ namespace {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-PreviewRow RowOf(const kernel::KernelChange& change) {
-  PreviewRow row{Text(change.setting), change.now.empty() ? QStringLiteral("(unreadable)") : Text(change.now),
-                 Text(change.after),   Text(change.note),
-                 change.Changes(),     KernelChangeWords::Sentence(change)};
+PreviewRow RowOf(const kernel::KernelChange& change, bool backToOriginal) {
+  PreviewRow row;
+  row.setting = Text(change.setting);
+  row.now = change.now.empty() ? QStringLiteral("(unreadable)") : Text(change.now);
+  row.after = Text(change.after);
+  row.note = Text(change.note);
+  row.changes = change.Changes();
+  row.words = KernelChangeWords::Sentence(change, backToOriginal);
   if (!row.changes && row.note.isEmpty()) row.note = KernelChangeWords::tr("already set");
   return row;
 }
@@ -22,7 +26,8 @@ PreviewRow RowOf(const kernel::KernelChange& change) {
 
 KernelPreviewModel BuildPreview(const kernel::KernelPlan& plan) {
   KernelPreviewModel model;
-  for (const kernel::KernelChange& change : plan.changes) model.rows.push_back(RowOf(change));
+  for (const kernel::KernelChange& change : plan.changes)
+    model.rows.push_back(RowOf(change, plan.desired.count(change.key) == 0));
   std::stable_partition(model.rows.begin(), model.rows.end(), [](const PreviewRow& row) { return row.changes; });
   for (const std::string& note : plan.notes) model.registryOnly << Text(note);
   for (const kernel::KernelWarning& warning : plan.warnings) {

@@ -44,8 +44,10 @@ class KernelWordsTest : public QObject {
         "Protection against connection floods (SYN cookies): on when needed \u2192 off");
     row("path MTU discovery is inverted", "net/ipv4/ip_no_pmtu_disc", "0", "1", "",
         "Finding the largest packet a path carries (path MTU discovery): on \u2192 off");
-    row("MTU probing back", "net/ipv4/tcp_mtu_probing", "2", "0", "back to its original",
+    row("MTU probing back", "net/ipv4/tcp_mtu_probing", "2", "0", "back",
         "Probing for lost large packets (MTU probing): always on \u2192 off (back to its original)");
+    row("the stored value's note stays with the details", "net/ipv4/ip_default_ttl", "64", "128", "TTL 128",
+        "Hop limit of outgoing packets (TTL): 64 \u2192 128");
     row("redirects of one interface", "net/ipv4/conf/eth0.100/accept_redirects", "1", "0", "",
         "Route changes from routers (ICMP redirects) on eth0.100: accepted \u2192 refused");
     row("redirects of all", "net/ipv4/conf/all/accept_redirects", "0", "1", "",
@@ -62,8 +64,10 @@ class KernelWordsTest : public QObject {
     QFETCH(QString, note);
     QFETCH(QString, sentence);
     const std::string name = key == "net/ipv4/tcp_wmem" ? "net.ipv4.tcp_wmem" : "(unused)";
-    QCOMPARE(KernelChangeWords::Sentence(
-                 {key.toStdString(), name, now.toStdString(), after.toStdString(), note.toStdString()}),
+    // "back": a setting the desired state no longer sets.
+    QCOMPARE(KernelChangeWords::Sentence({key.toStdString(), name, now.toStdString(), after.toStdString(),
+                                          note == "back" ? "back to its original" : note.toStdString()},
+                                         note == "back"),
              sentence);
   }
 
@@ -88,14 +92,19 @@ class KernelWordsTest : public QObject {
   void previewModelPutsWordsFirstAndTechnicalWarningsInTheDetails() {
     kernel::KernelPlan plan;
     plan.changes = {{"net/ipv4/ip_default_ttl", "net.ipv4.ip_default_ttl", "64", "64", {}},
-                    {"link/eth0/mtu", "eth0 MTU", "1500", "576", {}}};
+                    {"link/eth0/mtu", "eth0 MTU", "1500", "576", "MTU of {B2}"},
+                    {"net/ipv4/tcp_mtu_probing", "net.ipv4.tcp_mtu_probing", "1", "0", "back to its original"}};
+    plan.desired = {{"net/ipv4/ip_default_ttl", "64"}, {"link/eth0/mtu", "576"}};
     plan.warnings = {{kernel::WarningKind::Ipv6Loss, "MTU 576 on eth0 is below 1280"},
                      {kernel::WarningKind::ThroughputCap, "caps one connection"},
                      {kernel::WarningKind::LinkBounce, "may briefly bounce the link"}};
     const KernelPreviewModel model = BuildPreview(plan);
-    QCOMPARE(model.rows.size(), std::size_t{2});
-    QVERIFY(model.rows[0].words.startsWith("Packet size (MTU) of eth0: 1500 \u2192 576"));
+    QCOMPARE(model.rows.size(), std::size_t{3});
+    QVERIFY(model.rows[0].words.startsWith("Packet size (MTU) of eth0: 1500 \u2192 576 \u2014 IPv6"));
     QCOMPARE(model.rows[0].setting, "eth0 MTU");
+    QCOMPARE(model.rows[0].note, "MTU of {B2}");
+    QCOMPARE(model.rows[1].words,
+             "Probing for lost large packets (MTU probing): on when needed \u2192 off (back to its original)");
     QCOMPARE(model.warnings, QStringList{"may briefly bounce the link"});
     QCOMPARE(model.detailWarnings, QStringList({"MTU 576 on eth0 is below 1280", "caps one connection"}));
     QVERIFY(model.needsIpv6Acceptance);
