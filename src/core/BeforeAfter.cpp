@@ -32,6 +32,16 @@ std::string RateText(double bitsPerSecond) {
 
 std::string RttText(double milliseconds) { return Figures(milliseconds) + " ms"; }
 
+std::string SizeText(std::int64_t bytes) {
+  constexpr double kKibi = 1024;
+  const auto value = static_cast<double>(bytes);
+  // Shown rounded: 1023.96 KB reads "1.0 MB", not "1024 KB".
+  if (value >= 1023.5 * kKibi * kKibi) return Figures(value / (kKibi * kKibi * kKibi)) + " GB";
+  if (value >= 1023.5 * kKibi) return Figures(value / (kKibi * kKibi)) + " MB";
+  if (bytes >= 1024) return Figures(value / kKibi) + " KB";
+  return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
 std::string CapSentence(std::string_view name, std::int32_t rwin, const PathFacts& facts) {
   const std::string measured =
       "this connection measured " + RateText(facts.bitsPerSecond) + " at " + RttText(facts.rttMs);

@@ -24,6 +24,8 @@ std::optional<double> CapBitsPerSecond(std::int32_t rwin, double rttMs);
 
 std::string RateText(double bitsPerSecond);  // "94 Mbit/s", "1.7 Mbit/s", "850 kbit/s", "2.5 Gbit/s"
 std::string RttText(double milliseconds);    // "21 ms", "4.5 ms"
+// Binary units as desktops show file sizes: "512 bytes", "8.4 KB", "128 KB", "32 MB", "2.0 GB".
+std::string SizeText(std::int64_t bytes);
 
 // "Automatic-A would cap one connection at 1.7 Mbit/s; this connection measured 94 Mbit/s at 21 ms".
 std::string CapSentence(std::string_view name, std::int32_t rwin, const PathFacts& facts);

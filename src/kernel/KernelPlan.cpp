@@ -12,9 +12,7 @@
 namespace zf::kernel {
 namespace {
 
-constexpr double kRoundTripSeconds = 0.020;
 constexpr double kCapWorthWarning = 1000.0;  // Mbit/s
-constexpr long kIpv6MinimumMtu = 1280;
 
 std::string Hash(const std::vector<KernelChange>& changes) {
   std::uint64_t hash = 0xCBF29CE484222325ULL;
@@ -72,7 +70,7 @@ void AddWarnings(KernelPlan& plan) {
 }  // namespace
 
 double ThroughputCapMbits(long long rmemMax) {
-  return WindowCapBitsPerSecond(WindowForReceiveBuffer(rmemMax), kRoundTripSeconds) / 1e6;
+  return WindowCapBitsPerSecond(WindowForReceiveBuffer(rmemMax), kCapRoundTripSeconds) / 1e6;
 }
 
 KernelPlan MakePlan(const SettingMap& desired, const ILiveSystem& live, const Ledger& ledger) {

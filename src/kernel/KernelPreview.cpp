@@ -4,17 +4,22 @@
 #include <QCoreApplication>
 #include <algorithm>
 
+#include "kernel/KernelChangeWords.h"
+
 namespace zf {
 namespace {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-PreviewRow RowOf(const kernel::KernelChange& change) {
-  PreviewRow row{
-      Text(change.setting),
-      change.now.empty() ? QCoreApplication::translate("zf::KernelPreview", "(unreadable)") : Text(change.now),
-      Text(change.after), Text(change.note), change.Changes()};
-  if (!row.changes && row.note.isEmpty()) row.note = QCoreApplication::translate("zf::KernelPreview", "already set");
+PreviewRow RowOf(const kernel::KernelChange& change, bool backToOriginal) {
+  PreviewRow row;
+  row.setting = Text(change.setting);
+  row.now = change.now.empty() ? QCoreApplication::translate("zf::KernelPreview", "(unreadable)") : Text(change.now);
+  row.after = Text(change.after);
+  row.note = Text(change.note);
+  row.changes = change.Changes();
+  row.words = KernelChangeWords::Sentence(change, backToOriginal);
+  if (!row.changes && row.note.isEmpty()) row.note = KernelChangeWords::tr("already set");
   return row;
 }
 
@@ -22,10 +27,15 @@ PreviewRow RowOf(const kernel::KernelChange& change) {
 
 KernelPreviewModel BuildPreview(const kernel::KernelPlan& plan) {
   KernelPreviewModel model;
-  for (const kernel::KernelChange& change : plan.changes) model.rows.push_back(RowOf(change));
+  for (const kernel::KernelChange& change : plan.changes)
+    model.rows.push_back(RowOf(change, plan.desired.count(change.key) == 0));
   std::stable_partition(model.rows.begin(), model.rows.end(), [](const PreviewRow& row) { return row.changes; });
   for (const std::string& note : plan.notes) model.registryOnly << Text(note);
-  for (const kernel::KernelWarning& warning : plan.warnings) model.warnings << Text(warning.text);
+  for (const kernel::KernelWarning& warning : plan.warnings) {
+    const bool saidInWords =
+        warning.kind == kernel::WarningKind::ThroughputCap || warning.kind == kernel::WarningKind::Ipv6Loss;
+    (saidInWords ? model.detailWarnings : model.warnings) << Text(warning.text);
+  }
   model.needsIpv6Acceptance = plan.NeedsIpv6Acceptance();
   return model;
 }

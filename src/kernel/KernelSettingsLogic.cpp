@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <algorithm>
+#include <numeric>
 
 namespace zf {
 namespace {
@@ -56,6 +58,27 @@ std::vector<LiveSettingRow> BuildLiveRows(const kernel::KernelStatus* status, co
   }
   for (LiveSettingRow& row : rows) row.differs = row.tuned != kNone && row.live != row.tuned;
   return rows;
+}
+
+std::vector<int> FitColumnWidths(const std::vector<int>& wanted, const std::vector<int>& least, int available) {
+  const auto widthsUnder = [&](int cap) {
+    std::vector<int> widths;
+    for (std::size_t i = 0; i < wanted.size(); ++i) widths.push_back(std::max(least[i], std::min(wanted[i], cap)));
+    return widths;
+  };
+  const auto sum = [](const std::vector<int>& widths) { return std::accumulate(widths.begin(), widths.end(), 0); };
+  if (wanted.empty()) return {};
+  // The largest common cap under which everything fits.
+  int fits = 0;
+  int tooWide = *std::max_element(wanted.begin(), wanted.end()) + 1;
+  if (sum(widthsUnder(tooWide)) <= available) fits = tooWide;
+  while (tooWide - fits > 1) {
+    const int cap = fits + (tooWide - fits) / 2;
+    (sum(widthsUnder(cap)) <= available ? fits : tooWide) = cap;
+  }
+  std::vector<int> widths = widthsUnder(fits);
+  widths.back() += std::max(0, available - sum(widths));
+  return widths;
 }
 
 std::vector<kernel::ManagedSetting> DriftTracker::NewDrift(const kernel::KernelStatus& status) {

@@ -39,6 +39,11 @@ class DriftTracker {
   std::map<std::string, std::string> m_told;  // key → live value told about
 };
 
+// Column widths for a list of the available width: each column as wide as it wants while they
+// all fit; else the widest are cut to one common width, none below its least (its heading, its
+// longest word). Whatever room is left goes to the last column.
+std::vector<int> FitColumnWidths(const std::vector<int>& wanted, const std::vector<int>& least, int available);
+
 // One sentence for a balloon; empty when nothing drifted.
 QString DriftNotice(const std::vector<kernel::ManagedSetting>& drifted);
 

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The plan in front of the user after a tuning run or a restore: what changes on this computer,
-// what stays in the store only, the warnings. Accepted: "Apply to this computer"; rejected:
-// "Not now" or the window closed. With a connection-test target it offers to measure the
-// connection before and after.
+// The plan in front of the user after a tuning run or a restore: what changes on this computer
+// in words, the setting names and raw values behind "Details", what stays in the store only, the
+// warnings. Accepted: "Apply to this computer"; rejected: "Not now" or the window closed. With a
+// connection-test target it offers to measure the connection before and after. Both dialogs wear
+// the screens' skin, fit the screen and open centred on the window they belong to.
 #include <QDialog>
 
 #include "kernel/KernelPreview.h"
@@ -11,6 +12,8 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
+class QToolButton;
 class QTreeWidget;
 class QVBoxLayout;
 
@@ -25,16 +28,32 @@ class frmKernelPreview : public QDialog {
   bool ipv6LossAccepted() const;
   bool measureBeforeAndAfter() const;
   QCheckBox* chkMeasure() const { return m_chkMeasure; }
+  // The changes in words, one a line.
+  QStringList changeSentences() const;
+  QScrollArea* scrChanges() const { return m_scrChanges; }
+  QToolButton* cmdDetails() const { return m_cmdDetails; }
+  QWidget* fraDetails() const { return m_fraDetails; }
   QTreeWidget* lstChanges() const { return m_lstChanges; }
   QCheckBox* chkIpv6Loss() const { return m_chkIpv6Loss; }
   QPushButton* cmdApply() const { return m_cmdApply; }
   QPushButton* cmdNotNow() const { return m_cmdNotNow; }
 
+  void setVisible(bool visible) override;
+
  private:
-  void AddChanges(QVBoxLayout* layout);
-  void AddList(QVBoxLayout* layout, const QString& caption, const QStringList& items);
+  QWidget* MakeBody();
+  QWidget* MakeDetails(QWidget* parent);
+  void AddTable(QVBoxLayout* layout, QWidget* parent);
+  void AddList(QVBoxLayout* layout, const QString& caption, const QStringList& items, QWidget* parent,
+               QList<QLabel*>* made = nullptr);
+  void ShowDetails(bool shown);
+  void FitToScreen();
 
   KernelPreviewModel m_model;
+  QList<QLabel*> m_lblSentences;
+  QScrollArea* m_scrChanges = nullptr;
+  QToolButton* m_cmdDetails = nullptr;
+  QWidget* m_fraDetails = nullptr;
   QTreeWidget* m_lstChanges = nullptr;
   QCheckBox* m_chkIpv6Loss = nullptr;
   QCheckBox* m_chkMeasure = nullptr;
@@ -59,7 +78,11 @@ class frmKernelCountdown : public QDialog {
   QPushButton* cmdKeep() const { return m_cmdKeep; }
   QPushButton* cmdRevert() const { return m_cmdRevert; }
 
+  void setVisible(bool visible) override;
+
  private:
+  void FitToScreen();
+
   QLabel* m_lblCountdown;
   QLabel* m_lblComparison;
   QPushButton* m_cmdKeep;

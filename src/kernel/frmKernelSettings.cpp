@@ -2,10 +2,12 @@
 #include "kernel/frmKernelSettings.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -15,7 +17,7 @@
 namespace zf {
 namespace {
 
-enum Column { kMark, kSetting, kLive, kTuned, kOriginal, kKept };
+enum Column { kMark, kSetting, kLive, kTuned, kOriginal, kKept, kColumns };
 
 // The frame is narrow: the common prefix goes, the full name stays in the tool tip.
 QString ShortName(const QString& setting) {
@@ -54,8 +56,11 @@ frmKernelSettings::frmKernelSettings(AppServices& services, IMainWindow& mainWin
   m_lstSettings->setAccessibleName(tr("Network settings of this computer"));
   m_lstSettings->setRootIsDecorated(false);
   m_lstSettings->setHeaderLabels({QString(), tr("Setting"), tr("Live"), tr("Tuned"), tr("Original"), tr("Kept")});
-  m_lstSettings->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  m_lstSettings->header()->setSectionResizeMode(QHeaderView::Interactive);
   m_lstSettings->header()->setStretchLastSection(false);
+  m_lstSettings->setTextElideMode(Qt::ElideRight);
+  m_lstSettings->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_lstSettings->viewport()->installEventFilter(this);
   m_cmdApplyTuned = new QPushButton(tr("Apply tuned values"), this);
   m_cmdRevertAll = new QPushButton(tr("Revert to originals"), this);
   m_cmdRefresh = new QPushButton(tr("Refresh"), this);
@@ -106,14 +111,44 @@ void frmKernelSettings::Refresh() {
         new QTreeWidgetItem(m_lstSettings, {row.differs ? QStringLiteral("\u2260") : QString(), ShortName(row.setting),
                                             row.live, row.tuned, row.original, row.kept});
     item->setToolTip(kSetting, row.setting);
+    // A value the column is too narrow for is elided: the tool tip holds it whole.
+    for (int column = kLive; column < kColumns; ++column) item->setToolTip(column, item->text(column));
     if (!row.differs) continue;
-    QFont font = item->font(kLive);
+    QFont font = m_lstSettings->font();  // the skin's, not the application's
     font.setBold(true);
     item->setFont(kMark, font);
     item->setFont(kLive, font);
-    item->setToolTip(kLive, tr("Differs from the tuned value"));
+    item->setToolTip(kLive, tr("%1 \u2014 differs from the tuned value").arg(row.live));
   }
   m_lblSummary->setText(Summary(rows, problems));
+  FitColumns();
+}
+
+bool frmKernelSettings::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_lstSettings->viewport() && event->type() == QEvent::Resize) FitColumns();
+  return ChildScreen::eventFilter(watched, event);
+}
+
+void frmKernelSettings::FitColumns() {
+  QHeaderView* header = m_lstSettings->header();
+  const int padding = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_lstSettings) + 1);
+  std::vector<int> wanted(kColumns, 0);
+  std::vector<int> least(kColumns, 0);
+  for (int column = 0; column < kColumns; ++column) {
+    wanted[column] = least[column] = header->sectionSizeHint(column);  // each column stays named
+    for (int row = 0; row < m_lstSettings->topLevelItemCount(); ++row) {
+      const QTreeWidgetItem* item = m_lstSettings->topLevelItem(row);
+      QFont font = m_lstSettings->font();
+      font.setBold(item->font(column).bold());
+      wanted[column] = std::max(wanted[column], QFontMetrics(font).horizontalAdvance(item->text(column)) + padding);
+    }
+  }
+  // A setting's name is cut last, yet leaves the values most of the width.
+  const int available = m_lstSettings->viewport()->width();
+  least[kMark] = wanted[kMark];
+  least[kSetting] = std::min(wanted[kSetting], available * 2 / 5);
+  const std::vector<int> widths = FitColumnWidths(wanted, least, available);
+  for (int column = 0; column < kColumns; ++column) header->resizeSection(column, widths[column]);
 }
 
 void frmKernelSettings::cmdApplyTuned_Click() { m_followUp.AfterStoreWritten({}); }

@@ -33,8 +33,11 @@ class frmKernelSettings : public ChildScreen {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Every column inside the list's width, the long values elided (their tool tips whole).
+  void FitColumns();
   void cmdApplyTuned_Click();
   void cmdRevertAll_Click();
   void RevertFinished();

@@ -16,10 +16,14 @@ int SkinFontPixels(int desktopFontPixels) { return qBound(kSmallestSkinFont, des
 bool SkinEngine::LoadSkin(const QString& path, QWidget* host, int desktopFontPixels) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
-  // The last rule wins over the skin's own size for the screens.
+  // The last rules win over the skin's own size for the screens. A dialog's scrolling list is
+  // what it says, not an explanation beside a control: the full size there too.
   m_styleSheet =
       QString::fromUtf8(file.readAll()) +
-      QStringLiteral("\n*[skinElement=\"controlForm\"] { font-size: %1px; }\n").arg(SkinFontPixels(desktopFontPixels));
+      QStringLiteral(
+          "\n*[skinElement=\"controlForm\"] { font-size: %1px; }\n"
+          "QDialog[skinElement=\"controlForm\"] QScrollArea QLabel[skinElement=\"Label\"] { font-size: %1px; }\n")
+          .arg(SkinFontPixels(desktopFontPixels));
   SkinWindow(host);
   return true;
 }

@@ -228,6 +228,12 @@ void frmMain::applyAllControls(QWidget* form) {
   ApplyKeyboardPolicy(form);
 }
 
+void frmMain::SkinDialog(QWidget* dialog) {
+  LoadSkinOnce();
+  m_skin.SkinWindow(dialog);
+  IMainWindow::SkinDialog(dialog);
+}
+
 void frmMain::MovieToFront() {
   const bool screenHadKeyboard = FocusInScreens();
   m_flash->raise();

@@ -56,6 +56,7 @@ class frmMain : public QWidget, public IMainWindow, public IMainWindowActions {
   // IMainWindow
   void ApplySkinElement(QWidget* widget, const QString& element) override;
   void applyAllControls(QWidget* form) override;
+  void SkinDialog(QWidget* dialog) override;
   void MovieToFront() override;
   void SetVariable(const QString& name, const QString& value) override;
   void UpdateTrayTip(const QString& tip) override;

@@ -16,6 +16,12 @@ class IMainWindow {
   // Applies a named skin element ("controlForm", "Button", ...) to one widget.
   virtual void ApplySkinElement(QWidget* widget, const QString& element) = 0;
   virtual void applyAllControls(QWidget* form) = 0;
+  // A window of its own (a dialog) in the screens' look: the form's element, then its controls.
+  // The main window adds the skin itself, which a window outside its frame does not inherit.
+  virtual void SkinDialog(QWidget* dialog) {
+    ApplySkinElement(dialog, QStringLiteral("controlForm"));
+    applyAllControls(dialog);
+  }
   virtual void MovieToFront() = 0;
   virtual void SetVariable(const QString& name, const QString& value) = 0;
   // Sets the tray tip text, then Show(true) on the tray control.
