@@ -2,6 +2,128 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>CommandDispatch</name>
+    <message>
+        <source>The computer was not restarted.</source>
+        <translation>Der Computer wurde nicht neu gestartet.</translation>
+    </message>
+</context>
+<context>
+    <name>KernelChangeWords</name>
+    <message>
+        <source>Hop limit of outgoing packets (TTL)</source>
+        <translation>Höchstzahl der Weiterleitungen ausgehender Pakete (TTL)</translation>
+    </message>
+    <message>
+        <source>Idle time before a connection is checked</source>
+        <translation>Leerlaufzeit bis zur Prüfung einer Verbindung</translation>
+    </message>
+    <message>
+        <source>Time between checks of an idle connection</source>
+        <translation>Abstand der Prüfungen einer ruhenden Verbindung</translation>
+    </message>
+    <message>
+        <source>Protection against connection floods (SYN cookies)</source>
+        <translation>Schutz vor Verbindungsfluten (SYN-Cookies)</translation>
+    </message>
+    <message>
+        <source>Finding the largest packet a path carries (path MTU discovery)</source>
+        <translation>Ermitteln der größten Paketgröße eines Pfads (Pfad-MTU-Erkennung)</translation>
+    </message>
+    <message>
+        <source>Probing for lost large packets (MTU probing)</source>
+        <translation>Suche nach verlorenen großen Paketen (MTU-Probing)</translation>
+    </message>
+    <message>
+        <source>Receive buffer</source>
+        <translation>Empfangspuffer</translation>
+    </message>
+    <message>
+        <source>Packet size (MTU) of %1</source>
+        <translation>Paketgröße (MTU) von %1</translation>
+    </message>
+    <message>
+        <source>Route changes from routers (ICMP redirects) on %1</source>
+        <translation>Routenänderungen durch Router (ICMP-Redirects) auf %1</translation>
+    </message>
+    <message>
+        <source>Route changes from routers (ICMP redirects) on all interfaces</source>
+        <translation>Routenänderungen durch Router (ICMP-Redirects) auf allen Schnittstellen</translation>
+    </message>
+    <message>
+        <source>Route changes from routers (ICMP redirects) on new interfaces</source>
+        <translation>Routenänderungen durch Router (ICMP-Redirects) auf neuen Schnittstellen</translation>
+    </message>
+    <message>
+        <source>unreadable</source>
+        <translation>nicht lesbar</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>aus</translation>
+    </message>
+    <message>
+        <source>on when needed</source>
+        <translation>bei Bedarf an</translation>
+    </message>
+    <message>
+        <source>always on</source>
+        <translation>immer an</translation>
+    </message>
+    <message>
+        <source>on</source>
+        <translation>an</translation>
+    </message>
+    <message>
+        <source>refused</source>
+        <translation>abgelehnt</translation>
+    </message>
+    <message>
+        <source>accepted</source>
+        <translation>angenommen</translation>
+    </message>
+    <message>
+        <source>one connection at most %1 at %2</source>
+        <translation>eine Verbindung höchstens %1 bei %2</translation>
+    </message>
+    <message>
+        <source>IPv6 addresses on %1 will be removed; going back restores only the link-local one</source>
+        <translation>IPv6-Adressen auf %1 werden entfernt; beim Zurücksetzen kehrt nur die link-lokale zurück</translation>
+    </message>
+    <message>
+        <source>%1: %2 → %3</source>
+        <translation>%1: %2 → %3</translation>
+    </message>
+    <message>
+        <source>%1: already %2</source>
+        <translation>%1: bereits %2</translation>
+    </message>
+    <message>
+        <source> (back to its original)</source>
+        <translation> (zurück zum ursprünglichen Wert)</translation>
+    </message>
+    <message>
+        <source> — %1</source>
+        <translation> — %1</translation>
+    </message>
+    <message>
+        <source>already set</source>
+        <translation>bereits gesetzt</translation>
+    </message>
+</context>
+<context>
     <name>MenuScene</name>
     <message>
         <source>Wizard Mode</source>
@@ -918,10 +1040,6 @@
         <source>(unreadable)</source>
         <translation>(nicht lesbar)</translation>
     </message>
-    <message>
-        <source>already set</source>
-        <translation>bereits gesetzt</translation>
-    </message>
 </context>
 <context>
     <name>zf::KernelSettings</name>
@@ -1296,6 +1414,34 @@ Version %1</translation>
         <source>Note</source>
         <translation>Hinweis</translation>
     </message>
+    <message>
+        <source>What changes</source>
+        <translation>Was sich ändert</translation>
+    </message>
+    <message>
+        <source>These network settings of this computer change:</source>
+        <translation>Diese Netzwerkeinstellungen des Computers ändern sich:</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>Show the technical details</source>
+        <translation>Technische Details anzeigen</translation>
+    </message>
+    <message>
+        <source>The Linux settings (sysctl names), their values now and after:</source>
+        <translation>Die Linux-Einstellungen (sysctl-Namen), ihre Werte jetzt und danach:</translation>
+    </message>
+    <message>
+        <source>In the plan&apos;s own terms:</source>
+        <translation>In den Worten des Plans:</translation>
+    </message>
+    <message>
+        <source>The Linux settings, now and after</source>
+        <translation>Die Linux-Einstellungen, jetzt und danach</translation>
+    </message>
 </context>
 <context>
     <name>zf::frmKernelSettings</name>
@@ -1356,10 +1502,6 @@ Version %1</translation>
         <translation>Das Protokoll früherer Änderungen konnte nicht gelesen werden: </translation>
     </message>
     <message>
-        <source>Differs from the tuned value</source>
-        <translation>Weicht vom optimierten Wert ab</translation>
-    </message>
-    <message>
         <source>Put every network setting Zentrofast changed on this computer back to its original value? Zentrofast&apos;s own tuned values stay as they are.</source>
         <translation>Alle Netzwerkeinstellungen, die Zentrofast auf diesem Computer geändert hat, auf ihre ursprünglichen Werte zurücksetzen? Die optimierten Werte in Zentrofast bleiben erhalten.</translation>
     </message>
@@ -1370,6 +1512,10 @@ Version %1</translation>
     <message>
         <source>The network settings could not be put back: </source>
         <translation>Die Netzwerkeinstellungen konnten nicht zurückgesetzt werden: </translation>
+    </message>
+    <message>
+        <source>%1 — differs from the tuned value</source>
+        <translation>%1 – weicht vom optimierten Wert ab</translation>
     </message>
 </context>
 <context>
