@@ -109,19 +109,9 @@ struct QueriedKey {
   std::vector<std::string> subkeys;
 };
 
-std::string HexBytes(const std::vector<std::uint8_t>& data) {
-  std::string hex;
-  for (std::uint8_t byte : data) {
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02x", byte);
-    hex += digits;
-  }
-  return hex;
-}
-
 // The data read as its type says where it can be, and its bytes always, so nothing is lost.
 JsonObject ValueJson(const QueriedValue& value) {
-  JsonObject data = HexBytes(value.data);
+  JsonObject data = HexDigits(value.data, false);
   const std::string text(value.data.begin(), value.data.end());
   if (value.type == REG_SZ || value.type == REG_EXPAND_SZ) data = text.substr(0, text.find('\0'));
   if (value.type == REG_MULTI_SZ) data = MultiTextEntries(value.data);
@@ -134,7 +124,7 @@ JsonObject ValueJson(const QueriedValue& value) {
           {"type", TypeName(value.type)},
           {"type_code", value.type},
           {"data", data},
-          {"data_hex", HexBytes(value.data)}};
+          {"data_hex", HexDigits(value.data, false)}};
 }
 
 void PrintQuery(CliContext& context, const std::string& display, const QueriedKey& found, bool json) {

@@ -81,10 +81,14 @@ std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data) 
                   data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<unsigned>(data[3]) << 24));
     return number;
   }
+  return HexDigits(data, true);
+}
+
+std::string HexDigits(const std::vector<std::uint8_t>& data, bool upperCase) {
   std::string hex;
   for (std::uint8_t byte : data) {
     char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", byte);
+    std::snprintf(digits, sizeof digits, upperCase ? "%02X" : "%02x", byte);
     hex += digits;
   }
   return hex;

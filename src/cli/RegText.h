@@ -25,6 +25,8 @@ std::string TypeName(std::uint32_t type);
 // The entries of a multi-text: the NUL ending each entry and the empty entry ending the list are
 // not part of them.
 std::vector<std::string> MultiTextEntries(const std::vector<std::uint8_t>& data);
+// Two hex digits per byte, upper- or lower-case.
+std::string HexDigits(const std::vector<std::uint8_t>& data, bool upperCase);
 // The data as reg.exe shows it: text (the entries of a multi-text joined by "\0"), 0x… for a
 // DWORD, hex digits for anything else.
 std::string DataText(std::uint32_t type, const std::vector<std::uint8_t>& data);
