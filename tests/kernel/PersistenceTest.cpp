@@ -108,7 +108,8 @@ void WriteLinkFilesByCurrentAddress(const SettingMap& kept) {
   for (const auto& [key, mtu] : kept) {
     if (!IsMtuKey(key)) continue;
     const std::string name = InterfaceOfKey(key);
-    std::string text = LinkFileText(name, test::ReadText("/sys/class/net/" + name + "/address").substr(0, 17), mtu);
+    std::string text =
+        LinkFileText(name, test::ReadText("/sys/class/net/" + name + "/address").substr(0, 17), mtu, LinkNaming{});
     text.replace(text.find("PermanentMACAddress="), std::strlen("PermanentMACAddress="), "MACAddress=");
     test::WriteText("/etc/systemd/network/" + LinkFileName(name), text);
   }
