@@ -409,6 +409,14 @@
         <source>© Tessel. All rights reserved.</source>
         <translation>© Tessel. Alle Rechte vorbehalten.</translation>
     </message>
+    <message>
+        <source>Optimize</source>
+        <translation>Optimieren</translation>
+    </message>
+    <message>
+        <source>Monitor</source>
+        <translation>Überwachen</translation>
+    </message>
 </context>
 <context>
     <name>frmBackUp</name>

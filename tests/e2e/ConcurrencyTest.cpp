@@ -108,9 +108,9 @@ TEST(ConcurrencyTest, DesktopProgramAndFourToolsShareTheStoreWithoutLosingAWrite
   while (std::chrono::steady_clock::now() < until) {
     Child program = Spawn({Bin("zentrofast")});
     ASSERT_GE(program.pid, 0);
-    const bool shown = WaitUntilReported(program, "shown");
-    // The start-up screens, the main settings among them, load after the first frame.
-    const bool loaded = shown && WaitUntilReported(program, "loaded");
+    // The start-up screens, the main settings among them, load before the window shows.
+    const bool loaded = WaitUntilReported(program, "loaded");
+    const bool shown = loaded && WaitUntilReported(program, "shown");
     kill(program.pid, SIGTERM);
     Wait(program);
     EXPECT_TRUE(shown) << "start " << starts << " never showed its window";

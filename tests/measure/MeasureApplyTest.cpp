@@ -77,7 +77,8 @@ class MeasureAroundApply : public test::KernelSandboxTest {
 TEST_F(MeasureAroundApply, AutomaticAMeasuresSlowerAndIsRevertedUnderKeepIfNotSlower) {
   ASSERT_EQ(Run({"apply", "--profile", "0"}).status, 0);
   const Outcome applied =
-      Run({"kernel", "apply", "--measure", path->IperfTarget(), "--seconds", "2", "--keep-if-not-slower"});
+      Run({"kernel", "apply", "--measure", path->IperfTarget(), "--seconds", "2", "--keep-if-not-slower",
+           "--allow-ipv6-loss"});  // profile 0's MTU of 576 reaches the path's own interface too
   EXPECT_EQ(applied.status, 3) << applied.out << applied.err;
   EXPECT_NE(applied.out.find("this change made the connection slower"), std::string::npos) << applied.out;
   EXPECT_LT(BitsPerSecond(applied.out, "now"), 0.1 * kPathBitsPerSecond) << applied.out;
@@ -113,7 +114,7 @@ TEST_F(MeasureAroundApply, AFailingMeasurementChangesNothing) {
   EXPECT_EQ(Run({"backup", "list"}).out, "") << "no tuning run, so no backup";
 
   ASSERT_EQ(Run({"apply", "--profile", "0"}).status, 0);
-  const Outcome apply = Run({"kernel", "apply", "--measure", refused, "--seconds", "1", "--yes"});
+  const Outcome apply = Run({"kernel", "apply", "--measure", refused, "--seconds", "1", "--yes", "--allow-ipv6-loss"});
   EXPECT_EQ(apply.status, 1);
   EXPECT_NE(apply.err.find("the measurement failed, so nothing was changed"), std::string::npos) << apply.err;
   EXPECT_EQ(Live(), originals);
