@@ -330,14 +330,20 @@ class MainWindowTest : public QObject {
     }
   }
 
-  void TabStaysInsideTheShownScreenAndEscapeClosesIt() {
-    MainWindowRig rig;
+  // The window started and active, the main settings opened from the menu.
+  static bool StartActiveAndOpenSettings(MainWindowRig& rig) {
     frmMain& window = rig.Window();
     rig.Start();
     window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QMetaObject::invokeMethod(window.flash()->rootObject(), "openScreen",
-                              Q_ARG(QVariant, QStringLiteral("IDC_FS_settings")));
+    return QTest::qWaitForWindowActive(&window) &&
+           QMetaObject::invokeMethod(window.flash()->rootObject(), "openScreen",
+                                     Q_ARG(QVariant, QStringLiteral("IDC_FS_settings")));
+  }
+
+  void TabStaysInsideTheShownScreenAndEscapeClosesIt() {
+    MainWindowRig rig;
+    frmMain& window = rig.Window();
+    QVERIFY(StartActiveAndOpenSettings(rig));
     QCOMPARE(window.flash()->rootObject()->property("page").toString(), QStringLiteral("screen"));
     ChildScreen* settings = window.screens().Loaded(ScreenId::MainSettings);
     QVERIFY(settings->isAncestorOf(QApplication::focusWidget()));  // the screen has the keyboard
@@ -361,11 +367,7 @@ class MainWindowTest : public QObject {
   void EscapeInAnOpenDropDownClosesOnlyTheDropDown() {
     MainWindowRig rig;
     frmMain& window = rig.Window();
-    rig.Start();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QMetaObject::invokeMethod(window.flash()->rootObject(), "openScreen",
-                              Q_ARG(QVariant, QStringLiteral("IDC_FS_settings")));
+    QVERIFY(StartActiveAndOpenSettings(rig));
     ChildScreen* settings = window.screens().Loaded(ScreenId::MainSettings);
     auto* dropDown = new QComboBox(settings);
     dropDown->addItems({QStringLiteral("one"), QStringLiteral("two")});
