@@ -17,6 +17,21 @@ namespace {
 constexpr double kRoundTripShare = 0.1;
 constexpr double kPathMtuShare = 0.05;
 constexpr auto kProbeSpacing = std::chrono::milliseconds(100);
+// An iperf3 server stops listening for a moment while it resets after each test, and a bare
+// connect such as a round-trip probe counts as one: a refusal from a server that answered
+// earlier in this run is waited out, for up to two seconds.
+constexpr auto kListenerBackSpacing = std::chrono::milliseconds(100);
+constexpr int kListenerBackTries = 20;
+
+// Sleeps in slices; false when cancelled.
+bool Pause(std::chrono::milliseconds length, const CancelFlag& cancel) {
+  const auto end = std::chrono::steady_clock::now() + length;
+  while (std::chrono::steady_clock::now() < end) {
+    if (cancel.IsCancelled()) return false;
+    std::this_thread::sleep_for(std::min(length, std::chrono::milliseconds(20)));
+  }
+  return !cancel.IsCancelled();
+}
 
 class Run {
  public:
@@ -34,6 +49,12 @@ class Run {
   std::optional<MeasureOutcome> MeasureRoundTrip();
   std::optional<MeasureOutcome> MeasureStream();
   std::string Where() const { return m_address.text + " port " + std::to_string(m_target.port); }
+  // True when a refusal may be waited out (and the pause was not cancelled).
+  bool WaitForListener() {
+    if (!m_serverAnswered || m_listenerWaits >= kListenerBackTries) return false;
+    ++m_listenerWaits;
+    return Pause(kListenerBackSpacing, m_cancel);
+  }
 
   const MeasureRequest& m_request;
   const ProgressFn& m_progress;
@@ -41,6 +62,8 @@ class Run {
   Target m_target;
   ResolvedAddress m_address;
   Measurement m_result;
+  bool m_serverAnswered = false;
+  int m_listenerWaits = 0;
 };
 
 double Median(std::vector<double> values) {
@@ -49,30 +72,26 @@ double Median(std::vector<double> values) {
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// Sleeps in slices; false when cancelled.
-bool Pause(std::chrono::milliseconds length, const CancelFlag& cancel) {
-  const auto end = std::chrono::steady_clock::now() + length;
-  while (std::chrono::steady_clock::now() < end) {
-    if (cancel.IsCancelled()) return false;
-    std::this_thread::sleep_for(std::min(length, std::chrono::milliseconds(20)));
-  }
-  return !cancel.IsCancelled();
-}
-
 std::optional<MeasureOutcome> Run::MeasureRoundTrip() {
   std::vector<double> answered;
   int lost = 0;
   const int probes = std::max(m_request.rttProbes, 1);
   for (int i = 0; i < probes; ++i) {
     if (i > 0 && !Pause(kProbeSpacing, m_cancel)) return Cancelled();
-    const ConnectProbe probe = ProbeConnect(m_address, m_request.probeTimeout, m_cancel);
+    ConnectProbe probe = ProbeConnect(m_address, m_request.probeTimeout, m_cancel);
+    while (probe.answer == ConnectProbe::Answer::Refused && WaitForListener())
+      probe = ProbeConnect(m_address, m_request.probeTimeout, m_cancel);
+    if (probe.answer == ConnectProbe::Answer::Refused && m_cancel.IsCancelled()) return Cancelled();
     switch (probe.answer) {
       case ConnectProbe::Answer::Cancelled: return Cancelled();
       case ConnectProbe::Answer::NoRoute: return Fail(FailureKind::NoRoute, "no route to " + m_address.text);
       // Without a listener there is nothing to measure the stream against.
       case ConnectProbe::Answer::Refused:
         return Fail(FailureKind::Refused, "nothing listens at " + Where() + " (connection refused)");
-      case ConnectProbe::Answer::Accepted: answered.push_back(probe.milliseconds); break;
+      case ConnectProbe::Answer::Accepted:
+        m_serverAnswered = true;
+        answered.push_back(probe.milliseconds);
+        break;
       case ConnectProbe::Answer::NoAnswer:
         if (answered.empty() && i == 0)
           return Fail(FailureKind::Unreachable, m_address.text + " does not answer on port " +
@@ -98,8 +117,12 @@ std::optional<MeasureOutcome> Run::MeasureStream() {
       [this, start](double done, double bps) { Report(Stage::Throughput, start + (1 - start) * done, bps); },
       m_cancel};
   StreamFailure failure;
-  const auto result =
-      m_target.kind == Target::Kind::Iperf3 ? RunIperfStream(stream, failure) : RunHttpStream(stream, failure);
+  const auto runStream = [&] {
+    return m_target.kind == Target::Kind::Iperf3 ? RunIperfStream(stream, failure) : RunHttpStream(stream, failure);
+  };
+  auto result = runStream();
+  while (!result && failure.kind == FailureKind::Refused && WaitForListener()) result = runStream();
+  if (!result && m_cancel.IsCancelled()) return Cancelled();
   if (!result) return Fail(failure.kind, result.error().text);
   m_result.throughput = MakeFigure(result->bitsPerSecond, "bit/s");
   m_result.streamSeconds = MakeFigure(result->seconds, "s");

@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The connection test on an emulated 100 Mbit/s path with a 40 ms round trip (namespaces only).
+#include <arpa/inet.h>
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
 
 #include <cstdlib>
 #include <filesystem>
@@ -195,6 +201,58 @@ assert re.fullmatch(r"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ", j["measured_at"]))");
     const int status = std::system(command.c_str());
     EXPECT_EQ(WEXITSTATUS(status), c.status) << c.target;
   }
+}
+
+// A loopback listener on a free port; the port 0 when none could be made.
+int Listen(std::uint16_t port, std::uint16_t* chosen) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(fd, 8) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    close(fd);
+    return -1;
+  }
+  *chosen = ntohs(address.sin_port);
+  return fd;
+}
+
+// As an iperf3 server does while it resets after a test (and a bare connect is one), the
+// listener goes away for a moment after the first round-trip probe; the measurement waits
+// for it instead of calling the server absent.
+TEST(ServerBetweenTests, ARefusalAfterTheServerAnsweredIsWaitedOut) {
+  std::uint16_t port = 0;
+  int listener = Listen(0, &port);
+  ASSERT_GE(listener, 0);
+  std::atomic<bool> done{false};
+  std::thread server([&] {
+    close(accept(listener, nullptr, nullptr));
+    close(listener);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    std::uint16_t again = 0;
+    listener = Listen(port, &again);
+    // Every later connection is closed at once, so the stream fails for another reason.
+    pollfd ready{listener, POLLIN, 0};
+    while (!done && listener >= 0)
+      if (poll(&ready, 1, 50) > 0) close(accept(listener, nullptr, nullptr));
+  });
+  MeasureRequest request;
+  request.target = "iperf3://127.0.0.1:" + std::to_string(port);
+  request.seconds = 1;
+  request.rttProbes = 3;
+  request.probeTimeout = std::chrono::milliseconds(1000);
+  CancelFlag never;
+  const MeasureOutcome outcome = MeasureConnection(request, {}, never);
+  done = true;
+  server.join();
+  close(listener);
+  ASSERT_FALSE(outcome.result.has_value());
+  EXPECT_NE(outcome.failure, FailureKind::Refused) << outcome.result.error().text;
 }
 
 }  // namespace
