@@ -1,43 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screens/frmNormalMode.h"
 
-#include <QLabel>
-#include <QLayout>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include "ui_frmNormalMode.h"
 
 namespace zf {
 namespace {
-
-// An explanation box shows whole lines only, never a line cut through: its view is a whole
-// number of lines high, paragraphs are one line apart and a scroll step is one line.
-class WholeLines final : public QObject {
- public:
-  explicit WholeLines(QScrollArea* area) : QObject(area), m_area(area) { area->installEventFilter(this); }
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::Resize || type == QEvent::Show || type == QEvent::StyleChange) Fit();
-    return false;
-  }
-
- private:
-  void Fit() {
-    const auto* text = m_area->widget()->findChild<QLabel*>();
-    if (text == nullptr) return;
-    const int pitch = text->fontMetrics().lineSpacing();
-    if (QLayout* layout = m_area->widget()->layout()) layout->setSpacing(pitch);
-    const int height = m_area->height() - 2 * m_area->frameWidth();
-    m_area->setContentsMargins(0, 0, 0, height % pitch);
-    m_area->verticalScrollBar()->setSingleStep(pitch);
-  }
-
-  QScrollArea* m_area;
-};
 
 // Sets a box's text only when it differs, so the caret stays where the user is typing.
 void ShowText(QLineEdit* box, const QString& text) {
@@ -62,12 +31,6 @@ frmNormalMode::frmNormalMode(AppServices& services, IMainWindow& mainWindow, ITu
                       m_ui->txtKeepAliveTimeValue,
                       m_ui->txtKeepAliveIntervalValue};
   m_ui->optConnType0->setChecked(true);
-  // The explanations scroll on the page's own background.
-  for (QScrollArea* area : findChildren<QScrollArea*>()) {
-    area->viewport()->setAutoFillBackground(false);
-    area->widget()->setAutoFillBackground(false);
-    new WholeLines(area);
-  }
   ConnectControls();
   ConnectValidatedBoxes();
 }
