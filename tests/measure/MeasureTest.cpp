@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <atomic>
-
 #include <cstdlib>
 #include <filesystem>
 #include <future>
