@@ -136,6 +136,7 @@ QString msgFrm::input_box(const QString& mPrompt, std::int32_t mFlags, const QSt
   SetFrameHeight(layout.frameHeight);
   SetWindowHeight(layout.windowHeight);
   iTxt->setText(DefaultText);
+  iTxt->setAccessibleName(mPrompt);  // the prompt is the field's label
   DrawBalloon(NoPointer, X, Y, ClampIntensity(Intensity));
   SetDisplayIcon(mFlags, 1);
   ShowModal();
@@ -176,6 +177,9 @@ int msgFrm::PrepareFrame(Kind kind, const QString& mCaption, const QString& mPro
   const Frame& f = F1[index];
   f.title->setText(mCaption);
   f.message->setText(mPrompt);
+  // A frameless window has no title for a screen reader to say: it says the balloon's own.
+  setAccessibleName(mCaption.isEmpty() ? mPrompt : mCaption);
+  setAccessibleDescription(mPrompt);
   f.frame->setPalette(BalloonPalette());
   f.frame->setGeometry(kFrameLeft, kFrameTop, width() - kFrameWidthMargin, f.frame->height());
   const int messageWidth = FrameWidthTwips() - kMessageWidthMargin;
