@@ -235,7 +235,8 @@ int main(int argc, char* argv[]) {
       std::fprintf(stderr, "no page %s\n", argv[1]);
       return 2;
     }
-    QTimer::singleShot(6000, &app, &QApplication::quit);
+    // exit(), not quit(): a modal balloon refuses the close that quit() would send it first.
+    QTimer::singleShot(6000, &app, [] { QApplication::exit(0); });
   }
   return QApplication::exec();
 }
