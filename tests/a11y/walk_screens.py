@@ -38,15 +38,18 @@ SCREENS = [
 ]
 
 # The menu's entries as a screen reader names them: the header, the sidebar and the home page;
-# then, once "System Settings" is pressed, its page.
+# then what each press in MENU_PRESSES brings up, and the entry pressed there to go on.
 MENU_ENTRIES = [
     "Minimise", "Hide to tray", "Close Zentrofast",
     "Home", "Wizard Mode", "Advanced Mode", "Backup Manager", "System Status", "RAM Configuration",
     "Net Pinger", "Connection Test", "System Settings", "Main Settings", "Help", "About", "Restart computer",
     "Start the wizard \u2192", "Backups", "RAM Booster",
 ]
-SYSTEM_PAGE_ENTRIES = [
-    "This Computer's Network", "Internet Properties", "System Properties", "Modem Settings", "Network Settings",
+MENU_PRESSES = [
+    ("System Settings", ["This Computer's Network", "Internet Properties", "System Properties", "Modem Settings",
+                         "Network Settings"], "Home"),
+    ("About", ["Close"], "Close"),
+    ("Restart computer", ["Cancel", "Restart"], "Cancel"),
 ]
 
 # The gallery's pages, each a dialog the program shows outside its screens.
@@ -135,7 +138,7 @@ class Tree:
         app.clearCache()
         self.texts = []
         self.faults = []
-        self.buttons = {}  # name -> (role, states, number of actions, node)
+        self.buttons = {}  # name -> [(role, states, number of actions, node)]
         self.charts = []
 
         def pressable_button(node):
@@ -223,7 +226,7 @@ class Tree:
                 # Qt offers no action on a disabled button, as a screen reader expects.
                 if role in BUTTON_ROLES and state.contains(pyatspi.STATE_ENABLED) and actions == 0:
                     self.faults.append(f"{role} {name!r} has no action")
-                self.buttons.setdefault(name, (role, state, actions, node))
+                self.buttons.setdefault(name, []).append((role, state, actions, node))
             if role == "chart":
                 self.charts.append(name)
                 if not any(c.isdigit() for c in name):
@@ -240,20 +243,30 @@ class Tree:
         """Each name must be a menu entry one can reach with the keyboard and press."""
         import pyatspi
 
+        def usable(role, state, actions):
+            return actions > 0 and all(state.contains(s) for s in (pyatspi.STATE_SHOWING, pyatspi.STATE_ENABLED,
+                                                                    pyatspi.STATE_FOCUSABLE))
+
         faults = []
         for name in names:
-            role, state, actions, _ = self.buttons.get(plain(name), (None, None, 0, None))
-            if role is None:
+            found = self.buttons.get(plain(name), [])
+            if not found:
                 faults.append(f"no entry {name!r}")
-            elif role not in MENU_ENTRY_ROLES:
-                faults.append(f"entry {name!r} is a {role}")
-            elif not all(state.contains(s) for s in (pyatspi.STATE_SHOWING, pyatspi.STATE_ENABLED,
-                                                     pyatspi.STATE_FOCUSABLE)) or actions == 0:
+            elif not any(role in MENU_ENTRY_ROLES for role, _, _, _ in found):
+                faults.append(f"entry {name!r} is a {found[0][0]}")
+            elif not any(usable(*entry[:3]) for entry in found if entry[0] in MENU_ENTRY_ROLES):
                 faults.append(f"entry {name!r} cannot be reached and pressed")
         return faults
 
     def press(self, name):
-        self.buttons[name][3].queryAction().doAction(0)
+        """Presses the first entry of that name that can be pressed; False when there is none."""
+        import pyatspi
+
+        for _, state, actions, node in self.buttons.get(name, []):
+            if actions > 0 and state.contains(pyatspi.STATE_SHOWING) and state.contains(pyatspi.STATE_ENABLED):
+                node.queryAction().doAction(0)
+                return True
+        return False
 
 
 def find_app(name, seconds=20):
@@ -312,12 +325,15 @@ def walk_program(program, forms, env):
         time.sleep(0.5)
         menu = Tree(app)
         failures += [f"menu: {fault}" for fault in menu.faults + menu.entry_faults(MENU_ENTRIES)]
-        if "System Settings" in menu.buttons:
-            menu.press("System Settings")
-            time.sleep(0.6)
-            page = Tree(app)
-            failures += [f"menu, System Settings: {fault}"
-                         for fault in page.faults + page.entry_faults(SYSTEM_PAGE_ENTRIES)]
+        for entry, entries, back in MENU_PRESSES:
+            if not menu.press(entry):  # the sidebar's and header's entries stay where they are
+                continue  # told above
+            time.sleep(0.35)
+            shown = Tree(app)
+            failures += [f"menu, {entry}: {fault}" for fault in shown.faults + shown.entry_faults(entries)]
+            if not shown.press(back):
+                failures.append(f"menu, {entry}: {back!r} cannot be pressed")
+            time.sleep(0.2)
         print(f"menu: walked ({time.monotonic() - START:.1f} s)", flush=True)
         told = set(menu.faults)
         for command, form, graphs in SCREENS:
