@@ -158,7 +158,7 @@ class Tree:
             except (NotImplementedError, AttributeError):
                 return False
 
-        fields_named = {}  # (parent, name) -> the fields of that parent with that name
+        fields_named = {}  # (parent, name) -> how many fields of that parent have that name
 
         def field_faults(node, name, where, state):
             labels = [plain(label.name) for label in relation_targets(node, pyatspi.RELATION_LABELLED_BY)
@@ -180,9 +180,9 @@ class Tree:
                     break
                 ancestor = ancestor.parent
             if parent is not None:
-                shared = fields_named.setdefault((parent.path, name), [])
-                shared.append(node)
-                if len(shared) == 2:
+                key = (parent.path, name)
+                fields_named[key] = fields_named.get(key, 0) + 1
+                if fields_named[key] == 2:
                     self.faults.append(f"{where}: several fields share the name {name!r}")
             role = node.getRoleName()
             if role in ("spin button", "slider"):
