@@ -804,6 +804,38 @@
         <source>Next&gt;&gt;</source>
         <translation>Weiter &gt;&gt;</translation>
     </message>
+    <message>
+        <source>MTU size</source>
+        <translation>MTU-Größe</translation>
+    </message>
+    <message>
+        <source>MSS size</source>
+        <translation>MSS-Größe</translation>
+    </message>
+    <message>
+        <source>TTL</source>
+        <translation>TTL</translation>
+    </message>
+    <message>
+        <source>Connections per server (HTTP 1.0)</source>
+        <translation>Verbindungen je Server (HTTP 1.0)</translation>
+    </message>
+    <message>
+        <source>Connections per server (HTTP 1.1)</source>
+        <translation>Verbindungen je Server (HTTP 1.1)</translation>
+    </message>
+    <message>
+        <source>Keep Alive Time</source>
+        <translation>Keep-Alive-Zeit</translation>
+    </message>
+    <message>
+        <source>Keep Alive Interval</source>
+        <translation>Keep-Alive-Intervall</translation>
+    </message>
+    <message>
+        <source>SYN attack protection level</source>
+        <translation>Schutzstufe gegen SYN-Angriffe</translation>
+    </message>
 </context>
 <context>
     <name>frmRamConfiguration</name>
@@ -919,6 +951,13 @@
     <message>
         <source>The settings of %1 were restored.</source>
         <translation>Die Einstellungen aus %1 wurden wiederhergestellt.</translation>
+    </message>
+</context>
+<context>
+    <name>zf::CloseImage</name>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
     </message>
 </context>
 <context>

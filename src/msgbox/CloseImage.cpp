@@ -10,6 +10,7 @@ namespace zf {
 CloseImage::CloseImage(QWidget* parent) : QLabel(parent) {
   setFixedSize(kIconCellSize, kIconCellSize);
   setCursor(Qt::PointingHandCursor);
+  setAccessibleName(tr("Close"));
 }
 
 void CloseImage::Reset(QColor background) {

@@ -129,12 +129,13 @@ MessageBoxLayout LayoutMessageBox(int messageHeight, int twipsPerPixelY) {
   return layout;
 }
 
-InputBoxLayout LayoutInputBox(int messageHeight, int messageWidth, int fieldHeight, int twipsPerPixelY) {
+InputBoxLayout LayoutInputBox(int messageHeight, int messageWidth, int fieldHeight, int twipsPerPixelY,
+                              int buttonWidth) {
   InputBoxLayout layout;
   layout.fieldTop = kMessageTopOther + messageHeight + 300;
   layout.buttonTop = layout.fieldTop + fieldHeight + 70;
-  layout.okLeft = kMessageLeft + messageWidth - kInputButtonWidth;
-  layout.cancelLeft = layout.okLeft - kInputButtonWidth - 70;
+  layout.okLeft = kMessageLeft + messageWidth - buttonWidth;
+  layout.cancelLeft = layout.okLeft - buttonWidth - 70;
   layout.checkWidth = layout.cancelLeft - kMessageLeft - 10;
   layout.frameHeight = ToPixels(layout.buttonTop + kButtonHeight + 115, twipsPerPixelY);
   layout.windowHeight = layout.frameHeight + 65;

@@ -80,7 +80,9 @@ struct InputBoxLayout {
   int frameHeight = 0;   // pixels
   int windowHeight = 0;  // pixels
 };
-InputBoxLayout LayoutInputBox(int messageHeight, int messageWidth, int fieldHeight, int twipsPerPixelY);
+// The buttons are kInputButtonWidth wide, or as wide as their widest caption needs.
+InputBoxLayout LayoutInputBox(int messageHeight, int messageWidth, int fieldHeight, int twipsPerPixelY,
+                              int buttonWidth = kInputButtonWidth);
 
 struct AutoBoxLayout {
   int frameHeight = 0;   // pixels

@@ -128,14 +128,18 @@ QString msgFrm::input_box(const QString& mPrompt, std::int32_t mFlags, const QSt
   const int messageHeight = PrepareFrame(Kind::Input, mCaption, mPrompt, mColor, Intensity, kMessageTopOther);
   const int messageWidth = WidthTwips(F1[1].message);
   const int fieldHeight = iTxt->sizeHint().height() * TwipsPerPixelY();
-  const InputBoxLayout layout = LayoutInputBox(messageHeight, messageWidth, fieldHeight, TwipsPerPixelY());
+  // A caption longer than the design's (a translated "Cancel") widens both buttons.
+  const int buttonWidth = std::max({kInputButtonWidth, iCmd[0]->sizeHint().width() * TwipsPerPixelX(),
+                                    iCmd[1]->sizeHint().width() * TwipsPerPixelX()});
+  const InputBoxLayout layout = LayoutInputBox(messageHeight, messageWidth, fieldHeight, TwipsPerPixelY(), buttonWidth);
   PlaceTwips(iTxt, kMessageLeft, layout.fieldTop, messageWidth, fieldHeight);
-  PlaceTwips(iCmd[1], layout.okLeft, layout.buttonTop, kInputButtonWidth, kButtonHeight);
-  PlaceTwips(iCmd[0], layout.cancelLeft, layout.buttonTop, kInputButtonWidth, kButtonHeight);
+  PlaceTwips(iCmd[1], layout.okLeft, layout.buttonTop, buttonWidth, kButtonHeight);
+  PlaceTwips(iCmd[0], layout.cancelLeft, layout.buttonTop, buttonWidth, kButtonHeight);
   ShowCheckbox(Check2, CheckboxTxt, layout.buttonTop, layout.checkWidth);
   SetFrameHeight(layout.frameHeight);
   SetWindowHeight(layout.windowHeight);
   iTxt->setText(DefaultText);
+  iTxt->setAccessibleName(mPrompt);  // the prompt is the field's label
   DrawBalloon(NoPointer, X, Y, ClampIntensity(Intensity));
   SetDisplayIcon(mFlags, 1);
   ShowModal();
@@ -176,6 +180,9 @@ int msgFrm::PrepareFrame(Kind kind, const QString& mCaption, const QString& mPro
   const Frame& f = F1[index];
   f.title->setText(mCaption);
   f.message->setText(mPrompt);
+  // A frameless window has no title for a screen reader to say: it says the balloon's own.
+  setAccessibleName(mCaption.isEmpty() ? mPrompt : mCaption);
+  setAccessibleDescription(mPrompt);
   f.frame->setPalette(BalloonPalette());
   f.frame->setGeometry(kFrameLeft, kFrameTop, width() - kFrameWidthMargin, f.frame->height());
   const int messageWidth = FrameWidthTwips() - kMessageWidthMargin;

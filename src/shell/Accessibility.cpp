@@ -4,6 +4,8 @@
 #include <QAccessibleWidget>
 #include <QGroupBox>
 
+#include "msgbox/CloseImage.h"
+
 namespace zf {
 namespace {
 
@@ -18,15 +20,46 @@ class AccessibleGroupBox : public QAccessibleWidget {
   }
 };
 
-QAccessibleInterface* GroupBoxInterface(const QString& className, QObject* object) {
-  auto* box = qobject_cast<QGroupBox*>(object);
-  // A box the user ticks keeps Qt's own description, which carries the tick.
-  if (className != QLatin1String("QGroupBox") || box == nullptr || box->isCheckable()) return nullptr;
-  return new AccessibleGroupBox(box);
+// A picture that closes its balloon on a click: a screen reader offers it as a button to press.
+class AccessibleCloseImage : public QAccessibleWidget {
+ public:
+  explicit AccessibleCloseImage(CloseImage* image) : QAccessibleWidget(image, QAccessible::Button) {}
+
+  QStringList actionNames() const override { return {pressAction()}; }
+  void doAction(const QString& action) override {
+    if (action == pressAction()) emit static_cast<CloseImage*>(widget())->clicked();
+  }
+};
+
+// The timed balloon shows without taking the keyboard: as a notification a screen reader reads
+// it when it appears. The modal kinds stay dialogs.
+class AccessibleBalloon : public QAccessibleWidget {
+ public:
+  explicit AccessibleBalloon(QWidget* balloon) : QAccessibleWidget(balloon, QAccessible::Dialog) {}
+
+  QAccessible::Role role() const override {
+    return widget()->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus) ? QAccessible::Notification
+                                                                          : QAccessible::Dialog;
+  }
+};
+
+QAccessibleInterface* WidgetInterface(const QString& className, QObject* object) {
+  if (className == QLatin1String("QGroupBox")) {
+    auto* box = qobject_cast<QGroupBox*>(object);
+    // A box the user ticks keeps Qt's own description, which carries the tick.
+    if (box != nullptr && !box->isCheckable()) return new AccessibleGroupBox(box);
+  } else if (className == QLatin1String("zf::Histogram")) {
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Chart);
+  } else if (className == QLatin1String("zf::msgFrm")) {
+    return new AccessibleBalloon(static_cast<QWidget*>(object));
+  } else if (className == QLatin1String("zf::CloseImage")) {
+    return new AccessibleCloseImage(static_cast<CloseImage*>(object));
+  }
+  return nullptr;
 }
 
 }  // namespace
 
-void InstallAccessibleGroupBoxes() { QAccessible::installFactory(GroupBoxInterface); }
+void InstallAccessibleWidgets() { QAccessible::installFactory(WidgetInterface); }
 
 }  // namespace zf

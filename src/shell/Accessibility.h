@@ -4,8 +4,12 @@
 
 namespace zf {
 
-// A group box is named by its own title: Qt names a box nested in another by the outer box's
-// title, so every inner group of a screen would be read as the screen's name.
-void InstallAccessibleGroupBoxes();
+// Installs the program's own accessible descriptions:
+// - a group box is named by its own title: Qt names a box nested in another by the outer box's
+//   title, so every inner group of a screen would be read as the screen's name;
+// - the running graphs are charts, named by their figures, not anonymous panels;
+// - the timed balloon is a notification, and its close image a button that can be pressed
+//   without a mouse.
+void InstallAccessibleWidgets();
 
 }  // namespace zf

@@ -65,7 +65,7 @@ int main(int argc, char* argv[]) {
     application = std::make_unique<QApplication>(argc, argv);
   }
   QApplication& app = *application;
-  zf::InstallAccessibleGroupBoxes();
+  zf::InstallAccessibleWidgets();
   zf::InstallTranslations(app, QLocale::system(),
                           zf::TranslationFolders(QString::fromStdString(zf::ExecutableFolder().string())));
   // Read again once Qt has taken its own options (-platform, -style, …) off the command line.

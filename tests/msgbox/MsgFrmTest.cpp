@@ -236,6 +236,31 @@ class MsgFrmTest : public QObject {
     QCOMPARE(plain.input_box("Host?", 0, "Host", "localhost"), QStringLiteral("localhost"));
   }
 
+  // A translated caption longer than the design's button widens both buttons, OK still ending
+  // with the field and Cancel still left of OK; the field is named by the prompt.
+  void inputButtonsFitTheirCaptions() {
+    msgFrm box(m_windowSystem);
+    auto* cancel = Child<QPushButton>(box, "iCmd_0");
+    auto* ok = Child<QPushButton>(box, "iCmd_1");
+    cancel->setText(QStringLiteral("Abbrechen"));
+    QRect cancelAt, okAt, fieldAt;
+    QString fieldName;
+    WhenModal([&](msgFrm& b) {
+      cancelAt = cancel->geometry();
+      okAt = ok->geometry();
+      fieldAt = Child<QLineEdit>(b, "iTxt")->geometry();
+      fieldName = Child<QLineEdit>(b, "iTxt")->accessibleName();
+      cancel->click();
+    });
+    box.input_box("Host to ping:", 0, "Net pinger", "localhost");
+    QVERIFY(cancelAt.width() >= cancel->sizeHint().width());
+    QCOMPARE(okAt.width(), cancelAt.width());
+    QVERIFY(cancelAt.right() < okAt.left());
+    QVERIFY(qAbs(okAt.right() - fieldAt.right()) <= 1);
+    QVERIFY(cancelAt.left() >= fieldAt.left());
+    QCOMPARE(fieldName, QStringLiteral("Host to ping:"));
+  }
+
   void shapeIsBodyShadowAndTailAndDragDropsTheTail() {
     msgFrm box(m_windowSystem);
     QRegion before;
