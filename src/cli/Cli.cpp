@@ -14,13 +14,12 @@
 namespace zf::cli {
 namespace {
 
-constexpr const char* kDescription = ZF_TRANSLATABLE(
-    "zentrofastctl",
+constexpr const char* kDescription = ZF_CLI_TRANSLATABLE(
     "zentrofastctl: the command line of Zentrofast. It reads and writes Zentrofast's registry store, applies the "
     "tuning profiles, manages the backups, pings and reports memory and processor use.");
-constexpr const char* kFooter = ZF_TRANSLATABLE("zentrofastctl",
-                                                "Run \"zentrofastctl COMMAND --help\" for the options of a command.\n"
-                                                "Exit status: 0 done, 1 failed (the reason on stderr), 2 wrong usage.");
+constexpr const char* kFooter = ZF_CLI_TRANSLATABLE(
+    "Run \"zentrofastctl COMMAND --help\" for the options of a command.\n"
+    "Exit status: 0 done, 1 failed (the reason on stderr), 2 wrong usage.");
 
 std::string VersionLine() {
   return "zentrofastctl " + std::to_string(ZENTROFAST_VERSION_MAJOR) + "." + std::to_string(ZENTROFAST_VERSION_MINOR) +

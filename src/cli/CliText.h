@@ -21,6 +21,9 @@ void UseMessageLanguage(const std::filesystem::path& executableFolder);
 
 // The sentence in the chosen language; its %1, %2, ... stay for the caller to fill.
 const char* Say(const char* english);
+// A finished message of the code below in the chosen language, where the catalogue holds it whole
+// (ZF_CLI_TRANSLATABLE); as it stands otherwise.
+inline std::string Say(const std::string& english) { return Say(english.c_str()); }
 
 inline std::string ArgumentText(std::string_view text) { return std::string(text); }
 inline std::string ArgumentText(std::integral auto number) { return std::to_string(number); }

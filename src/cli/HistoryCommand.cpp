@@ -190,7 +190,7 @@ int RunHistory(CliContext& context, const HistoryOptions& options) {
     return context.UsageError(Say("--host picks echoes; measurements have targets"));
   const std::int64_t now = NowMs();
   const Result<std::int64_t> since = ParseSince(options.since, now);
-  if (!since) return context.UsageError(since.error().text);
+  if (!since) return context.UsageError(Say(since.error().text));
   const std::filesystem::path file = HistoryFileFor(context.config);
   std::vector<EchoRecord> echoes;
   std::unique_ptr<HistoryStore> store;

@@ -33,8 +33,7 @@ namespace {
 using namespace zf::kernel;
 
 constexpr int kExitReverted = 3;
-constexpr const char* kUsage = ZF_TRANSLATABLE(
-    "zentrofastctl",
+constexpr const char* kUsage = ZF_CLI_TRANSLATABLE(
     // TRANSLATORS: the command words and options stay; the continuation lines stand under "plan".
     "usage: zentrofastctl kernel plan [--check] [--json] | apply [--keep-within SECONDS] [--yes] [--allow-ipv6-loss]\n"
     "                            [--measure TARGET [--seconds N] [--keep-if-not-slower]]\n"
@@ -302,7 +301,7 @@ int RunExport(CliContext& context, IRegistry& registry, const KernelOptions& opt
   }
   auto text = ExportDesiredState(plan->desired, ThisMachine().Links(), options.format);
   if (!text) {
-    context.err << "zentrofastctl: " << text.error().text << "\n" << Say(kUsage);
+    context.err << "zentrofastctl: " << Say(text.error().text) << "\n" << Say(kUsage);
     return kExitUsage;
   }
   context.out << text.value();

@@ -35,8 +35,7 @@ constexpr int kStartConnectionType = 3;
 
 // The values a recommendation starts from, as the report names them (in English: it is a field's
 // value) and as the apply's sentence names them (translated).
-constexpr const char* kStartName =
-    ZF_TRANSLATABLE("zentrofastctl", "the advanced editor's values for a LAN connection");
+constexpr const char* kStartName = ZF_CLI_TRANSLATABLE("the advanced editor's values for a LAN connection");
 
 std::string StartName() { return kStartName; }
 

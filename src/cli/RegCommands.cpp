@@ -33,9 +33,9 @@
 namespace zf::cli {
 namespace {
 
-constexpr const char* kKeyHelp = ZF_TRANSLATABLE("zentrofastctl",
-                                                 "KEY is a full path beginning with a hive, long or short: "
-                                                 "HKLM\\SOFTWARE\\... or HKEY_LOCAL_MACHINE\\SOFTWARE\\...");
+constexpr const char* kKeyHelp = ZF_CLI_TRANSLATABLE(
+    "KEY is a full path beginning with a hive, long or short: "
+    "HKLM\\SOFTWARE\\... or HKEY_LOCAL_MACHINE\\SOFTWARE\\...");
 
 // What reg.exe says after a change.
 void SayDone(CliContext& context) { context.out << Say("The operation completed successfully.") << "\n"; }
@@ -151,7 +151,7 @@ int Query(CliContext& context, const RegOptions& options) {
   HKEY key = 0;
   const LONG opened = registry.OpenKey(target.key.hive, target.key.subKey, KEY_READ, &key);
   if (opened != ERROR_SUCCESS)
-    return Failure(context, Say("cannot open %1: %2", target.key.display, RegistryStatusText(opened)));
+    return Failure(context, Say("cannot open %1: %2", target.key.display, Say(RegistryStatusText(opened))));
   QueriedKey found;
   QueriedValue value;
   if (options.valueName) {
@@ -161,7 +161,7 @@ int Query(CliContext& context, const RegOptions& options) {
     if (status == ERROR_FILE_NOT_FOUND)
       return Failure(context, Say("%1 is not set", ValueLabel(*options.valueName, target.key)));
     if (status != ERROR_SUCCESS)
-      return Failure(context, Say("cannot read %1: %2", target.key.display, RegistryStatusText(status)));
+      return Failure(context, Say("cannot read %1: %2", target.key.display, Say(RegistryStatusText(status))));
     found.values.push_back(std::move(value));
     PrintQuery(context, target.key.display, found, options.json);
     return kExitOk;
@@ -204,7 +204,7 @@ int Add(CliContext& context, const RegOptions& options) {
                                                  options.data.value_or(""), false);
   }
   if (status != ERROR_SUCCESS)
-    return Failure(context, Say("cannot write %1: %2", target.key.display, RegistryStatusText(status)));
+    return Failure(context, Say("cannot write %1: %2", target.key.display, Say(RegistryStatusText(status))));
   SayDone(context);
   return kExitOk;
 }
@@ -216,21 +216,21 @@ int Delete(CliContext& context, const RegOptions& options) {
   if (!options.valueName) {
     const LONG status = registry.DeleteKey(target.key.hive, target.key.subKey);
     if (status != ERROR_SUCCESS)
-      return Failure(context, Say("cannot delete %1: %2", target.key.display, RegistryStatusText(status)));
+      return Failure(context, Say("cannot delete %1: %2", target.key.display, Say(RegistryStatusText(status))));
     SayDone(context);
     return kExitOk;
   }
   HKEY key = 0;
   LONG status = registry.OpenKey(target.key.hive, target.key.subKey, KEY_ALL_ACCESS, &key);
   if (status != ERROR_SUCCESS)
-    return Failure(context, Say("cannot open %1: %2", target.key.display, RegistryStatusText(status)));
+    return Failure(context, Say("cannot open %1: %2", target.key.display, Say(RegistryStatusText(status))));
   status = registry.DeleteValue(key, *options.valueName);
   registry.CloseKey(key);
   if (status == ERROR_FILE_NOT_FOUND)
     return Failure(context, Say("%1 is not set", ValueLabel(*options.valueName, target.key)));
   if (status != ERROR_SUCCESS)
-    return Failure(context,
-                   Say("cannot delete %1: %2", ValueLabel(*options.valueName, target.key), RegistryStatusText(status)));
+    return Failure(context, Say("cannot delete %1: %2", ValueLabel(*options.valueName, target.key),
+                                Say(RegistryStatusText(status))));
   SayDone(context);
   return kExitOk;
 }

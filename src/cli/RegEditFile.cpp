@@ -112,7 +112,7 @@ class RegFileWriter {
       (display += '\\') += name;
       const LONG status = registry.OpenKey(level.key, name, KEY_READ, &child);
       if (status != ERROR_SUCCESS) {
-        *error = Say("cannot read %1: %2", PrintableExcerpt(display), RegistryStatusText(status));
+        *error = Say("cannot read %1: %2", PrintableExcerpt(display), Say(RegistryStatusText(status)));
         written = false;
         break;
       }
@@ -244,7 +244,7 @@ bool ExportRegFile(IRegistry& registry, HKEY hive, const std::string& subKey, co
   HKEY key = 0;
   const LONG status = registry.OpenKey(hive, subKey, KEY_READ, &key);
   if (status != ERROR_SUCCESS) {
-    *error = Say("cannot read %1: %2", display, RegistryStatusText(status));
+    *error = Say("cannot read %1: %2", display, Say(RegistryStatusText(status)));
     return false;
   }
   RegFileWriter writer(format, sink);

@@ -439,7 +439,7 @@ bool ParseRegFile(std::istream& in, std::vector<RegFileEntry>* entries, std::str
 bool ApplyRegFile(IRegistry& registry, const std::vector<RegFileEntry>& entries, std::string* error) {
   const LONG begun = registry.BeginBatch();
   if (begun != ERROR_SUCCESS) {
-    *error = Say("cannot write: %1; nothing was imported", RegistryStatusText(begun));
+    *error = Say("cannot write: %1; nothing was imported", Say(RegistryStatusText(begun)));
     return false;
   }
   for (const RegFileEntry& entry : entries) {
@@ -447,14 +447,14 @@ bool ApplyRegFile(IRegistry& registry, const std::vector<RegFileEntry>& entries,
     if (status != ERROR_SUCCESS) {
       registry.RollbackBatch();
       const std::string what = entry.name.empty() ? EntryKey(entry) : EntryKey(entry) + " \"" + entry.name + "\"";
-      *error =
-          LineError(entry.line, Say("cannot write %1: %2; nothing was imported", what, RegistryStatusText(status)));
+      *error = LineError(entry.line,
+                         Say("cannot write %1: %2; nothing was imported", what, Say(RegistryStatusText(status))));
       return false;
     }
   }
   const LONG status = registry.CommitBatch();
   if (status != ERROR_SUCCESS)
-    *error = Say("cannot commit the import: %1; nothing was imported", RegistryStatusText(status));
+    *error = Say("cannot commit the import: %1; nothing was imported", Say(RegistryStatusText(status)));
   return status == ERROR_SUCCESS;
 }
 

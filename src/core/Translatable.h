@@ -8,6 +8,10 @@
 #include <string_view>
 
 #define ZF_TRANSLATABLE(context, text) text
+// A text for the command line's gettext catalogue (xgettext reads ZF_CLI_TRANSLATABLE): a sentence
+// zentrofastctl keeps in a constant, or a whole message of the code below that it prints and looks
+// up as it stands. lupdate does not read it.
+#define ZF_CLI_TRANSLATABLE(text) text
 
 namespace zf {
 

@@ -49,6 +49,8 @@ expect $de 0 out "    Name    REG_SZ    Wert" -- reg query "$key"
 expect $de 0 out '"type": "REG_SZ"' -- reg query "$key" --json
 expect $de 1 err "zentrofastctl: der Wert „Fehlt“ von HKEY_CURRENT_USER\\Software\\Zentrofast Test ist nicht gesetzt" \
   -- reg query "$key" --value Fehlt
+# A message of the code below, looked up whole.
+expect $de 1 err "HKEY_CURRENT_USER\\Software\\Fehlt lässt sich nicht öffnen: nicht gefunden" -- reg query 'HKCU\Software\Fehlt'
 # A report of figures keeps its English field names.
 expect $de 0 out "Memory load:" -- mem
 [ "$failures" -eq 0 ]
