@@ -25,7 +25,7 @@ composition_roots=" shell/main.cpp cli/zentrofastctl.cpp "
 
 # What each private program may include from the rest of the tree.
 declare -A helper_allows=(
-  [kernel]="core/Result.h core/ReceiveWindow.h platform/fdio.h kernel/HelperProtocol.h kernel/KernelPlan.h kernel/KernelTypes.h
+  [kernel]="core/Result.h core/ReceiveWindow.h core/Translatable.h platform/fdio.h kernel/HelperProtocol.h kernel/KernelPlan.h kernel/KernelTypes.h
             kernel/Ledger.h kernel/LinkNaming.h kernel/LiveSystem.h kernel/NetlinkLinks.h kernel/PersistTexts.h
             kernel/SettingTable.h"
   [ping]="platform/fdio.h platform/icmp.h platform/linux/Capabilities.h platform/linux/LinuxIcmp.h

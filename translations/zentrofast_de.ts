@@ -1595,6 +1595,137 @@ Version %1</translation>
     </message>
 </context>
 <context>
+    <name>zf::kernel::Plan</name>
+    <message>
+        <source>%1 sets %2 = %3, which wins at every boot over %4&apos;s %5</source>
+        <translation>%1 setzt %2 = %3; das gilt bei jedem Systemstart statt %5 aus %4</translation>
+    </message>
+    <message>
+        <source>MTU %1 on %2 is below 1280: the kernel removes its IPv6 addresses, and going back restores only the link-local one</source>
+        <translation>MTU %1 auf %2 liegt unter 1280: Der Kernel entfernt die IPv6-Adressen der Schnittstelle, und beim Zurücksetzen kehrt nur die Link-Local-Adresse zurück</translation>
+    </message>
+    <message>
+        <source>changing the MTU of %1 may briefly bounce the link</source>
+        <translation>Eine geänderte MTU von %1 kann die Verbindung kurz unterbrechen</translation>
+    </message>
+    <message>
+        <source>a receive window of %1 bytes caps one connection at about %2 Mbit/s at 20 ms round trip</source>
+        <translation>Ein Empfangsfenster von %1 Bytes begrenzt eine Verbindung bei 20 ms Umlaufzeit auf etwa %2 Mbit/s</translation>
+    </message>
+    <message>
+        <source>back to its original</source>
+        <translation>zurück zum ursprünglichen Wert</translation>
+    </message>
+    <message>
+        <source>%1 gives %2 = %3, which is not applied: %4</source>
+        <translation>%1 ergäbe %2 = %3 und wird nicht angewendet: %4</translation>
+    </message>
+    <message>
+        <source>%1 is not a level (0 to 2); it is applied as protection on, %2 = 1</source>
+        <translation>%1 ist keine Stufe (0 bis 2); angewendet wird eingeschalteter Schutz, %2 = 1</translation>
+    </message>
+    <message>
+        <source>RWIN %1 is not applied: Linux takes a receive window of at most %2 bytes</source>
+        <translation>RWIN %1 wird nicht angewendet: Linux nimmt ein Empfangsfenster von höchstens %2 Bytes</translation>
+    </message>
+    <message>
+        <source>%1 is not applied: net.ipv4.tcp_rmem cannot be read</source>
+        <translation>%1 wird nicht angewendet: net.ipv4.tcp_rmem lässt sich nicht lesen</translation>
+    </message>
+    <message>
+        <source>%1 is too small to apply</source>
+        <translation>%1 ist zu klein, um angewendet zu werden</translation>
+    </message>
+    <message>
+        <source>%1 is capped: tcp_rmem&apos;s largest maximum, %2, gives a window of %3 bytes</source>
+        <translation>%1 wird begrenzt: Das größte Maximum von tcp_rmem, %2, ergibt ein Fenster von %3 Bytes</translation>
+    </message>
+    <message>
+        <source>MTU of %1</source>
+        <translation>MTU von %1</translation>
+    </message>
+    <message>
+        <source>interface %1 is not on this computer; its MTU is skipped</source>
+        <translation>Die Schnittstelle %1 gibt es auf diesem Computer nicht; ihre MTU wird übersprungen</translation>
+    </message>
+    <message>
+        <source>MaxMTU of transport %1</source>
+        <translation>MaxMTU des Transports %1</translation>
+    </message>
+    <message>
+        <source>%1 stays in the registry: Linux derives the MSS from the MTU (%2)</source>
+        <translation>%1 bleibt nur in den Einstellungen von Zentrofast: Linux leitet die MSS aus der MTU ab (%2)</translation>
+    </message>
+    <message>
+        <source>%1 stays in the registry: Linux derives the MSS from each interface&apos;s MTU</source>
+        <translation>%1 bleibt nur in den Einstellungen von Zentrofast: Linux leitet die MSS aus der MTU jeder Schnittstelle ab</translation>
+    </message>
+    <message>
+        <source>%1 %2 has no Linux equivalent and stays in the registry only</source>
+        <translation>%1 %2 hat unter Linux keine Entsprechung und bleibt nur in den Einstellungen von Zentrofast</translation>
+    </message>
+    <message>
+        <source>back to its original: %1 is from before Zentrofast first changed it</source>
+        <translation>zurück zum ursprünglichen Wert: %1 stammt aus der Zeit, bevor Zentrofast ihn zum ersten Mal geändert hat</translation>
+    </message>
+    <message>
+        <source>the tuned values are those of %1, taken before Zentrofast first changed this computer: the settings it changed go back to their originals</source>
+        <translation>Die optimierten Werte sind die von %1, angelegt, bevor Zentrofast diesen Computer zum ersten Mal geändert hat: Die geänderten Einstellungen erhalten wieder ihre ursprünglichen Werte</translation>
+    </message>
+    <message>
+        <source>a TTL must be 1 to 255 (the kernel refuses 0 and 256)</source>
+        <translation>eine TTL muss zwischen 1 und 255 liegen (der Kernel lehnt 0 und 256 ab)</translation>
+    </message>
+    <message>
+        <source>a keep-alive time must be 1 to 32767 seconds</source>
+        <translation>eine Keep-Alive-Zeit muss zwischen 1 und 32767 Sekunden liegen</translation>
+    </message>
+    <message>
+        <source>a keep-alive interval must be 1 to 32767 seconds</source>
+        <translation>ein Keep-Alive-Intervall muss zwischen 1 und 32767 Sekunden liegen</translation>
+    </message>
+    <message>
+        <source>SYN cookies must be 0, 1 or 2</source>
+        <translation>SYN-Cookies müssen 0, 1 oder 2 sein</translation>
+    </message>
+    <message>
+        <source>path-MTU discovery must be 0 or 1</source>
+        <translation>die Pfad-MTU-Erkennung muss 0 oder 1 sein</translation>
+    </message>
+    <message>
+        <source>MTU probing must be 0 or 1</source>
+        <translation>das MTU-Probing muss 0 oder 1 sein</translation>
+    </message>
+    <message>
+        <source>tcp_rmem wants three whole numbers</source>
+        <translation>tcp_rmem erwartet drei ganze Zahlen</translation>
+    </message>
+    <message>
+        <source>tcp_rmem must hold min &lt;= default &lt;= max with max at most 2147483647</source>
+        <translation>tcp_rmem muss min &lt;= default &lt;= max erfüllen, mit max höchstens 2147483647</translation>
+    </message>
+    <message>
+        <source>there is no interface %1</source>
+        <translation>es gibt keine Schnittstelle %1</translation>
+    </message>
+    <message>
+        <source>loopback is never changed</source>
+        <translation>Loopback wird nie geändert</translation>
+    </message>
+    <message>
+        <source>accept_redirects must be 0 or 1</source>
+        <translation>accept_redirects muss 0 oder 1 sein</translation>
+    </message>
+    <message>
+        <source>an MTU of %1 must be 68 to %2</source>
+        <translation>eine MTU von %1 muss zwischen 68 und %2 liegen</translation>
+    </message>
+    <message>
+        <source>not a setting the bridge manages</source>
+        <translation>keine Einstellung, die Zentrofast verwaltet</translation>
+    </message>
+</context>
+<context>
     <name>zf::msgFrm</name>
     <message>
         <source>Cancel</source>

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "cli/CliContext.h"
+#include "cli/CliText.h"
 #include "cli/FieldText.h"
 #include "cli/JsonOutput.h"
 #include "core/ApplySettings.h"
@@ -36,19 +37,18 @@ std::optional<ApplyRequest> ParseApply(CliContext& context, const ApplyOptions& 
     return std::nullopt;
   };
   if (options.profile.has_value() == options.connectionType.has_value())
-    return complain("apply needs either --profile N or --connection-type T, once");
+    return complain(Say("apply needs either --profile N or --connection-type T, once"));
   std::optional<ApplyRequest> request;
   if (const auto& value = options.profile) {
     auto index = ParseWholeNumber(*value, WholeNumberForm::Signed, 0, kProfileCount - 1);
-    if (!index) return complain("--profile wants 0 to 7, not " + QuotedExcerpt(*value));
-    request =
-        ApplyRequest{Profiles()[*index], "profile " + *value + " \"" + std::string(ProfileCaption(*index)) + "\""};
+    if (!index) return complain(Say("--profile wants 0 to 7, not %1", QuotedExcerpt(*value)));
+    request = ApplyRequest{Profiles()[*index], Say("profile %1 \"%2\"", *value, ProfileCaption(*index))};
   } else {
     const std::string& text = *options.connectionType;
     auto type = ParseWholeNumber(text, WholeNumberForm::Signed, 0, kConnectionTypeCount - 1);
-    if (!type) return complain("--connection-type wants 0 to 3, not \"" + text + "\"");
+    if (!type) return complain(Say("--connection-type wants 0 to 3, not \"%1\"", text));
     request = ApplyRequest{RecommendedSettings(static_cast<int>(*type)),
-                           "connection type " + text + " \"" + std::string(ConnectionType(*type).caption) + "\""};
+                           Say("connection type %1 \"%2\"", text, ConnectionType(*type).caption)};
   }
   for (const std::string& assignment : options.assignments) {
     if (std::string complaint = SetFieldFromAssignment(request->settings, assignment); !complaint.empty())
@@ -60,7 +60,7 @@ std::optional<ApplyRequest> ParseApply(CliContext& context, const ApplyOptions& 
 // The tool always says what failed, also the single values the screens pass over in silence.
 int ReportFailedWrites(CliContext& context, const std::vector<std::string>& failures) {
   if (failures.empty()) return kExitOk;
-  context.err << "zentrofastctl: " << failures.size() << " value(s) could not be written:\n";
+  context.err << "zentrofastctl: " << Say("%1 value(s) could not be written:", failures.size()) << "\n";
   for (const std::string& failure : failures) context.err << "  " << failure << "\n";
   return kExitFailed;
 }
@@ -68,8 +68,10 @@ int ReportFailedWrites(CliContext& context, const std::vector<std::string>& fail
 // The apply went on; the user still learns what its backup could not keep.
 void ReportUnkeptValues(CliContext& context, const ApplyResult& result) {
   if (result.unkeptValues.empty()) return;
-  context.err << "zentrofastctl: backup " << result.backupFile.filename().string() << " could not keep "
-              << result.unkeptValues.size() << " value(s):\n";
+  context.err << "zentrofastctl: "
+              << Say("backup %1 could not keep %2 value(s):", result.backupFile.filename().string(),
+                     result.unkeptValues.size())
+              << "\n";
   for (const std::string& value : result.unkeptValues) context.err << "  " << value << "\n";
 }
 
@@ -114,16 +116,18 @@ int RunBackupRestore(CliContext& context, const std::string& name) {
   const RestoreResult result = RestoreSettingsBackup(*registry, os.code, file.path);
   switch (result.outcome) {
     case RestoreOutcome::Refused:
-      context.err << "zentrofastctl: " << result.description << " (" << name << " is from OS family "
-                  << result.fileFamilyCode << ", this system is " << os.code << " \"" << os.name << "\")\n";
+      context.err << "zentrofastctl: " << result.description << " ("
+                  << Say("%1 is from OS family %2, this system is %3 \"%4\"", name, result.fileFamilyCode, os.code,
+                         os.name)
+                  << ")\n";
       return kExitFailed;
     case RestoreOutcome::Failed:
       context.err << "zentrofastctl: " << result.description << "\n";
       ReportFailedWrites(context, result.failedWrites);
       return kExitFailed;
     case RestoreOutcome::Completed:
-      context.out << "Restored " << file.path.filename().string() << ": " << result.valuesWritten
-                  << " values written.\n";
+      context.out << Say("Restored %1: %2 values written.", file.path.filename().string(), result.valuesWritten)
+                  << "\n";
       return ReportFailedWrites(context, result.failedWrites);
   }
   return kExitFailed;
@@ -132,7 +136,7 @@ int RunBackupRestore(CliContext& context, const std::string& name) {
 int RunBackupDelete(CliContext& context, const std::string& name) {
   if (std::string error = DeleteBackup(BackupsFolder(context.config), name); !error.empty())
     return BadBackupName(context, name, error);
-  context.out << "Deleted " << name << ".\n";
+  context.out << Say("Deleted %1.", name) << "\n";
   return kExitOk;
 }
 
@@ -154,10 +158,10 @@ int ApplyTuning(CliContext& context, const TcpSettings& settings, const std::str
     context.err << "zentrofastctl: " << result.reason << "\n";
     return kExitFailed;
   }
-  context.out << "Backup " << result.backupFile.filename().string() << " taken in "
-              << result.backupFile.parent_path().string() << ".\n"
-              << "Applied " << start << " in the " << (os.Is9xLayout() ? "9x" : "NT") << " layout (" << os.name
-              << ").\n";
+  context.out << Say("Backup %1 taken in %2.", result.backupFile.filename().string(),
+                     result.backupFile.parent_path().string())
+              << "\n"
+              << Say("Applied %1 in the %2 layout (%3).", start, os.Is9xLayout() ? "9x" : "NT", os.name) << "\n";
   ReportUnkeptValues(context, result);
   return ReportFailedWrites(context, result.failedWrites);
 }
@@ -165,34 +169,35 @@ int ApplyTuning(CliContext& context, const TcpSettings& settings, const std::str
 void AddApplyCommand(CLI::App& app, CommandTable& table) {
   auto options = std::make_shared<ApplyOptions>();
   CLI::App* apply = app.add_subcommand(
-      "apply", "Take a backup of the values about to change, then write a profile or the recommendations");
+      "apply", Say("Take a backup of the values about to change, then write a profile or the recommendations"));
   apply->allow_extras();
-  apply->add_option("--profile", options->profile, "One of the eight wizard profiles (0-7)")->type_name("N");
+  apply->add_option("--profile", options->profile, Say("One of the eight wizard profiles (0-7)"))->type_name("N");
   apply
       ->add_option("--connection-type", options->connectionType,
-                   "The advanced editor's recommendations for a connection type (0-3)")
+                   Say("The advanced editor's recommendations for a connection type (0-3)"))
       ->type_name("T");
-  apply->add_option("--set", options->assignments, "Change one field; may be repeated")->type_name("FIELD=VALUE");
+  apply->add_option("--set", options->assignments, Say("Change one field; may be repeated"))->type_name("FIELD=VALUE");
   apply->footer(FieldHelp());
   table[apply] = [options](CliContext& context) { return RunApply(context, *options); };
 }
 
 void AddBackupCommands(CLI::App& app, CommandTable& table) {
-  CLI::App* backup = app.add_subcommand("backup", "List, restore and delete the numbered backups");
+  CLI::App* backup = app.add_subcommand("backup", Say("List, restore and delete the numbered backups"));
   backup->allow_extras();
-  CLI::App* list = backup->add_subcommand("list", "One backup a line: NAME  DATE  TIME");
+  CLI::App* list = backup->add_subcommand("list", Say("One backup a line: NAME  DATE  TIME"));
   list->allow_extras();
   auto json = std::make_shared<bool>(false);
-  list->add_flag("--json", *json, "Print the backups as one JSON object (docs/JSON.md)");
+  list->add_flag("--json", *json, Say("Print the backups as one JSON object (docs/JSON.md)"));
   table[list] = [json](CliContext& context) { return RunBackupList(context, *json); };
   auto name = std::make_shared<std::string>();
   for (const auto& [word, help, run] : {
-           std::tuple{"restore", "Write a backup's values back (refused for another OS family)", &RunBackupRestore},
-           std::tuple{"delete", "Delete a backup", &RunBackupDelete},
+           std::tuple{"restore", Say("Write a backup's values back (refused for another OS family)"),
+                      &RunBackupRestore},
+           std::tuple{"delete", Say("Delete a backup"), &RunBackupDelete},
        }) {
     CLI::App* sub = backup->add_subcommand(word, help);
     sub->allow_extras();
-    sub->add_option("NAME", *name, "The backup's file name, NNN.BCK")->required();
+    sub->add_option("NAME", *name, Say("The backup's file name, NNN.BCK"))->required();
     table[sub] = [name, run = run](CliContext& context) { return run(context, *name); };
   }
 }

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <memory>
 #include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/CliContext.h"
 #include "cli/CliText.h"
@@ -10,17 +14,42 @@
 namespace zf::cli {
 namespace {
 
-constexpr const char* kDescription = ZF_TRANSLATABLE(
-    "zentrofastctl",
+constexpr const char* kDescription = ZF_CLI_TRANSLATABLE(
     "zentrofastctl: the command line of Zentrofast. It reads and writes Zentrofast's registry store, applies the "
     "tuning profiles, manages the backups, pings and reports memory and processor use.");
-constexpr const char* kFooter = ZF_TRANSLATABLE("zentrofastctl",
-                                                "Run \"zentrofastctl COMMAND --help\" for the options of a command.\n"
-                                                "Exit status: 0 done, 1 failed (the reason on stderr), 2 wrong usage.");
+constexpr const char* kFooter = ZF_CLI_TRANSLATABLE(
+    "Run \"zentrofastctl COMMAND --help\" for the options of a command.\n"
+    "Exit status: 0 done, 1 failed (the reason on stderr), 2 wrong usage.");
 
 std::string VersionLine() {
   return "zentrofastctl " + std::to_string(ZENTROFAST_VERSION_MAJOR) + "." + std::to_string(ZENTROFAST_VERSION_MINOR) +
          ".0." + std::to_string(ZENTROFAST_VERSION_REVISION);
+}
+
+// CLI11's headings and labels in the chosen language. The placeholders (DIR, FILE, N) stay as the
+// help texts name them.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  HelpFormatter() {
+    label("Usage", Say("Usage"));
+    label("OPTIONS", Say("OPTIONS"));
+    label("SUBCOMMAND", Say("SUBCOMMAND"));
+    label("SUBCOMMANDS", Say("SUBCOMMANDS"));
+    label("REQUIRED", Say("REQUIRED"));
+    label("Positionals", Say("Positionals"));
+  }
+
+  std::string make_group(std::string group, bool positional, std::vector<const CLI::Option*> options) const override {
+    return Formatter::make_group(group == "Options" ? Say("Options") : group, positional, std::move(options));
+  }
+};
+
+// CLI11 lists the commands under their group's name, "Subcommands" unless told otherwise.
+void NameCommandGroups(CLI::App& app) {
+  for (CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
+    command->group(Say("Subcommands"));
+    NameCommandGroups(*command);
+  }
 }
 
 struct GlobalOptions {
@@ -45,8 +74,9 @@ const CLI::App* ChosenCommand(const CLI::App* app) {
 
 std::string OperandCount(const CLI::App* app) {
   const std::size_t count = app->get_options([](const CLI::Option* o) { return o->get_positional(); }).size();
-  return CommandPath(app) + " takes " + (count == 0 ? std::string("no") : std::to_string(count)) +
-         (count == 1 ? " operand" : " operands");
+  if (count == 0) return Say("%1 takes no operands", CommandPath(app));
+  return count == 1 ? Say("%1 takes 1 operand", CommandPath(app))
+                    : Say("%1 takes %2 operands", CommandPath(app), count);
 }
 
 // What is wrong with a word the command did not take, or nothing.
@@ -57,9 +87,9 @@ std::string Unexpected(const CLI::App* app) {
   const std::string& word = extras.front();
   const std::string path = CommandPath(app);
   if (word.starts_with('-'))
-    return path.empty() ? "unknown option " + word : "unknown option: " + path + " does not take " + word;
+    return path.empty() ? Say("unknown option %1", word) : Say("unknown option: %1 does not take %2", path, word);
   if (!app->get_subcommands({}).empty())
-    return path.empty() ? "unknown command \"" + word + "\"" : "unknown " + path + " subcommand \"" + word + "\"";
+    return path.empty() ? Say("unknown command \"%1\"", word) : Say("unknown %1 subcommand \"%2\"", path, word);
   return OperandCount(app);
 }
 
@@ -70,6 +100,9 @@ std::string ParseErrorText(const CLI::ParseError& error, const CLI::App& app) {
   if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) && text.ends_with(" missing"))
     return Say("%1 needs a value", text.substr(0, text.find(':')));
   if (dynamic_cast<const CLI::RequiredError*>(&error) && text.ends_with(" is required")) return OperandCount(chosen);
+  if (constexpr std::string_view kConversion = "Could not convert: ";
+      dynamic_cast<const CLI::ConversionError*>(&error) && text.starts_with(kConversion))
+    return Say("Could not convert: %1", text.substr(kConversion.size()));
   return text;
 }
 
@@ -88,7 +121,8 @@ std::string CheckCommandLine(const CLI::App& app, const CommandTable& table) {
   }
   const CLI::App* chosen = ChosenCommand(&app);
   if (table.contains(chosen)) return {};
-  return chosen->get_parent() == nullptr ? "a command is missing" : CommandPath(chosen) + " needs a subcommand";
+  return chosen->get_parent() == nullptr ? Say("a command is missing")
+                                         : Say("%1 needs a subcommand", CommandPath(chosen));
 }
 
 std::string ApplyGlobalOptions(const GlobalOptions& options, const CLI::App& app, Config* config) {
@@ -99,7 +133,7 @@ std::string ApplyGlobalOptions(const GlobalOptions& options, const CLI::App& app
   if (app.count("--registry") > 0) config->registryFile = options.registry;
   if (app.count("--os-version") > 0) {
     const auto version = ParseOSVersion(options.osVersion);
-    if (!version) return "--os-version wants PLATFORM.MAJOR.MINOR, not \"" + options.osVersion + "\"";
+    if (!version) return Say("--os-version wants PLATFORM.MAJOR.MINOR, not \"%1\"", options.osVersion);
     config->osVersion = *version;
     config->warning.clear();
   }
@@ -112,17 +146,19 @@ int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostre
   CliContext context{LoadConfig(), platform, out, err};
   CLI::App app(Say(kDescription), "zentrofastctl");
   app.footer(Say(kFooter));
-  app.get_formatter()->label("Subcommands", "Commands");
+  // Before any command is added: each takes the formatter and the help flag of its parent.
+  app.formatter(std::make_shared<HelpFormatter>());
+  app.set_help_flag("-h,--help", Say("Print this help message and exit"));
   app.allow_extras();
-  app.set_version_flag("--version", VersionLine(), "Print the version and exit");
+  app.set_version_flag("--version", VersionLine(), Say("Print the version and exit"));
   GlobalOptions global;
-  app.add_option("--home", global.home, "The program folder (default: $ZENTROFAST_HOME or the installed one)")
+  app.add_option("--home", global.home, Say("The program folder (default: $ZENTROFAST_HOME or the installed one)"))
       ->type_name("DIR");
   app.add_option("--registry", global.registry,
-                 "The registry store (default: $ZENTROFAST_REGISTRY or "
-                 "$XDG_DATA_HOME/zentrofast/registry.sqlite3)")
+                 Say("The registry store (default: $ZENTROFAST_REGISTRY or "
+                     "$XDG_DATA_HOME/zentrofast/registry.sqlite3)"))
       ->type_name("FILE");
-  app.add_option("--os-version", global.osVersion, "The Windows version to act as (default 2.5.1, Windows XP)")
+  app.add_option("--os-version", global.osVersion, Say("The Windows version to act as (default 2.5.1, Windows XP)"))
       ->type_name("P.MAJ.MIN");
   CommandTable table;
   AddRegCommands(app, table);
@@ -134,6 +170,7 @@ int RunCli(const Args& argv, CliPlatform platform, std::ostream& out, std::ostre
   AddKernelCommands(app, table);
   AddMeasureCommand(app, table);
   AddHistoryCommand(app, table);
+  NameCommandGroups(app);
 
   std::vector<std::string> words(argv.rbegin(), argv.rend());  // CLI11 takes them last first
   try {

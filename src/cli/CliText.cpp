@@ -6,8 +6,6 @@
 #include <clocale>
 #include <system_error>
 
-#include "core/Translatable.h"
-
 namespace zf::cli {
 namespace {
 
@@ -28,7 +26,5 @@ void UseMessageLanguage(const std::filesystem::path& executableFolder) {
 }
 
 const char* Say(const char* english) { return dgettext(kDomain, english); }
-
-std::string Say(const char* english, const std::string& value) { return FillArgument(Say(english), value); }
 
 }  // namespace zf::cli

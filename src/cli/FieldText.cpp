@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "cli/CliText.h"
 #include "core/WholeNumber.h"
 
 namespace zf::cli {
@@ -26,17 +27,15 @@ std::optional<bool> OnOff(std::string_view text) {
   return std::nullopt;
 }
 
-// "A, B or C" of the fields of one kind, or of all when all is set.
+// "A, B or C" of the fields of one kind, or "A, B, C" of all when all is set.
 std::string NamesOf(bool switches, bool all) {
   std::vector<std::string_view> names;
   for (const TuningFieldInfo& field : kTuningFields)
     if (all || (field.kind == FieldKind::OnOff) == switches) names.push_back(field.name);
   std::string text;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (i > 0) text += i + 1 == names.size() && !all ? " or " : ", ";
-    text += names[i];
-  }
-  return text;
+  for (std::size_t i = 0; i + 1 < names.size(); ++i) text += (i > 0 ? ", " : "") + std::string(names[i]);
+  if (names.size() < 2) return text + std::string(names.empty() ? "" : names.back());
+  return all ? text + ", " + std::string(names.back()) : Say("%1 or %2", text, names.back());
 }
 
 }  // namespace
@@ -51,22 +50,20 @@ std::string SetFieldFromAssignment(TcpSettings& settings, std::string_view assig
   const std::size_t equals = assignment.find('=');
   const auto id = FieldNamed(assignment.substr(0, equals));
   if (equals == std::string_view::npos || !id)
-    return "--set wants FIELD=VALUE with FIELD one of " + NamesOf(false, true) + "; not \"" + std::string(assignment) +
-           "\"";
+    return Say("--set wants FIELD=VALUE with FIELD one of %1; not \"%2\"", NamesOf(false, true), assignment);
   const TuningFieldInfo& field = FieldInfo(*id);
   const std::string_view text = assignment.substr(equals + 1);
-  const std::string complaint = "--set " + std::string(field.name) + ": \"" + std::string(text) + "\" is not ";
   switch (field.kind) {
     case FieldKind::OnOff: {
       const auto on = OnOff(text);
-      if (!on) return complaint + "on or off";
+      if (!on) return Say("--set %1: \"%2\" is not on or off", field.name, text);
       SetFieldValue(settings, field.id, *on ? 1 : 0);
       return {};
     }
     case FieldKind::Whole16: {
       const auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int16_t>::min(),
                                       std::numeric_limits<std::int16_t>::max());
-      if (!n) return complaint + "a 16-bit whole number";
+      if (!n) return Say("--set %1: \"%2\" is not a 16-bit whole number", field.name, text);
       SetFieldValue(settings, field.id, *n);
       return {};
     }
@@ -74,14 +71,14 @@ std::string SetFieldFromAssignment(TcpSettings& settings, std::string_view assig
   }
   const auto n = ParseWholeNumber(text, WholeNumberForm::Signed, std::numeric_limits<std::int32_t>::min(),
                                   std::numeric_limits<std::int32_t>::max());
-  if (!n) return complaint + "a 32-bit whole number";
+  if (!n) return Say("--set %1: \"%2\" is not a 32-bit whole number", field.name, text);
   SetFieldValue(settings, field.id, *n);
   return {};
 }
 
 std::string FieldHelp() {
-  return "FIELD is " + NamesOf(false, false) + " (whole numbers; MTU or RWIN of -1 removes the value), or " +
-         NamesOf(true, false) + " (on or off).";
+  return Say("FIELD is %1 (whole numbers; MTU or RWIN of -1 removes the value), or %2 (on or off).",
+             NamesOf(false, false), NamesOf(true, false));
 }
 
 }  // namespace zf::cli

@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "cli/CliContext.h"
+#include "cli/CliText.h"
 #include "cli/JsonOutput.h"
 #include "history/HistorySince.h"
 #include "history/HistoryStore.h"
@@ -184,11 +185,12 @@ int PrintMeasurements(CliContext& context, const HistoryOptions& options, Histor
 }
 
 int RunHistory(CliContext& context, const HistoryOptions& options) {
-  if (options.csv && options.json) return context.UsageError("history takes --csv or --json, not both");
-  if (options.measurements && options.host) return context.UsageError("--host picks echoes; measurements have targets");
+  if (options.csv && options.json) return context.UsageError(Say("history takes --csv or --json, not both"));
+  if (options.measurements && options.host)
+    return context.UsageError(Say("--host picks echoes; measurements have targets"));
   const std::int64_t now = NowMs();
   const Result<std::int64_t> since = ParseSince(options.since, now);
-  if (!since) return context.UsageError(since.error().text);
+  if (!since) return context.UsageError(Say(since.error().text));
   const std::filesystem::path file = HistoryFileFor(context.config);
   std::vector<EchoRecord> echoes;
   std::unique_ptr<HistoryStore> store;
@@ -228,16 +230,17 @@ int RunHistory(CliContext& context, const HistoryOptions& options) {
 void AddHistoryCommand(CLI::App& app, CommandTable& table) {
   auto options = std::make_shared<HistoryOptions>();
   CLI::App* history = app.add_subcommand(
-      "history", "the pinger's echoes: a summary line per interval (min/median/p95 round trip, loss), or the rows");
+      "history",
+      Say("the pinger's echoes: a summary line per interval (min/median/p95 round trip, loss), or the rows"));
   history->add_option("--since", options->since,
-                      "1h, 1d, 7d (any number of m, h, d) or YYYY-MM-DD [HH:MM]; default 1d");
-  history->add_option("--host", options->host, "only the echoes to this host");
-  history->add_flag("--csv", options->csv, "every echo as a CSV row (times in UTC)");
+                      Say("1h, 1d, 7d (any number of m, h, d) or YYYY-MM-DD [HH:MM]; default 1d"));
+  history->add_option("--host", options->host, Say("only the echoes to this host"));
+  history->add_flag("--csv", options->csv, Say("every echo as a CSV row (times in UTC)"));
   history->add_flag("--json", options->json,
-                    "every echo (or measurement) as a row of one JSON object, times in UTC (docs/JSON.md)");
+                    Say("every echo (or measurement) as a row of one JSON object, times in UTC (docs/JSON.md)"));
   history->add_flag("--measurements", options->measurements,
-                    "the connection test's measurements instead of the echoes: time, target, throughput, round "
-                    "trip, loss and the settings then live (a backup's name or \"originals\")");
+                    Say("the connection test's measurements instead of the echoes: time, target, throughput, round "
+                        "trip, loss and the settings then live (a backup's name or \"originals\")"));
   table[history] = [options](CliContext& context) { return RunHistory(context, *options); };
 }
 

@@ -7,17 +7,18 @@
 #include <cerrno>
 #include <chrono>
 #include <functional>
-#include <iomanip>
 #include <memory>
 #include <optional>
 #include <ostream>
 
 #include "cli/CliContext.h"
+#include "cli/CliText.h"
 #include "cli/KernelOutput.h"
 #include "cli/KernelScriptOutput.h"
 #include "cli/MeasurementHistory.h"
 #include "core/BackupStore.h"
 #include "core/BeforeAfter.h"
+#include "core/Translatable.h"
 #include "kernel/HelperProcess.h"
 #include "kernel/HelperProtocol.h"
 #include "kernel/KernelBridge.h"
@@ -32,11 +33,12 @@ namespace {
 using namespace zf::kernel;
 
 constexpr int kExitReverted = 3;
-constexpr const char* kUsage =
+constexpr const char* kUsage = ZF_CLI_TRANSLATABLE(
+    // TRANSLATORS: the command words and options stay; the continuation lines stand under "plan".
     "usage: zentrofastctl kernel plan [--check] [--json] | apply [--keep-within SECONDS] [--yes] [--allow-ipv6-loss]\n"
     "                            [--measure TARGET [--seconds N] [--keep-if-not-slower]]\n"
     "                            | status [--json | --format text|prometheus] | revert\n"
-    "                            | export --format sysctl|tuned|networkd|ansible\n";
+    "                            | export --format sysctl|tuned|networkd|ansible\n");
 
 struct KernelOptions {
   bool check = false;
@@ -61,13 +63,14 @@ int MeasuringSeconds(const KernelOptions& options) {
 
 // The options of `apply --measure`; what is wrong, or nothing.
 std::string CheckMeasureOptions(const KernelOptions& options) {
-  if (options.keepIfNotSlower && options.measureTarget.empty()) return "--keep-if-not-slower needs --measure TARGET";
+  if (options.keepIfNotSlower && options.measureTarget.empty())
+    return Say("--keep-if-not-slower needs --measure TARGET");
   if (options.measureTarget.empty()) return {};
   if (options.measureSeconds < 1 || options.measureSeconds > measure::kMaxSeconds)
-    return "--seconds wants a number from 1 to " + std::to_string(measure::kMaxSeconds);
+    return Say("--seconds wants a number from 1 to %1", measure::kMaxSeconds);
   if (options.keepWithin + MeasuringSeconds(options) > kMaxKeepWithinSeconds)
-    return "--keep-within plus the " + std::to_string(MeasuringSeconds(options)) +
-           " s the measurement may take must stay within " + std::to_string(kMaxKeepWithinSeconds) + " seconds";
+    return Say("--keep-within plus the %1 s the measurement may take must stay within %2 seconds",
+               MeasuringSeconds(options), kMaxKeepWithinSeconds);
   return {};
 }
 
@@ -90,13 +93,19 @@ std::string CheckKeepWithin(const std::string& text, int* seconds) {
   } catch (...) {
     *seconds = 0;
   }
-  if (*seconds < 1 || *seconds > kMaxKeepWithinSeconds) return "--keep-within wants 1 to 600 seconds";
+  if (*seconds < 1 || *seconds > kMaxKeepWithinSeconds) return Say("--keep-within wants 1 to 600 seconds");
   return {};
 }
 
 std::string NewestBackup(const Config& config) {
   const BackupList list = ListBackups(BackupsFolder(config));
   return list.entries.empty() ? std::string() : list.entries.back().fileName;
+}
+
+// The seconds left, right-aligned in three places so that the prompt keeps its length as they count down.
+std::string SecondsText(long long seconds) {
+  const std::string digits = std::to_string(seconds);
+  return std::string(digits.size() < 3 ? 3 - digits.size() : 0, ' ') + digits;
 }
 
 enum class KeepAnswer { Keep, Revert, TimedOut, HelperEnded };
@@ -115,7 +124,8 @@ KeepAnswer AskToKeep(IKernelSession& session, std::ostream& out) {
     }
     const long long shown = (left + 999) / 1000;
     if (terminal || first)
-      out << (terminal ? "\r" : "") << "Keep these settings? [y/N] (reverting in " << std::setw(3) << shown << " s) "
+      // TRANSLATORS: the tool reads y, Y or yes whatever the language; keep [y/N] as it stands.
+      out << (terminal ? "\r" : "") << Say("Keep these settings? [y/N] (reverting in %1 s) ", SecondsText(shown))
           << std::flush;
     // Until the shown number of seconds drops.
     pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {session.WaitHandle(), POLLIN, 0}};
@@ -158,7 +168,7 @@ int Ended(IKernelSession& session, CliContext& context) {
     context.err << "zentrofastctl: " << session.Message() << "\n";
     return kExitFailed;
   }
-  context.out << "Reverted: " << session.Message() << "\n";
+  context.out << Say("Reverted: %1", session.Message()) << "\n";
   return kExitReverted;
 }
 
@@ -167,11 +177,11 @@ int Finish(IKernelSession& session, CliContext& context, KeepAnswer answer) {
   if (answer == KeepAnswer::Keep) {
     auto kept = session.Keep();
     if (kept) {
-      context.out << "Kept: " << kept.value() << "\n";
+      context.out << Say("Kept: %1", kept.value()) << "\n";
       return kExitOk;
     }
     if (session.State() == SessionState::Failed) return Ended(session, context);
-    context.err << "zentrofastctl: not kept: " << kept.error().text << "\n";
+    context.err << "zentrofastctl: " << Say("not kept: %1", kept.error().text) << "\n";
     return kExitReverted;
   }
   // Our deadline is not before the helper's, whose own revert normally answers first.
@@ -181,12 +191,12 @@ int Finish(IKernelSession& session, CliContext& context, KeepAnswer answer) {
   auto reverted = session.State() == SessionState::Applied ? session.Revert() : Result<Done>(Done{});
   const std::string& message = reverted ? session.Message() : reverted.error().text;
   if (answer != KeepAnswer::TimedOut) {
-    context.out << "Reverted: " << message << "\n";
+    context.out << Say("Reverted: %1", message) << "\n";
     return kExitReverted;
   }
   // Whoever sent it, the revert came because the time ran out; only the helper's problems are added.
   const std::size_t but = message.find(", but ");
-  context.out << "Reverted: not kept in time" << (but == std::string::npos ? "" : message.substr(but)) << "\n";
+  context.out << Say("Reverted: not kept in time") << (but == std::string::npos ? "" : message.substr(but)) << "\n";
   return kExitReverted;
 }
 
@@ -198,7 +208,7 @@ int Conclude(IKernelSession& session, CliContext& context, const KernelOptions& 
 // the verdict decides, otherwise the user does.
 int ConcludeMeasured(IKernelSession& session, CliContext& context, const KernelOptions& options,
                      const measure::PathFacts& before) {
-  context.out << "Measuring " << options.measureTarget << " again with the new settings...\n" << std::flush;
+  context.out << Say("Measuring %1 again with the new settings...", options.measureTarget) << "\n" << std::flush;
   const auto after = MeasureNow(context, options);
   std::optional<measure::PathFacts> facts;
   if (after.result) facts = measure::FactsOf(after.result.value());
@@ -206,8 +216,9 @@ int ConcludeMeasured(IKernelSession& session, CliContext& context, const KernelO
   context.out << measure::BeforeAfterSentence(before, facts, after.result ? std::string() : after.result.error().text)
               << "\n";
   if (!options.keepIfNotSlower) return Conclude(session, context, options);
-  context.out << (measure::KeepAfter(verdict) ? "Keeping them: the connection is not slower.\n"
-                                              : "Reverting them: the connection is slower.\n");
+  context.out << (measure::KeepAfter(verdict) ? Say("Keeping them: the connection is not slower.")
+                                              : Say("Reverting them: the connection is slower."))
+              << "\n";
   return Finish(session, context, measure::KeepAfter(verdict) ? KeepAnswer::Keep : KeepAnswer::Revert);
 }
 
@@ -220,21 +231,23 @@ int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& opti
   }
   PrintPlan(plan.value(), context.out);
   if (!plan->ChangesAnything() && plan->desired.empty()) {
-    context.out << "Nothing to apply.\n";
+    context.out << Say("Nothing to apply.") << "\n";
     return kExitOk;
   }
   if (plan->NeedsIpv6Acceptance() && !options.allowIpv6Loss) {
-    context.err << "zentrofastctl: an MTU below 1280 removes IPv6 addresses; nothing was changed "
-                   "(accept it with --allow-ipv6-loss)\n";
+    context.err << "zentrofastctl: "
+                << Say("an MTU below 1280 removes IPv6 addresses; nothing was changed (accept it with "
+                       "--allow-ipv6-loss)")
+                << "\n";
     return kExitFailed;
   }
   std::optional<measure::PathFacts> before;
   if (!options.measureTarget.empty()) {
-    context.out << "Measuring " << options.measureTarget << " before changing anything...\n" << std::flush;
+    context.out << Say("Measuring %1 before changing anything...", options.measureTarget) << "\n" << std::flush;
     const auto measured = MeasureNow(context, options);
     if (!measured.result) {
-      context.err << "zentrofastctl: the measurement failed, so nothing was changed: " << measured.result.error().text
-                  << "\n";
+      context.err << "zentrofastctl: "
+                  << Say("the measurement failed, so nothing was changed: %1", measured.result.error().text) << "\n";
       return kExitFailed;
     }
     before = measure::FactsOf(measured.result.value());
@@ -243,7 +256,7 @@ int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& opti
   auto session = bridge.Apply(plan.value(), {window, options.allowIpv6Loss, NewestBackup(context.config)});
   while (session->Poll(1000) == SessionState::Starting) {
   }
-  for (const auto& note : session->Notes()) context.out << "note: " << note << "\n";
+  for (const auto& note : session->Notes()) context.out << Say("note: %1", note) << "\n";
   if (session->State() != SessionState::Applied) {
     context.err << "zentrofastctl: " << session->Message() << "\n";
     return kExitFailed;
@@ -253,9 +266,9 @@ int RunApply(CliContext& context, IRegistry& registry, const KernelOptions& opti
 
 int RunStatus(CliContext& context, IRegistry& registry, const KernelOptions& options) {
   if (options.statusFormat != "text" && options.statusFormat != "prometheus")
-    return context.UsageError("--format wants text or prometheus");
+    return context.UsageError(Say("--format wants text or prometheus"));
   if (options.json && options.statusFormat != "text")
-    return context.UsageError("--json and --format exclude each other");
+    return context.UsageError(Say("--json and --format exclude each other"));
   auto status = MakeBridge(context, registry).Status();
   if (!status) {
     context.err << "zentrofastctl: " << status.error().text << "\n";
@@ -288,7 +301,7 @@ int RunExport(CliContext& context, IRegistry& registry, const KernelOptions& opt
   }
   auto text = ExportDesiredState(plan->desired, ThisMachine().Links(), options.format);
   if (!text) {
-    context.err << "zentrofastctl: " << text.error().text << "\n" << kUsage;
+    context.err << "zentrofastctl: " << Say(text.error().text) << "\n" << Say(kUsage);
     return kExitUsage;
   }
   context.out << text.value();
@@ -298,9 +311,10 @@ int RunExport(CliContext& context, IRegistry& registry, const KernelOptions& opt
 }  // namespace
 
 void AddKernelCommands(CLI::App& app, CommandTable& table) {
-  CLI::App* kernel = app.add_subcommand("kernel", "Make the tuned values true in the running Linux kernel");
+  CLI::App* kernel = app.add_subcommand("kernel", Say("Make the tuned values true in the running Linux kernel"));
   kernel->allow_extras();
-  kernel->footer("Exit status 3: the settings were reverted (apply) or differ from the tuned values (plan --check).");
+  kernel->footer(
+      Say("Exit status 3: the settings were reverted (apply) or differ from the tuned values (plan --check)."));
   auto options = std::make_shared<KernelOptions>();
   auto keepWithin = std::make_shared<std::string>();
   auto add = [&](const char* name, const char* help, std::function<int(CliContext&, IRegistry&)> run) {
@@ -313,12 +327,12 @@ void AddKernelCommands(CLI::App& app, CommandTable& table) {
     return sub;
   };
   CLI::App* plan =
-      add("plan", "Show the Linux settings the stored tuning values stand for",
+      add("plan", Say("Show the Linux settings the stored tuning values stand for"),
           [options](CliContext& context, IRegistry& registry) { return RunPlan(context, registry, *options); });
-  plan->add_flag("--check", options->check, "Exit 3 when the live system differs");
-  plan->add_flag("--json", options->json, "Print the plan as JSON");
+  plan->add_flag("--check", options->check, Say("Exit 3 when the live system differs"));
+  plan->add_flag("--json", options->json, Say("Print the plan as JSON"));
   CLI::App* apply =
-      add("apply", "Apply them through the helper, then ask whether to keep them",
+      add("apply", Say("Apply them through the helper, then ask whether to keep them"),
           [options, keepWithin](CliContext& context, IRegistry& registry) {
             if (!keepWithin->empty()) {
               if (std::string problem = CheckKeepWithin(*keepWithin, &options->keepWithin); !problem.empty())
@@ -328,33 +342,34 @@ void AddKernelCommands(CLI::App& app, CommandTable& table) {
               return context.UsageError(problem);
             return RunApply(context, registry, *options);
           });
-  apply->add_option("--keep-within", *keepWithin, "Seconds to answer before they are reverted (default 30)")
+  apply->add_option("--keep-within", *keepWithin, Say("Seconds to answer before they are reverted (default 30)"))
       ->type_name("S");
-  apply->add_flag("--yes", options->yes, "Keep them without asking");
-  apply->add_flag("--allow-ipv6-loss", options->allowIpv6Loss, "Apply even where IPv6 would be lost");
+  apply->add_flag("--yes", options->yes, Say("Keep them without asking"));
+  apply->add_flag("--allow-ipv6-loss", options->allowIpv6Loss, Say("Apply even where IPv6 would be lost"));
   apply
       ->add_option("--measure", options->measureTarget,
-                   "Measure iperf3://HOST[:PORT] or an http(s) URL before the change and again after it; the keep "
-                   "window grows by the measuring time")
+                   Say("Measure iperf3://HOST[:PORT] or an http(s) URL before the change and again after it; the "
+                       "keep window grows by the measuring time"))
       ->type_name("TARGET");
-  apply->add_option("--seconds", options->measureSeconds, "How long each measurement's stream runs (default 5)")
+  apply->add_option("--seconds", options->measureSeconds, Say("How long each measurement's stream runs (default 5)"))
       ->type_name("N");
   apply->add_flag("--keep-if-not-slower", options->keepIfNotSlower,
-                  "Keep without asking unless throughput dropped by more than 10 % or the round trip rose by more "
-                  "than 20 %");
+                  Say("Keep without asking unless throughput dropped by more than 10 % or the round trip rose by "
+                      "more than 20 %"));
   CLI::App* status =
-      add("status", "The managed settings with their originals, persistence and drift",
+      add("status", Say("The managed settings with their originals, persistence and drift"),
           [options](CliContext& context, IRegistry& registry) { return RunStatus(context, registry, *options); });
-  status->add_flag("--json", options->json, "Print the status as JSON");
+  status->add_flag("--json", options->json, Say("Print the status as JSON"));
   status
       ->add_option("--format", options->statusFormat,
-                   "text, or prometheus (drift gauges for node_exporter's textfile collector)")
+                   Say("text, or prometheus (drift gauges for node_exporter's textfile collector)"))
       ->type_name("FORMAT");
-  add("revert", "Every managed setting back to its original, the persisted files removed",
+  add("revert", Say("Every managed setting back to its original, the persisted files removed"),
       [](CliContext& context, IRegistry& registry) { return RunRevert(context, registry); });
-  add("export", "The same settings as a sysctl.d file, a TuneD profile, systemd .link files or an Ansible playbook",
+  add("export",
+      Say("The same settings as a sysctl.d file, a TuneD profile, systemd .link files or an Ansible playbook"),
       [options](CliContext& context, IRegistry& registry) { return RunExport(context, registry, *options); })
-      ->add_option("--format", options->format, "sysctl, tuned, networkd or ansible")
+      ->add_option("--format", options->format, Say("sysctl, tuned, networkd or ansible"))
       ->type_name("FORMAT")
       ->required();
 }

@@ -46,13 +46,15 @@ void PrintPlan(const kernel::KernelPlan& plan, std::ostream& out) {
     out << "The store holds no tuning value that Linux can take.\n";
   } else {
     std::vector<Row> rows{{"SETTING", "NOW", "AFTER", "NOTE"}};
-    for (const auto& change : plan.changes)
+    for (const auto& change : plan.changes) {
+      const std::string note = change.note.English();
       rows.push_back({change.setting, change.now.empty() ? "?" : change.now, change.after,
-                      change.Changes() ? change.note : change.note + (change.note.empty() ? "" : "; ") + "unchanged"});
+                      change.Changes() ? note : note + (note.empty() ? "" : "; ") + "unchanged"});
+    }
     PrintTable(rows, out);
   }
-  for (const auto& warning : plan.warnings) out << "warning: " << warning.text << "\n";
-  for (const auto& note : plan.notes) out << "note: " << note << "\n";
+  for (const auto& warning : plan.warnings) out << "warning: " << warning.text.English() << "\n";
+  for (const auto& note : plan.notes) out << "note: " << note.English() << "\n";
 }
 
 void PrintStatus(const kernel::KernelStatus& status, std::ostream& out) {

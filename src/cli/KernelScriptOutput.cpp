@@ -119,14 +119,16 @@ void PrintPlanJson(const kernel::KernelPlan& plan, std::ostream& out) {
                        {"now", ValueJson(change.now)},
                        {"after", ValueJson(change.after)},
                        {"changes", change.Changes()},
-                       {"note", TextOrNull(change.note)}});
+                       {"note", TextOrNull(change.note.English())}});
   json warnings = json::array();
   for (const auto& warning : plan.warnings)
-    warnings.push_back({{"kind", WarningKindName(warning.kind)}, {"text", warning.text}});
+    warnings.push_back({{"kind", WarningKindName(warning.kind)}, {"text", warning.text.English()}});
+  json notes = json::array();
+  for (const auto& note : plan.notes) notes.push_back(note.English());
   const json document{{"changes", changes},
                       {"changes_anything", plan.ChangesAnything()},
                       {"warnings", warnings},
-                      {"notes", plan.notes},
+                      {"notes", notes},
                       {"plan_hash", plan.hash}};
   out << document.dump(2) << "\n";
 }

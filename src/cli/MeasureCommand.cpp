@@ -11,8 +11,10 @@
 #include <ostream>
 
 #include "cli/CliContext.h"
+#include "cli/CliText.h"
 #include "cli/JsonOutput.h"
 #include "cli/MeasurementHistory.h"
+#include "core/Translatable.h"
 #include "measure/Measure.h"
 #include "measure/Recommend.h"
 
@@ -31,7 +33,11 @@ struct MeasureOptions {
 // modern profile's values (Automatic-E) for everything the measurement says nothing about.
 constexpr int kStartConnectionType = 3;
 
-std::string StartName() { return "the advanced editor's values for a LAN connection"; }
+// The values a recommendation starts from, as the report names them (in English: it is a field's
+// value) and as the apply's sentence names them (translated).
+constexpr const char* kStartName = ZF_CLI_TRANSLATABLE("the advanced editor's values for a LAN connection");
+
+std::string StartName() { return kStartName; }
 
 std::string TimeText(measure::WallClock::time_point at) {
   const std::time_t seconds = measure::WallClock::to_time_t(at);
@@ -143,7 +149,7 @@ void PrintRecommendation(std::ostream& out, const measure::Recommendation& r, co
 
 int RunMeasure(CliContext& context, const MeasureOptions& options) {
   if (options.seconds < 1 || options.seconds > measure::kMaxSeconds)
-    return context.UsageError("--seconds wants a number from 1 to " + std::to_string(measure::kMaxSeconds));
+    return context.UsageError(Say("--seconds wants a number from 1 to %1", measure::kMaxSeconds));
   measure::MeasureRequest request;
   request.target = options.target;
   request.seconds = options.seconds;
@@ -152,7 +158,7 @@ int RunMeasure(CliContext& context, const MeasureOptions& options) {
   RecordInHistory(context.config, outcome, context.err);
   if (!outcome.result) {
     if (outcome.failure == measure::FailureKind::BadTarget) return context.UsageError(outcome.result.error().text);
-    context.err << "zentrofastctl: the measurement failed: " << outcome.result.error().text << "\n";
+    context.err << "zentrofastctl: " << Say("the measurement failed: %1", outcome.result.error().text) << "\n";
     return kExitFailed;
   }
   const measure::Measurement& measured = outcome.result.value();
@@ -178,9 +184,8 @@ int RunMeasure(CliContext& context, const MeasureOptions& options) {
   // JSON readers get the figures alone on standard output; the apply's report goes beside them.
   CliContext applying(context.config, context.platform, options.json ? context.err : context.out, context.err);
   return ApplyTuning(applying, measure::WithRecommendation(start, recommendation),
-                     "the recommendation from " + options.target + " (RWIN " + std::to_string(recommendation.RWIN) +
-                         ", MTU " + std::to_string(recommendation.MTU) + ", MSS " + std::to_string(recommendation.MSS) +
-                         ", the rest " + StartName() + ")");
+                     Say("the recommendation from %1 (RWIN %2, MTU %3, MSS %4, the rest %5)", options.target,
+                         recommendation.RWIN, recommendation.MTU, recommendation.MSS, Say(kStartName)));
 }
 
 }  // namespace
@@ -188,14 +193,16 @@ int RunMeasure(CliContext& context, const MeasureOptions& options) {
 void AddMeasureCommand(CLI::App& app, CommandTable& table) {
   auto options = std::make_shared<MeasureOptions>();
   CLI::App* command =
-      app.add_subcommand("measure", "Measure round trip, path MTU and the throughput of one TCP stream");
-  command->add_option("TARGET", options->target, "iperf3://HOST[:PORT] or the http(s) URL of a large file")->required();
-  command->add_option("--seconds", options->seconds, "How long the stream runs (default 5)")->type_name("N");
-  command->add_flag("--json", options->json, "Print the figures as one JSON object (docs/JSON.md)");
+      app.add_subcommand("measure", Say("Measure round trip, path MTU and the throughput of one TCP stream"));
+  command->add_option("TARGET", options->target, Say("iperf3://HOST[:PORT] or the http(s) URL of a large file"))
+      ->required();
+  command->add_option("--seconds", options->seconds, Say("How long the stream runs (default 5)"))->type_name("N");
+  command->add_flag("--json", options->json, Say("Print the figures as one JSON object (docs/JSON.md)"));
   command->add_flag("--recommend", options->recommend,
-                    "Also recommend a receive window, MTU and MSS, and show what each profile allows");
+                    Say("Also recommend a receive window, MTU and MSS, and show what each profile allows"));
   command->add_flag("--apply", options->apply,
-                    "Write the recommendation like `apply` does (a backup first); nothing when the measurement fails");
+                    Say("Write the recommendation like `apply` does (a backup first); nothing when the measurement "
+                        "fails"));
   table[command] = [options](CliContext& context) { return RunMeasure(context, *options); };
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/MeasurementHistory.h"
 
+#include "cli/CliText.h"
 #include "history/HistoryRecorder.h"
 #include "history/HistoryView.h"
 
@@ -25,7 +26,8 @@ void RecordInHistory(const Config& config, const measure::MeasureOutcome& outcom
   Result<Done> written = store ? (*store)->AppendMeasurement(record, EpochMs(std::chrono::system_clock::now()))
                                : Result<Done>(store.error());
   if (!written)
-    err << "zentrofastctl: warning: the measurement was not kept in the history: " << written.error().text << "\n";
+    err << "zentrofastctl: " << Say("warning: the measurement was not kept in the history: %1", written.error().text)
+        << "\n";
 }
 
 }  // namespace zf::cli

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "cli/CliContext.h"
+#include "cli/CliText.h"
 #include "pinger/PingerScheduler.h"
 #include "pinger/mdlPing.h"
 
@@ -37,13 +38,13 @@ std::optional<PingRequest> MakePingRequest(CliContext& context, const PingOption
   if (options.timeout) {
     const auto timeout = TimeoutValue(*options.timeout);
     if (!timeout) {
-      context.UsageError("--timeout wants a number of milliseconds from 1 to 2147483647");
+      context.UsageError(Say("--timeout wants a number of milliseconds from 1 to 2147483647"));
       return std::nullopt;
     }
     request.timeoutMs = *timeout;
   }
   if (request.host.find_first_not_of(" \t") == std::string::npos) {
-    context.UsageError("ping needs a HOST name or address");
+    context.UsageError(Say("ping needs a HOST name or address"));
     return std::nullopt;
   }
   return request;
@@ -67,23 +68,25 @@ void ReportReply(CliContext& context, const PingRequest& request, const PingOutc
 void ReportFailure(CliContext& context, const PingRequest& request, const PingOutcome& outcome) {
   context.err << "zentrofastctl: ";
   if (outcome.step == PingOutcome::Step::NameNotFound) {
-    context.err << "cannot resolve the host name \"" << request.host << "\"\n";
+    context.err << Say("cannot resolve the host name \"%1\"", request.host) << "\n";
     return;
   }
   const std::string destination = Destination(request, outcome);
   switch (outcome.reply.Status) {
     case IcmpStatus::NotPermitted: context.err << EchoNotPermittedMessage() << "\n"; break;
     case IcmpStatus::TimedOut:
-      context.err << "no reply from " << destination << " within " << request.timeoutMs << " ms\n";
+      context.err << Say("no reply from %1 within %2 ms", destination, request.timeoutMs) << "\n";
       break;
-    case IcmpStatus::BadDestination: context.err << "\"" << request.host << "\" is not a usable IPv4 address\n"; break;
+    case IcmpStatus::BadDestination:
+      context.err << Say("\"%1\" is not a usable IPv4 address", request.host) << "\n";
+      break;
     case IcmpStatus::DestNetUnreachable:
-      context.err << "cannot reach " << destination << ": network unreachable\n";
+      context.err << Say("cannot reach %1: network unreachable", destination) << "\n";
       break;
     case IcmpStatus::DestHostUnreachable:
-      context.err << "cannot reach " << destination << ": host unreachable\n";
+      context.err << Say("cannot reach %1: host unreachable", destination) << "\n";
       break;
-    default: context.err << "the echo request to " << destination << " failed\n"; break;
+    default: context.err << Say("the echo request to %1 failed", destination) << "\n"; break;
   }
 }
 
@@ -104,10 +107,11 @@ int RunPing(CliContext& context, const PingOptions& options) {
 
 void AddPingCommand(CLI::App& app, CommandTable& table) {
   auto options = std::make_shared<PingOptions>();
-  CLI::App* ping = app.add_subcommand("ping", "Send one ICMP echo request; exit 0 when a good reply came back");
+  CLI::App* ping = app.add_subcommand("ping", Say("Send one ICMP echo request; exit 0 when a good reply came back"));
   ping->allow_extras();
-  ping->add_option("HOST", options->host, "A host name or IPv4 address")->required();
-  ping->add_option("--timeout", options->timeout, "How long to wait for the reply (default 10000)")->type_name("MS");
+  ping->add_option("HOST", options->host, Say("A host name or IPv4 address"))->required();
+  ping->add_option("--timeout", options->timeout, Say("How long to wait for the reply (default 10000)"))
+      ->type_name("MS");
   table[ping] = [options](CliContext& context) { return RunPing(context, *options); };
 }
 

@@ -17,6 +17,7 @@
 #include <ostream>
 
 #include "cli/CliContext.h"
+#include "cli/CliText.h"
 #include "cli/FieldText.h"
 #include "cli/JsonOutput.h"
 #include "cli/RegEditFile.h"
@@ -26,16 +27,18 @@
 #include "core/RegistrySettings.h"
 #include "core/RegistryStatus.h"
 #include "core/TcpSettings.h"
+#include "core/Translatable.h"
 #include "platform/files.h"
 
 namespace zf::cli {
 namespace {
 
-constexpr const char* kKeyHelp =
-    "KEY is a full path beginning with a hive, long or short: HKLM\\SOFTWARE\\... or "
-    "HKEY_LOCAL_MACHINE\\SOFTWARE\\...";
+constexpr const char* kKeyHelp = ZF_CLI_TRANSLATABLE(
+    "KEY is a full path beginning with a hive, long or short: "
+    "HKLM\\SOFTWARE\\... or HKEY_LOCAL_MACHINE\\SOFTWARE\\...");
 
-constexpr const char* kDone = "The operation completed successfully.\n";
+// What reg.exe says after a change.
+void SayDone(CliContext& context) { context.out << Say("The operation completed successfully.") << "\n"; }
 
 struct RegOptions {
   std::string key;
@@ -73,7 +76,7 @@ std::string ValueLine(const std::string& name, std::uint32_t type, const std::ve
 }
 
 std::string ValueLabel(const std::string& name, const KeyArgument& key) {
-  return name.empty() ? "the default value of " + key.display : "the value \"" + name + "\" of " + key.display;
+  return name.empty() ? Say("the default value of %1", key.display) : Say("the value \"%1\" of %2", name, key.display);
 }
 
 // The store and the key operand, once the operand has been checked and the store opened.
@@ -90,7 +93,7 @@ Target OpenTarget(CliContext& context, const std::string& keyText, bool refuseHi
   if (!ParseKeyArgument(keyText, &target.key, &error)) {
     target.exitStatus = Usage(context, error);
   } else if (refuseHive && target.key.subKey.empty()) {
-    target.exitStatus = Usage(context, "a whole hive cannot be deleted");
+    target.exitStatus = Usage(context, Say("a whole hive cannot be deleted"));
   } else if ((target.registry = context.Registry()) == nullptr) {
     target.exitStatus = kExitFailed;
   }
@@ -148,7 +151,7 @@ int Query(CliContext& context, const RegOptions& options) {
   HKEY key = 0;
   const LONG opened = registry.OpenKey(target.key.hive, target.key.subKey, KEY_READ, &key);
   if (opened != ERROR_SUCCESS)
-    return Failure(context, "cannot open " + target.key.display + ": " + RegistryStatusText(opened));
+    return Failure(context, Say("cannot open %1: %2", target.key.display, Say(RegistryStatusText(opened))));
   QueriedKey found;
   QueriedValue value;
   if (options.valueName) {
@@ -156,9 +159,9 @@ int Query(CliContext& context, const RegOptions& options) {
     const LONG status = registry.QueryValue(key, value.name, &value.type, &value.data);
     registry.CloseKey(key);
     if (status == ERROR_FILE_NOT_FOUND)
-      return Failure(context, ValueLabel(*options.valueName, target.key) + " is not set");
+      return Failure(context, Say("%1 is not set", ValueLabel(*options.valueName, target.key)));
     if (status != ERROR_SUCCESS)
-      return Failure(context, "cannot read " + target.key.display + ": " + RegistryStatusText(status));
+      return Failure(context, Say("cannot read %1: %2", target.key.display, Say(RegistryStatusText(status))));
     found.values.push_back(std::move(value));
     PrintQuery(context, target.key.display, found, options.json);
     return kExitOk;
@@ -174,14 +177,14 @@ int Query(CliContext& context, const RegOptions& options) {
 
 int Add(CliContext& context, const RegOptions& options) {
   if (!options.valueName && (options.type || options.data))
-    return Usage(context, "--type and --data need --value NAME or --default");
+    return Usage(context, Say("--type and --data need --value NAME or --default"));
   const std::string typeName = options.type.value_or("REG_SZ");
-  if (typeName != "REG_SZ" && typeName != "REG_DWORD") return Usage(context, "--type must be REG_SZ or REG_DWORD");
+  if (typeName != "REG_SZ" && typeName != "REG_DWORD") return Usage(context, Say("--type must be REG_SZ or REG_DWORD"));
   std::optional<std::int32_t> number;
   if (typeName == "REG_DWORD") {
-    if (!options.data) return Usage(context, "REG_DWORD needs --data NUMBER");
+    if (!options.data) return Usage(context, Say("REG_DWORD needs --data NUMBER"));
     number = ParseDword(*options.data);
-    if (!number) return Usage(context, "--data " + QuotedExcerpt(*options.data) + " is not a 32-bit number");
+    if (!number) return Usage(context, Say("--data %1 is not a 32-bit number", QuotedExcerpt(*options.data)));
   }
   Target target = OpenTarget(context, options.key);
   if (target.exitStatus != kExitOk) return target.exitStatus;
@@ -201,8 +204,8 @@ int Add(CliContext& context, const RegOptions& options) {
                                                  options.data.value_or(""), false);
   }
   if (status != ERROR_SUCCESS)
-    return Failure(context, "cannot write " + target.key.display + ": " + RegistryStatusText(status));
-  context.out << kDone;
+    return Failure(context, Say("cannot write %1: %2", target.key.display, Say(RegistryStatusText(status))));
+  SayDone(context);
   return kExitOk;
 }
 
@@ -213,22 +216,22 @@ int Delete(CliContext& context, const RegOptions& options) {
   if (!options.valueName) {
     const LONG status = registry.DeleteKey(target.key.hive, target.key.subKey);
     if (status != ERROR_SUCCESS)
-      return Failure(context, "cannot delete " + target.key.display + ": " + RegistryStatusText(status));
-    context.out << kDone;
+      return Failure(context, Say("cannot delete %1: %2", target.key.display, Say(RegistryStatusText(status))));
+    SayDone(context);
     return kExitOk;
   }
   HKEY key = 0;
   LONG status = registry.OpenKey(target.key.hive, target.key.subKey, KEY_ALL_ACCESS, &key);
   if (status != ERROR_SUCCESS)
-    return Failure(context, "cannot open " + target.key.display + ": " + RegistryStatusText(status));
+    return Failure(context, Say("cannot open %1: %2", target.key.display, Say(RegistryStatusText(status))));
   status = registry.DeleteValue(key, *options.valueName);
   registry.CloseKey(key);
   if (status == ERROR_FILE_NOT_FOUND)
-    return Failure(context, ValueLabel(*options.valueName, target.key) + " is not set");
+    return Failure(context, Say("%1 is not set", ValueLabel(*options.valueName, target.key)));
   if (status != ERROR_SUCCESS)
-    return Failure(context,
-                   "cannot delete " + ValueLabel(*options.valueName, target.key) + ": " + RegistryStatusText(status));
-  context.out << kDone;
+    return Failure(context, Say("cannot delete %1: %2", ValueLabel(*options.valueName, target.key),
+                                Say(RegistryStatusText(status))));
+  SayDone(context);
   return kExitOk;
 }
 
@@ -250,28 +253,28 @@ int Export(CliContext& context, const RegOptions& options) {
   std::string error;
   const RegFileFormat format = options.regedit4 ? RegFileFormat::Regedit4 : RegFileFormat::Version5;
   if (!WriteExport(context, target, format, options.file, &error))
-    return Failure(context, error.empty() ? "cannot write to standard output" : error);
-  if (options.file != "-") context.out << kDone;
+    return Failure(context, error.empty() ? std::string(Say("cannot write to standard output")) : error);
+  if (options.file != "-") SayDone(context);
   return kExitOk;
 }
 
 int Import(CliContext& context, const RegOptions& options) {
   const bool standardInput = options.file == "-";
-  const std::string file = standardInput ? std::string("standard input") : options.file;
+  const std::string file = standardInput ? std::string(Say("standard input")) : options.file;
   std::error_code ignored;
   if (!standardInput && std::filesystem::is_directory(file, ignored))
-    return Failure(context, file + " is a folder; nothing was imported");
+    return Failure(context, Say("%1 is a folder; nothing was imported", file));
   std::ifstream opened;
   if (!standardInput) opened.open(file, std::ios::binary);
-  if (!standardInput && !opened) return Failure(context, "cannot read " + file + ": " + std::strerror(errno));
+  if (!standardInput && !opened) return Failure(context, Say("cannot read %1: %2", file, std::strerror(errno)));
   std::istream& in = standardInput ? std::cin : opened;
   std::vector<RegFileEntry> entries;
   std::string error;
-  if (!ParseRegFile(in, &entries, &error)) return Failure(context, file + ": " + error + "; nothing was imported");
+  if (!ParseRegFile(in, &entries, &error)) return Failure(context, Say("%1: %2; nothing was imported", file, error));
   IRegistry* registry = context.Registry();
   if (registry == nullptr) return kExitFailed;
   if (!ApplyRegFile(*registry, entries, &error)) return Failure(context, file + ": " + error);
-  context.out << kDone;
+  SayDone(context);
   return kExitOk;
 }
 
@@ -300,49 +303,51 @@ int RunProfiles(CliContext& context) {
 }  // namespace
 
 void AddRegCommands(CLI::App& app, CommandTable& table) {
-  CLI::App* reg = app.add_subcommand("reg", "Read and write the registry store, like reg.exe");
+  CLI::App* reg = app.add_subcommand("reg", Say("Read and write the registry store, like reg.exe"));
   reg->allow_extras();
-  reg->footer(kKeyHelp);
+  reg->footer(Say(kKeyHelp));
   struct Command {
     const char* name;
     const char* help;
     int (*run)(CliContext&, const RegOptions&);
   };
   for (const Command& command : {
-           Command{"query", "Show a key's values and subkeys, or one value", Query},
-           Command{"add", "Create a key, or write a value into it (creating the key)", Add},
-           Command{"delete", "Delete a value, or a key with everything below it", Delete},
-           Command{"export", "Write a key with everything below it into a .reg file", Export},
-           Command{"import", "Write a .reg file into the store: all of it or, on any error, nothing", Import},
+           Command{"query", Say("Show a key's values and subkeys, or one value"), Query},
+           Command{"add", Say("Create a key, or write a value into it (creating the key)"), Add},
+           Command{"delete", Say("Delete a value, or a key with everything below it"), Delete},
+           Command{"export", Say("Write a key with everything below it into a .reg file"), Export},
+           Command{"import", Say("Write a .reg file into the store: all of it or, on any error, nothing"), Import},
        }) {
     auto options = std::make_shared<RegOptions>();
     CLI::App* sub = reg->add_subcommand(command.name, command.help);
     sub->allow_extras();
     const std::string name = command.name;
-    if (name != "import") sub->add_option("KEY", options->key, "The key")->required();
+    if (name != "import") sub->add_option("KEY", options->key, Say("The key"))->required();
     if (name == "export" || name == "import")
       sub->add_option("FILE", options->file,
-                      "The .reg file; - for standard " + std::string(name == "export" ? "output" : "input"))
+                      name == "export" ? Say("The .reg file; - for standard output")
+                                       : Say("The .reg file; - for standard input"))
           ->required();
     if (name == "export")
       sub->add_flag("--regedit4", options->regedit4,
-                    "Write REGEDIT4 (Windows-1252) instead of version 5.00 (UTF-16LE)");
+                    Say("Write REGEDIT4 (Windows-1252) instead of version 5.00 (UTF-16LE)"));
     if (name == "query")
-      sub->add_flag("--json", options->json, "Print the key's values and subkeys as one JSON object (docs/JSON.md)");
+      sub->add_flag("--json", options->json,
+                    Say("Print the key's values and subkeys as one JSON object (docs/JSON.md)"));
     if (name == "query" || name == "add" || name == "delete") {
-      sub->add_option("--value", options->valueName, "The value's name")->type_name("NAME");
-      sub->add_flag("--default", options->defaultValue, "The default (unnamed) value");
+      sub->add_option("--value", options->valueName, Say("The value's name"))->type_name("NAME");
+      sub->add_flag("--default", options->defaultValue, Say("The default (unnamed) value"));
     }
     if (name == "add") {
-      sub->add_option("--type", options->type, "REG_SZ (the default) or REG_DWORD")->type_name("TYPE");
-      sub->add_option("--data", options->data, "The text, or the number in decimal or 0x hex")->type_name("DATA");
+      sub->add_option("--type", options->type, Say("REG_SZ (the default) or REG_DWORD"))->type_name("TYPE");
+      sub->add_option("--data", options->data, Say("The text, or the number in decimal or 0x hex"))->type_name("DATA");
     }
-    sub->footer(name == "import" ? "Reads both formats: Windows Registry Editor Version 5.00 (UTF-16LE with a "
-                                   "byte-order mark, or UTF-8) and REGEDIT4."
-                                 : kKeyHelp);
+    sub->footer(name == "import" ? Say("Reads both formats: Windows Registry Editor Version 5.00 (UTF-16LE with a "
+                                       "byte-order mark, or UTF-8) and REGEDIT4.")
+                                 : Say(kKeyHelp));
     table[sub] = [options, run = command.run](CliContext& context) {
       if (options->defaultValue) {
-        if (options->valueName) return Usage(context, "give either --value or --default, once");
+        if (options->valueName) return Usage(context, Say("give either --value or --default, once"));
         options->valueName = "";
       }
       return run(context, *options);
@@ -351,7 +356,7 @@ void AddRegCommands(CLI::App& app, CommandTable& table) {
 }
 
 void AddProfilesCommand(CLI::App& app, CommandTable& table) {
-  CLI::App* profiles = app.add_subcommand("profiles", "Show the eight profiles and their thirteen values");
+  CLI::App* profiles = app.add_subcommand("profiles", Say("Show the eight profiles and their thirteen values"));
   profiles->allow_extras();
   table[profiles] = RunProfiles;
 }

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <vector>
 
+#include "cli/CliText.h"
 #include "cli/RegEncoding.h"
 #include "core/RegistryLimits.h"
 #include "core/RegistryStatus.h"
@@ -111,7 +112,7 @@ class RegFileWriter {
       (display += '\\') += name;
       const LONG status = registry.OpenKey(level.key, name, KEY_READ, &child);
       if (status != ERROR_SUCCESS) {
-        *error = "cannot read " + PrintableExcerpt(display) + ": " + RegistryStatusText(status);
+        *error = Say("cannot read %1: %2", PrintableExcerpt(display), Say(RegistryStatusText(status)));
         written = false;
         break;
       }
@@ -141,7 +142,7 @@ class RegFileWriter {
       handed = m_sink(m_text);
     } else {
       const auto utf16 = Utf8ToUtf16(m_text);
-      if (!utf16) return Refuse("a key", "its text is not UTF-8", error);
+      if (!utf16) return Refuse(Say("a key"), Say("its text is not UTF-8"), error);
       handed = m_sink((m_atStart ? "\xFF\xFE" : "") + Utf16ToLittleEndianBytes(*utf16));
     }
     m_atStart = false;
@@ -152,16 +153,16 @@ class RegFileWriter {
   // The key line and the values of one key.
   bool WriteValues(IRegistry& registry, HKEY key, const std::string& display, std::string* error) {
     const auto path = Name(display);
-    if (!path) return Refuse("the key \"" + PrintableExcerpt(display) + "\"", NameProblem(), error);
+    if (!path) return Refuse(Say("the key \"%1\"", PrintableExcerpt(display)), NameProblem(), error);
     Line("");
     Line("[" + *path + "]");
     std::string name;
     for (std::uint32_t i = 0; registry.EnumValue(key, i, &name) == ERROR_SUCCESS; ++i) {
       std::uint32_t type = 0;
       std::vector<std::uint8_t> data;
-      const std::string label = "the value \"" + PrintableExcerpt(name) + "\" of " + PrintableExcerpt(display);
+      const std::string label = Say("the value \"%1\" of %2", PrintableExcerpt(name), PrintableExcerpt(display));
       if (registry.QueryValue(key, name, &type, &data) != ERROR_SUCCESS) {
-        *error = "cannot read " + label;
+        *error = Say("cannot read %1", label);
         return false;
       }
       const auto fileName = name.empty() ? std::optional<std::string>("@") : Name(name);
@@ -177,23 +178,23 @@ class RegFileWriter {
 
   std::string NameProblem() const {
     return m_format == RegFileFormat::Regedit4
-               ? "REGEDIT4 has no room for its name (a line break or a character outside Windows-1252); "
-                 "export it without --regedit4"
-               : "its name holds a line break or is not UTF-8";
+               ? Say("REGEDIT4 has no room for its name (a line break or a character outside Windows-1252); "
+                     "export it without --regedit4")
+               : Say("its name holds a line break or is not UTF-8");
   }
 
   // REGEDIT4 text is code-page bytes to every registry editor: a text the code page cannot carry
   // would come back as other characters, so it is refused rather than written wrong.
   std::string TextProblem() const {
     return m_format == RegFileFormat::Regedit4
-               ? "its text has a character outside Windows-1252 (or code-page bytes that would read back as other "
-                 "text), which a REGEDIT4 file cannot carry; export it without --regedit4 (the version 5.00 "
-                 "format keeps every character)"
-               : "its text is not UTF-8";
+               ? Say("its text has a character outside Windows-1252 (or code-page bytes that would read back as "
+                     "other text), which a REGEDIT4 file cannot carry; export it without --regedit4 (the version "
+                     "5.00 format keeps every character)")
+               : Say("its text is not UTF-8");
   }
 
   static bool Refuse(const std::string& what, const std::string& problem, std::string* error) {
-    *error = "cannot export " + what + ": " + problem;
+    *error = Say("cannot export %1: %2", what, problem);
     return false;
   }
 
@@ -243,7 +244,7 @@ bool ExportRegFile(IRegistry& registry, HKEY hive, const std::string& subKey, co
   HKEY key = 0;
   const LONG status = registry.OpenKey(hive, subKey, KEY_READ, &key);
   if (status != ERROR_SUCCESS) {
-    *error = "cannot read " + display + ": " + RegistryStatusText(status);
+    *error = Say("cannot read %1: %2", display, Say(RegistryStatusText(status)));
     return false;
   }
   RegFileWriter writer(format, sink);
@@ -260,7 +261,7 @@ bool ExportRegFile(IRegistry& registry, HKEY hive, const std::string& subKey, co
     return !refused;
   };
   const bool written = ExportRegFile(registry, hive, subKey, display, format, sink, error);
-  if (refused) *error = "cannot write the export";
+  if (refused) *error = Say("cannot write the export");
   return written;
 }
 

@@ -7,6 +7,7 @@
 #include <streambuf>
 #include <utility>
 
+#include "cli/CliText.h"
 #include "cli/RegEditFile.h"
 #include "cli/RegEncoding.h"
 #include "cli/RegText.h"
@@ -28,10 +29,10 @@ std::string_view TrimSpaces(std::string_view text) {
   return text;
 }
 
-std::string LineError(int line, const std::string& message) { return "line " + std::to_string(line) + ": " + message; }
+std::string LineError(int line, const std::string& message) { return Say("line %1: %2", line, message); }
 
 std::string BoundText(std::uint64_t bytes) {
-  return bytes % (1 << 20) == 0 ? std::to_string(bytes >> 20) + " MiB" : std::to_string(bytes) + " bytes";
+  return bytes % (1 << 20) == 0 ? Say("%1 MiB", bytes >> 20) : Say("%1 bytes", bytes);
 }
 
 // The file's lines as they stand in it, one at a time (a UTF-16 file's without its byte-order
@@ -58,10 +59,10 @@ class PhysicalLines {
       const int first = Take(), second = first == EOF || !m_utf16 ? 0 : Take();
       if (first == EOF) return !line->empty() && Counted();
       if (!m_problem.empty()) return false;
-      if (second == EOF) return Fail("the file ends in half a UTF-16 character");
+      if (second == EOF) return Fail(Say("the file ends in half a UTF-16 character"));
       if (first == '\n' && second == 0) return Counted();
       if (line->size() >= m_bounds.longestLine)
-        return Fail("the line is longer than " + BoundText(m_bounds.longestLine) + " (a bound on .reg lines)");
+        return Fail(Say("the line is longer than %1 (a bound on .reg lines)", BoundText(m_bounds.longestLine)));
       line->push_back(static_cast<char>(first));
       if (m_utf16) line->push_back(static_cast<char>(second));
     }
@@ -72,7 +73,7 @@ class PhysicalLines {
     if (m_taken < m_start.size()) return static_cast<unsigned char>(m_start[m_taken++]);
     const int c = m_in.sbumpc();
     if (c != EOF && ++m_read > m_bounds.largestFile && m_problem.empty())
-      Fail("the file is larger than " + BoundText(m_bounds.largestFile) + " (a bound on .reg files)");
+      Fail(Say("the file is larger than %1 (a bound on .reg files)", BoundText(m_bounds.largestFile)));
     return c;
   }
   bool Counted() { return ++m_number > 0; }
@@ -188,7 +189,7 @@ bool TextDataToUtf8(RegFileFormat format, std::vector<std::uint8_t>* data) {
 
 // The data after "=": sets kind, type and data of entry; what is wrong, or nothing.
 std::string ReadValueData(std::string_view text, RegFileFormat format, RegFileEntry* entry) {
-  const std::string unreadable = "cannot read the value: " + PrintableExcerpt(text);
+  const std::string unreadable = Say("cannot read the value: %1", PrintableExcerpt(text));
   entry->kind = RegFileEntry::Kind::Value;
   std::string quoted;
   if (!text.starts_with('"')) text = WithoutComment(text);
@@ -221,7 +222,7 @@ std::string ReadValueData(std::string_view text, RegFileFormat format, RegFileEn
     return unreadable;
   if (IsTextType(entry->type) && !TextDataToUtf8(format, &entry->data))
     return format == RegFileFormat::Version5
-               ? "the text in hex(" + std::string(text.substr(4, close - 4)) + ") data is not UTF-16LE"
+               ? Say("the text in hex(%1) data is not UTF-16LE", text.substr(4, close - 4))
                : unreadable;
   return {};
 }
@@ -239,8 +240,7 @@ class RegFileReader {
     return ReadValue(line);
   }
   bool Finish() {
-    return m_format || Fail("the file is empty; it should begin with " + std::string(kVersion5Header) + " or " +
-                            std::string(kRegedit4Header));
+    return m_format || Fail(Say("the file is empty; it should begin with %1 or %2", kVersion5Header, kRegedit4Header));
   }
 
  private:
@@ -252,21 +252,20 @@ class RegFileReader {
   bool ReadHeader(std::string_view line) {
     if (line == kVersion5Header) m_format = RegFileFormat::Version5;
     if (line == kRegedit4Header) m_format = RegFileFormat::Regedit4;
-    return m_format ||
-           Fail("the file does not begin with " + std::string(kVersion5Header) + " or " + std::string(kRegedit4Header));
+    return m_format || Fail(Say("the file does not begin with %1 or %2", kVersion5Header, kRegedit4Header));
   }
 
   bool ReadKey(std::string_view line) {
     const std::size_t close = line.ends_with(']') ? line.size() - 1 : line.rfind(']');
     if (close == std::string_view::npos || !IsCommentOrNothing(line.substr(close + 1)))
-      return Fail("a key line must end with ] (a comment may follow it)");
+      return Fail(Say("a key line must end with ] (a comment may follow it)"));
     std::string_view path = line.substr(1, close - 1);
     const bool remove = path.starts_with('-');
     if (remove) path.remove_prefix(1);
     KeyArgument key;
     std::string problem;
     if (!ParseKeyArgument(path, &key, &problem)) return Fail(problem);
-    if (remove && key.subKey.empty()) return Fail("a whole hive cannot be deleted");
+    if (remove && key.subKey.empty()) return Fail(Say("a whole hive cannot be deleted"));
     if (const std::string limit = remove ? std::string() : KeyPathProblem(key.subKey); !limit.empty())
       return Fail(limit);
     m_entries->push_back(
@@ -277,13 +276,13 @@ class RegFileReader {
   }
 
   bool ReadValue(std::string_view line) {
-    if (!m_inKey) return Fail("a value needs a [key] line before it");
+    if (!m_inKey) return Fail(Say("a value needs a [key] line before it"));
     const RegFileEntry& key = (*m_entries)[m_keyIndex];
     RegFileEntry entry{RegFileEntry::Kind::Value, m_line, key.hive, key.subKey, {}, 0, {}};
-    if (!ReadValueName(&line, &entry.name)) return Fail("cannot read the value name: " + PrintableExcerpt(line));
+    if (!ReadValueName(&line, &entry.name)) return Fail(Say("cannot read the value name: %1", PrintableExcerpt(line)));
     if (const std::string limit = ValueNameProblem(entry.name); !limit.empty()) return Fail(limit);
     line = TrimSpaces(line);
-    if (!line.starts_with('=')) return Fail("cannot read the value: " + PrintableExcerpt(line));
+    if (!line.starts_with('=')) return Fail(Say("cannot read the value: %1", PrintableExcerpt(line)));
     if (std::string problem = ReadValueData(TrimSpaces(line.substr(1)), *m_format, &entry); !problem.empty())
       return Fail(problem);
     m_entries->push_back(std::move(entry));
@@ -334,13 +333,13 @@ class RegFileLines {
   bool Add(int number, const std::string& raw, bool utf16, bool utf8Bom) {
     if (utf16) {
       auto utf8 = Utf16ToUtf8(LittleEndianBytesToUtf16(raw).value_or(u""));
-      return utf8 ? Join(number, *utf8) : Fail(number, "the text is not UTF-16");
+      return utf8 ? Join(number, *utf8) : Fail(number, Say("the text is not UTF-16"));
     }
     if (m_text == Text::Unknown && !TrimSpaces(raw).empty())
       m_text = !utf8Bom && TrimSpaces(raw) == kRegedit4Header ? Text::Ascii : Text::Utf8;
     const bool utf8 = IsUtf8(raw);
     if (m_text == Text::Utf8 || m_text == Text::Unknown)
-      return utf8 ? Join(number, raw) : Fail(number, "the text is not UTF-8");
+      return utf8 ? Join(number, raw) : Fail(number, Say("the text is not UTF-8"));
     if (m_text == Text::Cp1252 || !utf8) return ToCp1252() && Join(number, Cp1252ToUtf8(raw));
     if (m_text == Text::Ascii && IsAscii(raw)) return Join(number, raw);
     if (m_text == Text::Ascii) {
@@ -397,8 +396,8 @@ class RegFileLines {
       m_logical += m_logical.empty() ? std::string_view(line) : trimmed;
     }
     if (m_logical.size() > m_bounds.longestLine)
-      return Fail(m_start, "the line is longer than " + BoundText(m_bounds.longestLine) +
-                               " with its continuations (a bound on .reg lines)");
+      return Fail(m_start, Say("the line is longer than %1 with its continuations (a bound on .reg lines)",
+                               BoundText(m_bounds.longestLine)));
     if (continued) return true;
     const bool read = m_reader.ReadLine(m_start, m_logical);
     m_logical.clear();
@@ -432,7 +431,7 @@ bool ParseRegFile(std::istream& in, std::vector<RegFileEntry>* entries, std::str
     if (!file.problem().empty()) *error = file.problem();
     return file.problem().empty() && lines.Finish();
   } catch (const std::ios_base::failure&) {  // a read that failed (a folder, an I/O error)
-    *error = "the file cannot be read";
+    *error = Say("the file cannot be read");
     return false;
   }
 }
@@ -440,22 +439,22 @@ bool ParseRegFile(std::istream& in, std::vector<RegFileEntry>* entries, std::str
 bool ApplyRegFile(IRegistry& registry, const std::vector<RegFileEntry>& entries, std::string* error) {
   const LONG begun = registry.BeginBatch();
   if (begun != ERROR_SUCCESS) {
-    *error = "cannot write: " + RegistryStatusText(begun) + "; nothing was imported";
+    *error = Say("cannot write: %1; nothing was imported", Say(RegistryStatusText(begun)));
     return false;
   }
   for (const RegFileEntry& entry : entries) {
     const LONG status = ApplyEntry(registry, entry);
     if (status != ERROR_SUCCESS) {
       registry.RollbackBatch();
-      *error = LineError(entry.line, "cannot write " + EntryKey(entry) +
-                                         (entry.name.empty() ? "" : " \"" + entry.name + "\"") + ": " +
-                                         RegistryStatusText(status) + "; nothing was imported");
+      const std::string what = entry.name.empty() ? EntryKey(entry) : EntryKey(entry) + " \"" + entry.name + "\"";
+      *error = LineError(entry.line,
+                         Say("cannot write %1: %2; nothing was imported", what, Say(RegistryStatusText(status))));
       return false;
     }
   }
   const LONG status = registry.CommitBatch();
   if (status != ERROR_SUCCESS)
-    *error = "cannot commit the import: " + RegistryStatusText(status) + "; nothing was imported";
+    *error = Say("cannot commit the import: %1; nothing was imported", Say(RegistryStatusText(status)));
   return status == ERROR_SUCCESS;
 }
 

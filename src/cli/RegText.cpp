@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 
+#include "cli/CliText.h"
 #include "core/RegistryNames.h"
 
 namespace zf::cli {
@@ -38,13 +39,13 @@ bool ParseKeyArgument(std::string_view text, KeyArgument* key, std::string* erro
   const std::string_view hiveName = text.substr(0, slash);
   key->hive = HiveByName(hiveName);
   if (key->hive == 0) {
-    *error = "unknown hive \"" + std::string(hiveName) + "\" in \"" + std::string(text) +
-             "\" (use HKLM, HKCU, HKCR, HKU, HKCC, HKPD, HKDD or their long names)";
+    *error = Say("unknown hive \"%1\" in \"%2\" (use HKLM, HKCU, HKCR, HKU, HKCC, HKPD, HKDD or their long names)",
+                 hiveName, text);
     return false;
   }
   std::string_view rest = slash == std::string_view::npos ? std::string_view() : text.substr(slash + 1);
   if (!TrimKeyPath(&rest)) {
-    *error = "bad key path \"" + std::string(text) + "\": a name between two backslashes is empty";
+    *error = Say("bad key path \"%1\": a name between two backslashes is empty", text);
     return false;
   }
   key->subKey = std::string(rest);

@@ -1,20 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/RegistryStatus.h"
 
+#include "core/Translatable.h"
+
 namespace zf {
 
 std::string RegistryStatusText(LONG status) {
   switch (status) {
-    case ERROR_SUCCESS: return "success";
-    case ERROR_FILE_NOT_FOUND: return "not found";
-    case ERROR_ACCESS_DENIED: return "access denied (the registry store is read-only)";
-    case ERROR_INVALID_HANDLE: return "invalid key handle";
-    case ERROR_INVALID_PARAMETER: return "invalid key path or name";
-    case ERROR_DISK_FULL: return "disk full";
-    case ERROR_BADDB: return "the registry store is corrupt";
-    case ERROR_CANTREAD: return "the registry store could not be read";
-    case ERROR_CANTWRITE: return "the registry store could not be written";
-    case ERROR_KEY_DELETED: return "the key was deleted meanwhile";
+    case ERROR_SUCCESS: return ZF_CLI_TRANSLATABLE("success");
+    case ERROR_FILE_NOT_FOUND: return ZF_CLI_TRANSLATABLE("not found");
+    case ERROR_ACCESS_DENIED: return ZF_CLI_TRANSLATABLE("access denied (the registry store is read-only)");
+    case ERROR_INVALID_HANDLE: return ZF_CLI_TRANSLATABLE("invalid key handle");
+    case ERROR_INVALID_PARAMETER: return ZF_CLI_TRANSLATABLE("invalid key path or name");
+    case ERROR_DISK_FULL: return ZF_CLI_TRANSLATABLE("disk full");
+    case ERROR_BADDB: return ZF_CLI_TRANSLATABLE("the registry store is corrupt");
+    case ERROR_CANTREAD: return ZF_CLI_TRANSLATABLE("the registry store could not be read");
+    case ERROR_CANTWRITE: return ZF_CLI_TRANSLATABLE("the registry store could not be written");
+    case ERROR_KEY_DELETED: return ZF_CLI_TRANSLATABLE("the key was deleted meanwhile");
     default: return "registry error " + std::to_string(status);
   }
 }

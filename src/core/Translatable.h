@@ -3,10 +3,15 @@
 // Texts of the Qt-free code that a form shows. Each is marked for the catalogue with its context
 // (lupdate reads ZF_TRANSLATABLE as QT_TRANSLATE_NOOP), and the form looks it up there before it
 // fills the %1 in; the command line and the tests use the English text as it is.
+#include <span>
 #include <string>
 #include <string_view>
 
 #define ZF_TRANSLATABLE(context, text) text
+// A text for the command line's gettext catalogue (xgettext reads ZF_CLI_TRANSLATABLE): a sentence
+// zentrofastctl keeps in a constant, or a whole message of the code below that it prints and looks
+// up as it stands. lupdate does not read it.
+#define ZF_CLI_TRANSLATABLE(text) text
 
 namespace zf {
 
@@ -14,6 +19,23 @@ namespace zf {
 inline std::string FillArgument(std::string_view format, std::string_view value) {
   std::string text(format);
   if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, value);
+  return text;
+}
+
+// The format with %1 to %9 replaced by the values, in one pass: a value that holds "%2" stays as it
+// is, and a translation may put the arguments in another order.
+inline std::string FillArguments(std::string_view format, std::span<const std::string> values) {
+  std::string text;
+  text.reserve(format.size());
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    const char next = i + 1 < format.size() ? format[i + 1] : '\0';
+    if (format[i] == '%' && next >= '1' && next <= '9' && static_cast<std::size_t>(next - '0') <= values.size()) {
+      text += values[next - '1'];
+      ++i;
+    } else {
+      text += format[i];
+    }
+  }
   return text;
 }
 

@@ -4,6 +4,8 @@
 #include <ctime>
 #include <regex>
 
+#include "core/Translatable.h"
+
 namespace zf {
 namespace {
 
@@ -27,7 +29,7 @@ Result<std::int64_t> ParseSince(const std::string& text, std::int64_t nowMs) {
   std::smatch parts;
   if (std::regex_match(text, parts, kSpan)) {
     const std::int64_t count = std::stoll(parts[1]);
-    if (count == 0) return Failure("--since wants a span longer than 0, such as 1h, 1d or 7d");
+    if (count == 0) return Failure(ZF_CLI_TRANSLATABLE("--since wants a span longer than 0, such as 1h, 1d or 7d"));
     return nowMs - count * UnitMs(parts[2].str()[0]);
   }
   if (std::regex_match(text, parts, kDate)) {
@@ -46,7 +48,8 @@ Result<std::int64_t> ParseSince(const std::string& text, std::int64_t nowMs) {
       return Failure("--since: \"" + text + "\" is not a date that exists");
     return static_cast<std::int64_t>(seconds) * 1000;
   }
-  return Failure("--since wants 1h, 1d, 7d (any number of m, h or d) or a date YYYY-MM-DD [HH:MM]");
+  return Failure(
+      ZF_CLI_TRANSLATABLE("--since wants 1h, 1d, 7d (any number of m, h or d) or a date YYYY-MM-DD [HH:MM]"));
 }
 
 std::int64_t SummaryIntervalMs(std::int64_t spanMs) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <set>
 
+#include "core/Translatable.h"
 #include "kernel/SettingTable.h"
 
 namespace zf::kernel {
@@ -90,9 +91,10 @@ void WarnOfBootOverrides(KernelPlan& plan, const BootSysctlFiles& files) {
   for (const auto& [key, value] : plan.desired)
     if (!IsMtuKey(key)) keys.push_back(key);
   for (const auto& [key, boot] : FindBootOverrides(files, keys))
-    plan.warnings.push_back({WarningKind::BootOverride, boot.file + " sets " + DisplayName(key) + " = " + boot.value +
-                                                            ", which wins at every boot over " + files.ownFile + "'s " +
-                                                            plan.desired.at(key)});
+    plan.warnings.push_back(
+        {WarningKind::BootOverride,
+         Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "%1 sets %2 = %3, which wins at every boot over %4's %5"),
+                        {boot.file, DisplayName(key), boot.value, files.ownFile, plan.desired.at(key)})});
 }
 
 void MarkBootOverrides(KernelStatus& status, const BootSysctlFiles& files) {

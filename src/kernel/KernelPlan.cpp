@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/ReceiveWindow.h"
+#include "core/Translatable.h"
 #include "kernel/SettingTable.h"
 
 namespace zf::kernel {
@@ -49,19 +50,27 @@ void AddWarnings(KernelPlan& plan) {
       const std::string name = InterfaceOfKey(change.key);
       if (mtu < kIpv6MinimumMtu)
         plan.warnings.push_back(
-            {WarningKind::Ipv6Loss, "MTU " + change.after + " on " + name +
-                                        " is below 1280: the kernel removes its IPv6 addresses, and going back "
-                                        "restores only the link-local one"});
+            {WarningKind::Ipv6Loss,
+             Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan",
+                                            "MTU %1 on %2 is below 1280: the kernel removes its IPv6 addresses, and "
+                                            "going back restores only the link-local one"),
+                            {change.after, name})});
       plan.warnings.push_back(
-          {WarningKind::LinkBounce, "changing the MTU of " + name + " may briefly bounce the link"});
+          {WarningKind::LinkBounce,
+           Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "changing the MTU of %1 may briefly bounce the link"),
+                          {name})});
     } else if (change.key == kRmemKey) {
       const double cap = ThroughputCapMbits(LastNumber(change.after));
       if (cap < kCapWorthWarning) {
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "a receive window of %lld bytes caps one connection at about %.1f Mbit/s at 20 ms round trip",
-                      static_cast<long long>(WindowForReceiveBuffer(LastNumber(change.after))), cap);
-        plan.warnings.push_back({WarningKind::ThroughputCap, text});
+        char rate[32];
+        std::snprintf(rate, sizeof rate, "%.1f", cap);
+        plan.warnings.push_back(
+            {WarningKind::ThroughputCap,
+             Phrase::Format(
+                 ZF_TRANSLATABLE("zf::kernel::Plan",
+                                 "a receive window of %1 bytes caps one connection at about %2 Mbit/s at 20 ms "
+                                 "round trip"),
+                 {std::to_string(static_cast<long long>(WindowForReceiveBuffer(LastNumber(change.after)))), rate})});
       }
     }
   }
@@ -94,7 +103,7 @@ KernelPlan MakePlan(const SettingMap& desired, const ILiveSystem& live, const Le
   };
   for (const auto& [key, after] : targets) {
     KernelChange change{key, DisplayName(key), now(key), after, {}};
-    if (!desired.count(key)) change.note = "back to its original";
+    if (!desired.count(key)) change.note = Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "back to its original"));
     plan.changes.push_back(std::move(change));
   }
   plan.hash = Hash(plan.changes);

@@ -3,7 +3,10 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <string>
+#include <vector>
 
+#include "core/Translatable.h"
 #include "kernel/KernelChangeWords.h"
 
 namespace zf {
@@ -11,12 +14,24 @@ namespace {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
+// Each format of the phrase looked up whole in the catalogue, then filled with its values (which
+// may be phrases too): the sentence reads as one in the user's language.
+std::string TranslatedText(const kernel::Phrase& phrase) {
+  if (!phrase.isFormat) return phrase.text;
+  std::vector<std::string> values;
+  for (const kernel::Phrase& argument : phrase.arguments) values.push_back(TranslatedText(argument));
+  return FillArguments(QCoreApplication::translate(kernel::Phrase::kContext, phrase.text.c_str()).toStdString(),
+                       values);
+}
+
+QString Translated(const kernel::Phrase& phrase) { return Text(TranslatedText(phrase)); }
+
 PreviewRow RowOf(const kernel::KernelChange& change, bool backToOriginal) {
   PreviewRow row;
   row.setting = Text(change.setting);
   row.now = change.now.empty() ? QCoreApplication::translate("zf::KernelPreview", "(unreadable)") : Text(change.now);
   row.after = Text(change.after);
-  row.note = Text(change.note);
+  row.note = Translated(change.note);
   row.changes = change.Changes();
   row.words = KernelChangeWords::Sentence(change, backToOriginal);
   if (!row.changes && row.note.isEmpty()) row.note = KernelChangeWords::tr("already set");
@@ -30,11 +45,11 @@ KernelPreviewModel BuildPreview(const kernel::KernelPlan& plan) {
   for (const kernel::KernelChange& change : plan.changes)
     model.rows.push_back(RowOf(change, plan.desired.count(change.key) == 0));
   std::stable_partition(model.rows.begin(), model.rows.end(), [](const PreviewRow& row) { return row.changes; });
-  for (const std::string& note : plan.notes) model.registryOnly << Text(note);
+  for (const kernel::Phrase& note : plan.notes) model.registryOnly << Translated(note);
   for (const kernel::KernelWarning& warning : plan.warnings) {
     const bool saidInWords =
         warning.kind == kernel::WarningKind::ThroughputCap || warning.kind == kernel::WarningKind::Ipv6Loss;
-    (saidInWords ? model.detailWarnings : model.warnings) << Text(warning.text);
+    (saidInWords ? model.detailWarnings : model.warnings) << Translated(warning.text);
   }
   model.needsIpv6Acceptance = plan.NeedsIpv6Acceptance();
   return model;

@@ -3,9 +3,44 @@
 // What the kernel bridge shows and hands around: a plan, its warnings, the managed settings.
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/Translatable.h"
+
 namespace zf::kernel {
+
+// A text of the plan for people, kept as its English format and the values that fill its %1,
+// %2, ... (a value may be a phrase itself), so that the desktop translates each format as a whole
+// sentence before it fills it in; the command line, the JSON and the logs read English(). A
+// phrase made from a plain string is a value shown as it is: a setting, a number, a file.
+struct Phrase {
+  // The catalogue's context of every format: ZF_TRANSLATABLE("zf::kernel::Plan", ...).
+  static constexpr const char* kContext = "zf::kernel::Plan";
+
+  Phrase() = default;
+  // Implicit: a plain string is a value.
+  Phrase(std::string value) : text(std::move(value)) {}
+  Phrase(const char* value) : text(value) {}
+  static Phrase Format(const char* format, std::vector<Phrase> arguments = {}) {
+    Phrase phrase(format);
+    phrase.isFormat = true;
+    phrase.arguments = std::move(arguments);
+    return phrase;
+  }
+
+  std::string English() const {
+    if (!isFormat) return text;
+    std::vector<std::string> values;
+    for (const Phrase& argument : arguments) values.push_back(argument.English());
+    return FillArguments(text, values);
+  }
+  bool empty() const { return text.empty(); }
+
+  std::string text;  // the format, or the value
+  bool isFormat = false;
+  std::vector<Phrase> arguments;
+};
 
 // Setting keys are paths below /proc/sys ("net/ipv4/ip_default_ttl",
 // "net/ipv4/conf/eth0/accept_redirects") or "link/IFNAME/mtu" for an interface's MTU.
@@ -16,7 +51,7 @@ struct KernelChange {
   std::string setting;  // what a person reads: "net.ipv4.ip_default_ttl", "eth0 MTU"
   std::string now;      // live value; empty when it could not be read
   std::string after;
-  std::string note;
+  Phrase note;  // the stored value it comes from, or why it changes
   bool Changes() const { return now != after; }
 };
 
@@ -24,15 +59,15 @@ enum class WarningKind { Ipv6Loss, ThroughputCap, LinkBounce, BootOverride };
 
 struct KernelWarning {
   WarningKind kind;
-  std::string text;
+  Phrase text;
 };
 
 struct KernelPlan {
   SettingMap desired;                 // the full desired state the helper is asked for
   std::vector<KernelChange> changes;  // every setting the plan sets or returns to its original
   std::vector<KernelWarning> warnings;
-  std::vector<std::string> notes;  // fields without a Linux setting, skipped interfaces, MSS
-  std::string hash;                // of the changes and the live values they were made from
+  std::vector<Phrase> notes;  // fields without a Linux setting, skipped interfaces, MSS
+  std::string hash;           // of the changes and the live values they were made from
 
   bool ChangesAnything() const {
     for (const auto& change : changes)

@@ -7,6 +7,7 @@
 
 #include "core/ReceiveWindow.h"
 #include "core/RegistrySeed.h"
+#include "core/Translatable.h"
 #include "kernel/SettingTable.h"
 
 namespace zf::kernel {
@@ -19,12 +20,13 @@ class Mapper {
   Mapper(DesiredState& state, const std::vector<LinkInfo>& links) : m_state(state), m_links(links) {}
 
   // Sets key to value when the table allows it, otherwise says why the field stays unapplied.
-  void Set(const std::string& key, long long value, const std::string& source) {
+  void Set(const std::string& key, long long value, const Phrase& source) {
     const std::string text = std::to_string(value);
-    const std::string problem = CheckSetting(key, text, FindLink(m_links, InterfaceOfKey(key)));
+    const Phrase problem = SettingProblem(key, text, FindLink(m_links, InterfaceOfKey(key)));
     if (!problem.empty()) {
-      m_state.notes.push_back(source + " gives " + DisplayName(key) + " = " + text +
-                              ", which is not applied: " + problem);
+      m_state.notes.push_back(
+          Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "%1 gives %2 = %3, which is not applied: %4"),
+                         {source, DisplayName(key), text, problem}));
       return;
     }
     m_state.values[key] = text;
@@ -59,8 +61,9 @@ void MapScalars(const StoredTuning& t, Mapper& map) {
   if (const auto& level = t[F::SYNAttackProtect]) {
     const std::string source = "SYNAttackProtect " + std::to_string(*level);
     if (*level < 0 || *level > 2)
-      map.state().notes.push_back(source + " is not a level (0 to 2); it is applied as protection on, " +
-                                  DisplayName(kSynCookiesKey) + " = 1");
+      map.state().notes.push_back(Phrase::Format(
+          ZF_TRANSLATABLE("zf::kernel::Plan", "%1 is not a level (0 to 2); it is applied as protection on, %2 = 1"),
+          {source, DisplayName(kSynCookiesKey)}));
     map.Set(std::string(kSynCookiesKey), *level == 0 ? 0 : 1, source);
   }
   if (t[F::PmtuDiscovery])
@@ -82,9 +85,9 @@ void MapReceiveWindow(const StoredTuning& t, const SettingMap& originals, const 
   if (!t[F::RWIN]) return;
   // The store holds 32 unsigned bits; read back signed, 2^31 and more come out negative.
   if (*t[F::RWIN] < 0) {
-    map.state().notes.push_back("RWIN " + std::to_string(static_cast<std::uint32_t>(*t[F::RWIN])) +
-                                " is not applied: Linux takes a receive window of at most " +
-                                std::to_string(kMaxReceiveWindowBytes) + " bytes");
+    map.state().notes.push_back(Phrase::Format(
+        ZF_TRANSLATABLE("zf::kernel::Plan", "RWIN %1 is not applied: Linux takes a receive window of at most %2 bytes"),
+        {std::to_string(static_cast<std::uint32_t>(*t[F::RWIN])), std::to_string(kMaxReceiveWindowBytes)}));
     return;
   }
   const auto original = originals.count(std::string(kRmemKey)) ? std::optional(originals.at(std::string(kRmemKey)))
@@ -92,22 +95,25 @@ void MapReceiveWindow(const StoredTuning& t, const SettingMap& originals, const 
   const auto base = original ? Triplet(*original) : std::vector<long long>{};
   const std::string source = "RWIN " + std::to_string(*t[F::RWIN]);
   if (base.size() != 3) {
-    map.state().notes.push_back(source + " is not applied: net.ipv4.tcp_rmem cannot be read");
+    map.state().notes.push_back(Phrase::Format(
+        ZF_TRANSLATABLE("zf::kernel::Plan", "%1 is not applied: net.ipv4.tcp_rmem cannot be read"), {source}));
     return;
   }
   const long long max = ReceiveBufferMaxForWindow(*t[F::RWIN]);
   const long long def = std::min(base[1], max);
   const long long min = std::min(base[0], def);
   if (min < 1) {
-    map.state().notes.push_back(source + " is too small to apply");
+    map.state().notes.push_back(
+        Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "%1 is too small to apply"), {source}));
     return;
   }
   const std::string key(kRmemKey);
   map.state().values[key] = std::to_string(min) + " " + std::to_string(def) + " " + std::to_string(max);
   map.state().sources[key] = source;
   if (*t[F::RWIN] > kMaxReceiveWindowBytes)
-    map.state().notes.push_back(source + " is capped: tcp_rmem's largest maximum, " + std::to_string(max) +
-                                ", gives a window of " + std::to_string(WindowForReceiveBuffer(max)) + " bytes");
+    map.state().notes.push_back(Phrase::Format(
+        ZF_TRANSLATABLE("zf::kernel::Plan", "%1 is capped: tcp_rmem's largest maximum, %2, gives a window of %3 bytes"),
+        {source, std::to_string(max), std::to_string(WindowForReceiveBuffer(max))}));
 }
 
 // The kernel honours a redirect when "all" or the interface allows it, so "off" must reach
@@ -128,17 +134,22 @@ void MapNtMtus(const StoredTuning& t, Mapper& map) {
     const auto entry = t.interfaceMtus.find(InterfaceGuid(link->name));
     if (entry == t.interfaceMtus.end()) continue;
     unmatched.erase(entry->first);
-    if (entry->second) map.Set(MtuKey(link->name), *entry->second, "MTU of " + entry->first);
+    if (entry->second)
+      map.Set(MtuKey(link->name), *entry->second,
+              Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "MTU of %1"), {entry->first}));
   }
   for (const auto& [guid, mtu] : unmatched)
-    if (mtu) map.state().notes.push_back("interface " + guid + " is not on this computer; its MTU is skipped");
+    if (mtu)
+      map.state().notes.push_back(Phrase::Format(
+          ZF_TRANSLATABLE("zf::kernel::Plan", "interface %1 is not on this computer; its MTU is skipped"), {guid}));
 }
 
 // The 9x layout keeps one MTU per transport, all alike, and no tie to a device.
 void Map9xMtus(const StoredTuning& t, Mapper& map) {
   for (const auto& [transport, mtu] : t.interfaceMtus) {
     if (!mtu) continue;
-    for (const LinkInfo* link : map.Interfaces()) map.Set(MtuKey(link->name), *mtu, "MaxMTU of transport " + transport);
+    const Phrase source = Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "MaxMTU of transport %1"), {transport});
+    for (const LinkInfo* link : map.Interfaces()) map.Set(MtuKey(link->name), *mtu, source);
     return;
   }
 }
@@ -154,18 +165,23 @@ void AddRegistryOnlyNotes(const StoredTuning& t, DesiredState& state) {
   const auto mtu = AppliedMtu(state);
   const std::string mss = t[F::MSS] ? "MSS " + std::to_string(*t[F::MSS]) : std::string();
   if (t[F::MSS] && mtu && *t[F::MSS] != *mtu - 40)
-    state.notes.push_back(mss + " stays in the registry: Linux derives the MSS from the MTU (" +
-                          std::to_string(*mtu - 40) + ")");
+    state.notes.push_back(Phrase::Format(
+        ZF_TRANSLATABLE("zf::kernel::Plan", "%1 stays in the registry: Linux derives the MSS from the MTU (%2)"),
+        {mss, std::to_string(*mtu - 40)}));
   else if (t[F::MSS] && !mtu && *t[F::MSS] > 0)
-    state.notes.push_back(mss + " stays in the registry: Linux derives the MSS from each interface's MTU");
+    state.notes.push_back(
+        Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan",
+                                       "%1 stays in the registry: Linux derives the MSS from each interface's MTU"),
+                       {mss}));
   const std::pair<const char*, const std::optional<long long>*> registryOnly[] = {
       {"NdiCacheSize", &t[F::NdiCacheSize]},
       {"MaxConnPer10Server", &t[F::MaxConnPer10Server]},
       {"MaxConnPerServer", &t[F::MaxConnPerServer]}};
   for (const auto& [name, value] : registryOnly)
     if (*value)
-      state.notes.push_back(std::string(name) + " " + std::to_string(**value) +
-                            " has no Linux equivalent and stays in the registry only");
+      state.notes.push_back(Phrase::Format(
+          ZF_TRANSLATABLE("zf::kernel::Plan", "%1 %2 has no Linux equivalent and stays in the registry only"),
+          {std::string(name), std::to_string(**value)}));
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ namespace zf::kernel {
 
 struct DesiredState {
   SettingMap values;
-  std::map<std::string, std::string> sources;  // key → the stored field it comes from
-  std::vector<std::string> notes;
+  std::map<std::string, Phrase> sources;  // key → the stored field it comes from
+  std::vector<Phrase> notes;
 };
 
 // `originals` are the ledger's first-touch values; the receive-buffer triplet is derived from the

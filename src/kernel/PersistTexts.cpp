@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "kernel/PersistTexts.h"
 
+#include "core/Translatable.h"
 #include "kernel/AnsiblePlaybook.h"
 #include "kernel/SettingTable.h"
 
@@ -65,7 +66,8 @@ Result<std::string> ExportDesiredState(const SettingMap& desired, const std::vec
   if (format == "sysctl") return SysctlFileText(desired);
   if (format == "tuned") return TunedProfileText(desired);
   if (format == "ansible") return AnsiblePlaybookText(desired, links, linkFolders);
-  if (format != "networkd") return Error{"the export formats are sysctl, tuned, networkd and ansible"};
+  if (format != "networkd")
+    return Error{ZF_CLI_TRANSLATABLE("the export formats are sysctl, tuned, networkd and ansible")};
   std::string text;
   for (const auto& [key, mtu] : desired) {
     if (!IsMtuKey(key)) continue;

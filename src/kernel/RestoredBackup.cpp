@@ -8,6 +8,7 @@
 
 #include "core/BackupStore.h"
 #include "core/SettingsBackup.h"
+#include "core/Translatable.h"
 #include "platform/clock.h"
 
 namespace zf::kernel {
@@ -70,13 +71,17 @@ void ReturnToOriginals(DesiredState& desired, const Ledger& ledger, const std::s
   for (const auto& [key, managed] : ledger.managed) {
     if (!ledger.originals.count(key)) continue;
     desired.values.erase(key);
-    desired.sources[key] = "back to its original: " + backupName + " is from before Zentrofast first changed it";
+    desired.sources[key] = Phrase::Format(
+        ZF_TRANSLATABLE("zf::kernel::Plan", "back to its original: %1 is from before Zentrofast first changed it"),
+        {backupName});
     any = true;
   }
   if (any)
-    desired.notes.push_back("the tuned values are those of " + backupName +
-                            ", taken before Zentrofast first changed this computer: the settings it changed go back "
-                            "to their originals");
+    desired.notes.push_back(
+        Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan",
+                                       "the tuned values are those of %1, taken before Zentrofast first changed this "
+                                       "computer: the settings it changed go back to their originals"),
+                       {backupName}));
 }
 
 }  // namespace zf::kernel

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/Translatable.h"
 #include "kernel/LiveSystem.h"
 
 namespace zf::kernel {
@@ -21,16 +22,17 @@ struct ScalarRule {
   std::string_view key;
   std::int64_t low;
   std::int64_t high;
-  std::string_view refusal;
+  const char* refusal;
 };
 
 constexpr ScalarRule kScalarRules[] = {
-    {kTtlKey, 1, 255, "a TTL must be 1 to 255 (the kernel refuses 0 and 256)"},
-    {kKeepAliveTimeKey, 1, 32767, "a keep-alive time must be 1 to 32767 seconds"},
-    {kKeepAliveIntervalKey, 1, 32767, "a keep-alive interval must be 1 to 32767 seconds"},
-    {kSynCookiesKey, 0, 2, "SYN cookies must be 0, 1 or 2"},
-    {kNoPmtuDiscKey, 0, 1, "path-MTU discovery must be 0 or 1"},
-    {kMtuProbingKey, 0, 1, "MTU probing must be 0 or 1"},
+    {kTtlKey, 1, 255, ZF_TRANSLATABLE("zf::kernel::Plan", "a TTL must be 1 to 255 (the kernel refuses 0 and 256)")},
+    {kKeepAliveTimeKey, 1, 32767, ZF_TRANSLATABLE("zf::kernel::Plan", "a keep-alive time must be 1 to 32767 seconds")},
+    {kKeepAliveIntervalKey, 1, 32767,
+     ZF_TRANSLATABLE("zf::kernel::Plan", "a keep-alive interval must be 1 to 32767 seconds")},
+    {kSynCookiesKey, 0, 2, ZF_TRANSLATABLE("zf::kernel::Plan", "SYN cookies must be 0, 1 or 2")},
+    {kNoPmtuDiscKey, 0, 1, ZF_TRANSLATABLE("zf::kernel::Plan", "path-MTU discovery must be 0 or 1")},
+    {kMtuProbingKey, 0, 1, ZF_TRANSLATABLE("zf::kernel::Plan", "MTU probing must be 0 or 1")},
 };
 
 std::optional<std::int64_t> Number(std::string_view text) {
@@ -41,22 +43,24 @@ std::optional<std::int64_t> Number(std::string_view text) {
   return number;
 }
 
-std::string CheckRange(std::string_view value, std::int64_t low, std::int64_t high, std::string_view refusal) {
+Phrase CheckRange(std::string_view value, std::int64_t low, std::int64_t high, Phrase refusal) {
   const auto number = Number(value);
-  return number && *number >= low && *number <= high ? std::string() : std::string(refusal);
+  return number && *number >= low && *number <= high ? Phrase() : refusal;
 }
 
-std::string CheckRmem(std::string_view value) {
+Phrase CheckRmem(std::string_view value) {
+  const Phrase notThree = Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "tcp_rmem wants three whole numbers"));
   std::vector<std::int64_t> parts;
   std::istringstream words{std::string(value)};
   for (std::string word; words >> word;) {
     const auto number = Number(word);
-    if (!number) return "tcp_rmem wants three whole numbers";
+    if (!number) return notThree;
     parts.push_back(*number);
   }
-  if (parts.size() != 3 || std::string(value) != NormalizeValue(value)) return "tcp_rmem wants three whole numbers";
+  if (parts.size() != 3 || std::string(value) != NormalizeValue(value)) return notThree;
   if (parts[0] < 1 || parts[0] > parts[1] || parts[1] > parts[2] || parts[2] > kMaxRmem)
-    return "tcp_rmem must hold min <= default <= max with max at most 2147483647";
+    return Phrase::Format(
+        ZF_TRANSLATABLE("zf::kernel::Plan", "tcp_rmem must hold min <= default <= max with max at most 2147483647"));
   return {};
 }
 
@@ -67,9 +71,10 @@ std::optional<std::string_view> Middle(std::string_view key, std::string_view pr
   return key.substr(prefix.size(), key.size() - prefix.size() - suffix.size());
 }
 
-std::string CheckInterface(const LinkInfo* link, std::string_view name) {
-  if (!link) return "there is no interface " + std::string(name);
-  if (link->loopback) return "loopback is never changed";
+Phrase CheckInterface(const LinkInfo* link, std::string_view name) {
+  if (!link)
+    return Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "there is no interface %1"), {std::string(name)});
+  if (link->loopback) return Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "loopback is never changed"));
   return {};
 }
 
@@ -121,22 +126,28 @@ bool IsSafeInterfaceName(std::string_view name) {
   return true;
 }
 
-std::string CheckSetting(std::string_view key, std::string_view value, const LinkInfo* link) {
+Phrase SettingProblem(std::string_view key, std::string_view value, const LinkInfo* link) {
   for (const auto& rule : kScalarRules)
-    if (key == rule.key) return CheckRange(value, rule.low, rule.high, rule.refusal);
+    if (key == rule.key) return CheckRange(value, rule.low, rule.high, Phrase::Format(rule.refusal));
   if (key == kRmemKey) return CheckRmem(value);
   if (auto name = Middle(key, kConfPrefix, kRedirectsSuffix); name && IsSafeInterfaceName(*name)) {
     if (*name != "all" && *name != "default")
       if (auto problem = CheckInterface(link, *name); !problem.empty()) return problem;
-    return CheckRange(value, 0, 1, "accept_redirects must be 0 or 1");
+    return CheckRange(value, 0, 1,
+                      Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "accept_redirects must be 0 or 1")));
   }
   if (auto name = Middle(key, kLinkPrefix, kMtuSuffix); name && IsSafeInterfaceName(*name)) {
     if (auto problem = CheckInterface(link, *name); !problem.empty()) return problem;
     const std::int64_t highest = link->maxMtu > 0 ? link->maxMtu : 65535;
     return CheckRange(value, kMinMtu, highest,
-                      "an MTU of " + std::string(*name) + " must be 68 to " + std::to_string(highest));
+                      Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "an MTU of %1 must be 68 to %2"),
+                                     {std::string(*name), std::to_string(highest)}));
   }
-  return "not a setting the bridge manages";
+  return Phrase::Format(ZF_TRANSLATABLE("zf::kernel::Plan", "not a setting the bridge manages"));
+}
+
+std::string CheckSetting(std::string_view key, std::string_view value, const LinkInfo* link) {
+  return SettingProblem(key, value, link).English();
 }
 
 std::string NormalizeValue(std::string_view raw) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/ReceiveWindow.h"
+#include "kernel/KernelTypes.h"
 
 namespace zf::kernel {
 
@@ -39,6 +40,8 @@ bool IsSafeInterfaceName(std::string_view name);
 
 // Why a key or its value is refused; empty when the table allows it. Per-interface keys need
 // the live link (null when there is no such interface).
+Phrase SettingProblem(std::string_view key, std::string_view value, const LinkInfo* link);
+// The same in English, as the helper answers.
 std::string CheckSetting(std::string_view key, std::string_view value, const LinkInfo* link);
 
 // "4096\t131072  6291456\n" → "4096 131072 6291456"; anything with a character other than

@@ -40,27 +40,37 @@ using namespace zf;
 
 namespace {
 
+// The plan's texts as the kernel code makes them, so that the catalogue translates them.
 kernel::KernelPlan SamplePlan() {
+  using kernel::Phrase;
   kernel::KernelPlan plan;
   plan.changes = {
-      {"net/ipv4/ip_default_ttl", "net.ipv4.ip_default_ttl", "64", "128", {}},
+      {"net/ipv4/ip_default_ttl", "net.ipv4.ip_default_ttl", "64", "128", "TTL 128"},
       {"net/ipv4/tcp_keepalive_time", "net.ipv4.tcp_keepalive_time", "7200", "600", {}},
       {"net/ipv4/tcp_rmem", "net.ipv4.tcp_rmem", "4096 131072 33554432", "4096 8576 8576", {}},
       {"net/ipv4/tcp_mtu_probing", "net.ipv4.tcp_mtu_probing", "0", "0", {}},
       {"net/ipv4/conf/enp3s0/accept_redirects", "net.ipv4.conf.enp3s0.accept_redirects", "1", "0", {}},
-      {"link/enp3s0/mtu", "enp3s0 MTU", "1500", "576", "MSS 536 follows from the MTU"},
+      {"link/enp3s0/mtu", "enp3s0 MTU", "1500", "576", Phrase::Format("MTU of %1", {"{2D51C8E0-5C7F-4B8E}"})},
   };
   for (const auto& change : plan.changes) plan.desired[change.key] = change.after;
-  plan.notes = {
-      "NdiCacheSize, MaxConnPer10Server and MaxConnPerServer have no Linux setting: they stay in the "
-      "registry only",
-      "interface {9F3A} (wlan1) no longer exists: skipped"};
-  plan.warnings = {{kernel::WarningKind::Ipv6Loss,
-                    "MTU 576 on enp3s0 is below 1280: the kernel removes its IPv6 addresses, and "
-                    "going back restores only the link-local one"},
-                   {kernel::WarningKind::ThroughputCap,
-                    "a receive window of 4288 bytes caps one connection at about 1.7 Mbit/s at 20 ms round trip"},
-                   {kernel::WarningKind::LinkBounce, "changing the MTU of enp3s0 may briefly bounce the link"}};
+  plan.notes = {Phrase::Format("%1 %2 has no Linux equivalent and stays in the registry only", {"NdiCacheSize", "512"}),
+                Phrase::Format("interface %1 is not on this computer; its MTU is skipped", {"{9F3A0C11-77D2-4E0B}"}),
+                Phrase::Format("%1 gives %2 = %3, which is not applied: %4",
+                               {"KeepAliveInterval 0 ms", "net.ipv4.tcp_keepalive_intvl", "0",
+                                Phrase::Format("a keep-alive interval must be 1 to 32767 seconds")})};
+  plan.warnings = {
+      {kernel::WarningKind::Ipv6Loss,
+       Phrase::Format("MTU %1 on %2 is below 1280: the kernel removes its IPv6 addresses, and going back restores "
+                      "only the link-local one",
+                      {"576", "enp3s0"})},
+      {kernel::WarningKind::ThroughputCap,
+       Phrase::Format("a receive window of %1 bytes caps one connection at about %2 Mbit/s at 20 ms round trip",
+                      {"4288", "1.7"})},
+      {kernel::WarningKind::LinkBounce,
+       Phrase::Format("changing the MTU of %1 may briefly bounce the link", {"enp3s0"})},
+      {kernel::WarningKind::BootOverride, Phrase::Format("%1 sets %2 = %3, which wins at every boot over %4's %5",
+                                                         {"/etc/sysctl.d/99-local.conf", "net.ipv4.ip_default_ttl",
+                                                          "64", "/etc/sysctl.d/80-zentrofast.conf", "128"})}};
   return plan;
 }
 

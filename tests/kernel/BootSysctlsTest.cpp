@@ -81,9 +81,9 @@ TEST_F(BootSysctlsTest, PlanWarnsAndStatusMarksOnlyWhatTheSysctlFileCarries) {
   WarnOfBootOverrides(plan, files);
   ASSERT_EQ(plan.warnings.size(), 1u);
   EXPECT_EQ(plan.warnings[0].kind, WarningKind::BootOverride);
-  EXPECT_EQ(plan.warnings[0].text, At("etc/sysctl.d/99-admin.conf") +
-                                       " sets net.ipv4.ip_default_ttl = 128, which wins at every boot over " +
-                                       files.ownFile + "'s 64");
+  EXPECT_EQ(plan.warnings[0].text.English(), At("etc/sysctl.d/99-admin.conf") +
+                                                 " sets net.ipv4.ip_default_ttl = 128, which wins at every boot over " +
+                                                 files.ownFile + "'s 64");
   KernelStatus status;
   status.settings = {{kTtl, "", "64", "64", "64", Persistence::Sysctl, {}},
                      {kKeepAlive, "", "7200", "7200", "7200", Persistence::RuntimeOnly, {}}};

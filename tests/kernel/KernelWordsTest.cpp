@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview's words for each change, the sizes they are given in, and the arithmetic that
 // fits the kernel dialogs and the live view's columns.
+#include <QTranslator>
 #include <QtTest>
 
 #include "core/BeforeAfter.h"
+#include "core/RegistrySeed.h"
 #include "kernel/KernelChangeWords.h"
 #include "kernel/KernelPreview.h"
 #include "kernel/KernelSettingsLogic.h"
+#include "kernel/LinuxMapping.h"
 #include "ui/DialogFit.h"
 
 namespace zf {
@@ -108,6 +111,54 @@ class KernelWordsTest : public QObject {
     QCOMPARE(model.warnings, QStringList{"may briefly bounce the link"});
     QCOMPARE(model.detailWarnings, QStringList({"MTU 576 on eth0 is below 1280", "caps one connection"}));
     QVERIFY(model.needsIpv6Acceptance);
+  }
+
+  // With the German catalogue each note, source and warning of the preview reads as one German
+  // sentence, also where a refusal's reason or a value's source stands inside it.
+  void germanNotesAreWholeSentences_data() {
+    QTest::addColumn<int>("field");  // -1: the MTU of eth0
+    QTest::addColumn<qlonglong>("stored");
+    QTest::addColumn<QStringList>("notes");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("warnings");
+    const QString kept = "bleibt nur in den Einstellungen von Zentrofast";
+    QTest::newRow("refused, with the table's reason")
+        << int(TuningField::TTL) << 0LL
+        << QStringList{"TTL 0 ergäbe net.ipv4.ip_default_ttl = 0 und wird nicht angewendet: eine TTL muss zwischen 1 "
+                       "und 255 liegen (der Kernel lehnt 0 und 256 ab)"}
+        << QString() << QStringList{};
+    QTest::newRow("no Linux setting") << int(TuningField::NdiCacheSize) << 512LL
+                                      << QStringList{"NdiCacheSize 512 hat unter Linux keine Entsprechung und " + kept}
+                                      << QString() << QStringList{};
+    QTest::newRow("an MSS without an MTU")
+        << int(TuningField::MSS) << 1460LL
+        << QStringList{"MSS 1460 " + kept + ": Linux leitet die MSS aus der MTU jeder Schnittstelle ab"} << QString()
+        << QStringList{};
+    QTest::newRow("an interface's MTU") << -1 << 1400LL << QStringList{}
+                                        << "MTU von " + QString::fromStdString(InterfaceGuid("eth0"))
+                                        << QStringList{
+                                               "Eine geänderte MTU von eth0 kann die Verbindung kurz unterbrechen"};
+  }
+  void germanNotesAreWholeSentences() {
+    QFETCH(int, field);
+    QFETCH(qlonglong, stored);
+    QTranslator german;
+    QVERIFY(german.load(qEnvironmentVariable("ZENTROFAST_BIN") + "/translations/zentrofast_de.qm"));
+    QCoreApplication::installTranslator(&german);
+    const std::vector<kernel::LinkInfo> links{{"eth0", 2, 1500, 9000, false, ""}};
+    const kernel::ProcLiveSystem live("/nonexistent", [&] { return Result<std::vector<kernel::LinkInfo>>(links); });
+    kernel::StoredTuning tuning;
+    if (field < 0)
+      tuning.interfaceMtus[InterfaceGuid("eth0")] = stored;
+    else
+      tuning[static_cast<TuningField>(field)] = stored;
+    const kernel::Ledger ledger;
+    const KernelPreviewModel model =
+        BuildPreview(kernel::MakePlan(kernel::MapToLinux(tuning, links, {}, live), live, ledger));
+    QCoreApplication::removeTranslator(&german);
+    QTEST(model.registryOnly, "notes");
+    QTEST(model.rows.empty() ? QString() : model.rows.front().note, "source");
+    QTEST(model.warnings, "warnings");
   }
 
   void columnWidths_data() {

@@ -40,12 +40,12 @@ class LinuxMappingTest : public ::testing::Test {
   }
   static bool HasNote(const KernelPlan& plan, const std::string& part) {
     for (const auto& note : plan.notes)
-      if (note.find(part) != std::string::npos) return true;
+      if (note.English().find(part) != std::string::npos) return true;
     return false;
   }
   static bool HasWarning(const KernelPlan& plan, WarningKind kind, const std::string& part = "") {
     for (const auto& warning : plan.warnings)
-      if (warning.kind == kind && warning.text.find(part) != std::string::npos) return true;
+      if (warning.kind == kind && warning.text.English().find(part) != std::string::npos) return true;
     return false;
   }
 
@@ -77,7 +77,7 @@ TEST_F(LinuxMappingTest, NtProfileBecomesEveryTableSettingWithConversions) {
   EXPECT_EQ(ttl->now, "64");
   EXPECT_EQ(ttl->setting, "net.ipv4.ip_default_ttl");
   EXPECT_EQ(Find(plan, "net/ipv4/tcp_rmem")->now, "4096 131072 6291456");
-  EXPECT_EQ(Find(plan, "net/ipv4/tcp_keepalive_intvl")->note, "KeepAliveInterval 1000 ms");
+  EXPECT_EQ(Find(plan, "net/ipv4/tcp_keepalive_intvl")->note.English(), "KeepAliveInterval 1000 ms");
   EXPECT_EQ(Find(plan, "link/eth0/mtu")->setting, "eth0 MTU");
   EXPECT_TRUE(HasNote(plan, "NdiCacheSize 0 has no Linux equivalent"));
   EXPECT_TRUE(HasNote(plan, "MaxConnPerServer 20 has no Linux equivalent"));
@@ -170,7 +170,7 @@ TEST_F(LinuxMappingTest, ManagedSettingsTheStoreNoLongerSetsReturnToTheirOrigina
   ASSERT_NE(mtu, nullptr);
   EXPECT_EQ(mtu->now, "576");
   EXPECT_EQ(mtu->after, "1500");
-  EXPECT_EQ(mtu->note, "back to its original");
+  EXPECT_EQ(mtu->note.English(), "back to its original");
   EXPECT_EQ(Find(plan, "net/ipv4/tcp_rmem")->after, "4096 131072 6291456");
   EXPECT_EQ(plan.desired.count("link/eth0/mtu"), 0u);
 }
@@ -243,9 +243,11 @@ TEST_F(LinuxMappingTest, ValuesTakenOtherwiseThanStoredAreNoted) {
     const DesiredState desired = MapToLinux(tuning, system.links(), {}, system.live());
     const auto planned = desired.values.find(c.key);
     EXPECT_EQ(planned == desired.values.end() ? "not planned" : planned->second, c.planned ? c.planned : "not planned");
-    const bool noted = std::any_of(desired.notes.begin(), desired.notes.end(),
-                                   [&](const std::string& note) { return note.starts_with(c.note); });
-    EXPECT_TRUE(noted) << ::testing::PrintToString(desired.notes);
+    std::vector<std::string> notes;
+    for (const Phrase& note : desired.notes) notes.push_back(note.English());
+    EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [&](const std::string& note) {
+      return note.starts_with(c.note);
+    })) << ::testing::PrintToString(notes);
   }
 }
 
