@@ -1726,6 +1726,97 @@ Version %1</translation>
     </message>
 </context>
 <context>
+    <name>zf::measure</name>
+    <message>
+        <source>the server answered HTTP status %1 for %2</source>
+        <translation>der Server antwortete mit HTTP-Status %1 für %2</translation>
+    </message>
+    <message>
+        <source>the TLS handshake with %1 port %2 failed: %3</source>
+        <translation>der TLS-Handshake mit %1 Port %2 ist fehlgeschlagen: %3</translation>
+    </message>
+    <message>
+        <source>the name %1 does not resolve</source>
+        <translation>der Name %1 lässt sich nicht auflösen</translation>
+    </message>
+    <message>
+        <source>nothing listens at %1 port %2 (connection refused)</source>
+        <translation>an %1 Port %2 lauscht nichts (Verbindung abgelehnt)</translation>
+    </message>
+    <message>
+        <source>no route to %1</source>
+        <translation>keine Route zu %1</translation>
+    </message>
+    <message>
+        <source>the web server at %1 port %2 does not answer</source>
+        <translation>der Webserver an %1 Port %2 antwortet nicht</translation>
+    </message>
+    <message>
+        <source>the download failed: %1</source>
+        <translation>der Download ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>the measurement was cancelled</source>
+        <translation>die Messung wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>the server sent no data for %1</source>
+        <translation>der Server hat für %1 keine Daten gesendet</translation>
+    </message>
+    <message>
+        <source>the iperf3 server at %1 port %2 is busy with another test; try again later</source>
+        <translation>der iperf3-Server an %1 Port %2 ist mit einem anderen Test beschäftigt; bitte später erneut versuchen</translation>
+    </message>
+    <message>
+        <source>the iperf3 server at %1 port %2 does not answer (%3)</source>
+        <translation>der iperf3-Server an %1 Port %2 antwortet nicht (%3)</translation>
+    </message>
+    <message>
+        <source>the iperf3 test failed: %1</source>
+        <translation>der iperf3-Test ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>%1 does not answer on port %2 within %3 ms</source>
+        <translation>%1 antwortet auf Port %2 nicht innerhalb von %3 ms</translation>
+    </message>
+    <message>
+        <source>the stream runs 1 to %1 seconds</source>
+        <translation>der Datenstrom läuft 1 bis %1 Sekunden</translation>
+    </message>
+    <message>
+        <source>a target is iperf3://HOST[:PORT] or an http:// or https:// URL of a large file</source>
+        <translation>ein Ziel ist iperf3://HOST[:PORT] oder die http://- oder https://-URL einer großen Datei</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; lacks the closing ] of its IPv6 address</source>
+        <translation>der IPv6-Adresse in „%1“ fehlt die schließende ]</translation>
+    </message>
+    <message>
+        <source>the target names no host; %1</source>
+        <translation>das Ziel nennt keinen Host; %1</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a port from 1 to 65535</source>
+        <translation>„%1“ ist kein Port von 1 bis 65535</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds white space; %2</source>
+        <translation>„%1“ enthält Leerzeichen; %2</translation>
+    </message>
+    <message>
+        <source>an iperf3 target has no path: iperf3://HOST[:PORT]</source>
+        <translation>ein iperf3-Ziel hat keinen Pfad: iperf3://HOST[:PORT]</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a target: %2</source>
+        <translation>„%1“ ist kein Ziel: %2</translation>
+    </message>
+    <message>
+        <source>the name %1 does not resolve: %2</source>
+        <translation>der Name %1 lässt sich nicht auflösen: %2</translation>
+    </message>
+</context>
+<context>
     <name>zf::msgFrm</name>
     <message>
         <source>Cancel</source>

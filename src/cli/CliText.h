@@ -24,6 +24,10 @@ const char* Say(const char* english);
 // A finished message of the code below in the chosen language, where the catalogue holds it whole
 // (ZF_CLI_TRANSLATABLE); as it stands otherwise.
 inline std::string Say(const std::string& english) { return Say(english.c_str()); }
+// A phrase of the code below with each of its formats in the chosen language.
+inline std::string Say(const Phrase& phrase) {
+  return phrase.Text([](const char*, const char* format) { return std::string(Say(format)); });
+}
 
 inline std::string ArgumentText(std::string_view text) { return std::string(text); }
 inline std::string ArgumentText(std::integral auto number) { return std::to_string(number); }

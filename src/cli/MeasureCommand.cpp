@@ -25,6 +25,7 @@ struct MeasureOptions {
   std::string target;
   int seconds = 5;
   bool json = false;
+  bool failureJson = false;
   bool recommend = false;
   bool apply = false;
 };
@@ -38,6 +39,31 @@ constexpr int kStartConnectionType = 3;
 constexpr const char* kStartName = ZF_CLI_TRANSLATABLE("the advanced editor's values for a LAN connection");
 
 std::string StartName() { return kStartName; }
+
+const char* FailureName(measure::FailureKind kind) {
+  switch (kind) {
+    case measure::FailureKind::None: return "none";
+    case measure::FailureKind::BadTarget: return "bad_target";
+    case measure::FailureKind::NoRoute: return "no_route";
+    case measure::FailureKind::Unreachable: return "unreachable";
+    case measure::FailureKind::Refused: return "refused";
+    case measure::FailureKind::ServerBusy: return "server_busy";
+    case measure::FailureKind::TlsFailure: return "tls_failure";
+    case measure::FailureKind::HttpStatus: return "http_status";
+    case measure::FailureKind::Cancelled: return "cancelled";
+    case measure::FailureKind::Failed: break;
+  }
+  return "failed";
+}
+
+// A value as a string; a format as its catalogue context, English format and arguments, so that
+// the reader translates it whole in its own catalogue.
+nlohmann::json PhraseJson(const Phrase& phrase) {
+  if (!phrase.isFormat) return phrase.text;
+  nlohmann::json arguments = nlohmann::json::array();
+  for (const Phrase& argument : phrase.arguments) arguments.push_back(PhraseJson(argument));
+  return {{"context", phrase.context}, {"format", phrase.text}, {"arguments", arguments}};
+}
 
 std::string TimeText(measure::WallClock::time_point at) {
   const std::time_t seconds = measure::WallClock::to_time_t(at);
@@ -157,8 +183,13 @@ int RunMeasure(CliContext& context, const MeasureOptions& options) {
   const auto outcome = measure::MeasureConnection(request, {}, never);
   RecordInHistory(context.config, outcome, context.err);
   if (!outcome.result) {
-    if (outcome.failure == measure::FailureKind::BadTarget) return context.UsageError(outcome.result.error().text);
-    context.err << "zentrofastctl: " << Say("the measurement failed: %1", outcome.result.error().text) << "\n";
+    const Error& error = outcome.result.error();
+    if (options.failureJson)
+      PrintJson(context.out, nlohmann::json{{"failure", FailureName(outcome.failure)},
+                                            {"message", error.text},
+                                            {"phrase", PhraseJson(error.Message())}});
+    if (outcome.failure == measure::FailureKind::BadTarget) return context.UsageError(Say(error.Message()));
+    context.err << "zentrofastctl: " << Say("the measurement failed: %1", Say(error.Message())) << "\n";
     return kExitFailed;
   }
   const measure::Measurement& measured = outcome.result.value();
@@ -198,6 +229,8 @@ void AddMeasureCommand(CLI::App& app, CommandTable& table) {
       ->required();
   command->add_option("--seconds", options->seconds, Say("How long the stream runs (default 5)"))->type_name("N");
   command->add_flag("--json", options->json, Say("Print the figures as one JSON object (docs/JSON.md)"));
+  command->add_flag("--failure-json", options->failureJson,
+                    Say("On a failure, print it as one JSON object for programs (docs/JSON.md)"));
   command->add_flag("--recommend", options->recommend,
                     Say("Also recommend a receive window, MTU and MSS, and show what each profile allows"));
   command->add_flag("--apply", options->apply,

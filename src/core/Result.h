@@ -9,6 +9,8 @@
 #include <utility>
 #include <variant>
 
+#include "core/Translatable.h"
+
 namespace zf {
 
 // The failures callers tell apart; everything else is Failed, and only the text differs.
@@ -46,11 +48,22 @@ inline ErrorKind ErrorKindOf(int errorNumber) {
 // What a failed Result holds. Error{"text"} is a plain failure; Error{"text", kind} one callers
 // can tell apart.
 struct Error {
-  std::string text;
+  Error(std::string english, ErrorKind errorKind = ErrorKind::Failed, Phrase translatable = {})
+      : text(std::move(english)), kind(errorKind), phrase(std::move(translatable)) {}
+
+  std::string text;  // English
   ErrorKind kind = ErrorKind::Failed;
+  Phrase phrase;  // the text as a format and its values, where it has one to translate
+
+  Phrase Message() const { return phrase.empty() ? Phrase(text) : phrase; }
 };
 
-inline Error Failure(std::string text, ErrorKind kind = ErrorKind::Failed) { return Error{std::move(text), kind}; }
+inline Error Failure(std::string text, ErrorKind kind = ErrorKind::Failed) { return Error(std::move(text), kind); }
+inline Error Failure(const char* text, ErrorKind kind = ErrorKind::Failed) { return Error(text, kind); }
+inline Error Failure(Phrase phrase, ErrorKind kind = ErrorKind::Failed) {
+  std::string text = phrase.English();
+  return Error(std::move(text), kind, std::move(phrase));
+}
 
 // What a Result<Done> holds when the operation has nothing to hand back.
 struct Done {};

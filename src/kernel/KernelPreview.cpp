@@ -17,11 +17,9 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 // Each format of the phrase looked up whole in the catalogue, then filled with its values (which
 // may be phrases too): the sentence reads as one in the user's language.
 std::string TranslatedText(const kernel::Phrase& phrase) {
-  if (!phrase.isFormat) return phrase.text;
-  std::vector<std::string> values;
-  for (const kernel::Phrase& argument : phrase.arguments) values.push_back(TranslatedText(argument));
-  return FillArguments(QCoreApplication::translate(kernel::Phrase::kContext, phrase.text.c_str()).toStdString(),
-                       values);
+  return phrase.Text([](const char* context, const char* format) {
+    return QCoreApplication::translate(context, format).toStdString();
+  });
 }
 
 QString Translated(const kernel::Phrase& phrase) { return Text(TranslatedText(phrase)); }

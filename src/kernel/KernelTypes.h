@@ -10,36 +10,18 @@
 
 namespace zf::kernel {
 
-// A text of the plan for people, kept as its English format and the values that fill its %1,
-// %2, ... (a value may be a phrase itself), so that the desktop translates each format as a whole
-// sentence before it fills it in; the command line, the JSON and the logs read English(). A
-// phrase made from a plain string is a value shown as it is: a setting, a number, a file.
-struct Phrase {
-  // The catalogue's context of every format: ZF_TRANSLATABLE("zf::kernel::Plan", ...).
+// A text of the plan for people (see zf::Phrase): its formats are of the catalogue's context
+// zf::kernel::Plan, so Format needs no context; the command line, the JSON and the logs read
+// English().
+struct Phrase : zf::Phrase {
   static constexpr const char* kContext = "zf::kernel::Plan";
 
+  using zf::Phrase::Phrase;
   Phrase() = default;
-  // Implicit: a plain string is a value.
-  Phrase(std::string value) : text(std::move(value)) {}
-  Phrase(const char* value) : text(value) {}
-  static Phrase Format(const char* format, std::vector<Phrase> arguments = {}) {
-    Phrase phrase(format);
-    phrase.isFormat = true;
-    phrase.arguments = std::move(arguments);
-    return phrase;
+  Phrase(zf::Phrase phrase) : zf::Phrase(std::move(phrase)) {}
+  static Phrase Format(const char* format, std::vector<zf::Phrase> arguments = {}) {
+    return zf::Phrase::Format(kContext, format, std::move(arguments));
   }
-
-  std::string English() const {
-    if (!isFormat) return text;
-    std::vector<std::string> values;
-    for (const Phrase& argument : arguments) values.push_back(argument.English());
-    return FillArguments(text, values);
-  }
-  bool empty() const { return text.empty(); }
-
-  std::string text;  // the format, or the value
-  bool isFormat = false;
-  std::vector<Phrase> arguments;
 };
 
 // Setting keys are paths below /proc/sys ("net/ipv4/ip_default_ttl",

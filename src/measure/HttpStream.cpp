@@ -82,25 +82,36 @@ bool IsTlsError(CURLcode code) {
 }
 
 StreamFailure FailureOf(CURLcode code, CURL* curl, const StreamRequest& request, const char* detail) {
-  const std::string where = request.address.text + " port " + std::to_string(request.target.port);
+  const Phrase host = request.address.text;
+  const Phrase port = std::to_string(request.target.port);
   long osError = 0;
   curl_easy_getinfo(curl, CURLINFO_OS_ERRNO, &osError);
   if (code == CURLE_HTTP_RETURNED_ERROR) {
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     return {FailureKind::HttpStatus,
-            "the server answered HTTP status " + std::to_string(status) + " for " + request.target.url};
+            Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the server answered HTTP status %1 for %2"),
+                           {std::to_string(status), request.target.url})};
   }
   if (IsTlsError(code))
-    return {FailureKind::TlsFailure, std::string("the TLS handshake with ") + where + " failed: " + detail};
+    return {FailureKind::TlsFailure,
+            Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the TLS handshake with %1 port %2 failed: %3"),
+                           {host, port, detail})};
   if (code == CURLE_COULDNT_RESOLVE_HOST)
-    return {FailureKind::NoRoute, "the name " + request.target.host + " does not resolve"};
-  if (osError == ECONNREFUSED) return {FailureKind::Refused, "nothing listens at " + where + " (connection refused)"};
+    return {FailureKind::NoRoute, Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the name %1 does not resolve"),
+                                                 {request.target.host})};
+  if (osError == ECONNREFUSED)
+    return {FailureKind::Refused,
+            Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "nothing listens at %1 port %2 (connection refused)"),
+                           {host, port})};
   if (osError == ENETUNREACH || osError == EHOSTUNREACH)
-    return {FailureKind::NoRoute, "no route to " + request.address.text};
+    return {FailureKind::NoRoute, Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "no route to %1"), {host})};
   if (code == CURLE_COULDNT_CONNECT || code == CURLE_OPERATION_TIMEDOUT)
-    return {FailureKind::Unreachable, "the web server at " + where + " does not answer"};
-  return {FailureKind::Failed, std::string("the download failed: ") + detail};
+    return {FailureKind::Unreachable,
+            Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the web server at %1 port %2 does not answer"),
+                           {host, port})};
+  return {FailureKind::Failed,
+          Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the download failed: %1"), {detail})};
 }
 
 void GlobalInitOnce() {
@@ -143,7 +154,8 @@ Result<StreamResult> RunHttpStream(const StreamRequest& request, StreamFailure& 
 
   const CURLcode code = curl_easy_perform(handle);
   if (request.cancel.IsCancelled()) {
-    failure = {FailureKind::Cancelled, "the measurement was cancelled"};
+    failure = {FailureKind::Cancelled,
+               Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the measurement was cancelled"))};
     return Failure(failure.text);
   }
   if (code != CURLE_OK && !(code == CURLE_ABORTED_BY_CALLBACK && transfer.timeUp)) {
@@ -151,7 +163,9 @@ Result<StreamResult> RunHttpStream(const StreamRequest& request, StreamFailure& 
     return Failure(failure.text);
   }
   if (!transfer.firstByte || transfer.bytes == 0) {
-    failure = {FailureKind::Failed, "the server sent no data for " + request.target.url};
+    failure = {
+        FailureKind::Failed,
+        Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the server sent no data for %1"), {request.target.url})};
     return Failure(failure.text);
   }
   StreamResult result;

@@ -113,15 +113,24 @@ FailureKind KindOfIperfError(int iperfError, int osError) {
   return FailureKind::Failed;
 }
 
-std::string TextOfIperfError(FailureKind kind, const StreamRequest& request, const char* iperfText) {
-  const std::string where = request.address.text + " port " + std::to_string(request.target.port);
+Phrase TextOfIperfError(FailureKind kind, const StreamRequest& request, const char* iperfText) {
+  const Phrase host = request.address.text;
+  const Phrase port = std::to_string(request.target.port);
   switch (kind) {
     case FailureKind::ServerBusy:
-      return "the iperf3 server at " + where + " is busy with another test; try again later";
-    case FailureKind::Refused: return "nothing listens at " + where + " (connection refused)";
-    case FailureKind::NoRoute: return "no route to " + request.address.text;
-    case FailureKind::Unreachable: return "the iperf3 server at " + where + " does not answer (" + iperfText + ")";
-    default: return std::string("the iperf3 test failed: ") + iperfText;
+      return Phrase::Format(
+          ZF_SHARED_TRANSLATABLE("zf::measure",
+                                 "the iperf3 server at %1 port %2 is busy with another test; try again later"),
+          {host, port});
+    case FailureKind::Refused:
+      return Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "nothing listens at %1 port %2 (connection refused)"),
+                            {host, port});
+    case FailureKind::NoRoute: return Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "no route to %1"), {host});
+    case FailureKind::Unreachable:
+      return Phrase::Format(
+          ZF_SHARED_TRANSLATABLE("zf::measure", "the iperf3 server at %1 port %2 does not answer (%3)"),
+          {host, port, iperfText});
+    default: return Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the iperf3 test failed: %1"), {iperfText});
   }
 }
 
@@ -134,7 +143,8 @@ Result<StreamResult> ReadIperfJson(const char* text) {
     // A busy server answers with libiperf's own text for that refusal; compare it whole.
     const auto error = json["error"].get<std::string>();
     const bool busy = error == iperf_strerror(IEACCESSDENIED);
-    return Failure("the iperf3 test failed: " + error, busy ? ErrorKind::Refused : ErrorKind::Failed);
+    return Failure(Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the iperf3 test failed: %1"), {error}),
+                   busy ? ErrorKind::Refused : ErrorKind::Failed);
   }
   if (!json.contains("end")) return Failure("the iperf3 results hold no summary");
   const auto& end = json["end"];
@@ -221,7 +231,8 @@ Result<StreamResult> RunIperfStream(const StreamRequest& request, StreamFailure&
     const int osError = errno;
     watcher.Stop();
     if (request.cancel.IsCancelled()) {
-      failure = {FailureKind::Cancelled, "the measurement was cancelled"};
+      failure = {FailureKind::Cancelled,
+                 Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the measurement was cancelled"))};
       return Failure(failure.text);
     }
     // libiperf 3.12 returns success for some refusals and leaves the reason in its JSON.
@@ -234,7 +245,7 @@ Result<StreamResult> RunIperfStream(const StreamRequest& request, StreamFailure&
     if (!result) {
       const bool busy = result.error().kind == ErrorKind::Refused;
       failure.kind = busy ? FailureKind::ServerBusy : FailureKind::Failed;
-      failure.text = busy ? TextOfIperfError(failure.kind, request, "") : result.error().text;
+      failure.text = busy ? TextOfIperfError(failure.kind, request, "") : result.error().Message();
       result = Failure(failure.text);
       return result;
     }

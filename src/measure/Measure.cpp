@@ -41,14 +41,16 @@ class Run {
   MeasureOutcome Go();
 
  private:
-  MeasureOutcome Fail(FailureKind kind, std::string text) { return MeasureOutcome{Failure(std::move(text)), kind}; }
-  MeasureOutcome Cancelled() { return Fail(FailureKind::Cancelled, "the measurement was cancelled"); }
+  MeasureOutcome Fail(FailureKind kind, Phrase text) { return MeasureOutcome{Failure(std::move(text)), kind}; }
+  MeasureOutcome Cancelled() {
+    return Fail(FailureKind::Cancelled,
+                Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the measurement was cancelled")));
+  }
   void Report(Stage stage, double fraction, std::optional<double> bps = std::nullopt) {
     if (m_progress) m_progress(Progress{stage, fraction, bps});
   }
   std::optional<MeasureOutcome> MeasureRoundTrip();
   std::optional<MeasureOutcome> MeasureStream();
-  std::string Where() const { return m_address.text + " port " + std::to_string(m_target.port); }
   // True when a refusal may be waited out (and the pause was not cancelled).
   bool WaitForListener() {
     if (!m_serverAnswered || m_listenerWaits >= kListenerBackTries) return false;
@@ -84,19 +86,26 @@ std::optional<MeasureOutcome> Run::MeasureRoundTrip() {
     if (probe.answer == ConnectProbe::Answer::Refused && m_cancel.IsCancelled()) return Cancelled();
     switch (probe.answer) {
       case ConnectProbe::Answer::Cancelled: return Cancelled();
-      case ConnectProbe::Answer::NoRoute: return Fail(FailureKind::NoRoute, "no route to " + m_address.text);
+      case ConnectProbe::Answer::NoRoute:
+        return Fail(FailureKind::NoRoute,
+                    Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "no route to %1"), {m_address.text}));
       // Without a listener there is nothing to measure the stream against.
       case ConnectProbe::Answer::Refused:
-        return Fail(FailureKind::Refused, "nothing listens at " + Where() + " (connection refused)");
+        return Fail(
+            FailureKind::Refused,
+            Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "nothing listens at %1 port %2 (connection refused)"),
+                           {m_address.text, std::to_string(m_target.port)}));
       case ConnectProbe::Answer::Accepted:
         m_serverAnswered = true;
         answered.push_back(probe.milliseconds);
         break;
       case ConnectProbe::Answer::NoAnswer:
         if (answered.empty() && i == 0)
-          return Fail(FailureKind::Unreachable, m_address.text + " does not answer on port " +
-                                                    std::to_string(m_target.port) + " within " +
-                                                    std::to_string(m_request.probeTimeout.count()) + " ms");
+          return Fail(
+              FailureKind::Unreachable,
+              Phrase::Format(
+                  ZF_SHARED_TRANSLATABLE("zf::measure", "%1 does not answer on port %2 within %3 ms"),
+                  {m_address.text, std::to_string(m_target.port), std::to_string(m_request.probeTimeout.count())}));
         ++lost;
         break;
     }
@@ -123,7 +132,7 @@ std::optional<MeasureOutcome> Run::MeasureStream() {
   auto result = runStream();
   while (!result && failure.kind == FailureKind::Refused && WaitForListener()) result = runStream();
   if (!result && m_cancel.IsCancelled()) return Cancelled();
-  if (!result) return Fail(failure.kind, result.error().text);
+  if (!result) return Fail(failure.kind, result.error().Message());
   m_result.throughput = MakeFigure(result->bitsPerSecond, "bit/s");
   m_result.streamSeconds = MakeFigure(result->seconds, "s");
   SocketFigures& socket = m_result.socket;
@@ -139,12 +148,14 @@ std::optional<MeasureOutcome> Run::MeasureStream() {
 
 MeasureOutcome Run::Go() {
   if (m_request.seconds < 1 || m_request.seconds > kMaxSeconds)
-    return Fail(FailureKind::BadTarget, "the stream runs 1 to " + std::to_string(kMaxSeconds) + " seconds");
+    return Fail(FailureKind::BadTarget,
+                Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the stream runs 1 to %1 seconds"),
+                               {std::to_string(kMaxSeconds)}));
   auto target = ParseTarget(m_request.target);
-  if (!target) return Fail(FailureKind::BadTarget, target.error().text);
+  if (!target) return Fail(FailureKind::BadTarget, target.error().Message());
   m_target = std::move(target.value());
   auto address = Resolve(m_target.host, m_target.port);
-  if (!address) return Fail(FailureKind::NoRoute, address.error().text);
+  if (!address) return Fail(FailureKind::NoRoute, address.error().Message());
   m_address = std::move(address.value());
   m_result.target = m_request.target;
   m_result.address = m_address.text;

@@ -31,7 +31,7 @@ struct StreamResult {
 
 struct StreamFailure {
   FailureKind kind = FailureKind::Failed;
-  std::string text;
+  Phrase text;
 };
 
 // Fills `failure` and returns an error when the stream could not run.

@@ -12,7 +12,10 @@
 namespace zf::measure {
 namespace {
 
-constexpr const char* kTargetForms = "a target is iperf3://HOST[:PORT] or an http:// or https:// URL of a large file";
+Phrase TargetForms() {
+  return Phrase::Format(ZF_SHARED_TRANSLATABLE(
+      "zf::measure", "a target is iperf3://HOST[:PORT] or an http:// or https:// URL of a large file"));
+}
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -29,7 +32,9 @@ Result<Target> SplitAuthority(const std::string& authority, int defaultPort) {
   std::string rest;
   if (StartsWith(authority, "[")) {
     const auto close = authority.find(']');
-    if (close == std::string::npos) return Failure("\"" + authority + "\" lacks the closing ] of its IPv6 address");
+    if (close == std::string::npos)
+      return Failure(Phrase::Format(
+          ZF_SHARED_TRANSLATABLE("zf::measure", "\"%1\" lacks the closing ] of its IPv6 address"), {authority}));
     target.host = authority.substr(1, close - 1);
     rest = authority.substr(close + 1);
   } else {
@@ -37,11 +42,15 @@ Result<Target> SplitAuthority(const std::string& authority, int defaultPort) {
     target.host = authority.substr(0, colon);
     rest = colon == std::string::npos ? "" : authority.substr(colon);
   }
-  if (target.host.empty()) return Failure(std::string("the target names no host; ") + kTargetForms);
+  if (target.host.empty())
+    return Failure(
+        Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the target names no host; %1"), {TargetForms()}));
   target.port = defaultPort;
   if (!rest.empty()) {
     const auto port = rest[0] == ':' ? PortNumber(rest.substr(1)) : std::nullopt;
-    if (!port) return Failure("\"" + rest + "\" is not a port from 1 to 65535");
+    if (!port)
+      return Failure(
+          Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "\"%1\" is not a port from 1 to 65535"), {rest}));
     target.port = *port;
   }
   return target;
@@ -64,16 +73,20 @@ Result<Target> ParseUrl(const std::string& text, int defaultPort) {
 
 Result<Target> ParseTarget(const std::string& text) {
   if (text.find_first_of(" \t\r\n") != std::string::npos)
-    return Failure("\"" + text + "\" holds white space; " + kTargetForms);
+    return Failure(
+        Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "\"%1\" holds white space; %2"), {text, TargetForms()}));
   if (StartsWith(text, "iperf3://")) {
     std::string authority = text.substr(9);
     if (!authority.empty() && authority.back() == '/') authority.pop_back();
-    if (authority.find('/') != std::string::npos) return Failure("an iperf3 target has no path: iperf3://HOST[:PORT]");
+    if (authority.find('/') != std::string::npos)
+      return Failure(
+          Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "an iperf3 target has no path: iperf3://HOST[:PORT]")));
     return SplitAuthority(authority, kIperfDefaultPort);
   }
   if (StartsWith(text, "http://")) return ParseUrl(text, 80);
   if (StartsWith(text, "https://")) return ParseUrl(text, 443);
-  return Failure("\"" + text + "\" is not a target: " + kTargetForms);
+  return Failure(
+      Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "\"%1\" is not a target: %2"), {text, TargetForms()}));
 }
 
 Result<ResolvedAddress> Resolve(const std::string& host, int port) {
@@ -82,7 +95,9 @@ Result<ResolvedAddress> Resolve(const std::string& host, int port) {
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* list = nullptr;
   const int status = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &list);
-  if (status != 0 || !list) return Failure("the name " + host + " does not resolve: " + gai_strerror(status));
+  if (status != 0 || !list)
+    return Failure(Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::measure", "the name %1 does not resolve: %2"),
+                                  {host, gai_strerror(status)}));
   ResolvedAddress resolved;
   std::memcpy(&resolved.address, list->ai_addr, list->ai_addrlen);
   resolved.length = list->ai_addrlen;

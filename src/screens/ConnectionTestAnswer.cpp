@@ -2,6 +2,7 @@
 #include "screens/ConnectionTestAnswer.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "core/BeforeAfter.h"
 #include "core/RegistrySettings.h"
+#include "core/Translatable.h"
 
 namespace zf {
 namespace {
@@ -31,6 +33,32 @@ QString ProgramSentence(const QByteArray& err) {
       break;
     }
   }
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  return text;
+}
+
+// The program's phrase (a value, or a format with its context and arguments) in the desktop's
+// language: each format translated whole, then filled.
+QString PhraseText(const QJsonValue& phrase) {
+  if (phrase.isString()) return phrase.toString();
+  const QJsonObject object = phrase.toObject();
+  const QByteArray context = object.value(QLatin1String("context")).toString().toUtf8();
+  const QByteArray format = object.value(QLatin1String("format")).toString().toUtf8();
+  QString text = QCoreApplication::translate(context.constData(), format.constData());
+  std::vector<std::string> values;
+  for (const QJsonValue argument : object.value(QLatin1String("arguments")).toArray())
+    values.push_back(PhraseText(argument).toStdString());
+  return QString::fromStdString(FillArguments(text.toStdString(), values));
+}
+
+// The failure the program printed for programs, in the desktop's language: the program's own
+// sentences follow its locale, which need not be the desktop's catalogue.
+QString FailureSentence(const QByteArray& out) {
+  const QJsonDocument document = QJsonDocument::fromJson(out);
+  if (!document.isObject()) return {};
+  const QJsonObject json = document.object();
+  QString text = json.contains(QLatin1String("phrase")) ? PhraseText(json.value(QLatin1String("phrase")))
+                                                        : json.value(QLatin1String("message")).toString();
   if (!text.isEmpty()) text[0] = text[0].toUpper();
   return text;
 }
@@ -113,9 +141,10 @@ ConnectionTestOutcome ReadMeasureAnswer(bool crashed, int exitCode, const QByteA
   if (crashed)
     return Failure(TestFailure::MeasurementFailed,
                    QCoreApplication::translate("zf::frmConnectionTest", "The measuring program stopped unexpectedly."));
-  if (exitCode == 2) return Failure(TestFailure::BadTarget, ProgramSentence(err));
+  const QString failed = exitCode != 0 ? FailureSentence(out) : QString();
+  if (exitCode == 2) return Failure(TestFailure::BadTarget, failed.isEmpty() ? ProgramSentence(err) : failed);
   if (exitCode != 0) {
-    const QString why = ProgramSentence(err);
+    const QString why = failed.isEmpty() ? ProgramSentence(err) : failed;
     return Failure(
         TestFailure::MeasurementFailed,
         why.isEmpty()

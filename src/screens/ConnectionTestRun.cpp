@@ -39,10 +39,11 @@ bool ConnectionTestRun::Start(const QString& target) {
   connect(m_process, &QProcess::errorOccurred, this, &ConnectionTestRun::ProcessError);
   m_clock.start();
   m_tick.start();
-  // The recommendation comes with the figures; nothing is applied by the program itself.
-  m_process->start(m_setup.program,
-                   {QStringLiteral("measure"), target.trimmed(), QStringLiteral("--seconds"),
-                    QString::number(m_setup.seconds), QStringLiteral("--json"), QStringLiteral("--recommend")});
+  // The recommendation comes with the figures; nothing is applied by the program itself. A failure
+  // comes as its English format and values, which the desktop translates in its own catalogue.
+  m_process->start(m_setup.program, {QStringLiteral("measure"), target.trimmed(), QStringLiteral("--seconds"),
+                                     QString::number(m_setup.seconds), QStringLiteral("--json"),
+                                     QStringLiteral("--recommend"), QStringLiteral("--failure-json")});
   emit Progressed(m_progress);
   return true;
 }

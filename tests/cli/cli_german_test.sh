@@ -51,6 +51,16 @@ expect $de 1 err "zentrofastctl: der Wert „Fehlt“ von HKEY_CURRENT_USER\\Sof
   -- reg query "$key" --value Fehlt
 # A message of the code below, looked up whole.
 expect $de 1 err "HKEY_CURRENT_USER\\Software\\Fehlt lässt sich nicht öffnen: nicht gefunden" -- reg query 'HKCU\Software\Fehlt'
+# The connection test's failures are German sentences whole, a phrase inside one too; what it prints
+# for programs stays English. Nothing listens on loopback's discard port.
+expect $de 1 err "zentrofastctl: die Messung ist fehlgeschlagen: an 127.0.0.1 Port 9 lauscht nichts (Verbindung abgelehnt)" \
+  -- measure iperf3://127.0.0.1:9 --seconds 1
+expect $de 1 out '"message": "nothing listens at 127.0.0.1 port 9 (connection refused)"' \
+  -- measure iperf3://127.0.0.1:9 --seconds 1 --failure-json
+expect C.UTF-8 1 err "zentrofastctl: the measurement failed: nothing listens at 127.0.0.1 port 9 (connection refused)" \
+  -- measure iperf3://127.0.0.1:9 --seconds 1
+expect $de 2 err "zentrofastctl: „iperf3:// x“ enthält Leerzeichen; ein Ziel ist iperf3://HOST[:PORT] oder die" \
+  -- measure 'iperf3:// x'
 # A report of figures keeps its English field names.
 expect $de 0 out "Memory load:" -- mem
 [ "$failures" -eq 0 ]

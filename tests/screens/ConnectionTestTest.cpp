@@ -2,10 +2,14 @@
 // The connection test: the measuring program's answers read into outcomes, a run of a stand-in
 // program (success, failure, missing, cancelled, hung), and the screen over them: the stored
 // target and last result, and Apply as a tuning run with a backup first.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTranslator>
 #include <QtTest>
 #include <csignal>
 #include <fstream>
@@ -39,6 +43,16 @@ const QByteArray kAnswer = R"({
 const QByteArray kFiguresOnly = R"({"target": "https://h/f", "method": "http", "measured_at": "2026-12-08T23:50:00Z",
   "rtt_ms": 4.5, "loss_percent": 20, "throughput_bps": 850000, "stream_seconds": 5, "path_mtu_bytes": null,
   "tcp": {"smoothed_rtt_ms": null, "delivery_rate_bps": null, "retransmissions": null, "receive_space_bytes": null}})";
+
+// What `zentrofastctl measure … --failure-json` prints: the failure with its phrase.
+QJsonObject MeasurePhrase(const char* format, const QJsonArray& arguments) {
+  return {{"context", "zf::measure"}, {"format", format}, {"arguments", arguments}};
+}
+QByteArray FailureJson(const char* failure, const QJsonObject& phrase) {
+  return QJsonDocument(QJsonObject{{"failure", failure}, {"phrase", phrase}}).toJson();
+}
+const QByteArray kRefusedPhrase =
+    FailureJson("refused", MeasurePhrase("nothing listens at %1 port %2 (connection refused)", {"127.0.0.1", "9"}));
 
 // A stored answer of 94 Mbit/s at 20 ms.
 const QByteArray kMeasuredAt20Ms =
@@ -113,6 +127,10 @@ class ConnectionTestTest : public QObject {
                                            "zentrofastctl: ftp://h is not iperf3://HOST[:PORT] or an http(s) URL")
                                     << int(TestFailure::BadTarget)
                                     << "Ftp://h is not iperf3://HOST[:PORT] or an http(s) URL" << false;
+    // The program's failure for programs wins over its sentence, which follows its own locale.
+    QTest::newRow("refused, as a phrase")
+        << false << 1 << kRefusedPhrase << failed("an 127.0.0.1 Port 9 lauscht nichts") << measured
+        << "Nothing listens at 127.0.0.1 port 9 (connection refused)" << false;
     // Success claimed without figures is not success, and a crash is a failure whatever it printed.
     QTest::newRow("not json") << false << 0 << QByteArray("Throughput: 94 Mbit/s") << QByteArray()
                               << int(TestFailure::UnreadableAnswer)
@@ -141,6 +159,38 @@ class ConnectionTestTest : public QObject {
     QCOMPARE(outcome.figures.has_value(), failure == int(TestFailure::None));
     QCOMPARE(outcome.recommendation.has_value(), recommended);
     QCOMPARE(outcome.answer.isEmpty(), failure != int(TestFailure::None));
+  }
+
+  // With the German catalogue the program's failure reads as one German sentence, a phrase inside
+  // it too.
+  void germanFailuresAreWholeSentences_data() {
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("refused") << 1 << kRefusedPhrase << "An 127.0.0.1 Port 9 lauscht nichts (Verbindung abgelehnt)";
+    QTest::newRow("HTTP status") << 1
+                                 << FailureJson("http_status",
+                                                MeasurePhrase("the server answered HTTP status %1 for %2",
+                                                              {"404", "http://h/f"}))
+                                 << "Der Server antwortete mit HTTP-Status 404 für http://h/f";
+    const QJsonObject forms =
+        MeasurePhrase("a target is iperf3://HOST[:PORT] or an http:// or https:// URL of a large file", {});
+    QTest::newRow("white space, with the target forms")
+        << 2 << FailureJson("bad_target", MeasurePhrase("\"%1\" holds white space; %2", {"iperf3:// x", forms}))
+        << "„iperf3:// x“ enthält Leerzeichen; ein Ziel ist iperf3://HOST[:PORT] oder die http://- oder "
+           "https://-URL einer großen Datei";
+  }
+  void germanFailuresAreWholeSentences() {
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QString, message);
+    QTranslator german;
+    QVERIFY(german.load(qEnvironmentVariable("ZENTROFAST_BIN") + "/translations/zentrofast_de.qm"));
+    QCoreApplication::installTranslator(&german);
+    const ConnectionTestOutcome outcome =
+        ReadMeasureAnswer(false, exitCode, out, "zentrofastctl: the measurement failed");
+    QCoreApplication::removeTranslator(&german);
+    QCOMPARE(outcome.message, message);
   }
 
   void figuresReadAsTheScreenShowsThem() {
@@ -188,7 +238,7 @@ class ConnectionTestTest : public QObject {
     QVERIFY(run.Start(QStringLiteral(" iperf3://10.9.0.2 ")));
     QVERIFY(run.running());
     QVERIFY(finished.wait(10000));
-    QCOMPARE(program.Read("args"), "measure iperf3://10.9.0.2 --seconds 3 --json --recommend");
+    QCOMPARE(program.Read("args"), "measure iperf3://10.9.0.2 --seconds 3 --json --recommend --failure-json");
     QCOMPARE(int(run.outcome().failure), int(TestFailure::None));
     QCOMPARE(run.outcome().figures->throughputBps, 94100000.0);
     QCOMPARE(run.progress(), 1.0);
