@@ -954,6 +954,25 @@
     </message>
 </context>
 <context>
+    <name>zf::BackupStore</name>
+    <message>
+        <source>%1 is not a backup name (three digits and .BCK, like 001.BCK).</source>
+        <translation>%1 ist kein Sicherungsname (drei Ziffern und .BCK, etwa 001.BCK).</translation>
+    </message>
+    <message>
+        <source>There is no backup %1 in %2.</source>
+        <translation>In %2 gibt es keine Sicherung %1.</translation>
+    </message>
+    <message>
+        <source>Several backups in %1 are named %2 in other letter cases (%3, %4): give the exact name.</source>
+        <translation>Mehrere Sicherungen in %1 heißen %2 in anderer Groß- und Kleinschreibung (%3, %4): bitte den genauen Namen angeben.</translation>
+    </message>
+    <message>
+        <source>Cannot delete %1: %2.</source>
+        <translation>%1 lässt sich nicht löschen: %2.</translation>
+    </message>
+</context>
+<context>
     <name>zf::CloseImage</name>
     <message>
         <source>Close</source>

@@ -15,6 +15,17 @@
 namespace zf {
 namespace {
 
+// The store's refusal in the desktop's language, each format translated whole.
+std::string Translated(const Phrase& phrase) {
+  return phrase.Text([](const char* context, const char* format) {
+    return QCoreApplication::translate(context, format).toStdString();
+  });
+}
+
+}  // namespace
+
+namespace {
+
 const std::string kTitle = "Zentrofast";
 
 }  // namespace
@@ -130,8 +141,8 @@ void BackupManagerLogic::Tell(const std::string& text, MsgIcon icon) const {
 void BackupManagerLogic::cmdDelete_Click() {
   const BackupRow* row = SelectedRow();
   if (row == nullptr || !Ask(QT_TRANSLATE_NOOP("zf::Messages", "Do you want to delete this file?"))) return;
-  const std::string error = DeleteBackup(BackupsFolder(m_services.config), row->fileName.toStdString());
-  if (!error.empty()) Tell(error, MsgIcon::Stop);
+  const Phrase error = DeleteBackup(BackupsFolder(m_services.config), row->fileName.toStdString());
+  if (!error.empty()) Tell(Translated(error), MsgIcon::Stop);
   intializeList();
   m_buttonsEnabled = !m_rows.empty();
 }
@@ -166,12 +177,14 @@ RegistryWayBack BackupManagerLogic::SnapshotBeforeRestore() const {
 
 RestoreResult BackupManagerLogic::RestoreSelected() const {
   const BackupRow* row = SelectedRow();
-  const BackupPathResult file = row == nullptr
-                                    ? BackupPathResult{{}, "No backup file is selected."}
-                                    : FindBackupFile(BackupsFolder(m_services.config), row->fileName.toStdString());
+  BackupPathResult file;
+  if (row == nullptr)
+    file.error = "No backup file is selected.";
+  else
+    file = FindBackupFile(BackupsFolder(m_services.config), row->fileName.toStdString());
   if (file.ok()) return RestoreSettingsBackup(m_services.registry, m_services.os.code, file.path);
   RestoreResult failed;
-  failed.description = file.error;
+  failed.description = Translated(file.Reason());
   return failed;
 }
 

@@ -109,7 +109,7 @@ int BadBackupName(CliContext& context, const std::string& name, const std::strin
 
 int RunBackupRestore(CliContext& context, const std::string& name) {
   const BackupPathResult file = FindBackupFile(BackupsFolder(context.config), name);
-  if (!file.ok()) return BadBackupName(context, name, file.error);
+  if (!file.ok()) return BadBackupName(context, name, Say(file.Reason()));
   IRegistry* registry = context.Registry();
   if (registry == nullptr) return kExitFailed;
   const OSFamily os = DetectOSFamily(context.config.osVersion);
@@ -134,8 +134,8 @@ int RunBackupRestore(CliContext& context, const std::string& name) {
 }
 
 int RunBackupDelete(CliContext& context, const std::string& name) {
-  if (std::string error = DeleteBackup(BackupsFolder(context.config), name); !error.empty())
-    return BadBackupName(context, name, error);
+  if (const Phrase error = DeleteBackup(BackupsFolder(context.config), name); !error.empty())
+    return BadBackupName(context, name, Say(error));
   context.out << Say("Deleted %1.", name) << "\n";
   return kExitOk;
 }

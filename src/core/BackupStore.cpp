@@ -211,7 +211,9 @@ BackupList ListBackups(const fs::path& folder) {
 BackupPathResult FindBackupFile(const fs::path& folder, std::string_view name) {
   BackupPathResult result;
   if (!IsBackupFileName(name)) {
-    result.error = QuotedExcerpt(name) + " is not a backup name (three digits and .BCK, like 001.BCK).";
+    result.Refuse(Phrase::Format(
+        ZF_SHARED_TRANSLATABLE("zf::BackupStore", "%1 is not a backup name (three digits and .BCK, like 001.BCK)."),
+        {QuotedExcerpt(name)}));
     return result;
   }
   std::error_code error;
@@ -226,10 +228,14 @@ BackupPathResult FindBackupFile(const fs::path& folder, std::string_view name) {
   if (alike.size() == 1) {
     result.path = folder / alike.front();
   } else if (alike.empty()) {
-    result.error = "There is no backup " + std::string(name) + " in " + folder.string() + ".";
+    result.Refuse(Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::BackupStore", "There is no backup %1 in %2."),
+                                 {std::string(name), folder.string()}));
   } else {
-    result.error = "Several backups in " + folder.string() + " are named " + std::string(name) +
-                   " in other letter cases (" + alike.front() + ", " + alike.back() + "): give the exact name.";
+    result.Refuse(
+        Phrase::Format(ZF_SHARED_TRANSLATABLE(
+                           "zf::BackupStore",
+                           "Several backups in %1 are named %2 in other letter cases (%3, %4): give the exact name."),
+                       {folder.string(), std::string(name), alike.front(), alike.back()}));
   }
   return result;
 }
@@ -268,12 +274,14 @@ bool BackupFileLines::Fill() {
   return got >= 0;
 }
 
-std::string DeleteBackup(const fs::path& folder, std::string_view name) {
+Phrase DeleteBackup(const fs::path& folder, std::string_view name) {
   const BackupPathResult found = FindBackupFile(folder, name);
-  if (!found.ok()) return found.error;
+  if (!found.ok()) return found.Reason();
   std::error_code error;
   fs::remove(found.path, error);
-  return error ? "Cannot delete " + found.path.string() + ": " + error.message() + "." : std::string();
+  return error ? Phrase::Format(ZF_SHARED_TRANSLATABLE("zf::BackupStore", "Cannot delete %1: %2."),
+                                {found.path.string(), error.message()})
+               : Phrase();
 }
 
 }  // namespace zf

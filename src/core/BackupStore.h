@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/BackupFormat.h"
+#include "core/Translatable.h"
 #include "platform/files.h"
 
 namespace zf {
@@ -19,8 +20,14 @@ inline constexpr int kHighestBackupNumber = 999;
 // A file name of the store, or the reason there is none.
 struct BackupPathResult {
   std::filesystem::path path;
-  std::string error;
+  std::string error;  // English
+  Phrase reason;      // the error as a phrase where it has one, for a translation
   bool ok() const { return error.empty(); }
+  Phrase Reason() const { return reason.empty() ? Phrase(error) : reason; }
+  void Refuse(Phrase why) {
+    error = why.English();
+    reason = std::move(why);
+  }
 };
 
 // True for a plain backup name: three digits and ".BCK" (the extension in any letter case).
@@ -88,6 +95,6 @@ class BackupFileLines final : public BackupLineSource {
 };
 
 // Deletes the backup a listed name stands for; returns the reason when it could not.
-std::string DeleteBackup(const std::filesystem::path& folder, std::string_view name);
+Phrase DeleteBackup(const std::filesystem::path& folder, std::string_view name);
 
 }  // namespace zf

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The backup manager driven without a window: the list from the Backups folder, sorting by
 // any column, Delete and Restore with their questions, over the real backup store.
+#include <QTranslator>
 #include <QtTest>
 #include <fstream>
 
@@ -240,6 +241,23 @@ class BackupManagerTest : public QObject {
     QCOMPARE(m.LastMessage().buttons, MsgButtons::Ok);
     QCOMPARE(m.main.calls, QStringList({QStringLiteral("SetVariable _root.home=true")}));
     QVERIFY(m.main.notices.isEmpty());  // the message box said what happened
+  }
+
+  // With the German catalogue the store's refusal reads as one German sentence.
+  void refusalOfTheStoreIsShownInGerman() {
+    Manager m;
+    m.Write("001.BCK", "2026-03-05", "18:00:00");
+    m.logic.intializeList();
+    m.Select(QStringLiteral("001.BCK"));
+    fs::remove(m.folder() / "001.BCK");  // gone since the list was read
+    QTranslator german;
+    QVERIFY(german.load(qEnvironmentVariable("ZENTROFAST_BIN") + "/translations/zentrofast_de.qm"));
+    QCoreApplication::installTranslator(&german);
+    m.env.messageBox.answers = {MsgAnswer::Yes};
+    m.logic.cmdDelete_Click();
+    QCoreApplication::removeTranslator(&german);
+    QCOMPARE(QString::fromStdString(m.LastMessage().text),
+             "In " + QString::fromStdString(m.folder().string()) + " gibt es keine Sicherung 001.BCK.");
   }
 
   void restoreWithoutASelectedRowFails() {

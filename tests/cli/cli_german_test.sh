@@ -61,6 +61,10 @@ expect C.UTF-8 1 err "zentrofastctl: the measurement failed: nothing listens at 
   -- measure iperf3://127.0.0.1:9 --seconds 1
 expect $de 2 err "zentrofastctl: „iperf3:// x“ enthält Leerzeichen; ein Ziel ist iperf3://HOST[:PORT] oder die" \
   -- measure 'iperf3:// x'
+# The backup store's refusals, also where they name the file.
+expect $de 1 err "gibt es keine Sicherung 005.BCK." -- backup delete 005.BCK
+expect $de 2 err "ist kein Sicherungsname (drei Ziffern und .BCK, etwa 001.BCK)." -- backup delete 5.BCK
+expect C.UTF-8 2 err "is not a backup name (three digits and .BCK, like 001.BCK)." -- backup delete 5.BCK
 # A report of figures keeps its English field names.
 expect $de 0 out "Memory load:" -- mem
 [ "$failures" -eq 0 ]

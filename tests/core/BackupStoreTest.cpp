@@ -166,10 +166,10 @@ TEST_F(BackupStoreTest, DeleteRemovesOneListedBackupAndRefusesOtherNames) {
   Touch("001.BCK");
   Touch("002.BCK");
   test::WriteBytes(home / "003.BCK", kHeader);
-  EXPECT_EQ(DeleteBackup(backups, "001.BCK"), "");
-  EXPECT_NE(DeleteBackup(backups, "001.BCK"), "");
-  EXPECT_NE(DeleteBackup(backups, "../003.BCK"), "");
-  EXPECT_NE(DeleteBackup(backups, "003.BCK"), "");
+  EXPECT_TRUE(DeleteBackup(backups, "001.BCK").empty());
+  EXPECT_FALSE(DeleteBackup(backups, "001.BCK").empty());
+  EXPECT_FALSE(DeleteBackup(backups, "../003.BCK").empty());
+  EXPECT_FALSE(DeleteBackup(backups, "003.BCK").empty());
   EXPECT_EQ(FolderNames(backups), std::vector<std::string>{"002.BCK"});
   EXPECT_TRUE(fs::exists(home / "003.BCK"));
 }
@@ -217,7 +217,7 @@ TEST_F(HostileBackupsTest, LinksFoldersAndFifosAreNeitherListedNorFound) {
   EXPECT_EQ(Listed(), std::vector<std::string>{"001.BCK"});  // a FIFO would hang here when opened
   for (const char* name : {"002.BCK", "003.BCK", "004.BCK", "005.BCK"}) {
     EXPECT_FALSE(FindBackupFile(backups, name).ok()) << name;
-    EXPECT_NE(DeleteBackup(backups, name), "") << name;
+    EXPECT_FALSE(DeleteBackup(backups, name).empty()) << name;
   }
   EXPECT_TRUE(fs::exists(secret));
   EXPECT_TRUE(fs::is_symlink(backups / "002.BCK"));
@@ -288,7 +288,7 @@ TEST_F(HostileBackupsTest, NamesDifferingInLetterCaseAreTwoBackups) {
   const BackupPathResult ambiguous = FindBackupFile(backups, "001.Bck");
   EXPECT_FALSE(ambiguous.ok());
   EXPECT_NE(ambiguous.error.find("exact name"), std::string::npos) << ambiguous.error;
-  EXPECT_EQ(DeleteBackup(backups, "001.bck"), "");
+  EXPECT_TRUE(DeleteBackup(backups, "001.bck").empty());
   EXPECT_EQ(FolderNames(backups), std::vector<std::string>{"001.BCK"});
 }
 
