@@ -1099,6 +1099,26 @@
         <source>The new network settings are kept. </source>
         <translation>Die neuen Netzwerkeinstellungen bleiben. </translation>
     </message>
+    <message>
+        <source>Nothing was changed on this computer; the tuned values stay in Zentrofast&apos;s settings.</source>
+        <translation>Auf diesem Computer wurde nichts geändert; die optimierten Werte bleiben in den Einstellungen von Zentrofast.</translation>
+    </message>
+    <message>
+        <source>Zentrofast could not compare its tuned values with this computer&apos;s network settings: %1</source>
+        <translation>Zentrofast konnte seine optimierten Werte nicht mit den Netzwerkeinstellungen dieses Computers vergleichen: %1</translation>
+    </message>
+    <message>
+        <source>The connection to %1 could not be measured before applying (%2), so nothing was applied.</source>
+        <translation>Die Verbindung zu %1 ließ sich vor dem Übernehmen nicht messen (%2), daher wurde nichts übernommen.</translation>
+    </message>
+    <message>
+        <source>Zentrofast could not ask for the administrator&apos;s password: no authentication agent is running on this desktop. To apply the settings from a terminal, run &quot;sudo zentrofastctl kernel apply&quot;.</source>
+        <translation>Zentrofast konnte nicht nach dem Administratorpasswort fragen: Auf diesem Desktop läuft kein Authentifizierungsagent. Um die Einstellungen in einem Terminal zu übernehmen, führen Sie „sudo zentrofastctl kernel apply“ aus.</translation>
+    </message>
+    <message>
+        <source>The administrator&apos;s password was not given.</source>
+        <translation>Das Administratorpasswort wurde nicht eingegeben.</translation>
+    </message>
 </context>
 <context>
     <name>zf::KernelPreview</name>

@@ -17,8 +17,8 @@ namespace zf {
 namespace {
 
 const std::string kTitle = "Zentrofast";
-const std::string kNothingChanged =
-    "Nothing was changed on this computer; the tuned values stay in Zentrofast's settings.";
+const char* const kNothingChanged = QT_TRANSLATE_NOOP(
+    "zf::KernelApplyFlow", "Nothing was changed on this computer; the tuned values stay in Zentrofast's settings.");
 
 std::string CauseText(RevertCause cause, int keepWithinSeconds, const std::string& detail) {
   switch (cause) {
@@ -98,7 +98,9 @@ void KernelApplyFlow::AfterStoreWritten(RegistryWayBack wayBack) {
   }
   Result<kernel::KernelPlan> plan = m_setup.bridge.Plan();
   if (!plan) {
-    Tell("Zentrofast could not compare its tuned values with this computer's network settings: " + plan.error().text,
+    Tell(tr("Zentrofast could not compare its tuned values with this computer's network settings: %1")
+             .arg(QString::fromStdString(plan.error().text))
+             .toStdString(),
          MsgIcon::Exclamation);
     return;
   }
@@ -145,8 +147,10 @@ void KernelApplyFlow::MeasureBefore(bool ipv6LossAccepted) {
   m_setup.measurer->Measure(m_measureTarget, [this, ipv6LossAccepted](Result<figures::PathFacts> before) {
     m_measuring = false;
     if (!before) {
-      RefusedBeforeApplying("The connection to " + m_measureTarget + " could not be measured before applying (" +
-                            before.error().text + "), so nothing was applied.");
+      RefusedBeforeApplying(
+          tr("The connection to %1 could not be measured before applying (%2), so nothing was applied.")
+              .arg(QString::fromStdString(m_measureTarget), QString::fromStdString(before.error().text))
+              .toStdString());
       return;
     }
     m_before = before.value();
@@ -188,13 +192,13 @@ void KernelApplyFlow::PollSession() {
     const std::string message = m_session->Message();
     switch (m_session->FailureKind()) {
       case ErrorKind::NoAuthenticationAgent:
-        RefusedBeforeApplying(
-            "Zentrofast could not ask for the administrator's password: no authentication agent "
-            "is running on this desktop. To apply the settings from a terminal, run \"sudo "
-            "zentrofastctl kernel apply\".");
+        RefusedBeforeApplying(tr("Zentrofast could not ask for the administrator's password: no authentication agent "
+                                 "is running on this desktop. To apply the settings from a terminal, run \"sudo "
+                                 "zentrofastctl kernel apply\".")
+                                  .toStdString());
         return;
       case ErrorKind::AuthorisationRefused:
-        RefusedBeforeApplying("The administrator's password was not given.");
+        RefusedBeforeApplying(tr("The administrator's password was not given.").toStdString());
         return;
       case ErrorKind::NoPkexec:
       case ErrorKind::HelperNotInstalled:
@@ -293,7 +297,7 @@ void KernelApplyFlow::GoBack(RevertCause cause, const std::string& detail) {
 
 void KernelApplyFlow::RefusedBeforeApplying(const std::string& message) {
   Finish();
-  Tell(message + "\n\n" + kNothingChanged, MsgIcon::Exclamation);
+  Tell(message + "\n\n" + tr(kNothingChanged).toStdString(), MsgIcon::Exclamation);
 }
 
 // The store follows the computer back through the backup the run took.

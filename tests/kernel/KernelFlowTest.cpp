@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
@@ -302,26 +303,37 @@ class KernelFlowTest : public QObject {
     QTest::addColumn<ErrorKind>("kind");
     QTest::addColumn<QString>("missingTool");
     QTest::addColumn<QString>("told");
+    QTest::addColumn<bool>("german");  // with the German catalogue
     QTest::newRow("refused") << "pkexec said 126" << ErrorKind::AuthorisationRefused << ""
-                             << "The administrator's password was not given.";
+                             << "The administrator's password was not given." << false;
     QTest::newRow("no agent") << "pkexec said 127" << ErrorKind::NoAuthenticationAgent << ""
-                              << "no authentication agent is running";
+                              << "no authentication agent is running" << false;
     QTest::newRow("no pkexec") << "" << ErrorKind::Failed << "pkexec is not installed."
-                               << "pkexec is not installed.";
+                               << "pkexec is not installed." << false;
     QTest::newRow("pkexec gone since") << "pkexec missing" << ErrorKind::NoPkexec << ""
-                                       << "pkexec (the Debian package \"pkexec\"), which is not installed";
+                                       << "pkexec (the Debian package \"pkexec\"), which is not installed" << false;
     QTest::newRow("no helper") << "pkexec said 127" << ErrorKind::HelperNotInstalled << ""
-                               << "kernel helper is missing from this computer";
+                               << "kernel helper is missing from this computer" << false;
     QTest::newRow("no polkitd") << "pkexec said 127" << ErrorKind::PolkitUnavailable << ""
-                                << "polkit (polkitd) is not running";
+                                << "polkit (polkitd) is not running" << false;
     QTest::newRow("polkit rule") << "pkexec said 127" << ErrorKind::PolkitRuleRefused << ""
-                                 << "does not allow this user";
+                                 << "does not allow this user" << false;
+    QTest::newRow("refused, in German") << "pkexec said 126" << ErrorKind::AuthorisationRefused << ""
+                                        << "Das Administratorpasswort wurde nicht eingegeben." << true;
+    QTest::newRow("no agent, in German") << "pkexec said 127" << ErrorKind::NoAuthenticationAgent << ""
+                                         << "Auf diesem Desktop läuft kein Authentifizierungsagent" << true;
   }
   void authenticationProblemsLeaveTheStore() {
     QFETCH(QString, failure);
     QFETCH(ErrorKind, kind);
     QFETCH(QString, missingTool);
     QFETCH(QString, told);
+    QFETCH(bool, german);
+    QTranslator translator;
+    if (german) {
+      QVERIFY(translator.load(qEnvironmentVariable("ZENTROFAST_BIN") + "/translations/zentrofast_de.qm"));
+      QCoreApplication::installTranslator(&translator);
+    }
     Rig rig;
     rig.bridge.applyFailure = failure.toStdString();
     rig.bridge.applyFailureKind = kind;
@@ -332,7 +344,9 @@ class KernelFlowTest : public QObject {
     QCOMPARE(rig.env.messageBox.shown.size(), std::size_t{1});
     const QString message = QString::fromStdString(rig.LastMessage());
     QVERIFY2(message.contains(told), qPrintable(message));
-    QVERIFY(message.contains("Nothing was changed on this computer"));
+    QVERIFY(message.contains(german ? "Auf diesem Computer wurde nichts geändert"
+                                    : "Nothing was changed on this computer"));
+    QCoreApplication::removeTranslator(&translator);
     QCOMPARE(rig.StoredTtl(), std::optional<std::int32_t>(128));
     QCOMPARE(rig.bridge.log.sessionReverts, 0);
     // The tuning screens go on working: the next run is offered again.
