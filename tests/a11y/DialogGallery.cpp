@@ -29,6 +29,7 @@
 #include "kernel/frmKernelPreview.h"
 #include "kernel/frmKernelSettings.h"
 #include "msgbox/msgFrm.h"
+#include "platform/linux/QtWindowSystem.h"
 #include "shell/Accessibility.h"
 #include "shell/Translations.h"
 #include "support/FakeFollowUp.h"
@@ -83,18 +84,6 @@ kernel::KernelStatus SampleStatus() {
       {"net/ipv4/tcp_mtu_probing", "net.ipv4.tcp_mtu_probing", "0", "1", "1", kernel::Persistence::RuntimeOnly}};
   return status;
 }
-
-class ScreenWindowSystem : public IWindowSystem {
- public:
-  void DoEvents(int rounds) override {
-    for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents();
-  }
-  ScreenPoint ScreenSize() override {
-    const QSize size = QGuiApplication::primaryScreen()->size();
-    return {size.width(), size.height()};
-  }
-  ScreenPoint CursorPosition() override { return {QCursor::pos().x(), QCursor::pos().y()}; }
-};
 
 class Gallery {
  public:
@@ -188,7 +177,7 @@ class Gallery {
   test::TestServices m_env;
   test::FakeKernelBridge m_bridge;
   test::FakeFollowUp m_followUp;
-  ScreenWindowSystem m_windowSystem;
+  QtWindowSystem m_windowSystem;
   frmKernelSettings m_live;
   frmKernelPreview m_preview;
   frmKernelCountdown m_countdown;

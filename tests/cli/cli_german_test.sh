@@ -8,8 +8,12 @@ ctl=$1
 locale -a | grep -qi '^de_DE\.utf-\?8$' || { echo "skipped: no de_DE.UTF-8 locale"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export HOME=$work XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config ZENTROFAST_REGISTRY=$work/registry.sqlite3
-unset LC_ALL LC_MESSAGES ZENTROFAST_HOME ZENTROFAST_OS_VERSION
+# A program folder of its own: a build keeps its backups beside the programs, which the other
+# tests running at the same time use.
+mkdir -p "$work/program"
+export HOME=$work XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config ZENTROFAST_REGISTRY=$work/registry.sqlite3 \
+  ZENTROFAST_HOME=$work/program
+unset LC_ALL LC_MESSAGES ZENTROFAST_OS_VERSION
 
 failures=0
 # expect LANG STATUS STREAM TEXT -- ARGUMENTS...: run with LANG (LANGUAGE=de beside a German one)

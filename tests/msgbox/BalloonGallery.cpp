@@ -17,22 +17,11 @@
 #include <functional>
 
 #include "msgbox/msgFrm.h"
+#include "platform/linux/QtWindowSystem.h"
 
 using namespace zf;
 
 namespace {
-
-class ScreenWindowSystem : public IWindowSystem {
- public:
-  void DoEvents(int rounds) override {
-    for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents();
-  }
-  ScreenPoint ScreenSize() override {
-    const QSize size = QGuiApplication::primaryScreen()->size();
-    return {size.width(), size.height()};
-  }
-  ScreenPoint CursorPosition() override { return {QCursor::pos().x(), QCursor::pos().y()}; }
-};
 
 // A desktop with stripes and a gradient, so the shadow visibly darkens what lies behind it.
 class Desktop : public QWidget {
@@ -82,7 +71,7 @@ int main(int argc, char** argv) {
   }
   g_folder = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(g_folder);
-  ScreenWindowSystem windowSystem;
+  QtWindowSystem windowSystem;
   const QSize screen = QGuiApplication::primaryScreen()->size();
 
   Desktop desktop;
