@@ -42,6 +42,7 @@ const char* WarningKindName(kernel::WarningKind kind) {
     case kernel::WarningKind::Ipv6Loss: return "ipv6_loss";
     case kernel::WarningKind::ThroughputCap: return "throughput_cap";
     case kernel::WarningKind::LinkBounce: return "link_bounce";
+    case kernel::WarningKind::BootOverride: return "boot_override";
   }
   return "other";
 }

@@ -121,6 +121,8 @@ TEST_F(KernelCommandTest, ALaterSysctlFileOfTheAdministratorIsNamedInPlanAndStat
             std::string::npos)
       << plan.out;
   EXPECT_EQ(plan.out.find("50-early.conf"), std::string::npos) << plan.out;
+  const Outcome planJson = Run({"kernel", "plan", "--json"});
+  EXPECT_NE(planJson.out.find("\"kind\": \"boot_override\""), std::string::npos) << planJson.out;
   ASSERT_EQ(Run({"kernel", "apply", "--yes"}).status, 0);
   const Outcome status = Run({"kernel", "status"});
   std::istringstream lines(status.out);

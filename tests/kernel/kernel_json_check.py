@@ -7,7 +7,7 @@ Usage: kernel_json_check.py plan|status [FIELD:SETTING=JSON ...]"""
 import json
 import sys
 
-WARNING_KINDS = {"ipv6_loss", "throughput_cap", "link_bounce"}
+WARNING_KINDS = {"ipv6_loss", "throughput_cap", "link_bounce", "boot_override"}
 PERSISTENCE = {"sysctl_d", "network_manager", "link_file", "runtime_only", None}
 OUTCOMES = {"kept", "reverted", "partly_reverted", "not_reverted"}
 
