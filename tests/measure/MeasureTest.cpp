@@ -20,6 +20,7 @@
 #include "support/EmulatedPath.h"
 #include "support/NetNamespace.h"
 #include "support/PythonJson.h"
+#include "support/TempDir.h"
 
 namespace zf::measure {
 namespace {
@@ -173,6 +174,10 @@ TEST_F(MeasureOnPath, ACancelledMeasurementLeavesNoSocketOrThreadBehind) {
 // says what failed with exit 1, a bad target is a usage error.
 TEST_F(MeasureOnPath, CommandLinePrintsFiguresOrSaysWhatFailed) {
   const std::string program = std::string(getenv("ZENTROFAST_BIN")) + "/zentrofastctl";
+  // The tool keeps each measurement in the history beside its store: a store of the test's own.
+  const test::TempDir data;
+  setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+  setenv("ZENTROFAST_REGISTRY", (data.path() / "registry.sqlite3").c_str(), 1);
   std::string json;
   ASSERT_TRUE(test::RunProgram({program, "measure", s_path->IperfTarget(), "--seconds", "2", "--json"}, &json));
   if (getenv("ZF_SHOW_OUTPUT")) std::fprintf(stderr, "%s", json.c_str());
