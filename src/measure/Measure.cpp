@@ -17,11 +17,13 @@ namespace {
 constexpr double kRoundTripShare = 0.1;
 constexpr double kPathMtuShare = 0.05;
 constexpr auto kProbeSpacing = std::chrono::milliseconds(100);
-// An iperf3 server stops listening for a moment while it resets after each test, and a bare
-// connect such as a round-trip probe counts as one: a refusal from a server that answered
-// earlier in this run is waited out, for up to two seconds.
+// An iperf3 server stops listening for a moment while it resets after each test (another
+// client's, or a bare connect such as our own round-trip probe): a refusal is waited out, for up
+// to two seconds from a server that answered earlier in this run and one second from one that
+// has not answered yet, so that a port where nothing listens still fails soon.
 constexpr auto kListenerBackSpacing = std::chrono::milliseconds(100);
 constexpr int kListenerBackTries = 20;
+constexpr int kFirstListenerTries = 10;
 
 // Sleeps in slices; false when cancelled.
 bool Pause(std::chrono::milliseconds length, const CancelFlag& cancel) {
@@ -53,7 +55,7 @@ class Run {
   std::optional<MeasureOutcome> MeasureStream();
   // True when a refusal may be waited out (and the pause was not cancelled).
   bool WaitForListener() {
-    if (!m_serverAnswered || m_listenerWaits >= kListenerBackTries) return false;
+    if (m_listenerWaits >= (m_serverAnswered ? kListenerBackTries : kFirstListenerTries)) return false;
     ++m_listenerWaits;
     return Pause(kListenerBackSpacing, m_cancel);
   }
