@@ -24,7 +24,7 @@ packages=(
   libiperf-dev iperf3 libcurl4-openssl-dev nlohmann-json3-dev iputils-ping python3
   clang-format
   devscripts udev ansible prometheus
-  qt6-l10n-tools qt6-translations-l10n locales
+  qt6-l10n-tools qt6-translations-l10n locales gettext
   at-spi2-core python3-pyatspi dbus-daemon
 )
 
