@@ -11,19 +11,9 @@
 #include "core/SettingsBackup.h"
 #include "ui/IMainWindow.h"
 #include "ui/ITuningFollowUp.h"
+#include "ui/PhraseText.h"
 
 namespace zf {
-namespace {
-
-// The store's refusal in the desktop's language, each format translated whole.
-std::string Translated(const Phrase& phrase) {
-  return phrase.Text([](const char* context, const char* format) {
-    return QCoreApplication::translate(context, format).toStdString();
-  });
-}
-
-}  // namespace
-
 namespace {
 
 const std::string kTitle = "Zentrofast";
@@ -142,7 +132,7 @@ void BackupManagerLogic::cmdDelete_Click() {
   const BackupRow* row = SelectedRow();
   if (row == nullptr || !Ask(QT_TRANSLATE_NOOP("zf::Messages", "Do you want to delete this file?"))) return;
   const Phrase error = DeleteBackup(BackupsFolder(m_services.config), row->fileName.toStdString());
-  if (!error.empty()) Tell(Translated(error), MsgIcon::Stop);
+  if (!error.empty()) Tell(TranslatedText(error), MsgIcon::Stop);
   intializeList();
   m_buttonsEnabled = !m_rows.empty();
 }
@@ -184,7 +174,7 @@ RestoreResult BackupManagerLogic::RestoreSelected() const {
     file = FindBackupFile(BackupsFolder(m_services.config), row->fileName.toStdString());
   if (file.ok()) return RestoreSettingsBackup(m_services.registry, m_services.os.code, file.path);
   RestoreResult failed;
-  failed.description = Translated(file.Reason());
+  failed.description = TranslatedText(file.Reason());
   return failed;
 }
 

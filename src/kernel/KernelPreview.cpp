@@ -8,19 +8,12 @@
 
 #include "core/Translatable.h"
 #include "kernel/KernelChangeWords.h"
+#include "ui/PhraseText.h"
 
 namespace zf {
 namespace {
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
-
-// Each format of the phrase looked up whole in the catalogue, then filled with its values (which
-// may be phrases too): the sentence reads as one in the user's language.
-std::string TranslatedText(const kernel::Phrase& phrase) {
-  return phrase.Text([](const char* context, const char* format) {
-    return QCoreApplication::translate(context, format).toStdString();
-  });
-}
 
 QString Translated(const kernel::Phrase& phrase) { return Text(TranslatedText(phrase)); }
 
